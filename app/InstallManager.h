@@ -1,0 +1,55 @@
+#pragma once
+// The install manager: the one object that holds the state of a setup run between the
+// windows and the install engine, and the services they share. Created by the entry
+// point before any window, destroyed after the last one (which closes the journal).
+#include <windows.h>
+#include "engine/InstallState.h"
+#include "ui/UIString.h"
+
+class InstallManagerBase {
+public:
+    virtual bool PrepareSetup() = 0;   // true: the main window may open
+    virtual bool BeforeInstall() = 0;  // runs an earlier installation's uninstaller; always true
+    virtual bool AfterInstall() = 0;   // registration; false when the extraction did not complete
+protected:
+    ~InstallManagerBase() = default;   // destroyed as the concrete Install_CIM
+};
+
+class Install_CIM final : public InstallManagerBase {
+public:
+    explicit Install_CIM(HINSTANCE instance);
+    ~Install_CIM();
+    Install_CIM(const Install_CIM&) = delete;
+    Install_CIM& operator=(const Install_CIM&) = delete;
+
+    bool PrepareSetup() override;
+    bool BeforeInstall() override;
+    bool AfterInstall() override;
+
+    const CUIString& GetInstallPath() const noexcept { return state_.installPath; }
+    void SetInstallPath(const CUIString& folder) { state_.installPath = folder; }
+    InstallOptions& Options() noexcept { return state_.options; }
+
+    // Opens the journal, sends INSTALL_EVENT_START and unpacks the payload; the outcome
+    // reaches `window` as INSTALL_EVENT_DONE.
+    void StartInstall(HWND window);
+    void SetStatusText(const CUIString& text) { state_.SetStatusText(text); }
+    CUIString GetStatusText() const { return state_.GetStatusText(); }
+    bool ExtractionCompleted() const noexcept { return state_.extractionCompleted; }
+
+    bool CreateFolderChain(const CUIString& path);
+    // Reads a REG_SZ value; `out` changes only on success.
+    bool ReadRegistryString(HKEY root, const wchar_t* key, const wchar_t* valueName, CUIString& out);
+    CUIString LoadResString(UINT id, const wchar_t* fallback) const;
+    int ShowResMessageBox(HWND owner, UINT textId, UINT captionId, UINT style) const;
+    // The folder the user picked, or empty text on cancel or a non file-system item.
+    CUIString BrowseForFolder(HWND owner, const CUIString& initialFolder) const;
+
+    InstallState& State() noexcept { return state_; }
+
+private:
+    InstallState state_;
+};
+
+// The process's one manager (null before construction and after destruction).
+Install_CIM* GetInstallManager() noexcept;

@@ -1,0 +1,279 @@
+"""Throw-away Wine machines for the system tests and for ./run.sh.
+
+A template prefix per bitness is made once per build directory (wineboot takes ~15 s);
+each test copies it into a fresh prefix in a second. Every prefix we make has no Z:
+drive (it would be the Linux root, a fixed drive) and a D: drive mapped to a folder of
+the prefix's own, so the default install folder lands inside the test's own files.
+
+Only Debian's python3 standard library is used.
+"""
+import contextlib
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+
+BUILD = os.environ.get("VEXMORA_BUILD") or os.path.join(os.path.dirname(__file__), "..", "..", "build")
+BUILD = os.path.abspath(BUILD)
+SOURCE = os.path.abspath(os.environ.get("VEXMORA_SOURCE") or os.path.join(os.path.dirname(__file__), "..", ".."))
+WINE_ROOT = os.path.join(BUILD, "wine")
+SETUP_EXE = os.path.join(BUILD, "VexmoraSetup.exe")
+
+BASE_ENV = {
+    "WINEDEBUG": "-all",
+    # No Mono or Gecko install prompts, no menu entries written to the Linux desktop.
+    "WINEDLLOVERRIDES": "mscoree,mshtml,winemenubuilder.exe=",
+}
+
+HKLM = 2147483650
+HKCU = 2147483649
+
+
+def _run(cmd, env, timeout=120, check=True, **kw):
+    return subprocess.run(cmd, env=env, timeout=timeout, check=check, **kw)
+
+
+def _env(prefix, arch):
+    env = dict(os.environ)
+    env.update(BASE_ENV)
+    env["WINEPREFIX"] = prefix
+    env["WINEARCH"] = "win64" if arch == 64 else "win32"
+    return env
+
+
+def ensure_template(arch=64):
+    """Creates (once) the template prefix for the given bitness and returns its path."""
+    path = os.path.join(WINE_ROOT, f"template{arch}")
+    if os.path.exists(os.path.join(path, ".ready")):
+        return path
+    os.makedirs(WINE_ROOT, exist_ok=True)
+    lock = path + ".lock"
+    with open(lock, "w") as lf:
+        import fcntl
+        fcntl.flock(lf, fcntl.LOCK_EX)
+        if os.path.exists(os.path.join(path, ".ready")):
+            return path
+        shutil.rmtree(path, ignore_errors=True)
+        env = _env(path, arch)
+        _run(["wineboot", "-i"], env, timeout=300, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        regs = [
+            ["HKCU\\Software\\Wine\\Fonts\\Replacements", "微软雅黑", "WenQuanYi Micro Hei"],
+            ["HKCU\\Software\\Wine\\Fonts\\Replacements", "幼圆", "WenQuanYi Micro Hei"],
+            ["HKCU\\Software\\Wine\\Fonts\\Replacements", "Microsoft YaHei", "WenQuanYi Micro Hei"],
+            ["HKCU\\Software\\Wine\\WineDbg", "ShowCrashDialog", None],
+            ["HKLM\\Software\\Wine\\Drives", "d:", "hd"],
+        ]
+        for key, name, data in regs:
+            if data is None:
+                cmd = ["wine", "reg", "add", key, "/v", name, "/t", "REG_DWORD", "/d", "0", "/f"]
+            else:
+                cmd = ["wine", "reg", "add", key, "/v", name, "/t", "REG_SZ", "/d", data, "/f"]
+            _run(cmd, env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        _run(["wineserver", "-w"], env, timeout=120)
+        with contextlib.suppress(FileNotFoundError):
+            os.remove(os.path.join(path, "dosdevices", "z:"))
+        open(os.path.join(path, ".ready"), "w").close()
+    return path
+
+
+def clone_prefix(template, target):
+    """Copies a prefix in about a second: files are hard links (Wine replaces rather than
+    rewrites its DLLs), the registry hives are real copies since wineserver saves them."""
+    shutil.copytree(template, target, symlinks=True, copy_function=os.link)
+    for name in os.listdir(target):
+        if name.endswith(".reg"):
+            path = os.path.join(target, name)
+            os.remove(path)
+            shutil.copy2(os.path.join(template, name), path)
+
+
+class Prefix:
+    """A fresh Wine machine: `with Prefix() as p: p.run([...])`.
+
+    drives: letter -> type ("hd", "floppy", "cdrom", "network") or (type, linux_dir).
+    A drive given by type alone is mapped to a new folder inside the prefix.
+    """
+
+    def __init__(self, arch=64, drives=None, keep=False):
+        self.arch = arch
+        self.keep = keep or bool(os.environ.get("VEXMORA_KEEP_PREFIX"))
+        os.makedirs(os.path.join(WINE_ROOT, "tmp"), exist_ok=True)
+        self.root = tempfile.mkdtemp(prefix=f"p{arch}-", dir=os.path.join(WINE_ROOT, "tmp"))
+        self.path = os.path.join(self.root, "prefix")
+        clone_prefix(ensure_template(arch), self.path)
+        self.env = _env(self.path, arch)
+        self.drives = {}
+        for letter, spec in (drives if drives is not None else {"d": "hd"}).items():
+            self.map_drive(letter, spec)
+
+    # -- machine setup -------------------------------------------------------------
+    def map_drive(self, letter, spec):
+        kind, target = (spec, None) if isinstance(spec, str) else spec
+        if target is None:
+            target = os.path.join(self.root, f"drive_{letter}")
+            os.makedirs(target, exist_ok=True)
+        link = os.path.join(self.path, "dosdevices", f"{letter}:")
+        with contextlib.suppress(FileNotFoundError):
+            os.remove(link)
+        os.symlink(target, link)
+        self.drives[letter] = target
+        if kind != "hd" or letter != "d":
+            self.reg_add("HKLM\\Software\\Wine\\Drives", f"{letter}:", "REG_SZ", kind)
+
+    def unix_path(self, win_path):
+        """C:\\x\\y -> the Linux path of that file in this prefix."""
+        letter, rest = win_path[0].lower(), win_path[2:].lstrip("\\")
+        base = os.path.join(self.path, "drive_c") if letter == "c" else self.drives[letter]
+        return os.path.join(base, *[p for p in rest.split("\\") if p])
+
+    # -- processes -----------------------------------------------------------------
+    def run(self, cmd, timeout=120, check=False, **kw):
+        kw.setdefault("capture_output", True)
+        return _run(["wine"] + list(cmd), self.env, timeout=timeout, check=check, **kw)
+
+    def start(self, cmd, **kw):
+        kw.setdefault("stdout", subprocess.DEVNULL)
+        kw.setdefault("stderr", subprocess.DEVNULL)
+        return subprocess.Popen(["wine"] + list(cmd), env=self.env, **kw)
+
+    # -- registry ------------------------------------------------------------------
+    def reg_add(self, key, name, kind, data):
+        cmd = ["reg", "add", key, "/f"]
+        if name is None:
+            cmd += ["/ve"]
+        else:
+            cmd += ["/v", name]
+        if kind is not None:
+            cmd += ["/t", kind, "/d", str(data)]
+        r = self.run(cmd)
+        assert r.returncode == 0, r
+
+    def reg_export(self, key):
+        """Returns {subkey path (as exported): {value name: (type, data)}} or {} if missing.
+        '@' is the default value. Types: 'sz', 'dword', 'hex(2)', ..."""
+        out_win = "C:\\reg-export.reg"
+        out = self.unix_path(out_win)
+        with contextlib.suppress(FileNotFoundError):
+            os.remove(out)
+        r = self.run(["reg", "export", key, out_win, "/y"])
+        if r.returncode != 0 or not os.path.exists(out):
+            return {}
+        raw = open(out, "rb").read()
+        text = raw.decode("utf-16") if raw[:2] in (b"\xff\xfe", b"\xfe\xff") else raw.decode("utf-8", "replace")
+        return parse_reg(text)
+
+    def wait_idle(self, timeout=60):
+        _run(["wineserver", "-w"], self.env, timeout=timeout, check=False)
+
+    def close(self):
+        _run(["wineserver", "-k"], self.env, timeout=60, check=False,
+             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if not self.keep:
+            shutil.rmtree(self.root, ignore_errors=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+def parse_reg(text):
+    text = text.replace("\\\r\n  ", "").replace("\\\n  ", "")
+    keys, current = {}, None
+    for line in text.splitlines():
+        line = line.rstrip("\r")
+        if line.startswith("[") and line.endswith("]"):
+            current = keys.setdefault(line[1:-1], {})
+        elif current is not None and "=" in line:
+            m = re.match(r'^(@|"(?:[^"\\]|\\.)*")=(.*)$', line)
+            if not m:
+                continue
+            name = "@" if m.group(1) == "@" else m.group(1)[1:-1].replace('\\"', '"').replace("\\\\", "\\")
+            current[name] = _parse_reg_data(m.group(2))
+    return keys
+
+
+def _parse_reg_data(data):
+    if data.startswith('"'):
+        return ("sz", data[1:-1].replace('\\"', '"').replace("\\\\", "\\"))
+    if data.startswith("dword:"):
+        return ("dword", int(data[6:], 16))
+    m = re.match(r"^hex(\([0-9a-f]+\))?:(.*)$", data)
+    if m:
+        kind = "hex" + (m.group(1) or "")
+        blob = bytes(int(b, 16) for b in m.group(2).split(",") if b.strip())
+        if kind == "hex(2)":
+            return ("expand_sz", blob.decode("utf-16-le").rstrip("\0"))
+        return (kind, blob)
+    return ("?", data)
+
+
+# -- driving windows as a person would --------------------------------------------------
+def wait_until(predicate, timeout=30, interval=0.1, what="condition"):
+    """Polls `predicate` until it returns a true value or the deadline passes."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError(f"timed out after {timeout}s waiting for {what}")
+        time.sleep(interval)
+
+
+def xdotool(*args, check=True):
+    r = subprocess.run(["xdotool"] + [str(a) for a in args], capture_output=True, text=True, timeout=30)
+    if check and r.returncode != 0:
+        raise AssertionError(f"xdotool {args}: {r.stderr}")
+    return r.stdout.strip()
+
+
+def find_windows(name="^VexmoraFM$", pid=None):
+    args = ["search", "--onlyvisible", "--name", name]
+    r = subprocess.run(["xdotool"] + args, capture_output=True, text=True, timeout=30)
+    ids = [int(x) for x in r.stdout.split()]
+    return ids
+
+
+def window_geometry(wid):
+    out = xdotool("getwindowgeometry", "--shell", wid)
+    vals = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+    return int(vals["X"]), int(vals["Y"]), int(vals["WIDTH"]), int(vals["HEIGHT"])
+
+
+def wait_window(name="^VexmoraFM$", size=None, timeout=60, exclude=()):
+    """Waits for a visible window with that title (and size, when given); returns its id."""
+    def probe():
+        for wid in find_windows(name):
+            if wid in exclude:
+                continue
+            if size is None or window_geometry(wid)[2:] == tuple(size):
+                return wid
+        return None
+    return wait_until(probe, timeout=timeout, what=f"window {name} {size or ''}")
+
+
+def click(wid, x, y):
+    xdotool("mousemove", "--window", wid, x, y)
+    xdotool("click", "--window", wid, 1)
+
+
+def key(wid, *keys):
+    xdotool("key", "--window", wid, *keys)
+
+
+def type_text(wid, text):
+    xdotool("type", "--window", wid, "--delay", 20, text)
+
+
+def screenshot(wid, name):
+    """Saves a screenshot of the window under build/screenshots/NAME.png."""
+    out_dir = os.path.join(BUILD, "screenshots")
+    os.makedirs(out_dir, exist_ok=True)
+    out = os.path.join(out_dir, name + ".png")
+    subprocess.run(["import", "-window", str(wid), out], timeout=60, check=False,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return out
