@@ -1,0 +1,12 @@
+#pragma once
+#include <windows.h>
+#include "engine/InstallState.h"
+
+// One install run: stores `window` in the state, finalises a journal left open by an
+// earlier run and opens a new one at the install folder + "\uninstall", sends
+// INSTALL_EVENT_START, then unpacks the payload ("BIN" 227 of the program's own module).
+// Returns when the extraction has ended; INSTALL_EVENT_DONE is then queued.
+void StartInstall(InstallState& state, HWND window);
+
+// Dispatches every message waiting in the thread's queue, then returns.
+void PumpMessages();
