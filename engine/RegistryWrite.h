@@ -1,0 +1,22 @@
+#pragma once
+// Registry writes of the registration, each journalled as the client's uninstaller needs.
+// Keys are opened without a view flag: in this 32-bit process, machine keys under
+// "Software" land in the 32-bit view on 64-bit Windows, where the uninstaller looks.
+#include <windows.h>
+#include <string>
+
+class InstallJournal;
+
+// Creates keyPath (with missing parents) under root and stores `data` as REG_SZ with its
+// terminating NUL. Only a value that was actually stored is recorded in `journal` (when
+// not null). Returns false when the key cannot be created or the value not set.
+bool SetRegString(HKEY root, const std::wstring& keyPath, const std::wstring& valueName,
+                  const std::wstring& data, InstallJournal* journal);
+
+// Deletes one value; the key stays, also when it becomes empty. True only when the value
+// existed and was deleted. Never journalled.
+bool DeleteRegValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName);
+
+// Claims keyPath for the installation: records it in `journal` (when not null) so that the
+// uninstaller removes the whole key. Touches no registry.
+void RecordRegKey(HKEY root, const std::wstring& keyPath, InstallJournal* journal);

@@ -1,0 +1,47 @@
+#include "engine/SystemInfo.h"
+
+#include <windows.h>
+#include <cstdio>
+#include <vector>
+
+bool GetSetupVersion(std::wstring& version) {
+    version.clear();
+    wchar_t path[520] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, 520);
+    if (length == 0 || length >= 520) return false;  // a truncated path names another file
+
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(path, &ignored);
+    if (size == 0) return false;
+    std::vector<BYTE> block(size);
+    if (!::GetFileVersionInfoW(path, 0, size, block.data())) return false;
+
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT infoSize = 0;
+    if (!::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &infoSize) ||
+        info == nullptr || infoSize < sizeof(VS_FIXEDFILEINFO)) {
+        return false;
+    }
+    wchar_t text[64];
+    std::swprintf(text, 64, L"%d.%d.%d.%d", HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
+                  HIWORD(info->dwFileVersionLS), LOWORD(info->dwFileVersionLS));
+    version = text;
+    return true;
+}
+
+std::string GetSystemBitness() {
+    // Looked up at run time: GetSystemInfo inside WOW64 reports the 32-bit emulation.
+    using NativeInfoFn = void(WINAPI*)(LPSYSTEM_INFO);
+    SYSTEM_INFO info = {};
+    const HMODULE kernel = ::GetModuleHandleW(L"kernel32");
+    const auto native = kernel ? reinterpret_cast<NativeInfoFn>(
+                                     reinterpret_cast<void*>(::GetProcAddress(kernel, "GetNativeSystemInfo")))
+                               : nullptr;
+    if (native) {
+        native(&info);
+    } else {
+        ::GetSystemInfo(&info);
+    }
+    const WORD arch = info.wProcessorArchitecture;
+    return arch == PROCESSOR_ARCHITECTURE_AMD64 || arch == PROCESSOR_ARCHITECTURE_IA64 ? "64" : "32";
+}

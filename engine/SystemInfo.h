@@ -1,0 +1,11 @@
+#pragma once
+// Facts about this program and the machine that the uninstall entry records.
+#include <string>
+
+// The setup program's own file version ("a.b.c.d" from its VERSIONINFO resource).
+// Returns false, with `version` empty, when the program carries no readable version block.
+bool GetSetupVersion(std::wstring& version);
+
+// "64" on a 64-bit Windows (x64 or Itanium), "32" otherwise. Correct also inside WOW64,
+// where this 32-bit process would otherwise be told it runs on a 32-bit system.
+std::string GetSystemBitness();
