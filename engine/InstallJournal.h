@@ -7,6 +7,7 @@
 // be opened stays closed and every record operation on it does nothing.
 #include <windows.h>
 #include <string>
+#include "ui/Handles.h"
 
 class InstallJournal {
 public:
@@ -25,13 +26,17 @@ public:
                      const std::wstring& valueName) noexcept;             // "R <root> <key>\<name>"
     void recordKey(HKEY root, const std::wstring& keyPath) noexcept;      // "r <root> <key>"
 
-    // Flushes, encrypts the whole plain file into "<path>E" and deletes the plain file.
+    // Flushes, encrypts the whole plain file into "<path>E" (the wide path plus "E") and
+    // deletes the plain file. When the encrypted file cannot be written completely, the
+    // plain journal is kept (and a partly written encrypted file removed), so that the
+    // records are not lost; a later open at the same path appends to it. When the plain
+    // file has gone, nothing is written.
     void close() noexcept;
 
     const std::wstring& path() const noexcept { return path_; }
 
 private:
-    void append(const std::wstring& line) noexcept;
-    HANDLE file_ = INVALID_HANDLE_VALUE;
+    void append(const std::string& utf8Line) noexcept;
+    UniqueFile file_;
     std::wstring path_;
 };

@@ -1,0 +1,41 @@
+#include "engine/JournalDecrypt.h"
+
+#include <fstream>
+#include <iterator>
+
+#include <cryptopp/aes.h>
+#include <cryptopp/filters.h>
+#include <cryptopp/modes.h>
+
+#include "engine/JournalKey.h"
+
+bool DecryptJournalBytes(std::string_view cipher, std::string& plain) noexcept {
+    if (cipher.empty() || cipher.size() % CryptoPP::AES::BLOCKSIZE != 0) return false;
+    try {
+        const JournalKeyPair secret = JournalKeyMaterial();
+        CryptoPP::CBC_Mode<CryptoPP::AES>::Decryption decryption(
+            secret.key.data(), secret.key.size(), secret.iv.data());
+        std::string out;
+        CryptoPP::StringSource source(
+            reinterpret_cast<const CryptoPP::byte*>(cipher.data()), cipher.size(), true,
+            new CryptoPP::StreamTransformationFilter(
+                decryption, new CryptoPP::StringSink(out),
+                CryptoPP::BlockPaddingSchemeDef::PKCS_PADDING));
+        plain.swap(out);
+        return true;
+    } catch (...) {  // bad padding (CryptoPP::InvalidCiphertext) or out of memory
+        return false;
+    }
+}
+
+bool DecryptJournalFile(const std::filesystem::path& file, std::string& plain) noexcept {
+    try {
+        std::ifstream in(file, std::ios::binary);
+        if (!in) return false;
+        const std::string cipher((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (in.bad()) return false;
+        return DecryptJournalBytes(cipher, plain);
+    } catch (...) {
+        return false;
+    }
+}
