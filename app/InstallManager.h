@@ -6,6 +6,8 @@
 #include "engine/InstallState.h"
 #include "ui/UIString.h"
 
+class SetupUi;
+
 class InstallManagerBase {
 public:
     virtual bool PrepareSetup() = 0;   // true: the main window may open
@@ -46,10 +48,30 @@ public:
     CUIString BrowseForFolder(HWND owner, const CUIString& initialFolder) const;
 
     InstallState& State() noexcept { return state_; }
+    HINSTANCE Instance() const noexcept { return state_.instance; }
+
+    // The windows that PrepareSetup and RunSetup open (not owned). Without one, setup
+    // ends wherever a prompt would be needed and no main window opens.
+    void SetUi(SetupUi* ui) noexcept { ui_ = ui; }
+    SetupUi* Ui() const noexcept { return ui_; }
+
+    // The folder of an earlier installation ("SoftwarePath" of the client's App Paths
+    // key); false, `folder` untouched, when there is none.
+    bool ReadPreviousInstallFolder(CUIString& folder);
 
 private:
+    bool ClaimSingleInstance();
+    bool WaitForClientToClose();
+    bool UseDefaultFolder();
+
     InstallState state_;
+    SetupUi* ui_ = nullptr;
 };
+
+// Where the client's registration records its install folder.
+inline constexpr wchar_t kAppPathsKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\QuillwireVexmora.exe";
+inline constexpr wchar_t kSoftwarePathValue[] = L"SoftwarePath";
 
 // The process's one manager (null before construction and after destruction).
 Install_CIM* GetInstallManager() noexcept;

@@ -1,3 +1,49 @@
-// Placeholder entry point until the run flow lands.
+// The setup program's entry point. The command line and show command are ignored; the
+// exit code is always 0.
 #include <windows.h>
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include <commctrl.h>
+
+#include <string>
+
+#include "PlainSetupUi.h"
+#include "app/InstallManager.h"
+#include "app/RunSetup.h"
+
+namespace {
+
+// The folder of this executable, without trailing backslash.
+std::wstring ExecutableFolder(HINSTANCE instance) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(instance, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return std::wstring();
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const size_t slash = path.rfind(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand) {
+    // TODO(ui framework): hand the framework its instance and resource folder once its
+    // settings exist:  CPaintManagerUI::SetInstance(instance);
+    //                  CPaintManagerUI::SetResourcePath(skinFolder);
+    const std::wstring skinFolder = ExecutableFolder(instance) + L"\\skin";
+    (void)skinFolder;
+
+    PlainSetupUi ui(instance);  // outlives the manager
+    int result = 0;
+    {
+        Install_CIM manager(instance);
+        manager.SetUi(&ui);
+        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};  // the framework's tooltips
+        ::InitCommonControlsEx(&controls);
+        result = RunSetup(commandLine, showCommand);
+    }  // the manager goes here, closing the install journal after the last window
+    return result;
+}

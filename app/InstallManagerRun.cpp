@@ -1,0 +1,10 @@
+// The manager's install run and registration, delegated to the engine. Kept apart so
+// that programs which only need the manager's services do not pull in the engine's
+// extraction.
+#include "app/InstallManager.h"
+#include "engine/InstallRun.h"
+#include "engine/Registration.h"
+
+void Install_CIM::StartInstall(HWND window) { ::StartInstall(state_, window); }
+
+bool Install_CIM::AfterInstall() { return ::AfterInstall(state_); }

@@ -1,0 +1,62 @@
+#include "app/InstallManager.h"
+
+#include "app/DefaultFolder.h"
+#include "app/SetupUi.h"
+#include "engine/Processes.h"
+
+// Decides, before any window opens, whether setup may go on, and picks the initial
+// install folder.
+bool Install_CIM::PrepareSetup() {
+    if (!ClaimSingleInstance()) {
+        if (ui_) ui_->ShowAlreadyRunning();
+        return false;
+    }
+    if (!WaitForClientToClose()) return false;
+    // The crash reporter would hold client files open; it is ended without asking.
+    TerminateProcesses(FindProcessesByName({kCrashReporterName}));
+
+    CUIString previous;
+    if (ReadPreviousInstallFolder(previous) && !previous.empty()) {
+        SetInstallPath(previous);  // as recorded: not checked, not trimmed
+        return true;
+    }
+    return UseDefaultFolder();
+}
+
+// The existence of "isRunning" is the signal; it is never waited on. A mutex that
+// cannot be created at all does not stop setup.
+bool Install_CIM::ClaimSingleInstance() {
+    HANDLE mutex = ::CreateMutexW(nullptr, FALSE, L"isRunning");
+    const bool taken = mutex && ::GetLastError() == ERROR_ALREADY_EXISTS;
+    state_.singleInstanceMutex.reset(taken ? nullptr : mutex);
+    if (taken) ::CloseHandle(mutex);
+    return !taken;
+}
+
+// Asks again after every prompt: a process may not have ended yet, or started anew.
+bool Install_CIM::WaitForClientToClose() {
+    for (;;) {
+        const std::vector<DWORD> running = FindProcessesByName({kClientProcessName});
+        if (running.empty()) return true;
+        if (!ui_ || ui_->ShowClientRunning(running)) return false;
+    }
+}
+
+bool Install_CIM::UseDefaultFolder() {
+    wchar_t systemDirectory[1024] = {};
+    ::GetSystemDirectoryW(systemDirectory, 1024);
+
+    const DWORD size = ::GetLogicalDriveStringsW(0, nullptr);
+    std::wstring list(size, L'\0');
+    const DWORD written = ::GetLogicalDriveStringsW(size, list.data());
+    if (written == 0) return false;
+    if (written > size) list.clear();  // a drive appeared in between: read nothing
+
+    std::vector<DriveRoot> drives;
+    for (std::wstring& root : SplitDriveList(list)) {
+        const unsigned type = ::GetDriveTypeW(root.c_str());
+        drives.push_back({std::move(root), type});
+    }
+    SetInstallPath(ChooseDefaultFolder(systemDirectory, drives, LoadResString(130, L"VexmoraFM")));
+    return true;
+}

@@ -1,0 +1,29 @@
+#pragma once
+// What the start-up flow needs from the setup's windows. The install manager calls it
+// while it decides whether setup may go on; RunSetup uses it to open the main window.
+// The windows layer implements it; the manager only holds a pointer (not owned).
+#include <windows.h>
+#include <vector>
+
+class SetupUi {
+public:
+    virtual ~SetupUi() = default;
+
+    // Another setup process is running: shows the already-running prompt and returns
+    // once it has been closed (its own message loop). Setup ends afterwards.
+    virtual void ShowAlreadyRunning() = 0;
+
+    // Client processes `ids` are running: shows the client-running prompt, which ends
+    // exactly these processes when the user chooses to go on, and returns once it has
+    // been closed. Returns true when setup is to end: the user cancelled or closed the
+    // prompt, or it could not be shown.
+    virtual bool ShowClientRunning(const std::vector<DWORD>& ids) = 0;
+
+    // Creates the main window, centres it and shows it with focus. False when it could
+    // not be created.
+    virtual bool OpenMainWindow() = 0;
+
+    // Runs the thread's message loop until WM_QUIT (posted when the main window is
+    // destroyed). The default is a plain GetMessage/Translate/Dispatch loop.
+    virtual void RunMessageLoop();
+};

@@ -1,0 +1,151 @@
+#include "engine/Processes.h"
+
+#include <psapi.h>
+#include <shlwapi.h>
+#include "ui/Handles.h"
+
+namespace {
+
+// The system's own rule for executable names: only the letters A-Z fold.
+wchar_t FoldAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c; }
+
+bool SameName(const wchar_t* a, const std::wstring& b) {
+    size_t i = 0;
+    for (; a[i] != L'\0' && i < b.size(); ++i)
+        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+    return a[i] == L'\0' && i == b.size();
+}
+
+// EnumProcesses cannot say how much room it needs: grow until the answer is not full.
+std::vector<DWORD> AllProcessIds() {
+    std::vector<DWORD> ids(1024);
+    for (;;) {
+        DWORD bytes = 0;
+        if (!::EnumProcesses(ids.data(), static_cast<DWORD>(ids.size() * sizeof(DWORD)), &bytes))
+            return {};
+        const size_t count = bytes / sizeof(DWORD);
+        if (count < ids.size()) {
+            ids.resize(count);
+            return ids;
+        }
+        ids.assign(ids.size() + 1024, 0);
+    }
+}
+
+// The process's modules, growing the list like AllProcessIds; empty when not listable.
+std::vector<HMODULE> ModulesOf(HANDLE process) {
+    std::vector<HMODULE> modules(10);
+    for (;;) {
+        DWORD bytes = 0;
+        if (!::EnumProcessModules(process, modules.data(),
+                                  static_cast<DWORD>(modules.size() * sizeof(HMODULE)), &bytes))
+            return {};
+        const size_t count = bytes / sizeof(HMODULE);
+        if (count < modules.size()) {
+            modules.resize(count);
+            return modules;
+        }
+        modules.assign(modules.size() + 60, nullptr);
+    }
+}
+
+bool HasModuleNamed(DWORD id, const std::vector<std::wstring>& names) {
+    UniqueHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+    if (!process) return false;
+    for (HMODULE module : ModulesOf(process.get())) {
+        wchar_t name[MAX_PATH];
+        if (!::GetModuleBaseNameW(process.get(), module, name, MAX_PATH)) continue;
+        for (const std::wstring& wanted : names)
+            if (SameName(name, wanted)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::vector<DWORD> FindProcessesByName(const std::vector<std::wstring>& names) {
+    std::vector<DWORD> found;
+    for (DWORD id : AllProcessIds())
+        if (HasModuleNamed(id, names)) found.push_back(id);
+    return found;
+}
+
+void TerminateProcesses(const std::vector<DWORD>& ids) {
+    for (DWORD id : ids) {
+        UniqueHandle process(::OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ,
+                                           FALSE, id));
+        if (process) ::TerminateProcess(process.get(), 0);
+    }
+}
+
+void RunPreviousUninstaller(const std::wstring& folder) {
+    const std::wstring path = folder + L"\\uninstall.exe";
+    if (!::PathFileExistsW(path.c_str())) return;
+    wchar_t commandLine[] = L" true";  // the program name is not repeated in it
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(path.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &info))
+        return;
+    UniqueHandle process(info.hProcess), thread(info.hThread);
+    ::WaitForSingleObject(process.get(), INFINITE);
+}
+
+bool LaunchAtMediumIntegrity(std::wstring commandLine) {
+    UniqueHandle ownToken, newToken, process, thread;
+    UniqueSid mediumSid;
+    bool ok = ::OpenProcessToken(::GetCurrentProcess(),
+                                 TOKEN_ASSIGN_PRIMARY | TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ADJUST_DEFAULT,
+                                 ownToken.put()) &&
+              ::DuplicateTokenEx(ownToken.get(), 0, nullptr, SecurityImpersonation, TokenPrimary,
+                                 newToken.put());
+    if (ok) {
+        SID_IDENTIFIER_AUTHORITY labelAuthority = SECURITY_MANDATORY_LABEL_AUTHORITY;
+        ok = ::AllocateAndInitializeSid(&labelAuthority, 1, SECURITY_MANDATORY_MEDIUM_RID, 0, 0, 0, 0, 0,
+                                        0, 0, mediumSid.put());
+    }
+    if (ok) {
+        TOKEN_MANDATORY_LABEL label{};
+        label.Label.Sid = mediumSid.get();
+        label.Label.Attributes = SE_GROUP_INTEGRITY;
+        ok = ::SetTokenInformation(newToken.get(), TokenIntegrityLevel, &label,
+                                   sizeof(label) + ::GetLengthSid(mediumSid.get()));
+    }
+    if (ok) {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION info{};
+        ok = ::CreateProcessAsUserW(newToken.get(), nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                    nullptr, nullptr, &startup, &info);
+        if (ok) {
+            process.reset(info.hProcess);
+            thread.reset(info.hThread);
+        }
+    }
+    const DWORD error = ok ? ERROR_SUCCESS : ::GetLastError();
+    // Released in the order obtained; the owners keep the last error while closing.
+    ownToken.reset();
+    newToken.reset();
+    mediumSid.reset();
+    process.reset();
+    thread.reset();
+    if (!ok) ::SetLastError(error);
+    return ok;
+}
+
+std::wstring QuoteCommandPath(const std::wstring& path) { return L"\"" + path + L"\""; }
+
+void RunHiddenCommand(const std::wstring& commandLine) {
+    std::wstring writable = commandLine;  // CreateProcessW may write into its command line
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION info{};
+    if (::CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                         nullptr, &startup, &info)) {
+        ::CloseHandle(info.hThread);
+        ::CloseHandle(info.hProcess);
+    }
+}

@@ -1,0 +1,38 @@
+#pragma once
+// Finding, ending and starting other processes. Everything runs on the calling thread;
+// only RunPreviousUninstaller waits for the process it starts.
+#include <windows.h>
+#include <string>
+#include <vector>
+
+// Executable base names of the client that setup looks for.
+inline constexpr wchar_t kClientProcessName[] = L"Vexmora-PC.exe";
+inline constexpr wchar_t kCrashReporterName[] = L"CrashSender1403.exe";
+
+// Identifiers of the processes that have a module (the executable or any loaded library)
+// whose base name is in `names`, compared ignoring the case of A-Z, in enumeration order.
+// Never fails: processes that cannot be opened or listed (for a 32-bit caller, every
+// 64-bit process) are passed over; an enumeration failure gives an empty list.
+std::vector<DWORD> FindProcessesByName(const std::vector<std::wstring>& names);
+
+// Terminates each process with exit code 0. Does not wait; processes that cannot be
+// opened or terminated (already ended, access denied) are passed over silently.
+void TerminateProcesses(const std::vector<DWORD>& ids);
+
+// Runs `folder`\uninstall.exe with the command line " true" and waits, without a time
+// limit, until it has ended. Returns at once when the file is missing or cannot start.
+void RunPreviousUninstaller(const std::wstring& folder);
+
+// Starts `commandLine` with a copy of the own token carrying the medium integrity label,
+// without waiting. Callers quote the program path (QuoteCommandPath): an unquoted path
+// with blanks would let the system run a planted "D:\Program.exe".
+// Failure contract: false, with the failing step's error code as the thread's last error.
+bool LaunchAtMediumIntegrity(std::wstring commandLine);
+
+// `path` in double quotes, as the program part of a command line.
+std::wstring QuoteCommandPath(const std::wstring& path);
+
+// Starts `commandLine` hidden (no console window) without waiting. The command is
+// passed as UTF-16, so paths outside the ANSI code page reach it unchanged. Failures
+// leave no trace.
+void RunHiddenCommand(const std::wstring& commandLine);
