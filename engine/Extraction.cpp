@@ -1,0 +1,222 @@
+#include "engine/Extraction.h"
+
+#include <cstdlib>
+#include <memory>
+
+#include "7z.h"
+#include "7zCrc.h"
+#include "7zFile.h"
+#include "engine/ExtractionNames.h"
+#include "engine/ExtractionPrompt.h"
+#include "engine/FolderChain.h"
+#include "engine/InstallEvents.h"
+#include "engine/InstallRun.h"
+#include "engine/MemoryInStream.h"
+#include "engine/PayloadResource.h"
+#include "engine/ResStrings.h"
+
+namespace {
+
+constexpr UINT kStringCreateFolderFailed = 136;
+constexpr UINT kStringFormatError = 138;
+constexpr UINT kStringWriteFailed = 142;
+constexpr UInt32 kNoBlock = 0xFFFFFFFF;
+// The look stream's own buffer: the decoder reads the in-memory payload through it.
+constexpr size_t kLookBufferSize = size_t{1} << 18;
+
+// Plain heap; the decoder asks for 0 bytes for empty tables and gets null.
+void* HeapAllocate(ISzAllocPtr, size_t size) { return size == 0 ? nullptr : std::malloc(size); }
+void HeapRelease(ISzAllocPtr, void* address) { std::free(address); }
+const ISzAlloc kMainAlloc = {HeapAllocate, HeapRelease};
+const ISzAlloc kTempAlloc = {HeapAllocate, HeapRelease};
+
+// The decoder's solid-block cache: kept across the entry loop so that every file of a
+// block is served from one decode of that block.
+struct BlockCache {
+    UInt32 index = kNoBlock;
+    Byte* buffer = nullptr;
+    size_t size = 0;
+
+    ~BlockCache() { drop(); }
+    void drop() {
+        ISzAlloc_Free(&kMainAlloc, buffer);
+        buffer = nullptr;
+        size = 0;
+    }
+    bool holds(UInt32 block) const { return buffer != nullptr && index == block; }
+};
+
+// Name buffer of 16-bit units that only grows.
+class NameBuffer {
+public:
+    CUIString read(const CSzArEx& db, UInt32 entry) {
+        const size_t length = SzArEx_GetFileNameUtf16(&db, entry, nullptr);  // counts the zero
+        if (length > capacity_) {
+            units_ = std::make_unique<UInt16[]>(length + 1);
+            capacity_ = length + 1;
+        }
+        SzArEx_GetFileNameUtf16(&db, entry, units_.get());
+        size_t end = 0;
+        while (end < length && units_[end] != 0) ++end;
+        return CUIString(reinterpret_cast<const wchar_t*>(units_.get()), end);
+    }
+
+private:
+    std::unique_ptr<UInt16[]> units_;
+    size_t capacity_ = 0;
+};
+
+enum class WriteOutcome { Written, NotCreated, Failed };
+
+// Creates (replacing) and writes one file. A failed or short write still closes the
+// file, which stays partial.
+WriteOutcome WriteEntryFile(const CUIString& path, const Byte* data, size_t size) {
+    CSzFile file;
+    File_Construct(&file);
+    if (OutFile_OpenW(&file, path.c_str()) != 0) return WriteOutcome::NotCreated;
+    size_t written = size;
+    const bool complete = File_Write(&file, data, &written) == 0 && written == size;
+    const bool closed = File_Close(&file) == 0;
+    return complete && closed ? WriteOutcome::Written : WriteOutcome::Failed;
+}
+
+// One run of the extraction: the decoder state lives exactly as long as this object.
+class PayloadExtraction {
+public:
+    PayloadExtraction(InstallState& state, const ExtractionHooks& hooks) : state_(state), hooks_(hooks) {
+        CrcGenerateTable();
+        SzArEx_Init(&db_);
+    }
+    ~PayloadExtraction() {
+        cache_.drop();
+        SzArEx_Free(&db_, &kMainAlloc);
+        ISzAlloc_Free(&kMainAlloc, look_.buf);
+    }
+    PayloadExtraction(const PayloadExtraction&) = delete;
+    PayloadExtraction& operator=(const PayloadExtraction&) = delete;
+
+    // Throws the failure text: a missing payload, or one that is not a readable archive.
+    void open() {
+        const PayloadBytes payload = hooks_.payload();
+        MemoryInStream_Init(&stream_, payload.data(), static_cast<UInt32>(payload.size()));
+        look_.buf = static_cast<Byte*>(ISzAlloc_Alloc(&kMainAlloc, kLookBufferSize));
+        look_.bufSize = look_.buf ? kLookBufferSize : 0;
+        look_.realStream = &stream_.vt;
+        LookToRead2_CreateVTable(&look_, False);
+        LookToRead2_INIT(&look_);
+        if (!look_.buf || SzArEx_Open(&db_, &look_.vt, &kMainAlloc, &kTempAlloc) != SZ_OK)
+            throw formatError();
+    }
+
+    void extractAll() {
+        for (UInt32 i = 0; i < db_.NumFiles; ++i) {
+            while (!extractEntry(i)) {
+            }
+        }
+        cache_.drop();
+    }
+
+private:
+    // True when the entry is done with (handled or skipped); false to handle it again.
+    bool extractEntry(UInt32 i) {
+        const CUIString name = names_.read(db_, i);
+        if (!IsSafeEntryName(name)) return !AskOnFailure(hooks_, formatError());
+        const CUIString target = EntryTargetPath(state_.installPath, name);
+        if (SzArEx_IsDir(&db_, i)) return createFolders(target) != Step::Again;
+        switch (createFolders(ParentFolder(target))) {
+            case Step::Again: return false;
+            case Step::Skip: return true;
+            case Step::Go: break;
+        }
+
+        pump();
+        size_t offset = 0, size = 0;
+        if (!decode(i, &offset, &size)) {
+            cache_.drop();  // the next decode starts the block afresh
+            return !AskOnFailure(hooks_, formatError());
+        }
+        if (InstallJournal* journal = state_.openJournal(); journal && recordedEntry_ != i) {
+            journal->recordFile(target);  // before creation: the record stands even if creation fails
+            recordedEntry_ = i;
+        }
+        switch (WriteEntryFile(target, cache_.buffer ? cache_.buffer + offset : nullptr, size)) {
+            case WriteOutcome::NotCreated: return true;
+            case WriteOutcome::Failed:
+                return !AskOnFailure(hooks_, FormatText(state_.instance, kStringWriteFailed,
+                                                        L"Fail to write {file}", L"{file}", target));
+            case WriteOutcome::Written: break;
+        }
+        state_.SetStatusText(target);
+        post(INSTALL_EVENT_PROGRESS, static_cast<LPARAM>(std::uint64_t{i} * 100 / db_.NumFiles));
+        pump();
+        return true;
+    }
+
+    enum class Step { Go, Again, Skip };
+
+    // Go when the folder chain exists; otherwise the user's Retry (Again) or Ignore (Skip).
+    Step createFolders(const CUIString& folder) {
+        if (CreateFolderChain(folder, state_.openJournal())) return Step::Go;
+        const CUIString message = FormatText(state_.instance, kStringCreateFolderFailed,
+                                             L"Create {folder} error!", L"{folder}", folder);
+        return AskOnFailure(hooks_, message) ? Step::Again : Step::Skip;
+    }
+
+    bool decode(UInt32 i, size_t* offset, size_t* size) {
+        const UInt32 block = db_.FileToFolder[i];
+        // An empty file belongs to no block; the decoder would drop the cached block for
+        // it, and the rest of that block would be decoded a second time.
+        if (block == kNoBlock) return true;
+        if (!cache_.holds(block) && hooks_.decodingBlock) hooks_.decodingBlock(block);
+        return SzArEx_Extract(&db_, &look_.vt, i, &cache_.index, &cache_.buffer, &cache_.size, offset, size,
+                              &kMainAlloc, &kTempAlloc) == SZ_OK;
+    }
+
+    CUIString formatError() const {
+        return LoadResString(state_.instance, kStringFormatError, L"File format error");
+    }
+    void pump() const { hooks_.pump ? hooks_.pump() : PumpMessages(); }
+    void post(WPARAM kind, LPARAM value) const {
+        if (state_.window) ::PostMessageW(state_.window, WM_INSTALL_EVENT, kind, value);
+    }
+
+    InstallState& state_;
+    const ExtractionHooks& hooks_;
+    CSzArEx db_;
+    MemoryInStream stream_{};
+    CLookToRead2 look_{};
+    BlockCache cache_;
+    NameBuffer names_;
+    UInt32 recordedEntry_ = kNoBlock;  // a Retry after a failed write records the file once
+};
+
+}  // namespace
+
+ExtractionHooks ProgramExtractionHooks(const InstallState& state) {
+    ExtractionHooks hooks;
+    const HINSTANCE instance = state.instance;
+    const HWND owner = state.window;
+    hooks.payload = [instance] { return LoadOwnPayload(instance); };
+    hooks.prompt = [owner, instance](const CUIString& message) { return ShowFailureBox(owner, instance, message); };
+    return hooks;
+}
+
+void ExtractPayload(InstallState& state) { ExtractPayload(state, ProgramExtractionHooks(state)); }
+
+void ExtractPayload(InstallState& state, const ExtractionHooks& hooks) {
+    try {
+        PayloadExtraction extraction(state, hooks);
+        try {
+            extraction.open();
+            extraction.extractAll();
+            state.extractionCompleted = true;
+        } catch (const CUIString& failure) {  // the failure text; empty after Abort
+            state.extractionCompleted = false;
+            state.SetStatusText(failure);
+        }
+    } catch (...) {  // out of memory while building a text: a failure with nothing to say
+        state.extractionCompleted = false;
+    }
+    // Last, on every path, after the database has been freed.
+    if (state.window) ::PostMessageW(state.window, WM_INSTALL_EVENT, INSTALL_EVENT_DONE, 0);
+}

@@ -1,0 +1,48 @@
+#pragma once
+// Unpacking the payload archive into the install folder, entry by entry, in archive
+// order: folders through CreateFolderChain, an F journal record before each file is
+// created, INSTALL_EVENT_STATUS and INSTALL_EVENT_PROGRESS (i * 100 / n) after each file
+// written, and the thread's message queue drained before each decode and after each file.
+//
+// Failure contract: nothing is thrown out of ExtractPayload. Its outcome is the
+// extraction-completed flag (true only when every entry was handled, written or skipped
+// by the user's Ignore), the status text (the last file written, or the text of the
+// failure that ended the run, empty after Abort) and INSTALL_EVENT_DONE, posted exactly
+// once, as its last action, on every path. Failures of one entry (folder, decode, write,
+// an entry name that would leave the install folder) ask the user: Retry handles the
+// entry again, Ignore skips it, Abort ends the run. A file that cannot be created (a
+// read-only file, a file in use) is skipped silently; its F record stays.
+#include <windows.h>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include "engine/InstallState.h"
+#include "ui/UIString.h"
+
+enum class FailureAnswer { Abort, Retry, Ignore };
+
+using PayloadBytes = std::span<const std::uint8_t>;
+
+// What the extraction takes from outside; the program's are ProgramExtractionHooks().
+struct ExtractionHooks {
+    // The archive bytes, read in place; they must stay valid during the call. Throws the
+    // failure text as a CUIString when the archive cannot be had.
+    std::function<PayloadBytes()> payload;
+    // Shows a failure message and returns the user's answer.
+    std::function<FailureAnswer(const CUIString& message)> prompt;
+    // Drains the thread's message queue; PumpMessages when empty.
+    std::function<void()> pump;
+    // Told just before a solid block is decoded as a whole (optional, for measuring).
+    std::function<void(std::uint32_t block)> decodingBlock;
+};
+
+// The program's hooks: the "BIN" 227 resource of the process's own module (string 137
+// naming the executable of `state.instance` when it is missing or cannot be loaded) and
+// a modal MessageBoxW owned by `state.window` with caption 140 and style
+// MB_ABORTRETRYIGNORE | MB_ICONINFORMATION | MB_DEFBUTTON2.
+ExtractionHooks ProgramExtractionHooks(const InstallState& state);
+
+// Unpacks into `state.installPath`, reporting to `state.window` and recording in
+// `state.openJournal()` when one is open.
+void ExtractPayload(InstallState& state);
+void ExtractPayload(InstallState& state, const ExtractionHooks& hooks);

@@ -1,0 +1,26 @@
+#include "engine/ExtractionPrompt.h"
+
+#include "engine/ResStrings.h"
+
+namespace {
+constexpr UINT kStringInstallFailCaption = 140;
+constexpr UINT kFailureBoxStyle = MB_ABORTRETRYIGNORE | MB_ICONINFORMATION | MB_DEFBUTTON2;  // 0x142
+}  // namespace
+
+FailureAnswer ShowFailureBox(HWND owner, HINSTANCE instance, const CUIString& message) {
+    const CUIString caption = LoadResString(instance, kStringInstallFailCaption, L"Install fail");
+    switch (::MessageBoxW(owner, message.c_str(), caption.c_str(), kFailureBoxStyle)) {
+        case IDRETRY: return FailureAnswer::Retry;
+        case IDIGNORE: return FailureAnswer::Ignore;
+        default: return FailureAnswer::Abort;
+    }
+}
+
+bool AskOnFailure(const ExtractionHooks& hooks, const CUIString& message) {
+    switch (hooks.prompt(message)) {
+        case FailureAnswer::Retry: return true;
+        case FailureAnswer::Ignore: return false;
+        case FailureAnswer::Abort: break;
+    }
+    throw CUIString();
+}

@@ -1,0 +1,13 @@
+#pragma once
+#include <windows.h>
+#include "engine/Extraction.h"
+
+// The failure prompt of the program: MessageBoxW owned by `owner`, the message as text,
+// string 140 (fallback "Install fail") as caption, Abort/Retry/Ignore with Retry as the
+// default and the information icon (0x142). A box that cannot be shown counts as Abort,
+// so that a failure never repeats without the user.
+FailureAnswer ShowFailureBox(HWND owner, HINSTANCE instance, const CUIString& message);
+
+// Asks through `prompt`: true for Retry, false for Ignore; Abort throws an empty
+// CUIString, which ends the extraction.
+bool AskOnFailure(const ExtractionHooks& hooks, const CUIString& message);

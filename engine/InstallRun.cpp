@@ -1,0 +1,28 @@
+#include "engine/InstallRun.h"
+
+#include <memory>
+#include "engine/Extraction.h"
+#include "engine/InstallEvents.h"
+
+void StartInstall(InstallState& state, HWND window) {
+    state.window = window;  // before the hooks are made: the prompts are owned by it
+    StartInstall(state, window, ProgramExtractionHooks(state));
+}
+
+void StartInstall(InstallState& state, HWND window, const ExtractionHooks& hooks) {
+    state.window = window;
+    // The earlier run's journal is finalised before a new one opens at the same path.
+    state.journal.reset();
+    state.journal = std::make_unique<InstallJournal>();
+    state.journal->open(state.installPath + L"\\uninstall");
+    ::SendMessageW(window, WM_INSTALL_EVENT, INSTALL_EVENT_START, 0);
+    ExtractPayload(state, hooks);
+}
+
+void PumpMessages() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
