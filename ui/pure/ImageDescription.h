@@ -25,3 +25,7 @@ struct ImageDescription {
 // Parses a description. Never fails: a malformed pair ends the parsing and the pairs
 // read before it stay in force.
 ImageDescription ParseImageDescription(std::wstring_view text);
+
+// The canonical text of a description, which parses back to an equal value (for
+// drawing a modified description, e.g. the filled part of a progress bar).
+std::wstring FormatImageDescription(const ImageDescription& description);

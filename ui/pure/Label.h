@@ -1,0 +1,43 @@
+#pragma once
+// Text in a rectangle: font index, colours, padding and alignment.
+#include "ui/pure/Control.h"
+
+class CLabelUI : public CControlUI {
+public:
+    CLabelUI();
+    std::wstring_view GetClass() const override;
+    void* GetInterface(std::wstring_view name) override;
+
+    int GetFont() const noexcept { return m_font; }   // -1: the window's default font
+    void SetFont(int index);
+    UIColor GetTextColor() const noexcept { return m_textColor; }
+    void SetTextColor(UIColor color);
+    UIColor GetDisabledTextColor() const noexcept { return m_disabledTextColor; }
+    void SetDisabledTextColor(UIColor color);
+    const UIRect& GetTextPadding() const noexcept { return m_textPadding; }
+    void SetTextPadding(const UIRect& padding);
+    unsigned GetTextStyle() const noexcept { return m_textStyle; }  // UI_DT_* bits
+    void SetTextStyle(unsigned style);
+
+    void SetAttribute(std::wstring_view name, std::wstring_view value) override;
+    void PaintText(IRenderTarget& target) override;
+
+protected:
+    // The text that is drawn (edits mask it in password mode).
+    virtual CUIString DisplayText() const { return GetText(); }
+    // Text colour for the current state; 0 falls back to the window's colours.
+    virtual UIColor CurrentTextColor() const;
+    void DrawLabelText(IRenderTarget& target, UIColor color);
+
+    int m_font = -1;
+    UIColor m_textColor = 0, m_disabledTextColor = 0;
+    UIRect m_textPadding;
+    unsigned m_textStyle = UI_DT_VCENTER;
+};
+
+// A label that is told apart by class (the caption hit test treats it as interactive).
+class CTextUI : public CLabelUI {
+public:
+    std::wstring_view GetClass() const override;
+    void* GetInterface(std::wstring_view name) override;
+};

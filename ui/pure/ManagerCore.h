@@ -1,0 +1,156 @@
+#pragma once
+// What a window's manager knows without a window: the control tree and its names, the
+// notification receivers, fonts, images and `Default` attribute lists of the layout,
+// the Window attributes, and the mouse/keyboard state (hot, captured and focused
+// controls). The platform's per-window manager derives from it, implements IUIHost and
+// turns its window messages into the On... calls below.
+#include <map>
+#include <memory>
+#include <string_view>
+#include <vector>
+#include "ui/UIString.h"
+#include "ui/pure/Geometry.h"
+#include "ui/pure/Notify.h"
+#include "ui/pure/Render.h"
+#include "ui/pure/UIHost.h"
+
+class CControlUI;
+
+struct UIFontDesc {
+    CUIString face;
+    int size = 12;  // pixels
+    bool bold = false, underline = false, italic = false;
+    friend bool operator==(const UIFontDesc&, const UIFontDesc&) = default;
+};
+
+struct UIImageInfo {
+    CUIString name;
+    CUIString resType;
+    UIColor mask = 0;
+};
+
+// The attributes of the layout's Window element.
+struct UIWindowAttributes {
+    UISize initSize;           // "size"; 0,0 when not given
+    UIRect sizeBox;            // "sizebox"
+    UIRect caption;            // "caption"
+    UISize roundCorner;        // "roundcorner"
+    UISize minInfo, maxInfo;   // "mininfo", "maxinfo"
+    bool showDirty = false, bkTrans = false, bkSemiTrans = false;
+    int alpha = 255;
+    UIColor disabledFontColor = 0xFFA7A6AA, defaultFontColor = 0xFF000000;
+    UIColor linkFontColor = 0xFF0000FF, linkHoverFontColor = 0xFFD3215F, selectedColor = 0xFFBAE4FF;
+};
+
+class UIManagerCore {
+public:
+    UIManagerCore();
+    virtual ~UIManagerCore();
+    UIManagerCore(const UIManagerCore&) = delete;
+    UIManagerCore& operator=(const UIManagerCore&) = delete;
+
+    // The platform services; without one (tests) a host that does nothing is used.
+    void SetHost(IUIHost* host) noexcept;
+    IUIHost& Host() const noexcept { return *m_host; }
+
+    // --- the tree
+    // Makes `root` the window's tree (the previous one is destroyed), registers every
+    // control name and initialises the controls. Returns the root.
+    CControlUI* AttachDialog(std::unique_ptr<CControlUI> root);
+    CControlUI* GetRoot() const noexcept { return m_root.get(); }
+    // One of the controls named `name` (the first registered), or null.
+    CControlUI* FindControl(std::wstring_view name) const;
+    // The topmost visible control under `pt` that takes part in hit testing, or null.
+    CControlUI* FindControlAt(UIPoint pt) const;
+
+    // --- notifications
+    bool AddNotifier(INotifyUI* receiver);
+    bool RemoveNotifier(INotifyUI* receiver);
+    // Sends at once to every receiver (a receiver may run a nested message loop).
+    void SendNotify(TNotifyUI& msg);
+    void SendNotify(CControlUI* sender, std::wstring_view type, uintptr_t wParam = 0, intptr_t lParam = 0);
+
+    // --- layout resources
+    // Fonts are numbered from 0 in the order added; a default one becomes the window's
+    // default font (the last one added with `isDefault` wins). Returns the index.
+    int AddFont(const UIFontDesc& font, bool isDefault);
+    int GetFontCount() const noexcept { return static_cast<int>(m_fonts.size()); }
+    const UIFontDesc* GetFont(int index) const;  // -1 or out of range: the default font (may be null)
+    int GetDefaultFontIndex() const noexcept { return m_defaultFont; }  // -1: none set
+    void AddImage(const UIImageInfo& image);
+    const UIImageInfo* GetImage(std::wstring_view name) const;
+    void AddDefaultAttributeList(std::wstring_view controlName, std::wstring_view list);
+    const CUIString* GetDefaultAttributeList(std::wstring_view controlName) const;
+
+    // --- Window attributes
+    // Applies one attribute of the Window element ("size" resizes the window at once).
+    void SetWindowAttribute(std::wstring_view name, std::wstring_view value);
+    const UIWindowAttributes& GetWindowAttributes() const noexcept { return m_window; }
+    UIWindowAttributes& WindowAttributes() noexcept { return m_window; }
+    const UIRect& GetSizeBox() const noexcept { return m_window.sizeBox; }
+    const UIRect& GetCaptionRect() const noexcept { return m_window.caption; }
+
+    // --- layout and painting
+    void NeedUpdate();  // the tree is laid out again before the next paint
+    bool IsUpdateNeeded() const noexcept { return m_updateNeeded; }
+    void Invalidate(const UIRect& rect);
+    // Lays the root out into `client` (client coordinates).
+    void LayoutRoot(const UIRect& client);
+    // Lays out when needed (into the host's client rectangle), draws the controls that
+    // intersect `paintRect`, then reports the paint (OnPainted).
+    void Paint(IRenderTarget& target, const UIRect& paintRect);
+    // A paint finished: the first one after the first layout raises "windowinit" once.
+    void OnPainted();
+
+    // --- input from the window (client coordinates); true when a control took it
+    bool OnMouseMove(UIPoint pt, unsigned keyState = 0);
+    bool OnMouseLeave();
+    bool OnButtonDown(UIPoint pt, unsigned keyState = 0);
+    bool OnButtonUp(UIPoint pt, unsigned keyState = 0);
+    bool OnDoubleClick(UIPoint pt, unsigned keyState = 0);
+    bool OnRButtonDown(UIPoint pt, unsigned keyState = 0);
+    bool OnMouseWheel(UIPoint pt, int delta, unsigned keyState = 0);
+    bool OnKeyDown(unsigned vkey, unsigned keyState = 0);  // Tab moves the focus
+    bool OnKeyUp(unsigned vkey, unsigned keyState = 0);
+    bool OnChar(unsigned ch, unsigned keyState = 0);
+    // True when a control chose the cursor (through IUIHost::SetCursorShape).
+    bool OnSetCursor(UIPoint pt);
+    void OnSetFocus();
+    void OnKillFocus();
+    void OnCaptureLost();  // the window lost the mouse capture
+    void OnTimer(CControlUI* control, unsigned id);
+
+    // --- focus and mouse state
+    CControlUI* GetFocus() const noexcept { return m_focus; }
+    void SetFocus(CControlUI* control);  // null: no control has the focus
+    bool SetNextTabControl(bool forward = true);
+    CControlUI* GetHot() const noexcept { return m_hot; }
+    CControlUI* GetCaptured() const noexcept { return m_captured; }
+
+    // --- called by controls
+    void RegisterControl(CControlUI* control);   // joins the name map
+    void UnregisterControl(CControlUI* control); // leaves the name map
+    void ControlDestroyed(CControlUI* control);  // forgets every reference to it
+    void RenameControl(CControlUI* control, std::wstring_view oldName);
+
+private:
+    void DispatchMouse(CControlUI* control, UIEventType type, UIPoint pt, unsigned keyState);
+    void SetHot(CControlUI* control, UIPoint pt, unsigned keyState);
+    bool DispatchKey(UIEventType type, unsigned key, unsigned keyState);
+
+    IUIHost* m_host;
+    std::unique_ptr<CControlUI> m_root;
+    std::multimap<std::wstring, CControlUI*, std::less<>> m_names;
+    std::vector<INotifyUI*> m_receivers;
+    std::vector<UIFontDesc> m_fonts;
+    int m_defaultFont = -1;
+    std::vector<UIImageInfo> m_images;
+    std::map<std::wstring, CUIString, std::less<>> m_defaults;
+    UIWindowAttributes m_window;
+    bool m_updateNeeded = true, m_laidOut = false, m_windowInitSent = false;
+    CControlUI* m_hot = nullptr;
+    CControlUI* m_captured = nullptr;
+    CControlUI* m_focus = nullptr;
+    UIPoint m_lastMouse;
+    std::shared_ptr<int> m_lifeToken = std::make_shared<int>(0);
+};

@@ -1,0 +1,28 @@
+#pragma once
+// Parsing of markup values: numbers, number lists, colours, booleans, attribute lists,
+// and UTF-8 to UTF-16 conversion. None of these fail: malformed text gives what could
+// be read (missing numbers are 0), never more.
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+#include "ui/pure/Geometry.h"
+
+// Decimal integer after optional blanks and sign; stops at the first other character.
+// Saturates at the int range. `end` (optional) receives the index after the number.
+int ParseInt(std::wstring_view text, size_t* end = nullptr);
+// Comma-separated numbers ("0,0,10,10"); missing numbers are 0, extra ones ignored.
+UIRect ParseRect(std::wstring_view text);
+UISize ParseSize(std::wstring_view text);
+// "#AARRGGBB" (the "#" optional); reads hexadecimal digits up to the first other character.
+UIColor ParseColor(std::wstring_view text);
+// True only for the text "true".
+bool ParseBool(std::wstring_view text);
+
+// name="value" pairs separated by blanks. A pair without "=" or without a closing quote
+// ends the list; the pairs before it are returned.
+std::vector<std::pair<std::wstring, std::wstring>> ParseAttributeList(std::wstring_view list);
+
+// Invalid sequences become U+FFFD; characters beyond U+FFFF become surrogate pairs.
+std::wstring Utf8ToUtf16(std::string_view utf8);
+std::string Utf16ToUtf8(std::wstring_view text);
