@@ -1,0 +1,286 @@
+// The install journal on the real file system of the test prefix: records, the
+// encrypted companion file and the failures at open and close.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+
+#include <cryptopp/aes.h>
+#include <cryptopp/filters.h>
+#include <cryptopp/modes.h>
+
+#include "engine/FolderChain.h"
+#include "engine/InstallJournal.h"
+#include "engine/JournalDecrypt.h"
+#include "engine/JournalKey.h"
+#include "ui/Handles.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::optional<std::string> ReadBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const fs::path& file, const std::string& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::string Utf8(const std::wstring& wide) {
+    const std::u8string u8 = fs::path(wide).u8string();
+    return std::string(u8.begin(), u8.end());
+}
+
+std::string Encrypt(const std::string& plain) {
+    const JournalKeyPair secret = JournalKeyMaterial();
+    CryptoPP::CBC_Mode<CryptoPP::AES>::Encryption encryption(secret.key.data(), 16, secret.iv.data());
+    std::string cipher;
+    CryptoPP::StringSource(plain, true,
+                           new CryptoPP::StreamTransformationFilter(encryption, new CryptoPP::StringSink(cipher)));
+    return cipher;
+}
+
+// Every test gets a fresh folder whose name is outside the ANSI code page.
+class InstallJournalTest : public testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t temp[MAX_PATH];
+        ASSERT_NE(0u, ::GetTempPathW(MAX_PATH, temp));
+        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+        folder_ = std::wstring(temp) + L"journal-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                  fs::path(info->name()).wstring() + L"\\VexmoraZevlo\u90ae\u7bb1";
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+        ASSERT_TRUE(fs::create_directories(folder_));
+        plain_ = folder_ + L"\\uninstall";
+        cipher_ = plain_ + L"E";
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(fs::path(folder_).parent_path(), ignored);
+    }
+
+    std::string Decrypted() const {
+        std::string plain = "<no journal>";
+        EXPECT_TRUE(DecryptJournalFile(cipher_, plain));
+        return plain;
+    }
+
+    std::wstring folder_, plain_, cipher_;
+};
+
+TEST_F(InstallJournalTest, RecordsEveryKindInOrderAsUtf8Lines) {
+    InstallJournal journal;
+    journal.open(plain_);
+    ASSERT_TRUE(journal.isOpen());
+    journal.recordFolder(folder_ + L"\\bin");
+    journal.recordFile(folder_ + L"\\bin\\\u90ae\u4ef6.dll");
+    journal.recordFile(L"C:\\x\\\xd842\xdfb7.txt");  // U+20BB7, outside the BMP
+    journal.recordKey(HKEY_LOCAL_MACHINE, L"Software\\Vexmora");
+    journal.recordValue(HKEY_LOCAL_MACHINE, L"Software\\Vexmora", L"SoftwarePath");
+    journal.recordValue(HKEY_CURRENT_USER, L"Software\\Run", L"Vexmora-PC");
+    const std::string folder = Utf8(folder_);
+    const std::string expected =
+        "D " + folder + "\\bin\r\n"
+        "F " + folder + "\\bin\\\xe9\x82\xae\xe4\xbb\xb6.dll\r\n"
+        "F C:\\x\\\xf0\xa0\xae\xb7.txt\r\n"
+        "r 2147483650 Software\\Vexmora\r\n"
+        "R 2147483650 Software\\Vexmora\\SoftwarePath\r\n"
+        "R 2147483649 Software\\Run\\Vexmora-PC\r\n";
+    // Nothing is buffered: the plain file holds every record while the journal is open.
+    EXPECT_EQ(expected, ReadBytes(plain_).value_or("<unreadable>"));
+    EXPECT_FALSE(fs::exists(cipher_));
+
+    journal.close();
+    EXPECT_FALSE(journal.isOpen());
+    EXPECT_FALSE(fs::exists(plain_));
+    // The companion is AES-128-CBC with PKCS #7 padding of the whole plain file, nothing else.
+    EXPECT_EQ(Encrypt(expected), ReadBytes(cipher_).value_or("<missing>"));
+    EXPECT_EQ(expected, Decrypted());
+}
+
+TEST_F(InstallJournalTest, AppendsToAnUnfinishedPlainJournal) {
+    WriteBytes(plain_, "F C:\\left\\by\\an\\earlier\\run\r\n");
+    InstallJournal journal;
+    journal.open(plain_);
+    journal.recordFile(L"C:\\new");
+    journal.close();
+    EXPECT_EQ("F C:\\left\\by\\an\\earlier\\run\r\nF C:\\new\r\n", Decrypted());
+}
+
+TEST_F(InstallJournalTest, EmptyJournalEncryptsToOnePaddingBlock) {
+    InstallJournal journal;
+    journal.open(plain_);
+    journal.close();
+    EXPECT_EQ(16u, ReadBytes(cipher_).value_or("").size());
+    EXPECT_EQ("", Decrypted());
+}
+
+TEST_F(InstallJournalTest, SecondOpenFinalisesTheFirstAndReplacesItsEncryptedFile) {
+    InstallJournal journal;
+    journal.open(plain_);
+    journal.recordFile(L"C:\\first");
+    journal.open(plain_);  // a second install run in the same process
+    EXPECT_EQ("F C:\\first\r\n", Decrypted());
+    EXPECT_EQ("", ReadBytes(plain_).value_or("<missing>"));  // the new plain journal starts empty
+    journal.recordFile(L"C:\\second");
+    journal.close();
+    EXPECT_EQ("F C:\\second\r\n", Decrypted());
+}
+
+TEST_F(InstallJournalTest, DestructionClosesAndEncrypts) {
+    {
+        InstallJournal journal;
+        journal.open(plain_);
+        journal.recordFolder(L"C:\\A");
+    }
+    EXPECT_FALSE(fs::exists(plain_));
+    EXPECT_EQ("D C:\\A\r\n", Decrypted());
+}
+
+TEST_F(InstallJournalTest, OpenInAMissingFolderLeavesAClosedJournalAndNoFile) {
+    const std::wstring missing = folder_ + L"\\gone\\uninstall";
+    InstallJournal journal;
+    journal.open(missing);
+    EXPECT_FALSE(journal.isOpen());
+    journal.recordFolder(L"C:\\A");
+    journal.recordFile(L"C:\\A\\b");
+    journal.recordValue(HKEY_CURRENT_USER, L"K", L"V");
+    journal.recordKey(HKEY_CURRENT_USER, L"K");
+    journal.close();
+    EXPECT_FALSE(fs::exists(folder_ + L"\\gone"));
+    EXPECT_TRUE(fs::is_empty(folder_));
+}
+
+TEST_F(InstallJournalTest, ACloseWithoutOpenDoesNothing) {
+    WriteBytes(cipher_, "older");
+    InstallJournal journal;
+    journal.recordFile(L"C:\\x");
+    journal.close();
+    journal.close();
+    EXPECT_EQ("older", ReadBytes(cipher_));
+}
+
+TEST_F(InstallJournalTest, CloseWithThePlainFileGoneWritesNothing) {
+    WriteBytes(cipher_, "older");
+    InstallJournal journal;
+    journal.open(plain_);
+    journal.recordFile(L"C:\\x");
+    const std::wstring moved = folder_ + L"\\moved";
+    ASSERT_TRUE(::MoveFileW(plain_.c_str(), moved.c_str()));  // allowed by the delete sharing
+    journal.close();
+    EXPECT_FALSE(journal.isOpen());
+    EXPECT_FALSE(fs::exists(plain_));
+    EXPECT_EQ("older", ReadBytes(cipher_));
+    EXPECT_EQ("F C:\\x\r\n", ReadBytes(moved));  // the delete goes by name only
+}
+
+// Obstacles that stop the encrypted file from being written. (A read-only file is no
+// obstacle under Wine run as root, so a file held open without sharing stands in for it:
+// the same refusal at open time, as from a scanner or a running uninstaller.)
+struct Obstacle {
+    const char* name;
+    UniqueHandle (*place)(const std::wstring& cipher);  // the handle is held during close
+};
+
+const Obstacle kObstacles[] = {
+    {"folder",
+     [](const std::wstring& c) {
+         fs::create_directory(c);
+         return UniqueHandle();
+     }},
+    {"file held without sharing",
+     [](const std::wstring& c) {
+         WriteBytes(c, "older");
+         return UniqueHandle(::CreateFileW(c.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+     }},
+};
+
+TEST_F(InstallJournalTest, AnEncryptedFileThatCannotBeWrittenKeepsThePlainJournal) {
+    for (const Obstacle& obstacle : kObstacles) {
+        SCOPED_TRACE(obstacle.name);
+        UniqueHandle held = obstacle.place(cipher_);
+        InstallJournal journal;
+        journal.open(plain_);
+        journal.recordFile(L"C:\\kept");
+        journal.close();
+        EXPECT_FALSE(journal.isOpen());
+        EXPECT_EQ("F C:\\kept\r\n", ReadBytes(plain_).value_or("<lost>"));
+        held.reset();
+        if (fs::is_regular_file(cipher_)) {
+            EXPECT_EQ("older", ReadBytes(cipher_));
+        }
+
+        // Once the obstacle has gone, the next run appends and its close encrypts both.
+        fs::remove(cipher_);
+        journal.open(plain_);
+        journal.recordFile(L"C:\\next");
+        journal.close();
+        EXPECT_FALSE(fs::exists(plain_));
+        EXPECT_EQ("F C:\\kept\r\nF C:\\next\r\n", Decrypted());
+        fs::remove(cipher_);
+    }
+}
+
+TEST_F(InstallJournalTest, FolderChainRecordsEachNewLevelOutermostFirst) {
+    InstallJournal journal;
+    journal.open(plain_);
+    ASSERT_TRUE(fs::create_directory(folder_ + L"\\old"));
+    ASSERT_TRUE(CreateFolderChain(folder_ + L"\\old\\A\\B", &journal));
+    // From the drive root down: the root itself and the levels that exist are not recorded.
+    const std::wstring top = L"C:\\journal-chain-" + std::to_wstring(::GetCurrentProcessId());
+    ASSERT_TRUE(CreateFolderChain(top + L"\\\u90ae\u7bb1", &journal));
+    journal.close();
+    std::error_code ignored;
+    fs::remove_all(top, ignored);
+
+    EXPECT_EQ("D " + Utf8(folder_) + "\\old\\A\r\n"
+              "D " + Utf8(folder_) + "\\old\\A\\B\r\n"
+              "D " + Utf8(top) + "\r\n"
+              "D " + Utf8(top) + "\\\xe9\x82\xae\xe7\xae\xb1\r\n",
+              Decrypted());
+}
+
+TEST(JournalDecrypt, RejectsWrongLengthsAndBadPadding) {
+    const JournalKeyPair secret = JournalKeyMaterial();
+    const auto rawBlock = [&](std::string block) {  // encrypted without padding
+        CryptoPP::CBC_Mode<CryptoPP::AES>::Encryption encryption(secret.key.data(), 16, secret.iv.data());
+        std::string cipher;
+        CryptoPP::StringSource(block, true, new CryptoPP::StreamTransformationFilter(
+            encryption, new CryptoPP::StringSink(cipher), CryptoPP::BlockPaddingSchemeDef::NO_PADDING));
+        return cipher;
+    };
+    const std::string badBlocks[] = {
+        std::string(15, 'a') + '\0',           // padding length 0
+        std::string(15, 'a') + '\x11',         // longer than a block
+        std::string(14, 'a') + "\x01\x02",     // bytes that disagree
+    };
+    std::string plain = "untouched";
+    for (const std::string& block : badBlocks) EXPECT_FALSE(DecryptJournalBytes(rawBlock(block), plain));
+    EXPECT_FALSE(DecryptJournalBytes("", plain));
+    EXPECT_FALSE(DecryptJournalBytes(std::string(15, 'x'), plain));
+    EXPECT_FALSE(DecryptJournalBytes(std::string(17, 'x'), plain));
+    EXPECT_FALSE(DecryptJournalFile(L"C:\\no\\such\\journalE", plain));
+    EXPECT_EQ("untouched", plain);
+
+    ASSERT_TRUE(DecryptJournalBytes(rawBlock(std::string(14, 'a') + "\x02\x02"), plain));
+    EXPECT_EQ(std::string(14, 'a'), plain);
+}
+
+TEST(JournalKey, IsStableAndKeyDiffersFromIv) {
+    const JournalKeyPair a = JournalKeyMaterial(), b = JournalKeyMaterial();
+    EXPECT_EQ(a.key, b.key);
+    EXPECT_EQ(a.iv, b.iv);
+    EXPECT_NE(a.key, a.iv);
+}
+
+}  // namespace
