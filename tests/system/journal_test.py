@@ -3,6 +3,7 @@ known records under a Chinese folder name; the companion file must decrypt with 
 on the Linux side to exactly the expected bytes, and journal-dump must print and accept
 the same records (and reject malformed ones)."""
 import os
+import shutil
 import subprocess
 import unittest
 
@@ -13,14 +14,21 @@ WRITER = os.path.join(BUILD, "tests", "programs", "journalfx_write.exe")
 DUMP = os.path.join(BUILD, "tools", "journal-dump.exe")
 
 FOLDER = "C:\\jtest\\VexmoraZevlo邮箱"
-EXPECTED = (
-    f"D {FOLDER}\\bin\r\n"
-    f"F {FOLDER}\\bin\\邮件.dll\r\n"
-    f"F {FOLDER}\\\U00020BB7.txt\r\n"
-    "r 2147483650 Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VexmoraZevlo邮箱\r\n"
-    "R 2147483650 Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Vexmora-PC.exe\\SoftwarePath\r\n"
-    "R 2147483649 Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Vexmora-PC\r\n"
-).encode("utf-8")
+
+
+def expected_records(folder, filler=0):
+    return (
+        f"D {folder}\\bin\r\n"
+        f"F {folder}\\bin\\邮件.dll\r\n"
+        f"F {folder}\\\U00020BB7.txt\r\n"
+        "r 2147483650 Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VexmoraZevlo邮箱\r\n"
+        "R 2147483650 Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Vexmora-PC.exe\\SoftwarePath\r\n"
+        "R 2147483649 Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Vexmora-PC\r\n"
+        + "".join(f"F {folder}\\filler\\{i:05d}{'x' * 64}.dat\r\n" for i in range(filler))
+    ).encode("utf-8")
+
+
+EXPECTED = expected_records(FOLDER)
 
 
 def read(path):
@@ -97,6 +105,31 @@ class JournalTest(unittest.TestCase):
                 data = read(exe)
                 self.assertNotIn(key, data, exe)
                 self.assertNotIn(iv, data, exe)
+
+    def test_full_disk_at_close_keeps_the_plain_journal(self):
+        """The plain journal fits on the disk, its encrypted copy does not: the partial
+        copy is removed and the plain journal stays for the uninstaller."""
+        if os.geteuid() != 0 or not shutil.which("mount"):
+            self.skipTest("a small disk needs root to mount a tmpfs")
+        disk = os.path.join(self.prefix.root, "small_e")
+        os.makedirs(disk)
+        size = 256 * 1024
+        r = subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size}", "tmpfs", disk],
+                           capture_output=True, timeout=30)
+        if r.returncode != 0:
+            self.skipTest(f"cannot mount a tmpfs: {r.stderr!r}")
+        self.addCleanup(subprocess.run, ["umount", "-l", disk], timeout=30)
+        self.prefix.map_drive("e", ("hd", disk))
+        folder = "E:\\jtest\\VexmoraZevlo邮箱"
+        expected = expected_records(folder, filler=1000)
+        # Leave room for the plain journal and about a third of its encrypted copy.
+        with open(os.path.join(disk, "filler"), "wb") as f:
+            f.write(b"\0" * ((size - len(expected) - len(expected) // 3) // 4096 * 4096))
+
+        r = self.prefix.run([WRITER, "E:\\jtest", "1000"])
+        self.assertEqual(0, r.returncode, r)
+        self.assertEqual(expected, read(self.prefix.unix_path(folder + "\\uninstall")))
+        self.assertFalse(os.path.exists(self.prefix.unix_path(folder + "\\uninstallE")))
 
 
 if __name__ == "__main__":
