@@ -1,0 +1,32 @@
+#include <gtest/gtest.h>
+
+#include "app/InstallManager.h"
+#include "engine/ResStrings.h"
+
+namespace {
+HINSTANCE Self() { return ::GetModuleHandleW(nullptr); }
+}
+
+TEST(LoadResString, PresentEntryOrFallback) {
+    EXPECT_EQ(L"VexmoraZevlo邮箱", LoadResString(Self(), 130, L"VexmoraFM"));
+    EXPECT_EQ(L"VexmoraFM", LoadResString(Self(), 131, L"VexmoraFM"));
+    EXPECT_EQ(L"", LoadResString(Self(), 131, nullptr));
+}
+
+TEST(LoadResString, AnOverLongEntryIsCutTo1022Characters) {
+    const CUIString text = LoadResString(Self(), 900, L"fallback");
+    ASSERT_EQ(1022u, text.size());
+    for (size_t i = 0; i < text.size(); ++i) ASSERT_EQ(static_cast<wchar_t>(L'a' + i % 26), text[i]) << i;
+}
+
+TEST(FormatText, ReplacesEveryPlaceholderInTheEntryOrTheFallback) {
+    EXPECT_EQ(L"创建目录 D:\\x 失败！D:\\x", FormatText(Self(), 136, L"Create {folder} error!", L"{folder}", L"D:\\x"));
+    EXPECT_EQ(L"Fail to write C:\\{file}",
+              FormatText(Self(), 142, L"Fail to write {file}", L"{file}", L"C:\\{file}"));
+}
+
+TEST(InstallManagerStrings, LoadFromTheManagersInstance) {
+    Install_CIM manager(Self());
+    EXPECT_EQ(L"VexmoraZevlo邮箱", manager.LoadResString(130, L"VexmoraFM"));
+    EXPECT_EQ(L"VexmoraFM", manager.LoadResString(129, L"VexmoraFM"));
+}
