@@ -1,0 +1,29 @@
+// Stand-in for a program that setup starts (an earlier uninstaller, the client's start
+// program, a hidden command): writes its command line, UTF-8, to
+// "<own folder>\<own name without extension>-cmdline.txt" and ends. When a file "slow"
+// lies beside it, it first takes a while, so that a caller that does not wait is caught.
+#include <windows.h>
+#include <string>
+
+int wmain() {
+    wchar_t selfPath[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, selfPath, MAX_PATH);
+    std::wstring self(selfPath);
+    const std::wstring folder = self.substr(0, self.rfind(L'\\'));
+    std::wstring name = self.substr(folder.size() + 1);
+    name = name.substr(0, name.rfind(L'.'));
+    if (::GetFileAttributesW((folder + L"\\slow").c_str()) != INVALID_FILE_ATTRIBUTES) ::Sleep(700);
+
+    const wchar_t* line = ::GetCommandLineW();
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, line, -1, nullptr, 0, nullptr, nullptr);
+    std::string text(size > 0 ? size - 1 : 0, '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, line, -1, text.data(), size, nullptr, nullptr);
+
+    const std::wstring out = folder + L"\\" + name + L"-cmdline.txt", partial = out + L".part";
+    HANDLE file = ::CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    ::CloseHandle(file);
+    ::MoveFileExW(partial.c_str(), out.c_str(), MOVEFILE_REPLACE_EXISTING);
+    return 0;
+}
