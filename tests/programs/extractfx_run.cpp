@@ -1,0 +1,93 @@
+// extractfx_run ARCHIVE FOLDER: one install run of the archive file into FOLDER, as the
+// setup does it (StartInstall: journal at FOLDER\uninstall, real failure message boxes),
+// but with the archive read from a file. Prints, one UTF-8 line each, as they happen:
+//   prompt <message>            before each failure box is shown
+//   event <kind> <value>        each WM_INSTALL_EVENT as the window handles it
+//   journal <record>            the plain journal's lines, after the run
+//   completed <0|1>             the extraction-completed flag
+//   status <text>               the final status text
+#include <windows.h>
+#include <cstdio>
+#include <string>
+#include "engine/Extraction.h"
+#include "engine/InstallEvents.h"
+#include "engine/InstallRun.h"
+#include "engine/ExtractionPrompt.h"
+#include "ui/Handles.h"
+
+namespace {
+
+void Print(const std::wstring& line) {
+    const std::wstring text = line + L"\n";
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string utf8(size, '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), size, nullptr,
+                          nullptr);
+    DWORD written = 0;
+    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+}
+
+LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INSTALL_EVENT) {
+        Print(L"event " + std::to_wstring(wParam) + L" " + std::to_wstring(lParam));
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+std::string ReadShared(const std::wstring& path) {
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
+    std::string out;
+    char buffer[65536];
+    DWORD got = 0;
+    while (file && ::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
+    return out;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 3) return 2;
+    UniqueFile archive(::CreateFileW(argv[1], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!archive) return 3;
+    UniqueHandle mapping(::CreateFileMappingW(archive.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    const void* view = mapping ? ::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0) : nullptr;
+    if (!view) return 4;
+    const PayloadBytes bytes(static_cast<const std::uint8_t*>(view), ::GetFileSize(archive.get(), nullptr));
+
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = RecorderProc;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"ExtractFxRecorder";
+    ::RegisterClassW(&windowClass);
+    HWND window = ::CreateWindowExW(0, windowClass.lpszClassName, L"extractfx", WS_OVERLAPPED, 0, 0, 10, 10,
+                                    nullptr, nullptr, windowClass.hInstance, nullptr);
+
+    InstallState state(::GetModuleHandleW(nullptr));
+    state.installPath = argv[2];
+    state.window = window;
+    ExtractionHooks hooks = ProgramExtractionHooks(state);
+    hooks.payload = [bytes] { return bytes; };
+    hooks.prompt = [&state](const CUIString& message) {
+        Print(L"prompt " + message);
+        return ShowFailureBox(state.window, state.instance, message);
+    };
+    StartInstall(state, window, hooks);
+    PumpMessages();
+
+    const std::string journal = ReadShared(state.installPath + L"\\uninstall");
+    DWORD written = 0;
+    for (size_t start = 0; start < journal.size();) {
+        const size_t end = journal.find("\r\n", start);
+        const std::string line = "journal " + journal.substr(start, end - start) + "\n";
+        ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+        if (end == std::string::npos) break;
+        start = end + 2;
+    }
+    Print(L"completed " + std::to_wstring(state.extractionCompleted ? 1 : 0));
+    Print(L"status " + state.GetStatusText());
+    ::UnmapViewOfFile(view);
+    return 0;
+}
