@@ -386,6 +386,9 @@ def banner_base(c1, c2, seed):
 
 
 def banner_text(img, slogan, tags):
+    # the brand in the corner, where the window's title strip lies over the banner
+    logo_mark(img, 12, 7, 17)
+    text_at(img, (36 * S, 16 * S), "安装向导", 12 * S, (255, 255, 255, 230), anchor="lm")
     text_at(img, (46 * S, 84 * S), "VexmoraZevlo邮箱", 34 * S, WHITE, bold=True)
     text_at(img, (48 * S, 136 * S), slogan, 17 * S, (255, 255, 255, 225))
     # feature tags: small outlined pills
