@@ -1,0 +1,111 @@
+"""Extraction onto disks that refuse the files, in fresh prefixes, with the real failure
+message boxes answered by key presses:
+- a full disk (a 2 MB tmpfs mapped as E:): writing a file that does not fit asks
+  Retry/Ignore/Abort naming the file, and the run never counts as a success;
+- an existing read-only file (made immutable on the Linux side, since Wine run as root
+  would otherwise write through it): skipped without a prompt, its F record kept."""
+import contextlib
+import os
+import shutil
+import subprocess
+import tempfile
+import unittest
+
+import winetest
+
+BUILD = winetest.BUILD
+PROGRAM = os.path.join(BUILD, "tests", "programs", "extractfx_run.exe")
+FIXTURES = os.path.join(BUILD, "tests", "fixtures")
+INSTALL_EVENT_PROGRESS, INSTALL_EVENT_DONE = 1, 2
+
+
+class Run:
+    """extractfx_run in the prefix; answers each failure box with the next key given."""
+
+    def __init__(self, prefix, archive, folder, answers=()):
+        shutil.copy(os.path.join(FIXTURES, archive), prefix.unix_path("C:\\payload.7z"))
+        self.prompts, self.events, self.journal, self.result = [], [], [], {}
+        proc = prefix.start([PROGRAM, "C:\\payload.7z", folder], stdout=subprocess.PIPE)
+        answers = list(answers)
+        seen = set()
+        for raw in proc.stdout:
+            line = raw.decode("utf-8").rstrip("\n")
+            kind, _, rest = line.partition(" ")
+            if kind == "prompt":
+                self.prompts.append(rest)
+                wid = winetest.wait_window(name="^Install fail$", timeout=60, exclude=seen)
+                seen.add(wid)
+                key = answers.pop(0) if answers else "a"
+                winetest.key(wid, key)
+            elif kind == "event":
+                self.events.append(tuple(int(v) for v in rest.split()))
+            elif kind == "journal":
+                self.journal.append(rest)
+            else:
+                self.result[kind] = rest
+        proc.stdout.close()
+        proc.wait(timeout=60)
+        self.returncode = proc.returncode
+
+
+@contextlib.contextmanager
+def small_disk(size="2m"):
+    os.makedirs(os.path.join(BUILD, "wine", "tmp"), exist_ok=True)
+    where = tempfile.mkdtemp(prefix="vx-fulldisk-", dir=os.path.join(BUILD, "wine", "tmp"))
+    subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size}", "tmpfs", where], check=True)
+    try:
+        yield where
+    finally:
+        subprocess.run(["umount", "-l", where], check=False)
+        os.rmdir(where)
+
+
+AS_ROOT = unittest.skipUnless(os.geteuid() == 0, "mount and chattr need root")
+
+
+@AS_ROOT
+class FullDiskTest(unittest.TestCase):
+    def test_write_that_does_not_fit_asks_and_never_reports_success(self):
+        with small_disk() as disk, winetest.Prefix(arch=64, drives={"d": "hd", "e": ("hd", disk)}) as p:
+            os.makedirs(os.path.join(disk, "inst"))
+            # big2.dat does not fit: Retry (still full, asks again), Ignore; big3.dat: Abort.
+            run = Run(p, "fulldisk.7z", "E:\\inst", answers=["r", "i", "a"])
+            self.assertEqual(run.returncode, 0)
+            self.assertEqual(run.prompts, ["Fail to write E:\\inst\\big2.dat"] * 2
+                             + ["Fail to write E:\\inst\\big3.dat"])
+            self.assertEqual(run.result["completed"], "0")
+            self.assertEqual(run.result["status"], "")
+            progress = [v for k, v in run.events if k == INSTALL_EVENT_PROGRESS]
+            self.assertEqual(progress, [0, 20], "only big0 and big1 were reported")
+            self.assertEqual(run.events[-1], (INSTALL_EVENT_DONE, 0))
+            self.assertEqual([k for k, _ in run.events].count(INSTALL_EVENT_DONE), 1)
+            self.assertFalse(os.path.exists(os.path.join(disk, "inst", "zz-last.txt")))
+            self.assertLess(os.path.getsize(os.path.join(disk, "inst", "big2.dat")), 800_000)
+
+
+@AS_ROOT
+class ReadOnlyTargetTest(unittest.TestCase):
+    def test_read_only_file_is_skipped_silently_with_its_record(self):
+        with winetest.Prefix(arch=64) as p:
+            folder = p.unix_path("C:\\inst")
+            os.makedirs(folder)
+            target = os.path.join(folder, "top.txt")
+            with open(target, "w") as f:
+                f.write("old")
+            os.chmod(target, 0o444)  # what Wine shows as FILE_ATTRIBUTE_READONLY
+            subprocess.run(["chattr", "+i", target], check=True)
+            try:
+                run = Run(p, "tree.7z", "C:\\inst")
+            finally:
+                subprocess.run(["chattr", "-i", target], check=False)
+            self.assertEqual(run.prompts, [])
+            self.assertEqual(run.result["completed"], "1")
+            with open(target) as f:
+                self.assertEqual(f.read(), "old")
+            self.assertIn("F C:\\inst\\top.txt", run.journal)
+            self.assertEqual(len([k for k, _ in run.events if k == INSTALL_EVENT_PROGRESS]), 5)
+            self.assertTrue(os.path.exists(os.path.join(folder, "a", "b", "c.txt")))
+
+
+if __name__ == "__main__":
+    unittest.main()
