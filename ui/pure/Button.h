@@ -44,8 +44,9 @@ public:
 
 protected:
     UIColor CurrentTextColor() const override;
-    // Draws the image for `state` by the button rules; false when nothing was drawn.
-    void PaintButtonImage(IRenderTarget& target, unsigned state);
+    // Draws the image for `state` by the button rules; false when the hot colour alone
+    // was drawn (nothing may follow it).
+    bool PaintButtonImage(IRenderTarget& target, unsigned state);
     void PaintForeImage(IRenderTarget& target, unsigned state);
 
     unsigned m_buttonState = 0;

@@ -132,6 +132,8 @@ public:
     void UnregisterControl(CControlUI* control); // leaves the name map
     void ControlDestroyed(CControlUI* control);  // forgets every reference to it
     void RenameControl(CControlUI* control, std::wstring_view oldName);
+    // Chooses the cursor (through the host) while a SetCursor event is dispatched.
+    void SetCursorShape(UICursor cursor);
 
 private:
     void DispatchMouse(CControlUI* control, UIEventType type, UIPoint pt, unsigned keyState);
@@ -152,5 +154,6 @@ private:
     CControlUI* m_captured = nullptr;
     CControlUI* m_focus = nullptr;
     UIPoint m_lastMouse;
+    bool m_cursorSet = false;
     std::shared_ptr<int> m_lifeToken = std::make_shared<int>(0);
 };

@@ -1,0 +1,168 @@
+#include "ui/pure/ValueParse.h"
+
+#include <climits>
+#include <cstdint>
+
+namespace {
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
+
+int HexDigit(wchar_t c) {
+    if (c >= L'0' && c <= L'9') return c - L'0';
+    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+    return -1;
+}
+
+// Reads the next number of a comma-separated list and steps over one separator.
+int NextListNumber(std::wstring_view text, size_t& at) {
+    if (at >= text.size()) return 0;
+    size_t used = 0;
+    const int value = ParseInt(text.substr(at), &used);
+    at += used;
+    if (at < text.size()) ++at;  // the separator, whatever it is
+    return value;
+}
+
+}  // namespace
+
+int ParseInt(std::wstring_view text, size_t* end) {
+    size_t i = 0;
+    while (i < text.size() && IsBlank(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) negative = text[i++] == L'-';
+    const size_t digitsStart = i;
+    int64_t value = 0;
+    while (i < text.size() && text[i] >= L'0' && text[i] <= L'9') {
+        if (value <= int64_t{INT_MAX} + 1) value = value * 10 + (text[i] - L'0');
+        ++i;
+    }
+    if (i == digitsStart) {  // no number: nothing was read
+        if (end) *end = 0;
+        return 0;
+    }
+    if (end) *end = i;
+    if (negative) return value > int64_t{INT_MAX} ? INT_MIN : static_cast<int>(-value);
+    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
+UIRect ParseRect(std::wstring_view text) {
+    size_t at = 0;
+    UIRect r;
+    r.left = NextListNumber(text, at);
+    r.top = NextListNumber(text, at);
+    r.right = NextListNumber(text, at);
+    r.bottom = NextListNumber(text, at);
+    return r;
+}
+
+UISize ParseSize(std::wstring_view text) {
+    size_t at = 0;
+    UISize s;
+    s.cx = NextListNumber(text, at);
+    s.cy = NextListNumber(text, at);
+    return s;
+}
+
+UIColor ParseColor(std::wstring_view text) {
+    size_t i = 0;
+    while (i < text.size() && IsBlank(text[i])) ++i;
+    if (i < text.size() && text[i] == L'#') ++i;
+    uint64_t value = 0;
+    for (; i < text.size() && HexDigit(text[i]) >= 0; ++i) {
+        value = value * 16 + static_cast<unsigned>(HexDigit(text[i]));
+        if (value > 0xFFFFFFFFu) value = 0xFFFFFFFFu;  // saturates like the C library
+    }
+    return static_cast<UIColor>(value);
+}
+
+bool ParseBool(std::wstring_view text) { return text == L"true"; }
+
+std::vector<std::pair<std::wstring, std::wstring>> ParseAttributeList(std::wstring_view list) {
+    std::vector<std::pair<std::wstring, std::wstring>> pairs;
+    size_t i = 0;
+    for (;;) {
+        while (i < list.size() && IsBlank(list[i])) ++i;
+        if (i >= list.size()) break;
+        const size_t nameStart = i;
+        while (i < list.size() && list[i] != L'=' && !IsBlank(list[i])) ++i;
+        std::wstring name(list.substr(nameStart, i - nameStart));
+        while (i < list.size() && IsBlank(list[i])) ++i;
+        if (i >= list.size() || list[i] != L'=') break;
+        ++i;
+        while (i < list.size() && IsBlank(list[i])) ++i;
+        if (i >= list.size() || list[i] != L'"') break;
+        const size_t valueStart = ++i;
+        while (i < list.size() && list[i] != L'"') ++i;
+        if (i >= list.size()) break;
+        pairs.emplace_back(std::move(name), std::wstring(list.substr(valueStart, i - valueStart)));
+        ++i;
+    }
+    return pairs;
+}
+
+std::wstring Utf8ToUtf16(std::string_view utf8) {
+    std::wstring out;
+    out.reserve(utf8.size());
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(utf8[k]); };
+    size_t i = 0;
+    while (i < utf8.size()) {
+        const unsigned c = byte(i);
+        int extra = 0;
+        uint32_t cp = 0, minimum = 0;
+        if (c < 0x80) { out.push_back(static_cast<wchar_t>(c)); ++i; continue; }
+        if ((c & 0xE0) == 0xC0) { extra = 1; cp = c & 0x1F; minimum = 0x80; }
+        else if ((c & 0xF0) == 0xE0) { extra = 2; cp = c & 0x0F; minimum = 0x800; }
+        else if ((c & 0xF8) == 0xF0) { extra = 3; cp = c & 0x07; minimum = 0x10000; }
+        else { out.push_back(L'\xFFFD'); ++i; continue; }
+        int k = 1;
+        for (; k <= extra && i + k < utf8.size() && (byte(i + k) & 0xC0) == 0x80; ++k)
+            cp = (cp << 6) | (byte(i + k) & 0x3F);
+        if (k <= extra || cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            out.push_back(L'\xFFFD');
+            i += k;  // skip the lead byte and the continuation bytes that were read
+            continue;
+        }
+        i += k;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(static_cast<wchar_t>(cp));
+        }
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8(std::wstring_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t cp = static_cast<uint32_t>(text[i]) & 0xFFFF;
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size()) {
+            const uint32_t low = static_cast<uint32_t>(text[i + 1]) & 0xFFFF;
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                ++i;
+            }
+        }
+        if (cp >= 0xD800 && cp <= 0xDFFF) cp = 0xFFFD;  // a lone surrogate
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+    return out;
+}

@@ -1,0 +1,199 @@
+#include "ui/pure/XmlParser.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include "ui/pure/ValueParse.h"
+
+const std::wstring* XmlElement::Attribute(std::wstring_view attributeName) const {
+    for (const XmlAttribute& a : attributes)
+        if (a.name == attributeName) return &a.value;
+    return nullptr;
+}
+
+std::wstring XmlDocument::Describe() const {
+    if (ok) return L"ok";
+    return message + L" at line " + std::to_wstring(line) + L" (offset " + std::to_wstring(offset) + L")";
+}
+
+namespace {
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+class Reader {
+public:
+    explicit Reader(std::string_view text) : m_text(text) {}
+
+    XmlDocument Run() {
+        XmlDocument doc;
+        if (m_text.empty()) return Fail(doc, XmlMessage::kFileIsEmpty);
+        if (m_text.substr(0, 3) == "\xEF\xBB\xBF") m_at = 3;
+        if (!SkipMisc() || !At('<')) return Fail(doc, XmlMessage::kExpectedStartTag);
+        if (!ParseElement(doc.root, 1)) return Fail(doc, m_error);
+        doc.ok = true;
+        return doc;
+    }
+
+private:
+    bool AtEnd() const { return m_at >= m_text.size(); }
+    bool At(char c) const { return !AtEnd() && m_text[m_at] == c; }
+    bool Starts(std::string_view s) const { return m_text.substr(m_at, s.size()) == s; }
+    void SkipSpace() { while (!AtEnd() && IsSpace(m_text[m_at])) ++m_at; }
+
+    // Moves past `terminator`; false when it never comes.
+    bool SkipPast(std::string_view terminator) {
+        const size_t found = m_text.find(terminator, m_at);
+        if (found == std::string_view::npos) { m_at = m_text.size(); return false; }
+        m_at = found + terminator.size();
+        return true;
+    }
+
+    // Comments, <?...?> and <!...> before the root element.
+    bool SkipMisc() {
+        for (;;) {
+            SkipSpace();
+            if (Starts("<!--")) { if (!SkipPast("-->")) return false; }
+            else if (Starts("<?")) { if (!SkipPast("?>")) return false; }
+            else if (Starts("<!")) { if (!SkipPast(">")) return false; }
+            else return true;
+        }
+    }
+
+    XmlDocument& Fail(XmlDocument& doc, const wchar_t* message) {
+        doc.ok = false;
+        doc.message = message;
+        doc.offset = std::min(m_at, m_text.size());
+        doc.line = 1 + static_cast<int>(std::count(m_text.begin(), m_text.begin() + doc.offset, '\n'));
+        doc.root = XmlElement{};
+        return doc;
+    }
+
+    bool Error(const wchar_t* message) { m_error = message; return false; }
+
+    std::string_view ReadName() {
+        const size_t start = m_at;
+        while (!AtEnd()) {
+            const char c = m_text[m_at];
+            if (IsSpace(c) || c == '/' || c == '>' || c == '=' || c == '<' || c == '"') break;
+            ++m_at;
+        }
+        return m_text.substr(start, m_at - start);
+    }
+
+    // Entities of attribute values; any other "&" stays as written.
+    static std::string DecodeEntities(std::string_view raw) {
+        static const struct { std::string_view name; char value; } kEntities[] = {
+            {"amp;", '&'}, {"lt;", '<'}, {"gt;", '>'}, {"quot;", '"'}, {"apos;", '\''}};
+        std::string out;
+        out.reserve(raw.size());
+        for (size_t i = 0; i < raw.size(); ++i) {
+            if (raw[i] == '&') {
+                bool decoded = false;
+                for (const auto& e : kEntities) {
+                    if (raw.substr(i + 1, e.name.size()) == e.name) {
+                        out.push_back(e.value);
+                        i += e.name.size();
+                        decoded = true;
+                        break;
+                    }
+                }
+                if (decoded) continue;
+            }
+            out.push_back(raw[i]);
+        }
+        return out;
+    }
+
+    bool ParseAttributes(XmlElement& element, bool& selfClosed) {
+        for (;;) {
+            SkipSpace();
+            if (AtEnd()) return Error(XmlMessage::kStartTagClosing);
+            if (At('/')) {
+                ++m_at;
+                if (!At('>')) return Error(XmlMessage::kStartTagClosing);
+                ++m_at;
+                selfClosed = true;
+                return true;
+            }
+            if (At('>')) { ++m_at; selfClosed = false; return true; }
+            const std::string_view name = ReadName();
+            if (name.empty()) return Error(XmlMessage::kAttributes);
+            SkipSpace();
+            if (!At('=')) return Error(XmlMessage::kAttributes);
+            ++m_at;
+            SkipSpace();
+            if (!At('"')) return Error(XmlMessage::kAttributeValue);
+            const size_t valueStart = ++m_at;
+            const size_t close = m_text.find('"', valueStart);
+            if (close == std::string_view::npos) { m_at = m_text.size(); return Error(XmlMessage::kAttributeString); }
+            m_at = close + 1;
+            element.attributes.push_back(
+                {Utf8ToUtf16(name), Utf8ToUtf16(DecodeEntities(m_text.substr(valueStart, close - valueStart)))});
+        }
+    }
+
+    bool ParseEndTag(const XmlElement& element) {
+        m_at += 2;  // "</"
+        const std::string_view name = ReadName();
+        if (Utf8ToUtf16(name) != element.name) return Error(XmlMessage::kUnmatchedClosingTag);
+        SkipSpace();
+        if (!At('>')) return Error(XmlMessage::kUnmatchedClosingTag);
+        ++m_at;
+        return true;
+    }
+
+    // Text, comments and declarations between tags are skipped; child elements recurse.
+    bool ParseContent(XmlElement& element, int depth) {
+        for (;;) {
+            const size_t tag = m_text.find('<', m_at);
+            if (tag == std::string_view::npos) { m_at = m_text.size(); return Error(XmlMessage::kEndTagStart); }
+            m_at = tag;
+            if (Starts("</")) return ParseEndTag(element);
+            if (Starts("<!--")) { if (!SkipPast("-->")) return Error(XmlMessage::kEndTagStart); continue; }
+            if (Starts("<![CDATA[")) { if (!SkipPast("]]>")) return Error(XmlMessage::kEndTagStart); continue; }
+            if (Starts("<?")) { if (!SkipPast("?>")) return Error(XmlMessage::kEndTagStart); continue; }
+            if (Starts("<!")) { if (!SkipPast(">")) return Error(XmlMessage::kEndTagStart); continue; }
+            if (depth >= kXmlMaxDepth) return Error(XmlMessage::kEndTagStart);
+            element.children.emplace_back();
+            if (!ParseElement(element.children.back(), depth + 1)) return false;
+        }
+    }
+
+    bool ParseElement(XmlElement& element, int depth) {
+        ++m_at;  // "<"
+        const std::string_view name = ReadName();
+        if (name.empty()) return Error(XmlMessage::kElementName);
+        element.name = Utf8ToUtf16(name);
+        bool selfClosed = false;
+        if (!ParseAttributes(element, selfClosed)) return false;
+        return selfClosed || ParseContent(element, depth);
+    }
+
+    std::string_view m_text;
+    size_t m_at = 0;
+    const wchar_t* m_error = XmlMessage::kExpectedStartTag;
+};
+
+XmlDocument FileFailure(const wchar_t* message) {
+    XmlDocument doc;
+    doc.message = message;
+    return doc;
+}
+
+}  // namespace
+
+XmlDocument ParseXml(std::string_view utf8) { return Reader(utf8).Run(); }
+
+XmlDocument ParseXmlFile(const std::wstring& path) {
+    std::error_code ec;
+    const std::filesystem::path fsPath(path);
+    std::ifstream in(fsPath, std::ios::binary);
+    if (!in) return FileFailure(XmlMessage::kErrorOpeningFile);
+    const auto size = std::filesystem::file_size(fsPath, ec);
+    if (ec) return FileFailure(XmlMessage::kCouldNotReadFile);
+    if (size == 0) return FileFailure(XmlMessage::kFileIsEmpty);
+    if (size > kXmlMaxFileSize) return FileFailure(XmlMessage::kFileTooLarge);
+    std::string bytes(static_cast<size_t>(size), '\0');
+    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) return FileFailure(XmlMessage::kCouldNotReadFile);
+    return ParseXml(bytes);
+}
