@@ -22,6 +22,16 @@ std::uint32_t RootValue(HKEY root) {
     return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(root));
 }
 
+// Runs `work`, swallowing what it throws (only std::bad_alloc can come from building a
+// record): a lost record must not end the install.
+template <typename Work>
+void Guarded(Work work) noexcept {
+    try {
+        work();
+    } catch (...) {
+    }
+}
+
 bool FileIsMissing(const std::wstring& path) {
     if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
     const DWORD error = ::GetLastError();
@@ -92,36 +102,20 @@ void InstallJournal::append(const std::string& utf8Line) noexcept {
 }
 
 void InstallJournal::recordFolder(const std::wstring& path) noexcept {
-    if (!file_) return;
-    try {
-        append(journal::FolderRecord(path));
-    } catch (...) {
-    }
+    if (file_) Guarded([&] { append(journal::FolderRecord(path)); });
 }
 
 void InstallJournal::recordFile(const std::wstring& path) noexcept {
-    if (!file_) return;
-    try {
-        append(journal::FileRecord(path));
-    } catch (...) {
-    }
+    if (file_) Guarded([&] { append(journal::FileRecord(path)); });
 }
 
 void InstallJournal::recordValue(HKEY root, const std::wstring& keyPath,
                                  const std::wstring& valueName) noexcept {
-    if (!file_) return;
-    try {
-        append(journal::ValueRecord(RootValue(root), keyPath, valueName));
-    } catch (...) {
-    }
+    if (file_) Guarded([&] { append(journal::ValueRecord(RootValue(root), keyPath, valueName)); });
 }
 
 void InstallJournal::recordKey(HKEY root, const std::wstring& keyPath) noexcept {
-    if (!file_) return;
-    try {
-        append(journal::KeyRecord(RootValue(root), keyPath));
-    } catch (...) {
-    }
+    if (file_) Guarded([&] { append(journal::KeyRecord(RootValue(root), keyPath)); });
 }
 
 void InstallJournal::close() noexcept {
