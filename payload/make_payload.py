@@ -85,7 +85,7 @@ def bitmap(rng, width, height):
     for y in range(height):
         row = bytearray()
         for x in range(width):
-            v = (base + ax * x + ay * y + rng.randint(0, 3)) & 0xFF
+            v = (base + ax * x + ay * y + rng.randint(0, 7)) & 0xFF
             row += bytes((v, (v * 3) & 0xFF, (255 - v) & 0xFF, 0xFF))
         rows.append(bytes(row))
     pixels = b"".join(reversed(rows))
@@ -128,23 +128,23 @@ def add_bench(tree, rng, bin_dir):
     """The large tree: ~434 entries, ~57 MB (executables ~60%, images, data, templates)."""
     dlls = sorted(f for f in os.listdir(WINE_DLLS) if f.endswith(".dll"))
     rng.shuffle(dlls)
-    exe_bytes, budget = 0, 34_000_000
+    exe_bytes, budget = 0, 26_500_000
     for name in dlls:
         if exe_bytes >= budget or len(tree.lists["exe"]) >= 150:
             break
         folder = "plugins" if len(tree.lists["exe"]) % 3 else "bin"
         tree.copy("exe", f"{folder}/{name}", os.path.join(WINE_DLLS, name), strip=True)
         exe_bytes += os.path.getsize(os.path.join(tree.root, folder, name))
-    for i in range(110):
+    for i in range(90):
         w, h = rng.choice([(64, 64), (128, 128), (256, 128), (320, 240), (400, 300)])
         tree.put("raw", f"res/skin/theme{i % 6}/图片{i:03d}.bmp", bitmap(rng, w, h))
     for i in range(20):
         tree.put("raw", f"data/dict/表{i:02d}.dat", table(rng, rng.randint(20000, 90000)))
-    while tree.count() < 433:
+    while tree.count() < 434:
         i = tree.count()
         folder = rng.choice(["templates/邮件模板", "templates/signature", "res/lang", "res/help/帮助"])
         ext = ".html" if "templates" in folder or "help" in folder else ".xml"
-        tree.put("text", f"{folder}/文档{i:03d}{ext}", text_page(rng, rng.randint(2000, 60000), ext == ".html"))
+        tree.put("text", f"{folder}/文档{i:03d}{ext}", text_page(rng, rng.randint(2000, 64000), ext == ".html"))
 
 
 def pack(tree, archive):

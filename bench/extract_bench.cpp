@@ -1,0 +1,174 @@
+// The extraction benchmark's program, two modes:
+//
+//   extract_bench run ARCHIVE FOLDER
+//     One install run as the setup does it (StartInstall: journal at FOLDER\uninstall,
+//     events to a hidden window, message pumps), with the archive mapped from a file as
+//     the setup's resource is mapped from its image. Prints the run's own time and the
+//     longest gap between two message pumps.
+//
+//   extract_bench analyze ARCHIVE FOLDER
+//     Where the time goes: decodes every solid block once on its own (timed, and the
+//     largest block's size), then creates and writes files of the same names and sizes
+//     into FOLDER without decoding (the file system's share under Wine).
+//
+// Output: "key value" lines, read by bench/run.sh.
+#include <windows.h>
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+#include "7z.h"
+#include "7zCrc.h"
+#include "7zFile.h"
+#include "engine/Extraction.h"
+#include "engine/ExtractionNames.h"
+#include "engine/FolderChain.h"
+#include "engine/InstallEvents.h"
+#include "engine/InstallRun.h"
+#include "engine/MemoryInStream.h"
+#include "ui/Handles.h"
+
+namespace {
+
+double Now() {
+    static LARGE_INTEGER frequency = [] { LARGE_INTEGER f; ::QueryPerformanceFrequency(&f); return f; }();
+    LARGE_INTEGER counter;
+    ::QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+struct MappedFile {
+    UniqueFile file;
+    UniqueHandle mapping;
+    const void* view = nullptr;
+    DWORD size = 0;
+    explicit MappedFile(const wchar_t* path)
+        : file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {
+        if (!file) return;
+        size = ::GetFileSize(file.get(), nullptr);
+        mapping.reset(::CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+        if (mapping) view = ::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0);
+    }
+    ~MappedFile() { if (view) ::UnmapViewOfFile(view); }
+    PayloadBytes bytes() const { return PayloadBytes(static_cast<const std::uint8_t*>(view), size); }
+};
+
+long g_events = 0;
+LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INSTALL_EVENT) {
+        ++g_events;
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+int Run(const MappedFile& archive, const wchar_t* folder) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = CountingProc;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"ExtractBench";
+    ::RegisterClassW(&windowClass);
+    HWND window = ::CreateWindowExW(0, windowClass.lpszClassName, L"bench", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                    nullptr, windowClass.hInstance, nullptr);
+    int prompts = 0;
+    double lastPump = 0, longestGap = 0;
+    InstallState state(::GetModuleHandleW(nullptr));
+    state.installPath = folder;
+    ExtractionHooks hooks;
+    hooks.payload = [&] { return archive.bytes(); };
+    hooks.prompt = [&](const CUIString&) { ++prompts; return FailureAnswer::Abort; };
+    hooks.pump = [&] {
+        const double now = Now();
+        longestGap = std::max(longestGap, now - lastPump);
+        PumpMessages();
+        lastPump = Now();
+    };
+    CreateFolderChain(folder, nullptr);  // the main window does this before the run
+    const double start = Now();
+    lastPump = start;
+    StartInstall(state, window, hooks);
+    PumpMessages();
+    longestGap = std::max(longestGap, Now() - lastPump);
+    state.journal.reset();  // the journal's encryption belongs to the run
+    const double elapsed = Now() - start;
+    std::printf("run_s %.4f\nlongest_pump_gap_s %.4f\nevents %ld\nprompts %d\ncompleted %d\n", elapsed, longestGap,
+                g_events, prompts, state.extractionCompleted ? 1 : 0);
+    return state.extractionCompleted ? 0 : 1;
+}
+
+void* Allocate(ISzAllocPtr, size_t size) { return size ? std::malloc(size) : nullptr; }
+void Release(ISzAllocPtr, void* p) { std::free(p); }
+const ISzAlloc kAlloc = {Allocate, Release};
+
+int Analyze(const MappedFile& archive, const std::wstring& folder) {
+    CrcGenerateTable();
+    MemoryInStream stream;
+    MemoryInStream_Init(&stream, archive.view, archive.size);
+    std::vector<Byte> lookBuffer(size_t{1} << 18);
+    CLookToRead2 look{};
+    look.buf = lookBuffer.data();
+    look.bufSize = lookBuffer.size();
+    look.realStream = &stream.vt;
+    LookToRead2_CreateVTable(&look, False);
+    LookToRead2_INIT(&look);
+    CSzArEx db;
+    SzArEx_Init(&db);
+    if (SzArEx_Open(&db, &look.vt, &kAlloc, &kAlloc) != SZ_OK) return 2;
+
+    // Decode each block once, through its first file.
+    double decodeTotal = 0, largestDecode = 0;
+    UInt64 largestSize = 0, unpacked = 0;
+    for (UInt32 block = 0; block < db.db.NumFolders; ++block) {
+        UInt32 index = 0xFFFFFFFF;
+        Byte* buffer = nullptr;
+        size_t bufferSize = 0, offset = 0, size = 0;
+        const double t0 = Now();
+        const SRes res = SzArEx_Extract(&db, &look.vt, db.FolderToFile[block], &index, &buffer, &bufferSize, &offset,
+                                        &size, &kAlloc, &kAlloc);
+        const double t = Now() - t0;
+        std::free(buffer);
+        if (res != SZ_OK) return 3;
+        decodeTotal += t;
+        if (bufferSize > largestSize) largestSize = bufferSize, largestDecode = t;
+    }
+
+    // Create and write files of the same names and sizes, without decoding.
+    std::vector<Byte> zeros;
+    std::vector<UInt16> name;
+    const double w0 = Now();
+    for (UInt32 i = 0; i < db.NumFiles; ++i) {
+        name.resize(SzArEx_GetFileNameUtf16(&db, i, nullptr));
+        SzArEx_GetFileNameUtf16(&db, i, name.data());
+        const CUIString target = EntryTargetPath(folder, reinterpret_cast<const wchar_t*>(name.data()));
+        if (SzArEx_IsDir(&db, i)) continue;
+        CreateFolderChain(ParentFolder(target), nullptr);
+        size_t size = static_cast<size_t>(SzArEx_GetFileSize(&db, i));
+        unpacked += size;
+        if (zeros.size() < size) zeros.resize(size);
+        CSzFile file;
+        File_Construct(&file);
+        if (OutFile_OpenW(&file, target.c_str()) != 0) return 4;
+        File_Write(&file, zeros.data(), &size);
+        File_Close(&file);
+    }
+    const double writeTotal = Now() - w0;
+    std::printf("entries %u\nblocks %u\nunpacked_bytes %llu\nlargest_block_bytes %llu\n"
+                "largest_block_decode_s %.4f\ndecode_all_s %.4f\nfiles_write_s %.4f\n",
+                db.NumFiles, db.db.NumFolders, static_cast<unsigned long long>(unpacked),
+                static_cast<unsigned long long>(largestSize), largestDecode, decodeTotal, writeTotal);
+    SzArEx_Free(&db, &kAlloc);
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: extract_bench run|analyze ARCHIVE FOLDER\n");
+        return 2;
+    }
+    const MappedFile archive(argv[2]);
+    if (!archive.view) return 2;
+    const std::wstring mode = argv[1];
+    return mode == L"run" ? Run(archive, argv[3]) : Analyze(archive, argv[3]);
+}
