@@ -78,3 +78,8 @@ void COptionUI::PaintStatusImage(IRenderTarget& target) {
     if (!drawn && !PaintButtonImage(target, state)) return;
     DrawImage(target, m_foreImage);
 }
+
+void* CCheckBoxUI::GetInterface(std::wstring_view name) {
+    if (name == L"CheckBox") return static_cast<CCheckBoxUI*>(this);
+    return COptionUI::GetInterface(name);
+}

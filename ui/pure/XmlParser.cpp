@@ -134,8 +134,12 @@ private:
 
     bool ParseEndTag(const XmlElement& element) {
         m_at += 2;  // "</"
+        const size_t nameStart = m_at;
         const std::string_view name = ReadName();
-        if (Utf8ToUtf16(name) != element.name) return Error(XmlMessage::kUnmatchedClosingTag);
+        if (Utf8ToUtf16(name) != element.name) {
+            m_at = nameStart;  // report the name that does not match
+            return Error(XmlMessage::kUnmatchedClosingTag);
+        }
         SkipSpace();
         if (!At('>')) return Error(XmlMessage::kUnmatchedClosingTag);
         ++m_at;
