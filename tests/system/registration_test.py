@@ -71,6 +71,8 @@ class Machine:
         os.makedirs(self.p.unix_path(TOOL_DIR), exist_ok=True)
         for name in ("regfx_after_install", "regfx_bare"):
             shutil.copy(os.path.join(PROGRAMS, name + ".exe"), self.p.unix_path(f"{TOOL_DIR}\\{name}.exe"))
+        shutil.copy(os.path.join(winetest.BUILD, "tools", "journal-dump.exe"),
+                    self.p.unix_path(f"{TOOL_DIR}\\journal-dump.exe"))
         native, wow = (64, 32) if arch == 64 else (None, None)
         self.keys = {
             # Where the 32-bit setup program's keys land, seen natively; and where they must not.
@@ -127,18 +129,22 @@ class Machine:
                   ["reg", "add", "HKLM\\" + RUN, "/v", "Vexmora-PC", "/t", "REG_SZ", "/d", OLD_START, "/f"]
                   + view_flag(self.wow)])
 
-    def inspect(self):
-        """({key name: {value: (type, data)}}, {link: fields read back}) after a run."""
+    def inspect(self, journal_folder=None):
+        """({key name: {value: (type, data)}}, {link: fields read back}) after a run; with
+        journal_folder, also the records of its encrypted journal as the uninstaller reads
+        them (third item)."""
         existing = [link for link in ALL_LINKS if self.exists(link)]
         outputs = {name: f"{TOOL_DIR}\\{name}.reg" for name in self.keys}
-        links_out = f"{TOOL_DIR}\\links.txt"
-        for out in list(outputs.values()) + [links_out]:
+        links_out, journal_out = f"{TOOL_DIR}\\links.txt", f"{TOOL_DIR}\\journal.txt"
+        for out in list(outputs.values()) + [links_out, journal_out]:
             with contextlib.suppress(FileNotFoundError):
                 os.remove(self.p.unix_path(out))
         commands = [["reg", "export", key, outputs[name], "/y"] + view_flag(view)
                     for name, (key, view) in self.keys.items()]
         if existing:
             commands.append([f"{TOOL_DIR}\\regfx_after_install.exe", "readlink", *existing, ">", links_out])
+        if journal_folder:
+            commands.append([f"{TOOL_DIR}\\journal-dump.exe", f"{journal_folder}\\uninstallE", ">", journal_out])
         self.cmd(commands)
 
         reg = {}
@@ -159,7 +165,10 @@ class Machine:
                         current = links.setdefault(value, {})
                     else:
                         current[field] = value
-        return reg, links
+        if not journal_folder:
+            return reg, links
+        with open(self.p.unix_path(journal_out), "rb") as f:
+            return reg, links, f.read().decode("utf-8").splitlines()
 
 
 def expected_journal(uninstall_key, menu=PRODUCT, uninstall_prefix=UNINSTALL_PREFIX,
@@ -236,7 +245,8 @@ class RegistrationTest(unittest.TestCase):
         outcome, journal = m.register(folder)
         self.assert_outcome(outcome, {**DONE, "version": VERSION})
         self.assertEqual(journal, expected_journal(UNINSTALL_64))
-        reg, links = m.inspect()
+        reg, links, encrypted = m.inspect(journal_folder=folder)
+        self.assertEqual(encrypted, journal)
         self.assertEqual(reg["uninstall"], expected_uninstall_values(folder, VERSION))
         self.assertEqual(reg["uninstall_elsewhere"], {})
         self.assertEqual(reg["app_paths"], {"SoftwarePath": ("sz", folder)})
@@ -252,7 +262,8 @@ class RegistrationTest(unittest.TestCase):
         outcome, journal = m.register(folder, "--no-autostart")
         self.assert_outcome(outcome, DONE)
         self.assertEqual(journal, expected_journal(UNINSTALL_64, new_menu_folder=False, autostart=False))
-        reg, links = m.inspect()
+        reg, links, encrypted = m.inspect(journal_folder=folder)
+        self.assertEqual(encrypted, journal)
         self.assertNotIn("Vexmora-PC", reg["hkcu_run"])
         self.assertNotIn("Vexmora-PC", reg["hklm_run"])
         self.assertEqual(reg["uninstall"], expected_uninstall_values(folder, VERSION))
