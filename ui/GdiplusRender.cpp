@@ -1,0 +1,73 @@
+#include "ui/GdiplusRender.h"
+#include <algorithm>
+#include <objidl.h>
+#include <gdiplus.h>
+#include "ui/win/GdiplusSession.h"
+#include "ui/win/ImageDraw.h"
+
+namespace {
+Gdiplus::Color ToColor(UIColor c) {
+    return Gdiplus::Color(static_cast<BYTE>(c >> 24), static_cast<BYTE>(c >> 16), static_cast<BYTE>(c >> 8),
+                          static_cast<BYTE>(c));
+}
+
+void AddRoundRect(Gdiplus::GraphicsPath& path, float x, float y, float w, float h, float rx, float ry) {
+    const float dx = std::min(rx, w), dy = std::min(ry, h);
+    path.AddArc(x, y, dx, dy, 180, 90);
+    path.AddArc(x + w - dx, y, dx, dy, 270, 90);
+    path.AddArc(x + w - dx, y + h - dy, dx, dy, 0, 90);
+    path.AddArc(x, y + h - dy, dx, dy, 90, 90);
+    path.CloseFigure();
+}
+}  // namespace
+
+void CGdiplusRender::FillRect(const UIRect& rect, UIColor color) {
+    if (rect.empty() || (color >> 24) == 0 || !EnsureGdiplus()) return;
+    Gdiplus::Graphics g(dc_);
+    Gdiplus::SolidBrush brush(ToColor(color));
+    g.FillRectangle(&brush, rect.left, rect.top, rect.width(), rect.height());
+}
+
+void CGdiplusRender::DrawBorder(const UIRect& rect, int size, UIColor color, UISize round) {
+    if (rect.empty() || size <= 0 || (color >> 24) == 0 || !EnsureGdiplus()) return;
+    Gdiplus::Graphics g(dc_);
+    Gdiplus::Pen pen(ToColor(color), static_cast<Gdiplus::REAL>(size));
+    // The pen straddles its path and pixel centres lie on whole coordinates: a path
+    // (size - 1) / 2 inside covers exactly the outer `size` pixels of rect.
+    const float half = (size - 1) / 2.0f;
+    const float x = rect.left + half, y = rect.top + half, w = rect.width() - 1 - 2 * half, h = rect.height() - 1 - 2 * half;
+    if (round.cx > 0 || round.cy > 0) {
+        g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+        Gdiplus::GraphicsPath path;
+        AddRoundRect(path, x, y, w, h, static_cast<float>(round.cx), static_cast<float>(round.cy));
+        g.DrawPath(&pen, &path);
+    } else {
+        g.DrawRectangle(&pen, x, y, w, h);
+    }
+}
+
+bool CGdiplusRender::DrawImage(const UIRect& controlRect, const UIRect& paintRect, const std::wstring& description) {
+    if (description.empty()) return false;
+    const ImageDescription desc = ParseImageDescription(description);
+    auto image = images_.Get(desc);
+    if (!image) return false;
+    return DrawImageDescribed(dc_, *image, ToRECT(controlRect), ToRECT(paintRect), desc);
+}
+
+void CGdiplusRender::DrawText(const UIRect& rect, const std::wstring& text, int font, UIColor color, unsigned style) {
+    if (text.empty() || rect.empty()) return;
+    RECT r = ToRECT(rect);
+    HGDIOBJ old = ::SelectObject(dc_, fonts_.GetFont(font));
+    ::SetBkMode(dc_, TRANSPARENT);
+    ::SetTextColor(dc_, RGB((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF));
+    ::DrawTextW(dc_, text.c_str(), static_cast<int>(text.size()), &r, style | DT_NOPREFIX);
+    ::SelectObject(dc_, old);
+}
+
+UISize CGdiplusRender::MeasureText(const std::wstring& text, int font) {
+    HGDIOBJ old = ::SelectObject(dc_, fonts_.GetFont(font));
+    RECT r = {0, 0, 9999, 9999};
+    ::DrawTextW(dc_, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    ::SelectObject(dc_, old);
+    return UISize{r.right - r.left, r.bottom - r.top};
+}

@@ -1,0 +1,107 @@
+#include "ui/ShadowUI.h"
+#include "ui/UIGlobals.h"
+#include "ui/pure/ImageDescription.h"
+#include "ui/win/ImageDraw.h"
+#include "ui/win/NativeClasses.h"
+
+LRESULT CALLBACK ShadowWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    // Clicks go through to whatever lies below; the shadow never takes the activation.
+    if (msg == WM_NCHITTEST) return HTTRANSPARENT;
+    if (msg == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
+    return ::DefWindowProcW(hWnd, msg, wParam, lParam);
+}
+
+CShadowUI::~CShadowUI() = default;
+
+void CShadowUI::SetImage(const CUIString& description) {
+    image_ = description;
+    paintedSize_ = {};
+    Update(true);
+}
+
+void CShadowUI::SetShow(bool show) {
+    show_ = show;
+    Update(true);
+}
+
+void CShadowUI::SetCorner(int left, int top, int right, int bottom) {
+    corner_ = {left, top, right, bottom};
+    paintedSize_ = {};
+    Update(true);
+}
+
+void CShadowUI::Attach(HWND owner) {
+    owner_ = owner;
+    Update(true);
+}
+
+void CShadowUI::OnOwnerMessage(UINT msg, WPARAM, LPARAM) {
+    switch (msg) {
+    case WM_WINDOWPOSCHANGED: case WM_SHOWWINDOW: case WM_SIZE: case WM_ACTIVATE:
+        Update(false);
+        break;
+    case WM_DESTROY: case WM_NCDESTROY:
+        shadow_.reset();
+        owner_ = nullptr;
+        break;
+    default:
+        break;
+    }
+}
+
+void CShadowUI::Update(bool repaint) {
+    const bool wanted = show_ && !image_.empty() && owner_ != nullptr && ::IsWindowVisible(owner_) &&
+                        !::IsIconic(owner_);
+    if (!wanted) {
+        if (shadow_) ::ShowWindow(shadow_.get(), SW_HIDE);
+        return;
+    }
+    if (!shadow_) {
+        EnsureFrameworkWindowClasses();
+        shadow_.reset(::CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
+                                        kShadowWindowClass, L"", WS_POPUP, 0, 0, 0, 0,
+                                        ::GetWindow(owner_, GW_OWNER), nullptr, UIGetInstance(), nullptr));
+        if (!shadow_) return;
+    }
+    RECT owner = {};
+    ::GetWindowRect(owner_, &owner);
+    const SIZE size = {owner.right - owner.left + corner_.left + corner_.right,
+                       owner.bottom - owner.top + corner_.top + corner_.bottom};
+    if (repaint || size.cx != paintedSize_.cx || size.cy != paintedSize_.cy) {
+        if (!Paint(owner)) {
+            ::ShowWindow(shadow_.get(), SW_HIDE);
+            return;
+        }
+    }
+    // Just below the owner, so the shadow shows only around it.
+    ::SetWindowPos(shadow_.get(), owner_, owner.left - corner_.left, owner.top - corner_.top, size.cx, size.cy,
+                   SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+bool CShadowUI::Paint(const RECT& ownerRect) {
+    const ImageDescription desc = ParseImageDescription(image_);
+    auto image = images_.Get(desc);
+    if (!image) return false;
+    const SIZE size = {ownerRect.right - ownerRect.left + corner_.left + corner_.right,
+                       ownerRect.bottom - ownerRect.top + corner_.top + corner_.bottom};
+    if (size.cx <= 0 || size.cy <= 0) return false;
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    UniqueBitmap surface(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueMemDC dc(::CreateCompatibleDC(nullptr)), imageDc(::CreateCompatibleDC(nullptr));
+    if (!surface || !dc || !imageDc) return false;
+    HGDIOBJ oldSurface = ::SelectObject(dc.get(), surface.get());
+    HGDIOBJ oldImage = ::SelectObject(imageDc.get(), image->bitmap.get());
+    const RECT dest = {0, 0, size.cx, size.cy};
+    const RECT source = {0, 0, image->width, image->height};
+    DrawNineGrid(dc.get(), imageDc.get(), dest, source, corner_, 255, false, false, false);
+    POINT from = {0, 0}, to = {ownerRect.left - corner_.left, ownerRect.top - corner_.top};
+    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    const bool ok = ::UpdateLayeredWindow(shadow_.get(), nullptr, &to, const_cast<SIZE*>(&size), dc.get(), &from, 0,
+                                          &blend, ULW_ALPHA) != FALSE;
+    ::SelectObject(imageDc.get(), oldImage);
+    ::SelectObject(dc.get(), oldSurface);
+    if (ok) paintedSize_ = size;
+    return ok;
+}

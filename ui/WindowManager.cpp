@@ -1,0 +1,271 @@
+#include "ui/WindowManager.h"
+#include <windowsx.h>
+#include <commctrl.h>
+#include <algorithm>
+#include <string>
+#include <vector>
+#include "ui/UIGlobals.h"
+#include "ui/pure/Edit.h"
+#include "ui/pure/MarkupBuilder.h"
+#include "ui/win/NativeClasses.h"
+
+namespace {
+std::vector<CWindowManager*>& AllManagers() {
+    static std::vector<CWindowManager*> managers;
+    return managers;
+}
+
+std::string ToUtf8(const std::wstring& text) {
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+bool IsNumber(const std::wstring& s) {
+    return !s.empty() && s.size() <= 5 && std::all_of(s.begin(), s.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+}
+
+bool ReadResource(UINT id, const wchar_t* type, std::string* out) {
+    HMODULE module = UIGetInstance();
+    HRSRC res = ::FindResourceW(module, MAKEINTRESOURCEW(id), type);
+    HGLOBAL loaded = res ? ::LoadResource(module, res) : nullptr;
+    const char* data = loaded ? static_cast<const char*>(::LockResource(loaded)) : nullptr;
+    if (data == nullptr) return false;
+    out->assign(data, ::SizeofResource(module, res));
+    return true;
+}
+
+bool ReadWholeFile(const std::wstring& path, std::string* out) {
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER size = {};
+    if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart > (16 << 20)) return false;
+    out->resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    return ::ReadFile(file.get(), out->data(), static_cast<DWORD>(out->size()), &read, nullptr) && read == out->size();
+}
+}  // namespace
+
+CWindowManager::CWindowManager() {
+    SetHost(this);
+}
+
+CWindowManager::~CWindowManager() {
+    // The tree dies with the core, after this object's own parts: from here on the core
+    // must not call back into this host.
+    SetHost(nullptr);
+    ReleaseAllNative(false);
+    auto& all = AllManagers();
+    all.erase(std::remove(all.begin(), all.end(), this), all.end());
+}
+
+void CWindowManager::Init(HWND hWnd) {
+    hwnd_ = hWnd;
+    windowDc_ = UniqueWindowDC(hWnd, ::GetDC(hWnd));
+    auto& all = AllManagers();
+    if (std::find(all.begin(), all.end(), this) == all.end()) all.push_back(this);
+    EnsureFrameworkWindowClasses();
+    shadow_.Attach(hWnd);
+}
+
+std::unique_ptr<CControlUI> CWindowManager::BuildFromUtf8(std::string_view markup) {
+    return BuildFromDocument(ParseXml(markup));
+}
+
+std::unique_ptr<CControlUI> CWindowManager::BuildFromDocument(const XmlDocument& document) {
+    CMarkupBuilder builder;
+    builder.SetIncludeLoader([](std::wstring_view source) -> std::optional<std::string> {
+        std::string text;
+        if (!source.empty() && source[0] == L'<') return ToUtf8(std::wstring(source));
+        if (ReadWholeFile(UIGetResourcePath() + std::wstring(source), &text)) return text;
+        return std::nullopt;
+    });
+    auto root = builder.Build(document, this);
+    lastBuildError_.clear();
+    if (!root) lastBuildError_ = CUIString(document.ok ? builder.LastError().message : document.message);
+    return root;
+}
+
+std::unique_ptr<CControlUI> CWindowManager::Build(UINT resourceId, const wchar_t* type) {
+    std::string bytes;
+    if (!ReadResource(resourceId, type ? type : L"XML", &bytes)) {
+        lastBuildError_ = L"Error opening file";
+        return nullptr;
+    }
+    return BuildFromUtf8(bytes);
+}
+
+std::unique_ptr<CControlUI> CWindowManager::Build(const CUIString& layout, const wchar_t* type) {
+    if (!layout.empty() && layout[0] == L'<') return BuildFromUtf8(ToUtf8(layout));
+    if (type != nullptr && IsNumber(layout)) return Build(static_cast<UINT>(std::stoi(layout)), type);
+    return BuildFromDocument(ParseXmlFile(UIGetResourcePath() + layout));
+}
+
+bool CWindowManager::TranslateMessageAll(const MSG* msg) {
+    // A copy: a translator may lead to a window (and its manager) going away.
+    const std::vector<CWindowManager*> managers = AllManagers();
+    for (CWindowManager* m : managers) {
+        if (std::find(AllManagers().begin(), AllManagers().end(), m) == AllManagers().end()) continue;
+        if (m->TranslateOne(msg)) return true;
+    }
+    return false;
+}
+
+bool CWindowManager::TranslateOne(const MSG* msg) {
+    // Tooltips learn about the pointer from the mouse messages of their window.
+    if (tooltip_ && msg->hwnd == hwnd_ && msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST)
+        ::SendMessageW(tooltip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
+    return false;
+}
+
+bool CWindowManager::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (hwnd_ == nullptr) return false;
+    result = 0;
+    shadow_.OnOwnerMessage(uMsg, wParam, lParam);
+    switch (uMsg) {
+    case WM_ERASEBKGND:
+        result = 1;  // the paint covers everything; erasing would only flicker
+        return true;
+    case WM_PAINT:
+        OnPaint();
+        return true;
+    case WM_PRINTCLIENT: {
+        RECT client = {};
+        ::GetClientRect(hwnd_, &client);
+        PaintTo(reinterpret_cast<HDC>(wParam), client);
+        return true;
+    }
+    case WM_SIZE:
+        OnSize();
+        return false;
+    case WM_GETMINMAXINFO: {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        const UIWindowAttributes& w = GetWindowAttributes();
+        if (w.minInfo.cx > 0) info->ptMinTrackSize.x = w.minInfo.cx;
+        if (w.minInfo.cy > 0) info->ptMinTrackSize.y = w.minInfo.cy;
+        if (w.maxInfo.cx > 0) info->ptMaxTrackSize.x = w.maxInfo.cx;
+        if (w.maxInfo.cy > 0) info->ptMaxTrackSize.y = w.maxInfo.cy;
+        return false;
+    }
+    case WM_SETCURSOR:
+        if (!OnSetCursorMessage(lParam)) return false;
+        result = TRUE;
+        return true;
+    case WM_TIMER:
+        return OnTimerMessage(wParam);
+    case WM_KEYDOWN:
+        return OnKeyDown(static_cast<unsigned>(wParam));
+    case WM_KEYUP:
+        return OnKeyUp(static_cast<unsigned>(wParam));
+    case WM_CHAR:
+        return OnChar(static_cast<unsigned>(wParam));
+    case WM_SETFOCUS:
+        OnSetFocus();
+        return false;
+    case WM_KILLFOCUS:
+        OnKillFocus();
+        return false;
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != hwnd_ && !releasingCapture_) OnCaptureLost();
+        return false;
+    case WM_COMMAND:
+        if (editing_ != nullptr && reinterpret_cast<HWND>(lParam) == edit_.hwnd() && HIWORD(wParam) == EN_CHANGE &&
+            !editingLife_.expired()) {
+            editing_->OnNativeTextChanged(edit_.GetText());
+            return true;
+        }
+        return false;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+        if (editing_ != nullptr && reinterpret_cast<HWND>(lParam) == edit_.hwnd() && !editingLife_.expired()) {
+            const UIColor text = editing_->GetNativeEditTextColor(), back = editing_->GetNativeEditBkColor();
+            ::SetTextColor(reinterpret_cast<HDC>(wParam), RGB((text >> 16) & 0xFF, (text >> 8) & 0xFF, text & 0xFF));
+            const COLORREF bk = RGB((back >> 16) & 0xFF, (back >> 8) & 0xFF, back & 0xFF);
+            ::SetBkColor(reinterpret_cast<HDC>(wParam), bk);
+            editBrush_.reset(::CreateSolidBrush(bk));
+            result = reinterpret_cast<LRESULT>(editBrush_.get());
+            return true;
+        }
+        return false;
+    case kMsgNativeEditEnd:
+        if (reinterpret_cast<HWND>(lParam) == edit_.hwnd() && edit_.IsOpen()) EndEdit(static_cast<NativeEditEnd>(wParam));
+        return true;
+    case kMsgRichEditScrolled:
+        OnRichEditScrolled(reinterpret_cast<HWND>(lParam), static_cast<int>(wParam));
+        return true;
+    case WM_NCDESTROY:
+        ReleaseAllNative(true);
+        hwnd_ = nullptr;
+        return false;
+    default:
+        break;
+    }
+    if (uMsg >= WM_MOUSEFIRST && uMsg <= WM_MOUSELAST) return OnMouseMessage(uMsg, wParam, lParam);
+    if (uMsg == WM_MOUSELEAVE) {
+        trackingMouse_ = false;
+        OnMouseLeave();
+        return false;
+    }
+    return false;
+}
+
+bool CWindowManager::OnMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    UIPoint pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    const unsigned keys = static_cast<unsigned>(GET_KEYSTATE_WPARAM(wParam)) & 0xFF;
+    switch (uMsg) {
+    case WM_MOUSEMOVE:
+        if (!trackingMouse_) {
+            TRACKMOUSEEVENT tme = {sizeof(tme), TME_LEAVE, hwnd_, 0};
+            trackingMouse_ = ::TrackMouseEvent(&tme) != FALSE;
+        }
+        return OnMouseMove(pt, keys);
+    case WM_LBUTTONDOWN:
+        // Clicking the window ends typing in a native edit (it loses the focus).
+        if (::GetFocus() != hwnd_) ::SetFocus(hwnd_);
+        return OnButtonDown(pt, keys);
+    case WM_LBUTTONUP:
+        return OnButtonUp(pt, keys);
+    case WM_LBUTTONDBLCLK:
+        return OnDoubleClick(pt, keys);
+    case WM_RBUTTONDOWN:
+        return OnRButtonDown(pt, keys);
+    case WM_MOUSEWHEEL: {
+        POINT screen = {pt.x, pt.y};
+        ::ScreenToClient(hwnd_, &screen);
+        return OnMouseWheel(UIPoint{screen.x, screen.y}, GET_WHEEL_DELTA_WPARAM(wParam), keys);
+    }
+    default:
+        return false;
+    }
+}
+
+bool CWindowManager::OnSetCursorMessage(LPARAM lParam) {
+    if (LOWORD(lParam) != HTCLIENT) return false;
+    POINT pt = {};
+    ::GetCursorPos(&pt);
+    ::ScreenToClient(hwnd_, &pt);
+    return OnSetCursor(UIPoint{pt.x, pt.y});
+}
+
+bool CWindowManager::OnTimerMessage(WPARAM id) {
+    auto found = timers_.find(id);
+    if (found == timers_.end()) return false;
+    OnTimer(found->second.control, found->second.id);
+    return true;
+}
+
+void CWindowManager::OnSize() {
+    NeedUpdate();
+    RECT client = {};
+    ::GetClientRect(hwnd_, &client);
+    const UISize round = GetWindowAttributes().roundCorner;
+    if ((round.cx > 0 || round.cy > 0) && !::IsIconic(hwnd_)) {
+        RECT window = {};
+        ::GetWindowRect(hwnd_, &window);
+        // The region belongs to the window once set; it must not be deleted here.
+        HRGN region = ::CreateRoundRectRgn(0, 0, window.right - window.left + 1, window.bottom - window.top + 1,
+                                           round.cx, round.cy);
+        if (region && !::SetWindowRgn(hwnd_, region, TRUE)) ::DeleteObject(region);
+    }
+    ::InvalidateRect(hwnd_, nullptr, FALSE);
+}

@@ -1,0 +1,122 @@
+#pragma once
+// The per-window manager: the windowless core (tree, names, receivers, fonts, defaults,
+// mouse and keyboard state) joined to one native window. The window passes every message
+// it does not handle itself to MessageHandler; the manager paints the tree double-buffered,
+// turns input into control behaviour, and keeps the native pieces (the edit being typed
+// in, rich edits, tooltips, the rounded region and the drop shadow) in line with it.
+#include <windows.h>
+#include <map>
+#include <memory>
+#include <vector>
+#include "ui/GdiplusRender.h"
+#include "ui/Handles.h"
+#include "ui/ShadowUI.h"
+#include "ui/UIString.h"
+#include "ui/pure/Control.h"
+#include "ui/pure/ManagerCore.h"
+#include "ui/pure/XmlParser.h"
+#include "ui/win/ImageCache.h"
+#include "ui/win/NativeEdit.h"
+#include "ui/win/NativeRichEdit.h"
+
+class CEditUI;
+class CRichEditUI;
+
+class CWindowManager : public UIManagerCore, public IUIHost, private IFontProvider {
+public:
+    CWindowManager();
+    ~CWindowManager() override;
+
+    // Binds the manager to its window (takes its DC) and registers it among the managers
+    // whose translators the message loop consults. Call once, from WM_CREATE.
+    void Init(HWND hWnd);
+    HWND GetPaintWindow() const { return hwnd_; }
+    HDC GetPaintDC() const { return windowDc_.get(); }
+
+    // Builds a control tree from a layout; nullptr when it cannot be read or parsed. The
+    // layout is a resource id of `type` in the module, markup text beginning with "<", or a
+    // file name under the resource folder (a numeric text with a type counts as an id).
+    std::unique_ptr<CControlUI> Build(UINT resourceId, const wchar_t* type = L"XML");
+    std::unique_ptr<CControlUI> Build(const CUIString& layout, const wchar_t* type = nullptr);
+    // The parser's message for the last failed build ("Expected start tag", ...), or empty.
+    const CUIString& GetLastBuildError() const { return lastBuildError_; }
+
+    CShadowUI& GetShadow() { return shadow_; }
+
+    // Every message the window does not handle itself. Returns true when handled; then
+    // `result` is the message's result.
+    bool MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // The message loop's translators: tooltip relay of every manager. True when consumed.
+    static bool TranslateMessageAll(const MSG* msg);
+
+    // Lays the tree out for the window's client area when needed and draws the part
+    // `paint` of it into `dc` (a 32-bit surface of at least the client size).
+    void PaintTo(HDC dc, const RECT& paint);
+
+    // The native window that currently stands for `control` (the edit being typed in, a
+    // rich edit), or nullptr.
+    HWND GetNativeWindow(CControlUI* control) const;
+    HWND GetToolTipWindow() const { return tooltip_.get(); }
+
+    // IUIHost
+    void Invalidate(const UIRect& rect) override;
+    void CaptureMouse() override;
+    void ReleaseMouse() override;
+    void SetCursorShape(UICursor cursor) override;
+    void ShowToolTip(const std::wstring& text, const UIRect& rect) override;
+    void BeginEdit(CEditUI* edit) override;
+    void UpdateNativeControl(CControlUI* control) override;
+    void ReleaseNativeControl(CControlUI* control) override;
+    void ResizeClient(int cx, int cy) override;
+    UIRect GetClientRect() const override;
+    bool StartTimer(CControlUI* control, unsigned id, unsigned elapseMs) override;
+    void StopTimer(CControlUI* control, unsigned id) override;
+
+private:
+    HFONT GetFont(int index) override;
+    std::unique_ptr<CControlUI> BuildFromUtf8(std::string_view markup);
+    std::unique_ptr<CControlUI> BuildFromDocument(const XmlDocument& document);
+    bool TranslateOne(const MSG* msg);
+
+    void OnPaint();
+    void OnSize();
+    bool OnMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    bool OnSetCursorMessage(LPARAM lParam);
+    bool OnTimerMessage(WPARAM id);
+    void EndEdit(NativeEditEnd why);
+    void SyncRichEdit(CRichEditUI* rich);
+    void OnRichEditScrolled(HWND native, int y);
+    void ReleaseAllNative(bool alreadyDestroyed);
+
+    HWND hwnd_ = nullptr;
+    UniqueWindowDC windowDc_;
+    UniqueMemDC backDc_;
+    UniqueBitmap backBitmap_;
+    HGDIOBJ backOld_ = nullptr;
+    SIZE backSize_ = {};
+    bool trackingMouse_ = false;
+    bool releasingCapture_ = false;
+
+    CImageCache images_;
+    std::map<int, UniqueFont> fonts_;
+    UniqueFont systemFont_;
+    CShadowUI shadow_;
+    CUIString lastBuildError_;
+
+    UniqueWindow tooltip_;
+    CUIString tooltipText_;
+
+    CNativeEdit edit_;
+    CEditUI* editing_ = nullptr;
+    std::wstring textBeforeEdit_;
+    std::weak_ptr<void> editingLife_;
+    UniqueBrush editBrush_;
+
+    std::map<CControlUI*, std::unique_ptr<CNativeRichEdit>> richEdits_;
+    bool syncingRich_ = false;
+
+    struct TimerSlot { CControlUI* control; unsigned id; };
+    std::map<UINT_PTR, TimerSlot> timers_;
+    UINT_PTR nextTimer_ = 0x5E00;
+};

@@ -1,0 +1,134 @@
+#include "ui/win/ImageCache.h"
+#include <objidl.h>
+#include <gdiplus.h>
+#include <cwctype>
+#include <vector>
+#include "ui/UIGlobals.h"
+#include "ui/win/GdiplusSession.h"
+
+namespace {
+bool IsNumber(const std::wstring& s) {
+    if (s.empty() || s.size() > 5) return false;
+    for (wchar_t c : s)
+        if (c < L'0' || c > L'9') return false;
+    return true;
+}
+
+// A resource's bytes stay mapped for the life of the module; no copy is needed here.
+bool FindResourceBytes(const wchar_t* name, const wchar_t* type, const void** data, size_t* size) {
+    HMODULE module = UIGetInstance();
+    HRSRC res = ::FindResourceW(module, name, type);
+    if (res == nullptr) return false;
+    HGLOBAL loaded = ::LoadResource(module, res);
+    *data = loaded ? ::LockResource(loaded) : nullptr;
+    *size = ::SizeofResource(module, res);
+    return *data != nullptr && *size != 0;
+}
+
+bool ReadFileBytes(const std::wstring& path, std::vector<char>* bytes) {
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    LARGE_INTEGER size = {};
+    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || size.QuadPart > (64 << 20)) return false;
+    bytes->resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    return ::ReadFile(file.get(), bytes->data(), static_cast<DWORD>(bytes->size()), &read, nullptr) &&
+           read == bytes->size();
+}
+
+bool IsAbsolute(const std::wstring& path) {
+    return (path.size() > 1 && path[1] == L':') || (!path.empty() && (path[0] == L'\\' || path[0] == L'/'));
+}
+
+std::shared_ptr<LoadedImage> LoadFromResource(const std::wstring& name, const std::wstring& type, UIColor mask) {
+    const void* data = nullptr;
+    size_t size = 0;
+    const wchar_t* id = IsNumber(name) ? MAKEINTRESOURCEW(std::stoi(name)) : name.c_str();
+    if (!FindResourceBytes(id, type.c_str(), &data, &size)) return nullptr;
+    return DecodeImage(data, size, mask);
+}
+
+std::shared_ptr<LoadedImage> LoadFromFile(const std::wstring& file, UIColor mask) {
+    std::vector<char> bytes;
+    const std::wstring path = IsAbsolute(file) ? file : UIGetResourcePath() + file;
+    if (ReadFileBytes(path, &bytes)) return DecodeImage(bytes.data(), bytes.size(), mask);
+    return LoadFromResource(FallbackResourceName(file), L"PNG", mask);
+}
+
+// Copies decoded ARGB pixels into a DIB, premultiplied, with the mask colour made clear.
+std::shared_ptr<LoadedImage> ToDib(Gdiplus::Bitmap& bitmap, UIColor mask) {
+    const int w = static_cast<int>(bitmap.GetWidth()), h = static_cast<int>(bitmap.GetHeight());
+    if (w <= 0 || h <= 0) return nullptr;
+    Gdiplus::Rect all(0, 0, w, h);
+    Gdiplus::BitmapData locked = {};
+    if (bitmap.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &locked) != Gdiplus::Ok)
+        return nullptr;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    auto image = std::make_shared<LoadedImage>();
+    image->bitmap.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (image->bitmap) {
+        auto* out = static_cast<uint32_t*>(bits);
+        for (int y = 0; y < h; ++y) {
+            auto* row = reinterpret_cast<const uint32_t*>(static_cast<const char*>(locked.Scan0) + y * locked.Stride);
+            for (int x = 0; x < w; ++x) {
+                uint32_t p = row[x];
+                if (mask != 0 && (p & 0xFFFFFF) == (mask & 0xFFFFFF)) p = 0;
+                const uint32_t a = p >> 24;
+                const uint32_t r = ((p >> 16) & 0xFF) * a / 255, g = ((p >> 8) & 0xFF) * a / 255, b = (p & 0xFF) * a / 255;
+                out[y * w + x] = (a << 24) | (r << 16) | (g << 8) | b;
+            }
+        }
+        image->width = w;
+        image->height = h;
+        image->pixels = out;
+    }
+    bitmap.UnlockBits(&locked);
+    return image->bitmap ? image : nullptr;
+}
+}  // namespace
+
+std::wstring FallbackResourceName(const std::wstring& file) {
+    std::wstring name;
+    for (wchar_t c : file) {
+        const bool alnum = (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z');
+        name += alnum ? static_cast<wchar_t>(std::towupper(c)) : L'_';
+    }
+    return name;
+}
+
+std::shared_ptr<LoadedImage> DecodeImage(const void* data, size_t size, UIColor mask) {
+    if (!EnsureGdiplus() || data == nullptr || size == 0) return nullptr;
+    // GDI+ reads from a stream; the stream owns a movable copy of the bytes.
+    HGLOBAL copy = ::GlobalAlloc(GMEM_MOVEABLE, size);
+    if (copy == nullptr) return nullptr;
+    if (void* p = ::GlobalLock(copy)) {
+        memcpy(p, data, size);
+        ::GlobalUnlock(copy);
+    }
+    ComPtr<IStream> stream;
+    if (FAILED(::CreateStreamOnHGlobal(copy, TRUE, stream.put()))) {
+        ::GlobalFree(copy);
+        return nullptr;
+    }
+    Gdiplus::Bitmap bitmap(stream.get());
+    if (bitmap.GetLastStatus() != Gdiplus::Ok) return nullptr;
+    return ToDib(bitmap, mask);
+}
+
+std::shared_ptr<LoadedImage> CImageCache::Get(const ImageDescription& desc) {
+    if (desc.file.empty()) return nullptr;
+    const std::wstring key = desc.file + L'|' + desc.resType + L'|' + std::to_wstring(desc.mask);
+    auto found = images_.find(key);
+    if (found != images_.end()) return found->second;
+    auto image = desc.resType.empty() ? LoadFromFile(desc.file, desc.mask)
+                                      : LoadFromResource(desc.file, desc.resType, desc.mask);
+    images_.emplace(key, image);
+    return image;
+}
