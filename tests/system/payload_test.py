@@ -81,7 +81,8 @@ class ClientProgramsTest(unittest.TestCase):
                 line = f.read()
             self.assertTrue(line.startswith("ran: ") and line.rstrip().endswith(" true"), line)
 
-            p.run(["C:\\client\\Start.exe"])
+            # Start.exe ends after starting the client (whose output would keep a pipe open).
+            self.assertEqual(p.start(["C:\\client\\Start.exe"]).wait(timeout=60), 0)
             wid = winetest.wait_window(name="^VexmoraZevlo邮箱$", timeout=60)
             self.assertTrue(wid)
 
