@@ -5,9 +5,11 @@
 
 #include <string>
 
-#include "PlainSetupUi.h"
 #include "app/InstallManager.h"
 #include "app/RunSetup.h"
+#include "ui/UIGlobals.h"
+#include "ui/UIGlobals.h"
+#include "windows/WindowsSetupUi.h"
 
 namespace {
 
@@ -30,13 +32,12 @@ std::wstring ExecutableFolder(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand) {
-    // TODO(ui framework): hand the framework its instance and resource folder once its
-    // settings exist:  CPaintManagerUI::SetInstance(instance);
-    //                  CPaintManagerUI::SetResourcePath(skinFolder);
-    const std::wstring skinFolder = ExecutableFolder(instance) + L"\\skin";
-    (void)skinFolder;
+    // The framework's module and resource folder; layouts and images are resources, the
+    // folder only serves references by file name (the client prompt's shadow).
+    UISetInstance(instance);
+    UISetResourcePath(ExecutableFolder(instance) + L"\\skin");
 
-    PlainSetupUi ui(instance);  // outlives the manager
+    WindowsSetupUi ui;  // outlives the manager
     int result = 0;
     {
         Install_CIM manager(instance);

@@ -1,0 +1,197 @@
+#include "windows/FrameWindow.h"
+
+#include <memory>
+#include "app/InstallManager.h"
+#include "engine/InstallEvents.h"
+#include "engine/Processes.h"
+#include "windows/PromptRunner.h"
+#include "windows/PromptWindows.h"
+#include "windows/SkinWindow.h"
+
+namespace {
+
+constexpr UINT kMainLayout = 221;
+constexpr UINT_PTR kBannerTimer = 1;
+constexpr UINT kBannerPeriodMs = 2500;
+
+// Starts at 1 with the layout showing 273, so the banner runs 274, 250, 273, ...
+int g_bannerCounter = 1;
+
+}  // namespace
+
+const wchar_t* CFrameWindowWnd::GetWindowClassName() const { return kSetupWindowClass; }
+const wchar_t* CFrameWindowWnd::GetSuperClassName() const { return nullptr; }
+UINT CFrameWindowWnd::GetClassStyle() const { return 0; }
+
+HWND CFrameWindowWnd::Open() {
+    const HWND window = Create(nullptr, kSetupWindowTitle, kSetupWindowStyle, kSetupWindowExStyle, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
+    if (window == nullptr) return nullptr;
+    m_ownsItself = true;
+    CenterWindow();
+    ShowWindow(true, true);
+    return window;
+}
+
+// A prompt run from a click handler keeps that handler on the stack while its nested
+// loop may destroy this window; the object is deleted only once the outermost handler
+// call has returned, so no frame below is left with a dangling `this`.
+LRESULT CFrameWindowWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    ++m_handlerDepth;
+    const LRESULT result = Dispatch(uMsg, wParam, lParam);
+    if (--m_handlerDepth == 0 && m_deletePending) delete this;
+    return result;
+}
+
+void CFrameWindowWnd::OnFinalMessage(HWND) {
+    if (!m_ownsItself) return;  // creation failed: the caller still owns the object
+    if (m_handlerDepth > 0) {
+        m_deletePending = true;
+        return;
+    }
+    delete this;  // the per-window manager goes with it
+}
+
+LRESULT CFrameWindowWnd::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    switch (uMsg) {
+    case WM_CREATE:
+        PrepareSkinWindow(m_hWnd, m_pm);
+        LoadSkinLayout(m_pm, kMainLayout, this);
+        return 0;
+    case WM_DESTROY:
+        ::PostQuitMessage(0);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_NCHITTEST:
+        return SkinHitTest(m_hWnd, m_pm, lParam);
+    case WM_NCACTIVATE:
+        if (!::IsIconic(m_hWnd)) return wParam == 0 ? TRUE : FALSE;
+        break;
+    case WM_TIMER:
+        StepBanner();
+        break;
+    case WM_INSTALL_EVENT:
+        OnInstallEvent(wParam, lParam);
+        return 0;
+    case WM_CLOSE:
+        // Alt+F4 or the task bar during a run would destroy the window under the running
+        // extraction (its pump dispatches this); the close waits for the end of the run.
+        if (m_installing) return 0;
+        break;
+    default:
+        break;
+    }
+    LRESULT result = 0;
+    if (m_pm.MessageHandler(uMsg, wParam, lParam, result)) return result;
+    return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
+}
+
+void CFrameWindowWnd::Notify(TNotifyUI& msg) {
+    if (IsNotify(msg, L"windowinit")) {
+        OnWindowInit();
+    } else if (IsNotify(msg, L"click")) {
+        OnClick(msg);
+    }
+}
+
+void CFrameWindowWnd::OnClick(TNotifyUI& msg) {
+    if (SenderIs(msg, L"closebtn")) {
+        RunStopPrompt();
+    } else if (SenderIs(msg, L"browser")) {
+        ChooseFolder();
+    } else if (SenderIs(msg, L"zevloterms")) {
+        RunTermsPrompt();
+    } else if (SenderIs(msg, L"start")) {
+        Start();
+    } else if (SenderIs(msg, L"btn_freeinstall")) {
+        ShowCustomPage();
+    } else if (SenderIs(msg, L"back")) {
+        ShowDefaultPage();
+    } else if (SenderIs(msg, L"finishinstallbtn")) {
+        Finish();
+    }
+}
+
+void CFrameWindowWnd::OnWindowInit() {
+    const CUIString folder = GetInstallManager()->GetInstallPath();
+    SetControlText(m_pm, L"path", folder);
+    SetControlText(m_pm, L"defaultpath", folder);
+    ::SetTimer(m_hWnd, kBannerTimer, kBannerPeriodMs, nullptr);  // runs as long as the window
+}
+
+void CFrameWindowWnd::StepBanner() {
+    ++g_bannerCounter;
+    switch (g_bannerCounter % 3) {
+    case 1: SetControlBkImage(m_pm, L"background", L"res='273' restype='png'"); break;
+    case 2: SetControlBkImage(m_pm, L"background", L"res='274' restype='png'"); break;
+    case 0: SetControlBkImage(m_pm, L"background", L"res='250' restype='png'"); break;
+    default: break;
+    }
+}
+
+void CFrameWindowWnd::ShowCustomPage() {
+    ShowControl(m_pm, L"defaultinstall", false);
+    ShowControl(m_pm, L"freeinstall", true);
+    ShowControl(m_pm, L"vl_defaultinstall", false);
+    ShowControl(m_pm, L"vl_freeinstall", true);
+}
+
+void CFrameWindowWnd::ShowDefaultPage() {
+    CControlUI* path = m_pm.FindControl(L"path");
+    CControlUI* shown = m_pm.FindControl(L"defaultpath");
+    if (path && shown) shown->SetText(path->GetText());
+    ShowControl(m_pm, L"defaultinstall", true);
+    ShowControl(m_pm, L"freeinstall", false);
+    ShowControl(m_pm, L"vl_defaultinstall", true);
+    ShowControl(m_pm, L"vl_freeinstall", false);
+}
+
+// Only "path" changes; "defaultpath" follows when the user goes back.
+void CFrameWindowWnd::ChooseFolder() {
+    const CUIString chosen = GetInstallManager()->BrowseForFolder(m_hWnd, GetControlText(m_pm, L"path"));
+    if (!chosen.empty()) SetControlText(m_pm, L"path", chosen);
+}
+
+void CFrameWindowWnd::Start() {
+    Install_CIM* manager = GetInstallManager();
+    if (!IsControlSelected(m_pm, L"agressinstall", false)) return;  // terms not accepted: silently nothing
+    CControlUI* path = m_pm.FindControl(L"path");
+    if (path == nullptr) return;
+    const CUIString folder = path->GetText();
+    manager->SetInstallPath(folder);
+    if (!manager->CreateFolderChain(folder)) {
+        manager->ShowResMessageBox(m_hWnd, 135, 134, MB_ICONERROR);
+        return;
+    }
+    if (!manager->BeforeInstall()) return;
+
+    ShowControl(m_pm, L"beforeinstall", false);
+    ShowControl(m_pm, L"progress_container", true);
+    SetProgressValue(m_pm, L"progress", 0);
+    EnableControl(m_pm, L"browser", false);
+    EnableControl(m_pm, L"start", false);
+    ShowControl(m_pm, L"closebtn", false);
+
+    InstallOptions& options = manager->Options();
+    options.autoStart = IsControlSelected(m_pm, L"autostart", options.autoStart);
+    options.desktopShortcut = IsControlSelected(m_pm, L"createDesktopshortcut", options.desktopShortcut);
+    options.startMenu = IsControlSelected(m_pm, L"createStartupMenu", options.startMenu);
+
+    m_installing = true;
+    manager->StartInstall(m_hWnd);  // returns when extraction has ended; its done event is queued
+}
+
+void CFrameWindowWnd::Finish() {
+    const std::wstring client = GetInstallManager()->GetInstallPath() + L"\\Start.exe";
+    LaunchAtMediumIntegrity(QuoteCommandPath(client));  // quoted: the folder may hold blanks
+    Close(1);
+}
+
+void CFrameWindowWnd::RunStopPrompt() {
+    RunPrompt(std::make_unique<CStopInstallfrm>(m_hWnd), m_hWnd);
+}
+
+void CFrameWindowWnd::RunTermsPrompt() {
+    RunPrompt(std::make_unique<CTermsfrm>(), m_hWnd);
+}

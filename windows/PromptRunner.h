@@ -1,0 +1,13 @@
+#pragma once
+// Running a prompt: the same steps for the start-up prompts (no parent) and for those
+// opened from the main window (parent = the main window, which stays enabled).
+#include <windows.h>
+#include <memory>
+#include "ui/WindowWnd.h"
+
+// Creates `prompt` with the setup windows' title and styles at CW_USEDEFAULT (its layout
+// sets the size), centres it, shows it with focus and runs its nested message loop
+// until the window is gone. The prompt object is released afterwards, never by its
+// window; a window still open then (the confirm-exit prompt ends its loop before the
+// main window closes it) is destroyed first. False when the window could not be created.
+bool RunPrompt(std::unique_ptr<CWindowWnd> prompt, HWND parent);

@@ -1,0 +1,29 @@
+#include "windows/WindowsSetupUi.h"
+
+#include <memory>
+#include "windows/FrameWindow.h"
+#include "windows/PromptRunner.h"
+#include "windows/PromptWindows.h"
+#include "windows/WindowLoop.h"
+
+void WindowsSetupUi::ShowAlreadyRunning() {
+    RunPrompt(std::make_unique<CInstallWarningfrm>(), nullptr);
+}
+
+bool WindowsSetupUi::ShowClientRunning(const std::vector<DWORD>& ids) {
+    // A prompt that cannot be shown ends setup, like a declined one.
+    if (!RunPrompt(std::make_unique<CInstallWarningForZevloRun>(ids), nullptr)) return true;
+    return ClientPromptCancelled();
+}
+
+bool WindowsSetupUi::OpenMainWindow() {
+    auto frame = std::make_unique<CFrameWindowWnd>();
+    mainWindow_ = frame->Open();
+    if (mainWindow_ == nullptr) return false;
+    frame.release();  // owned by its window from here on
+    return true;
+}
+
+void WindowsSetupUi::RunMessageLoop() {
+    RunWindowLoop(mainWindow_);
+}
