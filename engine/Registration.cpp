@@ -17,6 +17,8 @@ constexpr wchar_t kRunValue[] = L"Vexmora-PC";
 constexpr wchar_t kUninstallKey64[] =
     L"Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillwire-Vexmora专用版";
 constexpr wchar_t kUninstallKey32[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillwire-Vexmora专用版";
+// Fixed, not string 129: the installed-programs list keeps this name even when the
+// start-menu names fall back to their default.
 constexpr wchar_t kProductName[] = L"VexmoraZevlo邮箱";
 constexpr wchar_t kPublisher[] = L"Vexmora";
 constexpr wchar_t kWebAddress[] = L"https://www.vexmora.com/zevlo";
@@ -24,7 +26,7 @@ constexpr wchar_t kWebAddress[] = L"https://www.vexmora.com/zevlo";
 constexpr UINT kMenuNameId = 129;
 constexpr UINT kUninstallPrefixId = 141;
 
-// Exactly TRUE: the shell's helper is documented to return TRUE, nothing else counts.
+// Only TRUE counts as present; any other result of the shell's helper means absent.
 bool FileExists(const std::wstring& path) {
     return ::PathFileExistsW(path.c_str()) == TRUE;
 }
