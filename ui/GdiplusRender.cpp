@@ -60,7 +60,17 @@ void CGdiplusRender::DrawText(const UIRect& rect, const std::wstring& text, int 
     HGDIOBJ old = ::SelectObject(dc_, fonts_.GetFont(font));
     ::SetBkMode(dc_, TRANSPARENT);
     ::SetTextColor(dc_, RGB((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF));
-    ::DrawTextW(dc_, text.c_str(), static_cast<int>(text.size()), &r, style | DT_NOPREFIX);
+    const int length = static_cast<int>(text.size());
+    // GDI centres vertically only single lines; a label asks for the vertical centre
+    // alone, so the text's own height places it.
+    if ((style & (DT_VCENTER | DT_BOTTOM)) && !(style & DT_SINGLELINE)) {
+        RECT measure = r;
+        const int height = ::DrawTextW(dc_, text.c_str(), length, &measure, (style & ~(DT_VCENTER | DT_BOTTOM)) | DT_CALCRECT | DT_NOPREFIX);
+        const int free = (r.bottom - r.top) - height;
+        if (free > 0) r.top += (style & DT_BOTTOM) ? free : free / 2;
+        style &= ~(DT_VCENTER | DT_BOTTOM);
+    }
+    ::DrawTextW(dc_, text.c_str(), length, &r, style | DT_NOPREFIX);
     ::SelectObject(dc_, old);
 }
 

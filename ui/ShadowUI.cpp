@@ -35,9 +35,15 @@ void CShadowUI::Attach(HWND owner) {
     Update(true);
 }
 
-void CShadowUI::OnOwnerMessage(UINT msg, WPARAM, LPARAM) {
+void CShadowUI::OnOwnerMessage(UINT msg, WPARAM wParam, LPARAM) {
     switch (msg) {
-    case WM_WINDOWPOSCHANGED: case WM_SHOWWINDOW: case WM_SIZE: case WM_ACTIVATE:
+    case WM_SHOWWINDOW:
+        // Shown while its owner is about to appear: where the system cannot put a window
+        // below another (Wine without a window manager stacks newly shown windows on top),
+        // the owner, shown next, still ends up above its shadow.
+        Update(false, wParam != FALSE);
+        break;
+    case WM_WINDOWPOSCHANGED: case WM_SIZE: case WM_ACTIVATE:
         Update(false);
         break;
     case WM_DESTROY: case WM_NCDESTROY:
@@ -49,9 +55,9 @@ void CShadowUI::OnOwnerMessage(UINT msg, WPARAM, LPARAM) {
     }
 }
 
-void CShadowUI::Update(bool repaint) {
-    const bool wanted = show_ && !image_.empty() && owner_ != nullptr && ::IsWindowVisible(owner_) &&
-                        !::IsIconic(owner_);
+void CShadowUI::Update(bool repaint, bool ownerShowing) {
+    const bool wanted = show_ && !image_.empty() && owner_ != nullptr &&
+                        (ownerShowing || ::IsWindowVisible(owner_)) && !::IsIconic(owner_);
     if (!wanted) {
         if (shadow_) ::ShowWindow(shadow_.get(), SW_HIDE);
         return;
@@ -102,6 +108,14 @@ bool CShadowUI::Paint(const RECT& ownerRect) {
                                           &blend, ULW_ALPHA) != FALSE;
     ::SelectObject(imageDc.get(), oldImage);
     ::SelectObject(dc.get(), oldSurface);
-    if (ok) paintedSize_ = size;
-    return ok;
+    if (!ok) return false;
+    // Cut the owner's own area out of the shadow: where window managers cannot place the
+    // shadow below its owner (Wine without one, for instance), it still never covers it.
+    UniqueRegion ring(::CreateRectRgn(0, 0, size.cx, size.cy));
+    UniqueRegion inner(::CreateRectRgn(corner_.left, corner_.top, size.cx - corner_.right, size.cy - corner_.bottom));
+    if (ring && inner && ::CombineRgn(ring.get(), ring.get(), inner.get(), RGN_DIFF) != ERROR &&
+        ::SetWindowRgn(shadow_.get(), ring.get(), TRUE))
+        ring.release();  // the window owns its region now
+    paintedSize_ = size;
+    return true;
 }

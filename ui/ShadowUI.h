@@ -33,7 +33,7 @@ public:
     void OnOwnerMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
 private:
-    void Update(bool repaint);
+    void Update(bool repaint, bool ownerShowing = false);
     bool Paint(const RECT& ownerRect);
 
     HWND owner_ = nullptr;
