@@ -1,6 +1,7 @@
 #include "ui/pure/Container.h"
 
 #include <algorithm>
+#include <cstdint>
 #include "ui/pure/ManagerCore.h"
 #include "ui/pure/ScrollBar.h"
 #include "ui/pure/ValueParse.h"
@@ -71,8 +72,8 @@ void CContainerUI::RemoveAll() {
     NeedUpdate();
 }
 
-void CContainerUI::SetInset(const UIRect& inset) { m_inset = inset; NeedUpdate(); }
-void CContainerUI::SetChildPadding(int padding) { m_childPadding = padding; NeedUpdate(); }
+void CContainerUI::SetInset(const UIRect& inset) { m_inset = UIClampRect(inset); NeedUpdate(); }
+void CContainerUI::SetChildPadding(int padding) { m_childPadding = UIClampCoord(padding); NeedUpdate(); }
 
 void CContainerUI::EnableScrollBar(bool vertical, bool horizontal) {
     const auto make = [this](bool horizontalBar) {
@@ -241,8 +242,7 @@ void CContainerUI::DoPaint(IRenderTarget& target, const UIRect& paintRect) {
 
 void CContainerUI::DoEvent(const UIEvent& event) {
     if (event.type == UIEventType::ScrollWheel && IsVScrollShown()) {
-        const int lines = event.wheelDelta / 120;
-        m_vScroll->SetScrollPos(m_vScroll->GetScrollPos() - lines * 3 * m_vScroll->GetLineSize());
+        m_vScroll->ScrollBy(-int64_t{event.wheelDelta} / 120 * 3 * m_vScroll->GetLineSize());
         return;
     }
     CControlUI::DoEvent(event);

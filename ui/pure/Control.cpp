@@ -75,7 +75,7 @@ void CControlUI::SetBkColor(UIColor color) { m_bkColor = color; Invalidate(); }
 void CControlUI::SetBkImage(std::wstring_view description) { m_bkImage = CUIString(description); Invalidate(); }
 void CControlUI::SetBorderColor(UIColor color) { m_borderColor = color; Invalidate(); }
 void CControlUI::SetFocusBorderColor(UIColor color) { m_focusBorderColor = color; Invalidate(); }
-void CControlUI::SetBorderSize(int size) { m_borderSize = std::max(0, size); Invalidate(); }
+void CControlUI::SetBorderSize(int size) { m_borderSize = std::clamp(size, 0, kUIMaxCoord); Invalidate(); }
 void CControlUI::SetBorderRound(UISize round) { m_borderRound = round; Invalidate(); }
 
 void CControlUI::SetPos(const UIRect& rect) {
@@ -89,20 +89,20 @@ void CControlUI::SetPos(const UIRect& rect) {
     NotifyNativeControl();
 }
 
-void CControlUI::SetPadding(const UIRect& padding) { m_padding = padding; NeedParentUpdate(); }
+void CControlUI::SetPadding(const UIRect& padding) { m_padding = UIClampRect(padding); NeedParentUpdate(); }
 
 void CControlUI::SetFloatPos(const UIRect& pos) {
-    m_floatPos = pos;
-    m_fixed = {pos.right - pos.left, pos.bottom - pos.top};
+    m_floatPos = UIClampRect(pos);
+    m_fixed = {std::max(0, m_floatPos.right - m_floatPos.left), std::max(0, m_floatPos.bottom - m_floatPos.top)};
     NeedParentUpdate();
 }
 
-void CControlUI::SetFixedWidth(int cx) { if (cx >= 0) { m_fixed.cx = cx; NeedParentUpdate(); } }
-void CControlUI::SetFixedHeight(int cy) { if (cy >= 0) { m_fixed.cy = cy; NeedParentUpdate(); } }
-void CControlUI::SetMinWidth(int cx) { if (cx >= 0) { m_min.cx = cx; NeedParentUpdate(); } }
-void CControlUI::SetMinHeight(int cy) { if (cy >= 0) { m_min.cy = cy; NeedParentUpdate(); } }
-void CControlUI::SetMaxWidth(int cx) { if (cx >= 0) { m_max.cx = cx; NeedParentUpdate(); } }
-void CControlUI::SetMaxHeight(int cy) { if (cy >= 0) { m_max.cy = cy; NeedParentUpdate(); } }
+void CControlUI::SetFixedWidth(int cx) { if (cx >= 0) { m_fixed.cx = UIClampCoord(cx); NeedParentUpdate(); } }
+void CControlUI::SetFixedHeight(int cy) { if (cy >= 0) { m_fixed.cy = UIClampCoord(cy); NeedParentUpdate(); } }
+void CControlUI::SetMinWidth(int cx) { if (cx >= 0) { m_min.cx = UIClampCoord(cx); NeedParentUpdate(); } }
+void CControlUI::SetMinHeight(int cy) { if (cy >= 0) { m_min.cy = UIClampCoord(cy); NeedParentUpdate(); } }
+void CControlUI::SetMaxWidth(int cx) { if (cx >= 0) { m_max.cx = UIClampCoord(cx); NeedParentUpdate(); } }
+void CControlUI::SetMaxHeight(int cy) { if (cy >= 0) { m_max.cy = UIClampCoord(cy); NeedParentUpdate(); } }
 
 UISize CControlUI::EstimateSize(UISize) { return m_fixed; }
 

@@ -15,7 +15,7 @@ void* CLabelUI::GetInterface(std::wstring_view name) {
 void CLabelUI::SetFont(int index) { m_font = index; Invalidate(); }
 void CLabelUI::SetTextColor(UIColor color) { m_textColor = color; Invalidate(); }
 void CLabelUI::SetDisabledTextColor(UIColor color) { m_disabledTextColor = color; Invalidate(); }
-void CLabelUI::SetTextPadding(const UIRect& padding) { m_textPadding = padding; Invalidate(); }
+void CLabelUI::SetTextPadding(const UIRect& padding) { m_textPadding = UIClampRect(padding); Invalidate(); }
 void CLabelUI::SetTextStyle(unsigned style) { m_textStyle = style; Invalidate(); }
 
 void CLabelUI::SetAttribute(std::wstring_view name, std::wstring_view value) {

@@ -51,6 +51,7 @@ const ElementClass kElementClasses[] = {
 // Included layouts may include others, but not without end.
 constexpr int kMaxIncludeDepth = 4;
 constexpr int kMaxIncludeCount = 100;
+constexpr int kMaxIncludesPerBuild = 100;
 
 std::wstring_view AttributeOr(const XmlElement& e, std::wstring_view name, std::wstring_view fallback) {
     const std::wstring* value = e.Attribute(name);
@@ -81,6 +82,7 @@ std::unique_ptr<CControlUI> CMarkupBuilder::Build(const XmlDocument& document, U
     }
     m_lastError = XmlDocument{};
     m_lastError.ok = true;
+    m_includesLeft = kMaxIncludesPerBuild;
     const XmlElement& root = document.root;
     if (manager) {
         ReadResources(root, manager);
@@ -157,7 +159,8 @@ void CMarkupBuilder::BuildInclude(const XmlElement& element, CControlUI* parent,
     const std::wstring* source = element.Attribute(L"source");
     if (!source || !m_includeLoader || includeDepth >= kMaxIncludeDepth) return;
     const int count = std::clamp(ParseInt(AttributeOr(element, L"count", L"1")), 0, kMaxIncludeCount);
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count && m_includesLeft > 0; ++i) {
+        --m_includesLeft;
         const std::optional<std::string> markup = m_includeLoader(*source);
         if (!markup) return;
         const XmlDocument included = ParseXml(*markup);

@@ -48,4 +48,5 @@ private:
     Factory m_factory;
     IncludeLoader m_includeLoader;
     XmlDocument m_lastError;
+    int m_includesLeft = 0;  // includes allowed for the rest of this build
 };

@@ -28,7 +28,7 @@ void CScrollBarUI::SetHorizontal(bool horizontal) {
 }
 
 void CScrollBarUI::SetScrollRange(int range) {
-    m_range = std::max(0, range);
+    m_range = std::clamp(range, 0, kUIMaxCoord * 1000);
     m_pos = std::clamp(m_pos, 0, m_range);
     LayoutParts();
     Invalidate();
@@ -41,6 +41,10 @@ void CScrollBarUI::SetScrollPos(int pos) {
     LayoutParts();
     Invalidate();
     if (m_owner) m_owner->NeedUpdate();  // the owner shifts its children
+}
+
+void CScrollBarUI::ScrollBy(int64_t delta) {
+    SetScrollPos(static_cast<int>(std::clamp<int64_t>(int64_t{m_pos} + delta, 0, m_range)));
 }
 
 CUIString CScrollBarUI::GetPartImage(std::wstring_view part, std::wstring_view state) const {
@@ -112,13 +116,13 @@ void CScrollBarUI::DoEvent(const UIEvent& event) {
     case UIEventType::DblClick:
         if (!IsEnabled()) return;
         m_lastMouse = pt;
-        if (m_button1.contains(pt)) { m_button1State |= UISTATE_PUSHED; SetScrollPos(m_pos - m_lineSize); }
-        else if (m_button2.contains(pt)) { m_button2State |= UISTATE_PUSHED; SetScrollPos(m_pos + m_lineSize); }
+        if (m_button1.contains(pt)) { m_button1State |= UISTATE_PUSHED; ScrollBy(-int64_t{m_lineSize}); }
+        else if (m_button2.contains(pt)) { m_button2State |= UISTATE_PUSHED; ScrollBy(m_lineSize); }
         else if (m_thumb.contains(pt)) { m_thumbState |= UISTATE_PUSHED | UISTATE_CAPTURED; m_dragStartPos = m_pos; }
         else if (!m_thumb.empty()) {  // the rail: a page towards the pointer
             const bool before = m_horizontal ? pt.x < m_thumb.left : pt.y < m_thumb.top;
             const int page = m_horizontal ? m_rcItem.width() : m_rcItem.height();
-            SetScrollPos(before ? m_pos - page : m_pos + page);
+            ScrollBy(before ? -int64_t{page} : int64_t{page});
         }
         Invalidate();
         return;
@@ -127,7 +131,7 @@ void CScrollBarUI::DoEvent(const UIEvent& event) {
             const int track = m_horizontal ? (m_button2.left - m_button1.right) : (m_button2.top - m_button1.bottom);
             const int length = m_horizontal ? m_thumb.width() : m_thumb.height();
             const int moved = m_horizontal ? pt.x - m_lastMouse.x : pt.y - m_lastMouse.y;
-            if (track > length) SetScrollPos(m_dragStartPos + static_cast<int>(int64_t{moved} * m_range / (track - length)));
+            if (track > length) ScrollBy(int64_t{m_dragStartPos} - m_pos + int64_t{moved} * m_range / (track - length));
         }
         {
             const unsigned hot1 = m_button1.contains(pt) ? UISTATE_HOT : 0u, hot2 = m_button2.contains(pt) ? UISTATE_HOT : 0u;
@@ -152,7 +156,7 @@ void CScrollBarUI::DoEvent(const UIEvent& event) {
         Invalidate();
         return;
     case UIEventType::ScrollWheel:
-        SetScrollPos(m_pos - event.wheelDelta / 120 * 3 * m_lineSize);
+        ScrollBy(-int64_t{event.wheelDelta} / 120 * 3 * m_lineSize);
         return;
     default:
         CControlUI::DoEvent(event);

@@ -1,6 +1,7 @@
 #pragma once
 // A scroll bar drawn from images: two arrow buttons, a thumb and the rail between them,
 // each with normal/hot/pushed/disabled images (usually cut from one sprite by "source").
+#include <cstdint>
 #include "ui/pure/Control.h"
 
 class CContainerUI;
@@ -19,8 +20,9 @@ public:
     void SetScrollRange(int range);  // negative becomes 0
     int GetScrollPos() const noexcept { return m_pos; }
     void SetScrollPos(int pos);      // clamped to [0, range]; tells the owner
+    void ScrollBy(int64_t delta);    // moves by `delta`, clamped the same way
     int GetLineSize() const noexcept { return m_lineSize; }
-    void SetLineSize(int size) noexcept { m_lineSize = size; }
+    void SetLineSize(int size) noexcept { m_lineSize = UIClampCoord(size); }
 
     // Part rectangles (client coordinates) for the current position and range.
     UIRect GetButton1Rect() const noexcept { return m_button1; }

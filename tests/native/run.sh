@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Builds the framework's pure code natively with clang, runs its unit tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then runs each fuzzer for a bounded
+# time on a copy of its seed corpus. Exits non-zero on any failure or finding.
+# Build folder: $VEXMORA_BUILD/native (default build/native). Fuzzing time per target:
+# $VEXMORA_FUZZ_SECONDS (default 30).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+top=$(cd "$here/../.." && pwd)
+build=${VEXMORA_BUILD:-$top/build}/native
+seconds=${VEXMORA_FUZZ_SECONDS:-30}
+
+# The native build must not pick up the cross toolchain of the main build.
+env -u CMAKE_TOOLCHAIN_FILE CC=clang CXX=clang++ \
+  cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build "$build" -j"$(nproc)" >/dev/null
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=0:detect_leaks=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+
+echo "native: unit tests (address, undefined)"
+"$build/ui_pure_tests" --gtest_brief=1
+
+for target in xml image_description markup; do
+  work="$build/fuzz-$target"
+  rm -rf "$work"
+  mkdir -p "$work/corpus"
+  cp "$here/corpus/$target/"* "$work/corpus/"
+  echo "native: fuzz_$target for ${seconds}s"
+  if ! "$build/fuzz_$target" -max_total_time="$seconds" -max_len=8192 -timeout=20 -rss_limit_mb=2048 \
+       -artifact_prefix="$work/" "$work/corpus" >"$work/log.txt" 2>&1; then
+    tail -n 60 "$work/log.txt"
+    echo "native: fuzz_$target found a failure; the input is in $work/" >&2
+    exit 1
+  fi
+  grep -E '^Done|stat::number_of_executed_units' "$work/log.txt" | tail -n 1 || true
+done
+echo "native: all passed"
