@@ -130,8 +130,9 @@ def report(results, analysis):
           f"{block_decode:.3f} s (target: gap no longer)")
     print(f"where our time goes (inside the process, {run_s:.3f} s for the install run): decoding all blocks "
           f"{float(analysis['decode_all_s']):.3f} s, creating and writing the files alone "
-          f"{float(analysis['files_write_s']):.3f} s; the rest of the wall time is Wine's process start-up "
-          f"({o['wall'] - run_s:.3f} s)")
+          f"{float(analysis['files_write_s']):.3f} s, folder checks {float(analysis['folder_checks_s']):.3f} s, "
+          f"status/progress events and pumps {float(analysis['events_and_pumps_s']):.3f} s; the rest of the "
+          f"wall time is Wine's process start-up and exit ({o['wall'] - run_s:.3f} s)")
 
 
 if __name__ == "__main__":
