@@ -151,6 +151,25 @@ TEST(RichEdit, ShowsItsTextAndScrollsWithTheSkinnedBar) {
     ::SendMessageW(native, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&pos));
     EXPECT_GT(pos.y, 100);
     EXPECT_EQ(rich->GetScrollPos().cy, pos.y);
+    // A click on the bar's lower arrow scrolls further, a click on the upper one back.
+    const int before = pos.y;
+    const UIRect b2 = bar->GetButton2Rect();
+    ::PostMessageW(window.GetHWND(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(b2.left + 5, b2.top + 5));
+    ::PostMessageW(window.GetHWND(), WM_LBUTTONUP, 0, MAKELPARAM(b2.left + 5, b2.top + 5));
+    ASSERT_TRUE(PumpUntil([&] {
+        ::SendMessageW(native, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&pos));
+        return pos.y > before;
+    }));
+    const UIRect up = bar->GetButton1Rect();
+    ::PostMessageW(window.GetHWND(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(up.left + 5, up.top + 5));
+    ::PostMessageW(window.GetHWND(), WM_LBUTTONUP, 0, MAKELPARAM(up.left + 5, up.top + 5));
+    EXPECT_TRUE(PumpUntil([&] {
+        ::SendMessageW(native, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&pos));
+        return pos.y == before;
+    }));
+    // Scrolling the native text by keyboard moves the skinned bar along.
+    ::SendMessageW(native, WM_KEYDOWN, VK_NEXT, 1);
+    EXPECT_TRUE(PumpUntil([&] { return rich->GetScrollPos().cy > before; }));
 }
 
 TEST(WindowLooks, RoundCornersAndShadowFollowTheWindow) {
