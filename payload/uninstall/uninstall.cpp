@@ -1,35 +1,70 @@
-// "uninstall.exe", for now: notes that it ran, with its command line, in
-// "uninstall-ran.txt" beside itself (one UTF-8 line per run), and ends. The setup runs
-// an earlier installation's uninstaller and waits for it; this lets tests see that.
+// "uninstall.exe": reads the install journal "uninstallE" beside itself and undoes what
+// the install created, newest first, then removes itself. Run by the setup with the
+// command line " true" it works silently (the setup is about to install again); started
+// by hand it asks first and shows what it could not remove. Every run is noted, with its
+// command line, in "uninstall-ran.txt" beside it (one UTF-8 line per run).
 #include <windows.h>
+
+#include <filesystem>
 #include <string>
 
+#include "Invocation.h"
+#include "SelfRemoval.h"
+#include "UndoPlan.h"
+#include "UndoReport.h"
+#include "UndoRun.h"
+#include "engine/JournalDecrypt.h"
+#include "engine/JournalRecord.h"
+#include "ui/Handles.h"
+
 namespace {
-std::string Utf8(const std::wstring& text) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string out(size > 0 ? size : 0, '\0');
-    if (size > 0)
-        ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size,
-                              nullptr, nullptr);
-    return out;
+
+constexpr wchar_t kCaption[] = L"卸载 VexmoraZevlo邮箱";
+
+void NoteRun(const std::wstring& folder) {
+    UniqueFile file(::CreateFileW((folder + L"\\" + undo::kRanNoteName).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
+                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return;
+    const std::string line = "ran: " + journal::Utf16ToUtf8(::GetCommandLineW()) + "\r\n";
+    DWORD written = 0;
+    ::WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
+
+// Out of the install folder: a current directory there would keep it from going.
+void LeaveInstallFolder() {
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+    if (length != 0 && length < MAX_PATH) ::SetCurrentDirectoryW(system);
+}
+
+bool Confirmed() {
+    return ::MessageBoxW(nullptr, L"确定要卸载 VexmoraZevlo邮箱 吗？", kCaption,
+                         MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_SETFOREGROUND) == IDYES;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    wchar_t self[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return 1;
-    std::wstring note(self, length);
-    note.erase(note.rfind(L'\\') + 1);
-    note += L"uninstall-ran.txt";
+    const undo::Places places = undo::CurrentPlaces();
+    if (places.installFolder.empty()) return 1;
+    NoteRun(places.installFolder);
+    LeaveInstallFolder();
+    const bool silent = undo::IsSilentRun(::GetCommandLineW());
+    if (!silent && !Confirmed()) return 0;
 
-    HANDLE file = ::CreateFileW(note.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 1;
-    const std::string line = "ran: " + Utf8(::GetCommandLineW()) + "\r\n";
-    DWORD written = 0;
-    const BOOL ok = ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    ::CloseHandle(file);
-    return ok && written == line.size() ? 0 : 1;
+    std::string text;
+    if (!DecryptJournalFile(std::filesystem::path(places.installFolder + L"\\" + undo::kJournalName), text)) {
+        // Without the journal nothing here is known to be the install's: touch nothing.
+        if (!silent)
+            ::MessageBoxW(nullptr, L"找不到安装记录，无法卸载 VexmoraZevlo邮箱。", kCaption, MB_OK | MB_ICONERROR);
+        return 0;
+    }
+    const undo::Plan plan = undo::MakeUndoPlan(text, places);
+    const std::vector<undo::StepResult> results = undo::RunUndoPlan(plan);
+    const undo::Report report = undo::MakeReport(plan, results);
+    if (!silent) ::MessageBoxW(nullptr, report.text.c_str(), kCaption, MB_OK | (report.clean ? MB_ICONINFORMATION : MB_ICONWARNING));
+    // Run by the setup, the install folder stays: the setup has already made its target
+    // folder, usually this very one, and is about to unpack into it.
+    undo::RemoveSelfAfterExit(places.installFolder, silent ? std::vector<std::wstring>() : plan.lastFolders);
+    return report.clean ? 0 : 1;
 }

@@ -1,0 +1,24 @@
+#pragma once
+// How the uninstaller was started, and the command that removes it after it has ended.
+// Free of <windows.h>.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace undo {
+
+// True when the arguments are exactly "true": the setup runs an earlier installation's
+// uninstaller with the command line " true" (program name given apart, so the line
+// starts with the blank); started by hand, the line begins with the program's path,
+// quoted or not. Anything else is an interactive run.
+bool IsSilentRun(std::wstring_view commandLine);
+
+// The text after "cmd /c" of a hidden helper that waits until `file` (the renamed,
+// still running uninstaller) can be deleted, deletes it, then removes each of `folders`
+// (innermost first) only when empty, and ends; it gives up after `tries` attempts about
+// a second apart. It names nothing but these paths and never deletes a folder's
+// contents. Empty when a path holds a character that cmd would read as more than text
+// inside quotes ('%', '"', '!', '^' or a control character) or a wildcard.
+std::wstring CleanupCommand(const std::wstring& file, const std::vector<std::wstring>& folders, int tries);
+
+}  // namespace undo

@@ -1,0 +1,265 @@
+#include "UndoPlan.h"
+
+#include <algorithm>
+#include <array>
+
+#include "engine/JournalRecord.h"
+
+namespace undo {
+namespace {
+
+wchar_t FoldCase(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
+bool StartsWithText(std::wstring_view text, std::wstring_view prefix) {
+    return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
+}
+
+// `path` lies below `folder` (not the folder itself). Both are plain absolute paths.
+bool IsInside(std::wstring_view path, std::wstring_view folder) {
+    return !folder.empty() && path.size() > folder.size() + 1 && path[folder.size()] == L'\\' &&
+           StartsWithText(path, folder);
+}
+
+// The length of the first of `folders` that `path` lies in, 0 when none.
+std::size_t InsideWhich(std::wstring_view path, const std::vector<std::wstring>& folders) {
+    for (const std::wstring& folder : folders)
+        if (IsInside(path, folder)) return folder.size();
+    return 0;
+}
+
+// CON, PRN, AUX, NUL, COM0-9, LPT0-9, also with an extension or trailing blanks: the
+// system opens the device whatever folder the name stands in.
+bool IsDeviceName(std::wstring_view part) {
+    std::wstring_view base = part.substr(0, part.find(L'.'));
+    while (!base.empty() && base.back() == L' ') base.remove_suffix(1);
+    static constexpr std::array<std::wstring_view, 4> kPlain = {L"con", L"prn", L"aux", L"nul"};
+    for (std::wstring_view name : kPlain)
+        if (SameText(base, name)) return true;
+    if (base.size() == 4 && (SameText(base.substr(0, 3), L"com") || SameText(base.substr(0, 3), L"lpt")))
+        return base[3] >= L'0' && base[3] <= L'9';
+    return false;
+}
+
+bool IsAcceptablePart(std::wstring_view part) {
+    if (part.empty() || part == L"." || part == L"..") return false;
+    if (part.back() == L'.' || part.back() == L' ') return false;
+    for (wchar_t c : part) {
+        if (c < 0x20 || std::wstring_view(L"/:*?\"<>|").find(c) != std::wstring_view::npos) return false;
+    }
+    return !IsDeviceName(part);
+}
+
+// A folder from the system, made comparable: no trailing backslash, plain, else dropped.
+std::wstring CleanFolder(std::wstring folder) {
+    while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
+    return IsPlainAbsolutePath(folder) ? folder : std::wstring();
+}
+
+std::vector<std::wstring> CleanFolders(const std::vector<std::wstring>& folders) {
+    std::vector<std::wstring> out;
+    for (const std::wstring& folder : folders)
+        if (std::wstring clean = CleanFolder(folder); !clean.empty()) out.push_back(std::move(clean));
+    return out;
+}
+
+bool EndsWithText(std::wstring_view text, std::wstring_view suffix) {
+    return text.size() >= suffix.size() && SameText(text.substr(text.size() - suffix.size()), suffix);
+}
+
+bool IsOwnFile(std::wstring_view path, std::wstring_view installFolder) {
+    if (!IsInside(path, installFolder)) return false;
+    const std::wstring_view name = path.substr(installFolder.size() + 1);
+    return SameText(name, kSelfName) || SameText(name, kJournalName) || SameText(name, kRanNoteName);
+}
+
+// Cuts a UTF-8 record to a readable length without splitting a character.
+std::string Shown(std::string_view line) {
+    constexpr std::size_t kMax = 200;
+    if (line.size() <= kMax) return std::string(line);
+    std::size_t cut = kMax;
+    while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
+    return std::string(line.substr(0, cut)) + "...";
+}
+
+class Planner {
+public:
+    explicit Planner(const Places& places) {
+        install_ = CleanFolder(places.installFolder);
+        programs_ = CleanFolders(places.programs);
+        shortcutFolders_ = programs_;
+        for (std::wstring& desktop : CleanFolders(places.desktops)) shortcutFolders_.push_back(std::move(desktop));
+    }
+
+    void Add(std::size_t number, std::string_view line) {
+        if (std::string reason = journal::CheckRecordLine(line); !reason.empty()) return Refuse(number, line, reason);
+        const std::wstring rest = Utf8ToUtf16(line.substr(2));
+        std::string reason;
+        switch (line[0]) {
+            case 'F': reason = AddFile(number, rest); break;
+            case 'D': reason = AddFolder(number, rest); break;
+            default: reason = AddRegistry(number, line[0], rest); break;
+        }
+        if (!reason.empty()) Refuse(number, line, reason);
+    }
+
+    Plan Finish() {
+        std::reverse(plan_.steps.begin(), plan_.steps.end());
+        // The uninstall key is the install's although only its values are journalled:
+        // it goes once they are gone and nothing else is left in it.
+        for (const std::wstring& key : {std::wstring(kUninstallKey64), std::wstring(kUninstallKey32)}) {
+            if (std::find(valueKeys_.begin(), valueKeys_.end(), key) != valueKeys_.end() &&
+                std::find(claimedKeys_.begin(), claimedKeys_.end(), key) == claimedKeys_.end())
+                plan_.steps.push_back({Action::RemoveKeyIfEmpty, 0, key, journal::kRootLocalMachine, {}});
+        }
+        if (!install_.empty()) plan_.lastFolders.insert(plan_.lastFolders.begin(), install_);
+        std::stable_sort(plan_.lastFolders.begin(), plan_.lastFolders.end(),
+                         [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
+        plan_.lastFolders.erase(std::unique(plan_.lastFolders.begin(), plan_.lastFolders.end(),
+                                            [](const std::wstring& a, const std::wstring& b) { return SameText(a, b); }),
+                                plan_.lastFolders.end());
+        return std::move(plan_);
+    }
+
+    void Refuse(std::size_t number, std::string_view line, std::string reason) {
+        plan_.refused.push_back({number, Shown(line), std::move(reason)});
+    }
+
+private:
+    std::string AddFile(std::size_t number, const std::wstring& path) {
+        if (!IsPlainAbsolutePath(path)) return "not a plain absolute path";
+        if (IsOwnFile(path, install_)) return {};
+        std::size_t anchor = IsInside(path, install_) ? install_.size() : 0;
+        if (anchor == 0 && EndsWithText(path, L".lnk")) anchor = InsideWhich(path, shortcutFolders_);
+        if (anchor != 0) {
+            plan_.steps.push_back({Action::RemoveFile, number, path, 0, {}, anchor});
+            return {};
+        }
+        return "file outside the places the setup writes to";
+    }
+
+    std::string AddFolder(std::size_t number, const std::wstring& path) {
+        if (!IsPlainAbsolutePath(path)) return "not a plain absolute path";
+        if (!install_.empty() && (SameText(path, install_) || IsInside(install_, path))) {
+            plan_.lastFolders.push_back(path);
+            return {};
+        }
+        const std::size_t anchor = IsInside(path, install_) ? install_.size() : InsideWhich(path, programs_);
+        if (anchor != 0) {
+            plan_.steps.push_back({Action::RemoveFolder, number, path, 0, {}, anchor});
+            return {};
+        }
+        return "folder outside the places the setup writes to";
+    }
+
+    std::string AddRegistry(std::size_t number, char letter, const std::wstring& rest) {
+        const std::size_t blank = rest.find(L' ');
+        const std::uint32_t root = rest.substr(0, blank) == L"2147483650" ? journal::kRootLocalMachine
+                                                                            : journal::kRootCurrentUser;
+        std::wstring key = rest.substr(blank + 1);
+        if (letter == 'r') {
+            const std::wstring* owned = OwnedKey(root, key);
+            if (!owned) return "registry key that the setup does not own";
+            claimedKeys_.push_back(*owned);
+            plan_.steps.push_back({Action::RemoveKeyIfEmpty, number, *owned, root, {}});
+            return {};
+        }
+        const std::size_t split = key.rfind(L'\\');
+        std::wstring name = key.substr(split + 1);
+        key.resize(split);
+        if (name.empty()) return "registry value without a name";
+        if (const std::wstring* owned = OwnedKey(root, key)) {
+            valueKeys_.push_back(*owned);
+            plan_.steps.push_back({Action::RemoveValue, number, *owned, root, std::move(name)});
+            return {};
+        }
+        if (root == journal::kRootCurrentUser && SameText(key, kRunKey) && SameText(name, kRunValue)) {
+            plan_.steps.push_back({Action::RemoveValue, number, kRunKey, root, kRunValue});
+            return {};
+        }
+        return "registry value that the setup does not write";
+    }
+
+    // The canonical spelling of a key the install owns whole, or null.
+    const std::wstring* OwnedKey(std::uint32_t root, std::wstring_view key) const {
+        if (root != journal::kRootLocalMachine) return nullptr;
+        for (const std::wstring& owned : owned_)
+            if (SameText(key, owned)) return &owned;
+        return nullptr;
+    }
+
+    const std::array<std::wstring, 3> owned_ = {kAppPathsKey, kUninstallKey64, kUninstallKey32};
+    std::wstring install_;
+    std::vector<std::wstring> programs_;
+    std::vector<std::wstring> shortcutFolders_;
+    std::vector<std::wstring> valueKeys_;
+    std::vector<std::wstring> claimedKeys_;
+    Plan plan_;
+};
+
+}  // namespace
+
+bool SameText(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+    return true;
+}
+
+std::wstring Utf8ToUtf16(std::string_view text) {
+    std::wstring out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[at]);
+        std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+        std::uint32_t cp = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+        bool ok = length != 0 && at + length <= text.size();
+        for (std::size_t i = 1; ok && i < length; ++i) {
+            const unsigned char next = static_cast<unsigned char>(text[at + i]);
+            ok = (next & 0xC0) == 0x80;
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        if (!ok || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            out += static_cast<wchar_t>(0xFFFD);
+            at += 1;
+            continue;
+        }
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out += static_cast<wchar_t>(0xD800 + (cp >> 10));
+            out += static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
+        } else {
+            out += static_cast<wchar_t>(cp);
+        }
+        at += length;
+    }
+    return out;
+}
+
+bool IsPlainAbsolutePath(std::wstring_view path) {
+    if (path.size() < 4 || path[1] != L':' || path[2] != L'\\') return false;
+    const wchar_t drive = FoldCase(path[0]);
+    if (drive < L'a' || drive > L'z') return false;
+    for (std::size_t at = 3;;) {
+        const std::size_t end = std::min(path.find(L'\\', at), path.size());
+        if (!IsAcceptablePart(path.substr(at, end - at))) return false;
+        if (end == path.size()) return true;
+        at = end + 1;
+    }
+}
+
+Plan MakeUndoPlan(std::string_view journalText, const Places& places) {
+    Planner planner(places);
+    std::size_t number = 1;
+    for (std::size_t at = 0; at < journalText.size(); ++number) {
+        const std::size_t end = journalText.find("\r\n", at);
+        if (end == std::string_view::npos) {  // a journal cut short: its last line is unsure
+            planner.Refuse(number, journalText.substr(at), "line not ended by CR LF");
+            break;
+        }
+        planner.Add(number, journalText.substr(at, end - at));
+        at = end + 2;
+    }
+    return planner.Finish();
+}
+
+}  // namespace undo

@@ -1,0 +1,97 @@
+#pragma once
+// What the uninstaller will undo, decided from the decrypted install journal alone, free
+// of <windows.h> so that every decision is tested directly.
+//
+// The journal is trusted only as far as the places it names: anyone who can write into
+// the install folder can also write a journal, so every record must point into a place
+// that the setup itself writes to, or it is refused:
+//   F  a file strictly inside the install folder, or a ".lnk" strictly inside one of
+//      the start-menu Programs or desktop folders;
+//   D  a folder strictly inside the install folder or a Programs folder, the install
+//      folder itself, or one of the folders above the install folder (the install made
+//      them on its way there); folders are only ever removed when empty, never with
+//      their contents;
+//   R  a value of the client's App Paths or uninstall key, or the "Vexmora-PC" log-on
+//      value of the current user's Run key;
+//   r  the App Paths key or the uninstall key.
+// Paths must be plain absolute drive paths: no "." or ".." parts, no empty parts, no
+// "/", no device names, no stream or wildcard characters, no part ending in a dot or a
+// blank (the system would strip it and name another file). Comparison ignores the case
+// of A-Z; anything that does not match exactly is refused, never guessed at.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace undo {
+
+// Where the uninstaller stands and where the setup puts shortcuts. Each path is
+// absolute, without trailing backslash; an empty entry is ignored.
+struct Places {
+    std::wstring installFolder;              // the uninstaller's own folder
+    std::vector<std::wstring> programs;      // all-users and current user start-menu Programs
+    std::vector<std::wstring> desktops;      // all-users and current user desktop
+};
+
+enum class Action {
+    RemoveFile,         // F
+    RemoveFolder,       // D: only when empty
+    RemoveValue,        // R
+    RemoveKeyIfEmpty,   // r, and the uninstall key once its values are gone
+};
+
+struct Step {
+    Action action;
+    std::size_t line = 0;     // 1-based journal line; 0 for a step the plan adds itself
+    std::wstring path;        // file or folder; the key path for registry steps
+    std::uint32_t root = 0;   // registry root (journal::kRoot...), registry steps only
+    std::wstring valueName;   // RemoveValue only
+    // File and folder steps: the length of the allowed folder that `path` lies in. The
+    // parts after it were not chosen by the setup, so the uninstaller checks that none
+    // of them is a link leading elsewhere.
+    std::size_t anchor = 0;
+};
+
+struct Refusal {
+    std::size_t line = 0;     // 1-based journal line
+    std::string text;         // the record as it stood (UTF-8), cut to a readable length
+    std::string reason;
+};
+
+struct Plan {
+    std::vector<Step> steps;              // in the order to run: the journal's, reversed
+    std::vector<Refusal> refused;
+    // The install folder and the folders above it that the journal names, innermost
+    // first: removed (when empty) only after the uninstaller itself has gone from them.
+    std::vector<std::wstring> lastFolders;
+};
+
+// Builds the plan. Lines that are not well-formed records are refused like records
+// pointing elsewhere. Records naming the uninstaller's own files ("uninstall.exe",
+// "uninstallE", "uninstall-ran.txt" in the install folder) are left to the self-removal
+// and appear nowhere in the plan. Never throws for any input except out of memory.
+Plan MakeUndoPlan(std::string_view journalText, const Places& places);
+
+// The registry keys that the setup writes (exact paths, compared ignoring A-Z case).
+inline constexpr wchar_t kAppPathsKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\QuillwireVexmora.exe";
+inline constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr wchar_t kRunValue[] = L"Vexmora-PC";
+inline constexpr wchar_t kUninstallKey64[] =
+    L"Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillwire-Vexmora专用版";
+inline constexpr wchar_t kUninstallKey32[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillwire-Vexmora专用版";
+
+// The files of the uninstaller itself, inside the install folder.
+inline constexpr wchar_t kSelfName[] = L"uninstall.exe";
+inline constexpr wchar_t kJournalName[] = L"uninstallE";
+inline constexpr wchar_t kRanNoteName[] = L"uninstall-ran.txt";
+
+// Helpers shared with the uninstaller's Windows side.
+bool SameText(std::wstring_view a, std::wstring_view b);  // ignoring A-Z case
+std::wstring Utf8ToUtf16(std::string_view text);          // invalid bytes become U+FFFD
+// True for "X:\part\part..." with every part acceptable as described above.
+bool IsPlainAbsolutePath(std::wstring_view path);
+
+}  // namespace undo

@@ -1,0 +1,57 @@
+// How the uninstaller reads its command line, and the helper command that removes it.
+#include <gtest/gtest.h>
+
+#include "payload/uninstall/Invocation.h"
+
+namespace {
+
+TEST(SilentRun, OnlyTheArgumentTrueMakesARunSilent) {
+    struct Case { const wchar_t* line; bool silent; };
+    const Case cases[] = {
+        {L" true", true},                                    // as the setup starts it
+        {L"C:\\inst\\uninstall.exe true", true},             // typed by hand
+        {L"\"D:\\Program Files\\邮箱\\uninstall.exe\" true", true},
+        {L"\"D:\\Program Files\\邮箱\\uninstall.exe\"  TRUE  ", true},
+        {L"", false},
+        {L" ", false},
+        {L"C:\\inst\\uninstall.exe", false},
+        {L"\"D:\\my true\\uninstall.exe\"", false},          // "true" inside the path
+        {L"D:\\true", false},
+        {L" true false", false},
+        {L" truee", false},
+        {L" /true", false},
+        {L"\"D:\\unterminated true", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(undo::IsSilentRun(c.line), c.silent) << c.line;
+}
+
+TEST(CleanupCommand, DeletesOnlyTheNamedFileThenRemovesEmptyFoldersInnermostFirst) {
+    const std::wstring command =
+        undo::CleanupCommand(L"D:\\V\\邮箱\\~u.tmp", {L"D:\\V\\邮箱", L"D:\\V"}, 120);
+    EXPECT_EQ(command,
+              L"for /l %i in (1,1,120) do (if exist \"D:\\V\\邮箱\\~u.tmp\" (del /f /q \"D:\\V\\邮箱\\~u.tmp\" 2>nul & "
+              L"if exist \"D:\\V\\邮箱\\~u.tmp\" ping -n 2 127.0.0.1 >nul) else (rmdir \"D:\\V\\邮箱\" 2>nul & "
+              L"rmdir \"D:\\V\" 2>nul & exit))");
+    EXPECT_EQ(command.find(L"/s"), std::wstring::npos);  // never a folder with its contents
+}
+
+TEST(CleanupCommand, WithoutFoldersOnlyTheFileGoes) {
+    EXPECT_EQ(undo::CleanupCommand(L"D:\\V\\~u.tmp", {}, 3),
+              L"for /l %i in (1,1,3) do (if exist \"D:\\V\\~u.tmp\" (del /f /q \"D:\\V\\~u.tmp\" 2>nul & "
+              L"if exist \"D:\\V\\~u.tmp\" ping -n 2 127.0.0.1 >nul) else (exit))");
+}
+
+TEST(CleanupCommand, RefusesPathsThatCmdWouldNotTakeLiterally) {
+    // "%i" would become the loop counter and "%PATH%" a variable: another path entirely.
+    for (const wchar_t* bad : {L"D:\\a%i\\u.tmp", L"D:\\%PATH%\\u.tmp", L"D:\\a\"&del C:\\x\\u.tmp", L"D:\\a!b\\u.tmp",
+                               L"D:\\a^b\\u.tmp", L"D:\\*.tmp", L"D:\\a?\\u.tmp", L"D:\\a\nb\\u.tmp", L""}) {
+        EXPECT_EQ(undo::CleanupCommand(bad, {}, 5), L"") << bad;
+        EXPECT_EQ(undo::CleanupCommand(L"D:\\V\\u.tmp", {bad}, 5), L"") << bad;
+    }
+    EXPECT_EQ(undo::CleanupCommand(L"D:\\V\\u.tmp", {}, 0), L"");
+    // Blanks, brackets and ampersands are plain text inside quotes.
+    EXPECT_NE(undo::CleanupCommand(L"C:\\Program Files (x86)\\A&B\\u.tmp", {L"C:\\Program Files (x86)\\A&B"}, 5),
+              L"");
+}
+
+}  // namespace

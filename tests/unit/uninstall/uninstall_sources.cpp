@@ -1,0 +1,4 @@
+// The uninstaller's pure files, compiled into this test program: the uninstaller is a
+// program of its own in the payload, not a library that tests could link.
+#include "payload/uninstall/Invocation.cpp"
+#include "payload/uninstall/UndoPlan.cpp"
