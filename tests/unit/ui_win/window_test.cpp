@@ -1,0 +1,83 @@
+// The window base and the message loop: setup-style windows get the layout's size and
+// limits, windows can subclass a system class, and the loop returns the quit code.
+#include <gtest/gtest.h>
+#include "TestWindow.h"
+
+namespace {
+// Created like the setup windows (caption style dropped on creation), but hidden.
+class SetupStyleWindow : public TestWindow {
+public:
+    using TestWindow::TestWindow;
+    bool OpenLikeSetup() { return Create(nullptr, L"UITest", 0x96C80000 & ~WS_VISIBLE, 0x100) != nullptr; }
+
+protected:
+    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override {
+        if (uMsg == WM_CREATE)
+            ::SetWindowLongW(m_hWnd, GWL_STYLE, (::GetWindowLongW(m_hWnd, GWL_STYLE) & 0xFF3FFFFF) | 0x06000000);
+        return TestWindow::HandleMessage(uMsg, wParam, lParam);
+    }
+};
+
+TEST(SetupWindow, LayoutSizeIsTheWindowSizeOnceTheCaptionIsGone) {
+    SetupStyleWindow w(L"<Window size=\"580,400\" mininfo=\"200,360\"><Control /></Window>");
+    ASSERT_TRUE(w.OpenLikeSetup());
+    RECT window = {}, client = {};
+    ::GetWindowRect(w.GetHWND(), &window);
+    ::GetClientRect(w.GetHWND(), &client);
+    EXPECT_EQ(580, window.right - window.left);
+    EXPECT_EQ(400, window.bottom - window.top);
+    EXPECT_EQ(580, client.right);
+    EXPECT_EQ(400, client.bottom);
+    MINMAXINFO info = {};
+    ::SendMessageW(w.GetHWND(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(200, info.ptMinTrackSize.x);
+    EXPECT_EQ(360, info.ptMinTrackSize.y);
+}
+
+TEST(SetupWindow, WindowInitIsRaisedOnceOnTheFirstPaint) {
+    TestWindow w(L"<Window size=\"100,100\"><Control /></Window>");
+    ASSERT_TRUE(w.Open(true));
+    EXPECT_TRUE(w.notes.empty());  // nothing before the first paint
+    ::UpdateWindow(w.GetHWND());
+    ::InvalidateRect(w.GetHWND(), nullptr, FALSE);
+    ::UpdateWindow(w.GetHWND());
+    ASSERT_EQ(1u, w.notes.size());
+    EXPECT_EQ(L"windowinit", w.notes[0].type);
+}
+
+// A window that subclasses the system EDIT class: its own handler sees the messages and
+// passes the rest on to the system's procedure, which still edits.
+class SubclassedEdit : public CWindowWnd {
+public:
+    int chars = 0;
+
+protected:
+    const wchar_t* GetWindowClassName() const override { return L"UITestEdit"; }
+    const wchar_t* GetSuperClassName() const override { return L"EDIT"; }
+    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override {
+        if (uMsg == WM_CHAR) ++chars;
+        return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
+    }
+};
+
+TEST(WindowBase, SubclassingASystemClassKeepsItsBehaviour) {
+    SubclassedEdit edit;
+    ASSERT_NE(nullptr, edit.Create(nullptr, L"", WS_POPUP, 0, 0, 0, 100, 20));
+    ::SendMessageW(edit.GetHWND(), WM_CHAR, L'a', 1);
+    ::SendMessageW(edit.GetHWND(), WM_CHAR, L'b', 1);
+    wchar_t text[8] = {};
+    ::GetWindowTextW(edit.GetHWND(), text, 8);
+    EXPECT_STREQ(L"ab", text);
+    EXPECT_EQ(2, edit.chars);
+    ::DestroyWindow(edit.GetHWND());
+}
+
+TEST(WindowBase, MessageLoopEndsOnQuitWithItsCode) {
+    TestWindow w(L"<Window size=\"50,50\"><Button name=\"b\" /></Window>");
+    ASSERT_TRUE(w.Open());
+    w.Close(3);
+    ::PostQuitMessage(5);
+    EXPECT_EQ(5, MessageLoop());
+    EXPECT_EQ(nullptr, w.GetHWND());  // the close posted before the quit went through
+}
+}  // namespace
