@@ -8,7 +8,6 @@
 #include "app/InstallManager.h"
 #include "app/RunSetup.h"
 #include "ui/UIGlobals.h"
-#include "ui/UIGlobals.h"
 #include "windows/WindowsSetupUi.h"
 
 namespace {

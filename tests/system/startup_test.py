@@ -5,9 +5,10 @@
 - The initial install folder: PrepareSetup run for real (by the unit test program's
   machine probe, with the setup's own string table) in a machine with D: fixed; with an
   earlier installation recorded in "SoftwarePath" as REG_SZ, empty, or REG_EXPAND_SZ.
-- VexmoraSetup.exe itself: a running client ends setup without a window (no prompt
-  windows yet); the crash reporter is terminated silently; a second setup ends with
-  exit code 0 at once while the first keeps its window.
+- VexmoraSetup.exe itself: a running client brings the client-running prompt (declined:
+  setup ends with no main window; accepted: the client is closed and setup goes on); the
+  crash reporter is terminated silently; a second setup shows the already-running prompt
+  and ends with exit code 0 while the first keeps its window.
 """
 import os
 import shutil
@@ -160,14 +161,24 @@ class InitialFolderTest(unittest.TestCase):
                 self.assertEqual(" true" if uninstalls else False, self.uninstaller_ran())
 
 
+TITLE = "^VexmoraFM$"
+MAIN_SIZE = (580, 400)
+PROMPT_SIZE = (300, 176)
+# Button centres in window coordinates, from the prompt layouts (228, 229, 230).
+ALREADY_RUNNING_OK = (150, 148)
+CLIENT_RUNNING_INSTALL, CLIENT_RUNNING_CANCEL = (99, 148), (201, 148)
+MAIN_CLOSE, CONFIRM_EXIT_STOP = (561, 19), (145, 156)
+
+
 @unittest.skipUnless(os.environ.get("DISPLAY"), "needs a display")
 class SetupProcessTest(unittest.TestCase):
-    """VexmoraSetup.exe itself, in one machine, cases in order."""
+    """VexmoraSetup.exe itself, in one machine whose state carries from case to case."""
 
     @classmethod
     def setUpClass(cls):
         cls.p = winetest.Prefix(arch=64)
         cls.started = []
+        cls.client = None
         shutil.copy(SETUP, cls.p.unix_path("C:\\VexmoraSetup.exe"))
 
     @classmethod
@@ -184,49 +195,64 @@ class SetupProcessTest(unittest.TestCase):
         proc = self.p.start([win_path])
         self.started.append(proc)
         winetest.wait_until(lambda: os.path.exists(target + ".pid"), timeout=60, what=f"{win_path}")
-        return proc, int(read_text(target + ".pid"))
+        return proc
 
     def start_setup(self):
         proc = self.p.start(["C:\\VexmoraSetup.exe"])
         self.started.append(proc)
         return proc
 
-    def own_windows(self):
-        return winetest.find_windows("^VexmoraFM$")
+    def click_until(self, wid, point, done, what, timeout=60, retry_after=2):
+        """Clicks until `done()` holds: a window that has just appeared may not take
+        input before its first layout, so a click that has no effect is given again."""
+        deadline = time.monotonic() + timeout
+        while True:
+            subprocess.run(["xdotool", "mousemove", "--window", str(wid), str(point[0]), str(point[1]),
+                            "click", "1"], capture_output=True, timeout=30)
+            try:
+                return winetest.wait_until(done, timeout=retry_after, what=what)
+            except AssertionError:
+                if time.monotonic() > deadline:
+                    raise
 
-    def test_1_running_client_ends_setup_without_a_window(self):
-        client, client_id = self.start_waiter("C:\\fx\\client\\Vexmora-PC.exe")
-        before = set(self.own_windows())
-        r = self.p.run(["C:\\VexmoraSetup.exe"], timeout=60)
-        self.assertEqual(0, r.returncode)
-        self.assertEqual(before, set(self.own_windows()))
-        self.assertIsNone(client.poll(), "the client was closed without being asked")
-        self.p.run([PROBE, "terminate", str(client_id)], check=True)
-        client.wait(timeout=30)
+    def gone(self, wid):
+        return lambda: wid not in winetest.find_windows(TITLE)
 
-    def test_2_crash_reporter_ended_silently_then_single_instance(self):
-        reporters = [self.start_waiter(path)[0] for path in
+    def test_1_running_client_declined_ends_setup_without_main_window(self):
+        type(self).client = self.start_waiter("C:\\fx\\client\\Vexmora-PC.exe")
+        setup = self.start_setup()
+        prompt = winetest.wait_window(TITLE, size=PROMPT_SIZE, timeout=90)
+        self.click_until(prompt, CLIENT_RUNNING_CANCEL, self.gone(prompt), "the prompt to close")
+        self.assertEqual(0, setup.wait(timeout=60))
+        self.assertEqual([], winetest.find_windows(TITLE))
+        self.assertIsNone(self.client.poll(), "the client was closed although the user declined")
+
+    def test_2_client_closed_crash_reporter_ended_then_single_instance(self):
+        self.assertIsNotNone(self.client, "runs after test_1, which starts the client")
+        reporters = [self.start_waiter(path) for path in
                      ("C:\\fx\\crash\\CrashSender1403.exe", "C:\\fx\\crash2\\crashsender1403.EXE")]
         first = self.start_setup()
-        for proc in reporters:
-            proc.wait(timeout=60)
-            self.assertEqual(0, proc.returncode)
-        wid = winetest.wait_window("^VexmoraFM$", timeout=60)
-        x, y, width, height = winetest.window_geometry(wid)
-        # X reports the area inside the frame that Wine draws for the 580x400 window.
-        self.assertTrue(540 <= width <= 580 and 350 <= height <= 400, (width, height))
-        self.assertLessEqual(abs((x + width / 2) - 640), 40)  # centred on the 1280x1024 screen
-        self.assertLessEqual(abs((y + height / 2) - 512), 60)
+        prompt = winetest.wait_window(TITLE, size=PROMPT_SIZE, timeout=90)
+        self.click_until(prompt, CLIENT_RUNNING_INSTALL, self.gone(prompt), "the prompt to close")
+        for proc in [self.client] + reporters:  # closed on request, the reporters silently
+            self.assertEqual(0, proc.wait(timeout=60))
+        main = winetest.wait_window(TITLE, size=MAIN_SIZE, timeout=90)
 
         started = time.monotonic()
-        second = self.p.run(["C:\\VexmoraSetup.exe"], timeout=60)
+        second = self.start_setup()
+        warning = winetest.wait_window(TITLE, size=PROMPT_SIZE, timeout=90)
+        self.click_until(warning, ALREADY_RUNNING_OK, self.gone(warning), "the warning to close")
+        self.assertEqual(0, second.wait(timeout=60))
         elapsed = time.monotonic() - started
-        self.assertEqual(0, second.returncode)
-        self.assertLess(elapsed, 15)
+        self.assertLess(elapsed, 20)
         self.assertIsNone(first.poll(), "the first setup ended")
-        self.assertEqual([wid], self.own_windows())
+        self.assertEqual([main], winetest.find_windows(TITLE))
 
-        winetest.key(wid, "alt+F4")  # the window closes; the loop ends; exit code 0
+        # Leaving through the confirm-exit prompt ends the first setup with exit code 0.
+        confirm = self.click_until(
+            main, MAIN_CLOSE, lambda: [w for w in winetest.find_windows(TITLE) if w != main], "confirm exit",
+            retry_after=10)[0]
+        self.click_until(confirm, CONFIRM_EXIT_STOP, lambda: first.poll() is not None, "the setup to end")
         self.assertEqual(0, first.wait(timeout=60))
 
 
