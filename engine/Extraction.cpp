@@ -167,9 +167,14 @@ private:
         // An empty file belongs to no block; the decoder would drop the cached block for
         // it, and the rest of that block would be decoded a second time.
         if (block == kNoBlock) return true;
-        if (!cache_.holds(block) && hooks_.decodingBlock) hooks_.decodingBlock(block);
-        return SzArEx_Extract(&db_, &look_.vt, i, &cache_.index, &cache_.buffer, &cache_.size, offset, size,
-                              &kMainAlloc, &kTempAlloc) == SZ_OK;
+        const bool wholeBlock = !cache_.holds(block);
+        if (wholeBlock && hooks_.decodingBlock) hooks_.decodingBlock(block);
+        const bool decoded = SzArEx_Extract(&db_, &look_.vt, i, &cache_.index, &cache_.buffer, &cache_.size,
+                                            offset, size, &kMainAlloc, &kTempAlloc) == SZ_OK;
+        // A whole block takes long: let the window catch up before the file is written,
+        // so that no wait between two pumps is longer than the decode itself.
+        if (wholeBlock) pump();
+        return decoded;
     }
 
     CUIString formatError() const {

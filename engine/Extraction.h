@@ -2,7 +2,8 @@
 // Unpacking the payload archive into the install folder, entry by entry, in archive
 // order: folders through CreateFolderChain, an F journal record before each file is
 // created, INSTALL_EVENT_STATUS and INSTALL_EVENT_PROGRESS (i * 100 / n) after each file
-// written, and the thread's message queue drained before each decode and after each file.
+// written, and the thread's message queue drained before each decode, after each decode of
+// a whole solid block and after each file.
 //
 // Failure contract: nothing is thrown out of ExtractPayload. Its outcome is the
 // extraction-completed flag (true only when every entry was handled, written or skipped
