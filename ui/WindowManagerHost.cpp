@@ -108,6 +108,8 @@ void CWindowManager::ShowToolTip(const std::wstring& text, const UIRect& rect) {
                                          UIGetInstance(), nullptr));
         if (!tooltip_) return;
         ::SendMessageW(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, 400);
+        // The system's tooltip font may have no Chinese glyphs; the layout's font has.
+        ::SendMessageW(tooltip_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(-1)), FALSE);
     }
     TOOLINFOW ti = {};
     ti.cbSize = TTTOOLINFOW_V2_SIZE;

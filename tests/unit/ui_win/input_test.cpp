@@ -118,6 +118,7 @@ TEST_F(InputTest, ToolTipComesFromTheControl) {
     Post(WM_MOUSEMOVE, 0, At(10, 10));
     HWND tip = window.pm.GetToolTipWindow();
     ASSERT_NE(nullptr, tip);
+    EXPECT_NE(nullptr, reinterpret_cast<HFONT>(::SendMessageW(tip, WM_GETFONT, 0, 0)));  // Chinese needs it
     EXPECT_EQ(1, ::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
     wchar_t text[80] = {};
     TOOLINFOW ti = {};
