@@ -13,6 +13,7 @@
 //
 // Output: "key value" lines, read by bench/run.sh.
 #include <windows.h>
+#include <psapi.h>
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -88,6 +89,11 @@ int Run(const MappedFile& archive, const wchar_t* folder) {
         lastPump = Now();
     };
     CreateFolderChain(folder, nullptr);  // the main window does this before the run
+    // What the process holds before the run (Wine, the window's libraries, the image):
+    // the peak above it is the extraction's own.
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
     const double start = Now();
     lastPump = start;
     StartInstall(state, window, hooks);
@@ -95,8 +101,9 @@ int Run(const MappedFile& archive, const wchar_t* folder) {
     longestGap = std::max(longestGap, Now() - lastPump);
     state.journal.reset();  // the journal's encryption belongs to the run
     const double elapsed = Now() - start;
-    std::printf("run_s %.4f\nlongest_pump_gap_s %.4f\nevents %ld\nprompts %d\ncompleted %d\n", elapsed, longestGap,
-                g_events, prompts, state.extractionCompleted ? 1 : 0);
+    std::printf("run_s %.4f\nlongest_pump_gap_s %.4f\nevents %ld\nprompts %d\ncompleted %d\nresident_at_start_bytes %lu\n",
+                elapsed, longestGap, g_events, prompts, state.extractionCompleted ? 1 : 0,
+                static_cast<unsigned long>(counters.WorkingSetSize));
     return state.extractionCompleted ? 0 : 1;
 }
 
