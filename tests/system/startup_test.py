@@ -150,6 +150,7 @@ class InitialFolderTest(unittest.TestCase):
             # (value type, value, expected folder, uninstaller runs)
             (None, None, DEFAULT_D, False),
             ("REG_SZ", "E:\\Apps\\Mail", "E:\\Apps\\Mail", True),
+            ("REG_SZ", "F:\\Gone\\Mail", "F:\\Gone\\Mail", False),  # used although it is gone
             ("REG_SZ", "", DEFAULT_D, False),
             ("REG_EXPAND_SZ", "E:\\Apps\\Mail", DEFAULT_D, False),
         ]
