@@ -193,10 +193,14 @@ bool CWindowManager::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRE
     case kMsgRichEditScrolled:
         OnRichEditScrolled(reinterpret_cast<HWND>(lParam), static_cast<int>(wParam));
         return true;
-    case WM_NCDESTROY:
+    case WM_NCDESTROY: {
         ReleaseAllNative(true);
+        windowDc_.reset();
         hwnd_ = nullptr;
+        auto& all = AllManagers();
+        all.erase(std::remove(all.begin(), all.end(), this), all.end());
         return false;
+    }
     default:
         break;
     }

@@ -9,6 +9,18 @@
 
 namespace {
 COLORREF ToColorRef(UIColor c) { return RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
+
+// Where the native edit lies: the control less its text padding and its border.
+RECT NativeEditRect(const CEditUI& edit) {
+    UIRect r = edit.GetPos();
+    const UIRect pad = edit.GetTextPadding();
+    const int border = edit.GetBorderSize();
+    r.left += pad.left + border;
+    r.top += pad.top + border;
+    r.right -= pad.right + border;
+    r.bottom -= pad.bottom + border;
+    return ToRECT(r);
+}
 }  // namespace
 
 // --- painting -----------------------------------------------------------------------
@@ -176,16 +188,9 @@ void CWindowManager::BeginEdit(CEditUI* edit) {
     if (hwnd_ == nullptr || edit == nullptr) return;
     if (editing_ == edit && edit_.IsOpen()) return;
     if (edit_.IsOpen()) EndEdit(NativeEditEnd::FocusLost);
-    UIRect r = edit->GetPos();
-    const UIRect pad = edit->GetTextPadding();
-    const int border = edit->GetBorderSize();
-    r.left += pad.left + border;
-    r.top += pad.top + border;
-    r.right -= pad.right + border;
-    r.bottom -= pad.bottom + border;
     NativeEditOptions o;
     o.text = edit->GetText();
-    o.rect = ToRECT(r);
+    o.rect = NativeEditRect(*edit);
     o.font = GetFont(edit->GetFont());
     o.textColor = ToColorRef(edit->GetNativeEditTextColor());
     o.maxChar = edit->GetMaxChar();
@@ -224,8 +229,7 @@ void CWindowManager::UpdateNativeControl(CControlUI* control) {
         if (!control->IsVisible() || !control->IsEnabled()) {
             EndEdit(NativeEditEnd::FocusLost);
         } else {
-            UIRect r = control->GetPos();
-            edit_.Move(ToRECT(r));
+            edit_.Move(NativeEditRect(*editing_));
         }
         return;
     }
