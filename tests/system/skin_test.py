@@ -2,9 +2,12 @@
 only images that exist at the size their controls expect, keep to the markup rules of the
 framework's own parser, and the executable carries all of it (Chinese, Simplified).
 
-The geometry of the built layouts is tested with the framework itself (tests/unit/skin)."""
+The geometry of the built layouts is tested with the framework itself (tests/unit/skin).
+Last, every window is shown by the framework under Wine and photographed into
+build/screenshots/skin_*.png, for people to look at."""
 import os
 import re
+import subprocess
 import unittest
 import xml.etree.ElementTree as ET
 
@@ -349,6 +352,63 @@ class ExecutableResourcesTest(unittest.TestCase):
 
     def test_shadow_fallback(self):
         self.check("PNG", "RES_SHADOW_PNG", os.path.join(SKIN, "images", "shadow.png"))
+
+
+SHOW_EXE = os.path.join(winetest.BUILD, "tests", "programs", "skinfx_show.exe")
+WINDOW_SIZES = {"221": (580, 400), "228": (300, 176), "229": (300, 176), "230": (300, 176), "232": (580, 400)}
+SHOTS = [  # picture name, arguments of skinfx_show: layout, page, banner
+    ("skin_main_default", ["221", "default"]),
+    ("skin_main_custom", ["221", "custom", "274"]),
+    ("skin_main_progress", ["221", "progress", "250"]),
+    ("skin_main_finish", ["221", "finish", "273"]),
+    ("skin_already_running", ["228"]),
+    ("skin_client_running", ["229"]),
+    ("skin_confirm_exit", ["230"]),
+    ("skin_licence", ["232"]),
+]
+
+
+class ScreenshotTest(unittest.TestCase):
+    """Each window as the framework draws it; the pictures are kept for review."""
+
+    @classmethod
+    def setUpClass(cls):
+        if not os.environ.get("DISPLAY"):
+            raise unittest.SkipTest("no display")
+        cls.prefix = winetest.Prefix(arch=64)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.prefix.close()
+
+    def show(self, name, args):
+        proc = self.prefix.start([SHOW_EXE] + args)
+        try:
+            wid = winetest.wait_window("^SkinFx ready$", size=WINDOW_SIZES[args[0]], timeout=90)
+            shot = winetest.screenshot(wid, name)
+            if args[0] == "229":  # the prompt with its drop shadow around it
+                x, y, w, h = winetest.window_geometry(wid)
+                subprocess.run(["import", "-window", "root", "-crop", f"{w + 48}x{h + 48}+{x - 23}+{y - 22}",
+                                os.path.join(os.path.dirname(shot), name + "_shadow.png")], timeout=60, check=False)
+            return shot
+        finally:
+            proc.terminate()
+            proc.wait(timeout=60)
+            winetest.wait_until(lambda: not winetest.find_windows("^SkinFx"), timeout=30, what="window gone")
+
+    def test_every_window(self):
+        for name, args in SHOTS:
+            with self.subTest(shot=name):
+                shot = self.show(name, args)
+                with Image.open(shot) as img:
+                    rgb = img.convert("RGB")
+                    self.assertEqual(img.size, WINDOW_SIZES[args[0]])
+                    # drawn, not a blank window: many colours
+                    self.assertGreater(len(rgb.getcolors(1 << 20)), 200)
+                    # the body shows its own background: nothing lies over the window
+                    # (the client prompt's shadow belongs below it)
+                    body = {"221": (290, 395), "228": (150, 110), "229": (150, 110), "230": (150, 120), "232": (10, 390)}
+                    self.assertGreater(min(rgb.getpixel(body[args[0]])), 0xE0, "window body covered")
 
 
 if __name__ == "__main__":

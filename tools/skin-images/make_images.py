@@ -335,6 +335,12 @@ def _clip_cells(img, vertical):
                 px[x, y] = (0, 0, 0, 0)  # the pushed thumb begins one row lower
             if not vertical and x == 30:
                 px[x, y] = (0, 0, 0, 0)  # the thumbs begin at column 31
+    # The thumbs' far end is the one-pixel kept border: soften its two corner pixels.
+    for cell in range(3):
+        for edge in (2, 7):
+            x, y = (cell * 10 + edge, 39) if vertical else (39, cell * 10 + edge)
+            r, g, b, a = px[x, y]
+            px[x, y] = (r, g, b, a * 45 // 100)
 
 
 # ---------------------------------------------------------------- backgrounds and banners
