@@ -5,7 +5,8 @@
 // (229) shows its drop shadow unless the page is "noshadow"; other layouts have one page.
 // The window is created like the setup's windows (popup, caption cleared, centred; the
 // client-running prompt with its drop shadow). Once it has painted with its page in
-// place, its title becomes "SkinFx ready" so the test knows when to look.
+// place, its title becomes "SkinFx ready" so the test knows when to look; once the
+// pointer has made a control hot and that has been painted, "SkinFx ready hot".
 #include <windows.h>
 #include <shellapi.h>
 #include <cwchar>
@@ -20,6 +21,7 @@ namespace {
 
 const wchar_t kFolder[] = L"D:\\Program Files\\Vexmora\\VexmoraZevlo邮箱";
 constexpr UINT_PTR kReadyTimer = 7;
+constexpr UINT_PTR kHotTimer = 8;
 
 class ShowWindowFx : public CWindowWnd, public INotifyUI {
 public:
@@ -43,17 +45,23 @@ protected:
             pm_.AddNotifier(this);
             return 0;
         }
-        if (msg == WM_TIMER && wParam == kReadyTimer) {
-            // Two timer ticks after the page switch: the repaint it asked for has happened.
-            if (++ticks_ == 2) {
-                ::KillTimer(m_hWnd, kReadyTimer);
-                ::SetWindowTextW(m_hWnd, L"SkinFx ready");
+        if (msg == WM_TIMER && (wParam == kReadyTimer || wParam == kHotTimer)) {
+            // Timers come after pending paints: two ticks after a change it is on screen.
+            int& ticks = wParam == kReadyTimer ? readyTicks_ : hotTicks_;
+            if (++ticks == 2) {
+                ::KillTimer(m_hWnd, wParam);
+                ::SetWindowTextW(m_hWnd, wParam == kReadyTimer ? L"SkinFx ready" : L"SkinFx ready hot");
             }
             return 0;
         }
+        CControlUI* wasHot = pm_.GetHot();
         LRESULT result = 0;
-        if (pm_.MessageHandler(msg, wParam, lParam, result)) return result;
-        return CWindowWnd::HandleMessage(msg, wParam, lParam);
+        const bool handled = pm_.MessageHandler(msg, wParam, lParam, result);
+        if (msg == WM_MOUSEMOVE && readyTicks_ >= 2 && pm_.GetHot() && pm_.GetHot() != wasHot) {
+            hotTicks_ = 0;
+            ::SetTimer(m_hWnd, kHotTimer, 100, nullptr);
+        }
+        return handled ? result : CWindowWnd::HandleMessage(msg, wParam, lParam);
     }
 
     void Notify(TNotifyUI& note) override {
@@ -99,7 +107,8 @@ private:
     UINT layout_;
     std::wstring page_;
     UINT banner_;
-    int ticks_ = 0;
+    int readyTicks_ = 0;
+    int hotTicks_ = 0;
 };
 
 }  // namespace

@@ -356,15 +356,17 @@ class ExecutableResourcesTest(unittest.TestCase):
 
 SHOW_EXE = os.path.join(winetest.BUILD, "tests", "programs", "skinfx_show.exe")
 WINDOW_SIZES = {"221": (580, 400), "228": (300, 176), "229": (300, 176), "230": (300, 176), "232": (580, 400)}
-SHOTS = [  # picture name, arguments of skinfx_show: layout, page, banner
-    ("skin_main_default", ["221", "default"]),
-    ("skin_main_custom", ["221", "custom", "274"]),
-    ("skin_main_progress", ["221", "progress", "250"]),
-    ("skin_main_finish", ["221", "finish", "273"]),
-    ("skin_already_running", ["228"]),
-    ("skin_client_running", ["229"]),
-    ("skin_confirm_exit", ["230"]),
-    ("skin_licence", ["232"]),
+SHOTS = [  # picture name, arguments of skinfx_show (layout, page, banner), pointer or None
+    ("skin_main_default", ["221", "default"], None),
+    ("skin_main_default_hot", ["221", "default"], (290, 295)),  # over "start"
+    ("skin_main_custom", ["221", "custom", "274"], None),
+    ("skin_main_custom_hot", ["221", "custom", "274"], (437, 362)),  # over the small "start"
+    ("skin_main_progress", ["221", "progress", "250"], None),
+    ("skin_main_finish", ["221", "finish", "273"], (290, 346)),  # over "finishinstallbtn"
+    ("skin_already_running", ["228"], None),
+    ("skin_client_running", ["229"], None),
+    ("skin_confirm_exit", ["230"], (232, 156)),  # over "installbtn"
+    ("skin_licence", ["232"], None),
 ]
 
 
@@ -381,10 +383,15 @@ class ScreenshotTest(unittest.TestCase):
     def tearDownClass(cls):
         cls.prefix.close()
 
-    def show(self, name, args):
+    def show(self, name, args, pointer):
         proc = self.prefix.start([SHOW_EXE] + args)
         try:
             wid = winetest.wait_window("^SkinFx ready$", size=WINDOW_SIZES[args[0]], timeout=90)
+            if pointer:
+                winetest.xdotool("mousemove", "--window", wid, *pointer)
+                winetest.wait_until(lambda: winetest.find_windows("^SkinFx ready hot$"), timeout=30, what="hot look")
+            else:
+                winetest.xdotool("mousemove", 0, 0)
             shot = winetest.screenshot(wid, name)
             if args[0] == "229":  # the prompt with its drop shadow around it
                 x, y, w, h = winetest.window_geometry(wid)
@@ -397,9 +404,9 @@ class ScreenshotTest(unittest.TestCase):
             winetest.wait_until(lambda: not winetest.find_windows("^SkinFx"), timeout=30, what="window gone")
 
     def test_every_window(self):
-        for name, args in SHOTS:
+        for name, args, pointer in SHOTS:
             with self.subTest(shot=name):
-                shot = self.show(name, args)
+                shot = self.show(name, args, pointer)
                 with Image.open(shot) as img:
                     rgb = img.convert("RGB")
                     self.assertEqual(img.size, WINDOW_SIZES[args[0]])
