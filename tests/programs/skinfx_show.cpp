@@ -2,7 +2,8 @@
 // test can take its picture:
 //   skinfx_show.exe <layout id> [page] [banner image id]
 // Pages of the main layout: default, custom, progress, finish; the client-running prompt
-// (229) shows its drop shadow unless the page is "noshadow"; other layouts have one page.
+// (229) shows its drop shadow unless the page is "noshadow"; the licence (232) can be
+// shown scrolled to its "end"; other layouts have one page.
 // The window is created like the setup's windows (popup, caption cleared, centred; the
 // client-running prompt with its drop shadow). Once it has painted with its page in
 // place, its title becomes "SkinFx ready" so the test knows when to look; once the
@@ -100,6 +101,10 @@ private:
         } else if (page_ == L"finish") {
             Show(L"beforeinstall", false);
             Show(L"finishinstall", true);
+        } else if (page_ == L"end") {
+            CControlUI* rich = pm_.GetRoot()->FindControl(
+                [](CControlUI* c) { return c->GetInterface(L"RichEdit") != nullptr; }, UIFIND_ALL);
+            if (HWND native = rich ? pm_.GetNativeWindow(rich) : nullptr) ::SendMessageW(native, WM_VSCROLL, SB_BOTTOM, 0);
         }
     }
 

@@ -367,6 +367,7 @@ SHOTS = [  # picture name, arguments of skinfx_show (layout, page, banner), poin
     ("skin_client_running", ["229"], None),
     ("skin_confirm_exit", ["230"], (232, 156)),  # over "installbtn"
     ("skin_licence", ["232"], None),
+    ("skin_licence_end", ["232", "end"], None),
 ]
 
 
