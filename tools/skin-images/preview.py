@@ -8,8 +8,7 @@ without) running the setup under Wine.
 
 It places the boxes by the same rules as the framework's vertical and horizontal layouts
 and draws colours, images, borders and label texts; fonts, scroll bars and the rich edit
-are only approximated (build/screenshots/skin_*.png, made by the skin system test, show
-the real thing). --rects prints every named control's rectangle.
+are only approximated. --rects prints every named control's rectangle.
 """
 import argparse
 import os
@@ -166,9 +165,7 @@ class Painter:
         l, t, r, b = d.textbbox((0, 0), text, font=f)
         align = node.a("align", "left")
         x = box[0] if align == "left" else box[2] - (r - l) if align == "right" else (box[0] + box[2] - (r - l)) // 2
-        # Like the framework's labels: single-line centring is not asked for, so the text
-        # sits at the top of its box.
-        y = box[1]
+        y = (box[1] + box[3]) / 2 - (f.size / 2) - 1
         d.text((x, y), text, font=f, fill=col, stroke_width=1 if bold else 0, stroke_fill=col)
 
     def rich(self, d, box, text, f, col):
