@@ -38,6 +38,9 @@ PHRASES = ["您好，", "感谢您使用VexmoraZevlo邮箱。", "此致敬礼", 
            "主题", "正文", "签名", "草稿箱", "已发送", "垃圾邮件", "通讯录", "日程安排"]
 
 
+FIXED_TIME = 1767225600  # file times in the archive: 2026-01-01, so that rebuilds give the same archive
+
+
 class Tree:
     """The staging folder and the three lists of files that go into the three blocks."""
 
@@ -50,6 +53,7 @@ class Tree:
         os.makedirs(os.path.dirname(path), exist_ok=True)
         with open(path, "wb") as f:
             f.write(data)
+        os.utime(path, (FIXED_TIME, FIXED_TIME))
         self.lists[kind].append(rel)
 
     def copy(self, kind, rel, source, strip=False):
@@ -59,6 +63,7 @@ class Tree:
             subprocess.run(["i686-w64-mingw32-strip", "-o", path, source], check=True)
         else:
             shutil.copyfile(source, path)
+        os.utime(path, (FIXED_TIME, FIXED_TIME))
         self.lists[kind].append(rel)
 
     def count(self):
