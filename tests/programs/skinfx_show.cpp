@@ -4,8 +4,8 @@
 // Pages of the main layout: default, custom, progress, finish; the client-running prompt
 // (229) shows its drop shadow unless the page is "noshadow"; the licence (232) can be
 // shown scrolled to its "end"; other layouts have one page.
-// The window is created like the setup's windows (popup, caption cleared, centred; the
-// client-running prompt with its drop shadow). Once it has painted with its page in
+// The window is created like the setup's windows (popup, caption cleared; the
+// client-running prompt with its drop shadow), at the top right of the screen. Once it has painted with its page in
 // place, its title becomes "SkinFx ready" so the test knows when to look; once the
 // pointer has made a control hot and that has been painted, "SkinFx ready hot".
 #include <windows.h>
@@ -135,7 +135,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     auto* window = new ShowWindowFx(layout, page, banner);  // lives until the process ends
     if (!window->Create(nullptr, L"SkinFx", 0x96C80000, 0x100)) return 1;
-    window->CenterWindow();
+    // Top right of the screen rather than centred: other tests' windows are centred, and
+    // a window lying over this one would spoil its picture.
+    RECT work = {}, own = {};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    ::GetWindowRect(window->GetHWND(), &own);
+    ::SetWindowPos(window->GetHWND(), nullptr, work.right - (own.right - own.left) - 30, work.top + 30, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     window->ShowWindow(true, true);
     return MessageLoop();
 }
