@@ -160,7 +160,8 @@ class Prefix:
         r = self.run(["reg", "export", key, out_win, "/y"])
         if r.returncode != 0 or not os.path.exists(out):
             return {}
-        raw = open(out, "rb").read()
+        with open(out, "rb") as f:
+            raw = f.read()
         text = raw.decode("utf-16") if raw[:2] in (b"\xff\xfe", b"\xfe\xff") else raw.decode("utf-8", "replace")
         return parse_reg(text)
 
@@ -277,3 +278,59 @@ def screenshot(wid, name):
     subprocess.run(["import", "-window", str(wid), out], timeout=60, check=False,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     return out
+
+
+# -- more of a person's view (end-to-end tests) ------------------------------------------
+class PrivateDisplay:
+    """An Xvfb of its own for one test program, so that windows of tests running in
+    parallel never lie over each other. Sets DISPLAY in os.environ (prefixes made
+    afterwards inherit it) and restores it on close."""
+
+    def __init__(self, size="1280x1024x24"):
+        read_fd, write_fd = os.pipe()
+        self.proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", size, "-nolisten", "tcp"],
+                                     pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        number = b""
+        with os.fdopen(read_fd, "rb") as pipe:
+            while not number.endswith(b"\n"):
+                chunk = pipe.read(1)
+                if not chunk:
+                    break
+                number += chunk
+        if not number.strip():
+            self.proc.kill()
+            raise AssertionError("Xvfb did not start")
+        self.display = ":" + number.decode().strip()
+        self.previous = os.environ.get("DISPLAY")
+        os.environ["DISPLAY"] = self.display
+
+    def close(self):
+        if self.previous is None:
+            os.environ.pop("DISPLAY", None)
+        else:
+            os.environ["DISPLAY"] = self.previous
+        self.proc.terminate()
+        with contextlib.suppress(subprocess.TimeoutExpired):
+            self.proc.wait(timeout=10)
+        if self.proc.poll() is None:
+            self.proc.kill()
+
+
+def window_name(wid):
+    r = subprocess.run(["xdotool", "getwindowname", str(wid)], capture_output=True, timeout=30)
+    return r.stdout.decode("utf-8", "replace").rstrip("\n") if r.returncode == 0 else None
+
+
+def wait_gone(wid, timeout=30):
+    """Waits until the window is no longer visible (closed or hidden)."""
+    wait_until(lambda: wid not in find_windows(".*"), timeout=timeout, what=f"window {wid} to go")
+
+
+def capture(wid):
+    """The window's pixels now, as a PIL image (RGB)."""
+    from PIL import Image
+    with tempfile.NamedTemporaryFile(suffix=".png") as f:
+        subprocess.run(["import", "-window", str(wid), f.name], timeout=60, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return Image.open(f.name).convert("RGB")

@@ -1,0 +1,81 @@
+"""End to end: the custom install. A folder with blanks and Chinese characters typed into
+"path", both options switched off, "back" to the default sub-page (which then shows the
+typed folder) and "start" there; the confirm-exit prompt on the finish page; then a second
+setup in the same machine proposes the recorded folder, and its confirm-exit prompt is
+answered with each of its three buttons. The driver lives in e2e_install_test.py."""
+import os
+import unittest
+
+import winetest
+from e2e_install_test import (CONFIRM_EXIT, MAIN, InstallationChecks, Machine, lower_part, same_picture, shot,
+                              setUpModule, tearDownModule)  # noqa: F401  (module fixtures)
+
+FOLDER = "D:\\我的 邮件\\Vexmora Mail"
+# "安装路径: " and "defaultpath" on the default sub-page: row y 325..350, springs of
+# (580 - 60 - 300) / 2 = 110 put the two labels at x 110..470.
+PATH_LABEL = (110, 325, 470, 350)
+
+
+class CustomInstallTest(unittest.TestCase, InstallationChecks):
+    def test_custom_folder_options_off_then_recorded_folder(self):
+        m = Machine()
+        self.addCleanup(m.close)
+        setup = m.start_setup()
+        setup.wait_main()
+        default_label = setup.picture().crop(PATH_LABEL)
+
+        setup.click("btn_freeinstall")
+        setup.wait_page("custom")
+        shot(setup.wid, "main-custom")
+        setup.type_into_path(FOLDER)
+        for option in ("createDesktopshortcut", "autostart"):
+            before = setup.picture()
+            x, y = MAIN[option]
+            setup.click(option)
+            # The check box shows its new state before the next click goes in.
+            winetest.wait_until(lambda: setup.picture().getpixel((x, y)) != before.getpixel((x, y)), timeout=30,
+                                what=f"{option} unticked")
+        shot(setup.wid, "main-custom-typed")
+
+        setup.click("back")
+        setup.wait_page("default")
+        typed_label = setup.picture().crop(PATH_LABEL)
+        self.assertFalse(same_picture(default_label, typed_label), "defaultpath still shows the old folder")
+        shot(setup.wid, "main-default-typed")
+
+        setup.click("start")
+        setup.wait_page("finish")
+        self.assert_payload_installed(m, FOLDER, extra=("uninstall",))
+        self.assert_registered(m, FOLDER, autostart=False, desktop=False)
+
+        # Leaving from the finish page keeps the installation.
+        setup.click("closebtn")
+        confirm = setup.prompt()
+        shot(confirm, "prompt-confirm-exit")
+        setup.click("cancelbtn", CONFIRM_EXIT, wid=confirm)
+        self.assertEqual(0, setup.wait_exit())
+        self.assert_payload_installed(m, FOLDER)
+        self.assert_journal(m, FOLDER, autostart=False, desktop=False)
+
+        # The next setup proposes the recorded folder: "defaultpath" reads as it did after
+        # "back" above.
+        again = m.start_setup()
+        again.wait_main()
+        self.assertTrue(same_picture(typed_label, again.picture().crop(PATH_LABEL)))
+        page = lower_part(again.picture())
+        for answer in ("closebtn", "installbtn"):  # both go back to the main window as it was
+            again.click("closebtn")
+            confirm = again.prompt()
+            again.click(answer, CONFIRM_EXIT, wid=confirm)
+            winetest.wait_gone(confirm)
+            again.wait_page("default")
+            self.assertTrue(same_picture(page, lower_part(again.picture())), answer)
+        self.assertIsNone(again.proc.poll())
+        again.click("closebtn")
+        again.click("cancelbtn", CONFIRM_EXIT, wid=again.prompt())
+        self.assertEqual(0, again.wait_exit())
+        self.assertFalse(os.path.exists(m.unix(FOLDER + "\\uninstall-ran.txt")), "nothing was installed again")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

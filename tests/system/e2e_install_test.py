@@ -1,0 +1,458 @@
+"""The setup program as a person uses it, end to end: the real VexmoraSetup.exe in a fresh
+Wine machine (D: a fixed drive of its own), on an X display of this test's own, driven by
+clicks at the places where the layouts put the controls and by keys for message boxes.
+
+This file holds the driver that the other e2e_*_test.py files share (click table, page
+recognition, machine set-up, checks of the installation) and the quick-install cases:
+a quick install checked file by file against the payload, with its registry entries,
+shortcuts and decrypted journal, the finish button starting the client; then a second
+setup over that installation, which runs the earlier uninstaller and waits for it.
+
+Screenshots of the pages and prompts stay under build/screenshots/e2e-*.png.
+"""
+import os
+import shutil
+import subprocess
+import tempfile
+import unittest
+
+import winetest
+from PIL import Image, ImageChops, ImageStat
+
+BUILD = winetest.BUILD
+SOURCE = winetest.SOURCE
+SETUP_WIN = "C:\\VexmoraSetup.exe"
+JOURNAL_DUMP = os.path.join(BUILD, "tools", "journal-dump.exe")
+PAYLOAD_ARCHIVE = os.path.join(BUILD, "payload", "payload.7z")
+CLIENT_STANDIN = os.path.join(BUILD, "payload", "bin", "Vexmora-PC.exe")
+IMAGES = os.path.join(SOURCE, "skin", "images")
+
+TITLE = "^VexmoraFM$"
+PRODUCT = "VexmoraZevlo邮箱"
+DEFAULT_FOLDER = "D:\\Program Files\\Vexmora\\VexmoraZevlo邮箱"
+MAIN_SIZE = (580, 400)     # layout 221 (and 232, the licence terms)
+PROMPT_SIZE = (300, 176)   # layouts 228, 229, 230
+
+# --- where a person clicks ---------------------------------------------------------------
+# Centres of the controls, in window coordinates (the windows drop their caption style, so
+# the client area is the whole window), computed from the layouts' sizes and paddings the
+# way the box layouts place them.
+MAIN = {
+    # title row 0..30: title and spacer share 580 - (18 + 10 right padding) = 552; the
+    # button sits at x 552..570, y 10..28
+    "closebtn": (561, 19),
+    # "defaultinstall" y 250..350; first row padding top 20: y 270..320; springs
+    # (580 - 218) / 2 = 181 each: x 181..399
+    "start": (290, 295),
+    # "freeinstall" y 250..350: its label is the last (only) flexible child, so it gets what
+    # is left after the fixed ones with its own top padding counted twice: 100 - 10 - 70 = 20
+    # (y 260..280); the edit row follows at y 280..314: edit x 35..475, "browser" x 485..551
+    "path": (255, 297),
+    "browser": (518, 297),
+    # options row y 324..340 (10 below the edit row), check boxes 14x14 at y 324..338: the
+    # spring 580 - 140 - 140 = 300 puts the first group at x 300, the third at 440 + 20 = 460
+    "createDesktopshortcut": (307, 331),
+    "autostart": (467, 331),
+    # terms row y 350..400, inner row x 20..560: the left column x 20..320 holds the check
+    # box 20..34 and, after the 85-wide label, the link 119..319 (height 14)
+    "agressinstall": (27, 357),
+    "zevloterms": (219, 357),
+    # default sub-page: spring 540 - 300 - 88 = 152 puts "vl_defaultinstall" at x 472..560
+    "btn_freeinstall": (516, 357),
+    # custom sub-page: spring 540 - 300 - 170 = 70 puts "vl_freeinstall" at x 390..560;
+    # small "start" 390..486, spacer 8, "back" 494..560, both y 350..374
+    "start_small": (438, 362),
+    "back": (527, 362),
+    # "finishinstall" y 250..400: springs (150 - 17 - 26 - 50) / 2 = 28 and 29 -> button
+    # row y 321..371; button x 181..399
+    "finishinstallbtn": (290, 346),
+}
+# A place with no control under it, where the pointer rests while pages are compared
+# (a hot button would change the picture).
+REST = (100, 150)
+
+ALREADY_RUNNING = {  # layout 228: title bar 36, body 100, button row y 136..176
+    # The title label (padding 11) gets (300 - 29) / 2 = 135, the last spring what is left
+    # with that padding counted twice: 300 - 11 - 135 - 29 = 125, so the 18x18 button sits
+    # at x 271..289, not at the edge.
+    "closebtn": (280, 9),
+    "okbtn": (150, 148),     # 60x24 between springs of 120: x 120..180, y 136..160
+}
+CLIENT_RUNNING = {  # layout 229: top row 36, body 100, button row y 136..176
+    "closebtn": (284, 16),   # 12x12, padding right 10 and top 10: x 278..290, y 10..22
+    "installbtn": (99, 148),  # 96 + 6 + 96 between springs of 51: x 51..147
+    "cancelbtn": (201, 148),  # x 153..249
+}
+CONFIRM_EXIT = {  # layout 230: title 36, body 99, line 1, button row padded 20,8,20 -> y 144..168
+    "closebtn": (291, 9),
+    "cancelbtn": (145, 156),   # row x 20..280: spring 260 - 168 = 92 -> 112..178
+    "installbtn": (232, 156),  # 178 + 6: x 184..280
+}
+TERMS = {  # layout 232: title 36, text 329, line 1, button row padded 0,5,20 -> y 371..395
+    "closebtn": (571, 9),
+    "btn_ok": (530, 383),      # spring 560 - 60: x 500..560
+}
+
+
+# --- pages as pictures ---------------------------------------------------------------------
+def _skin(number):
+    return Image.open(os.path.join(IMAGES, f"{number}.png")).convert("RGBA")
+
+
+def _button_on_page(button, left, top):
+    """What a button image looks like drawn over the lower pages' background (281), which
+    starts at window y 250."""
+    img = _skin(button)
+    base = _skin(281).crop((left, top - 250, left + img.width, top - 250 + img.height))
+    return (left, top, Image.alpha_composite(base, img).convert("RGB"))
+
+
+# Each page shows one button that no other page shows at that place.
+PAGE_SIGNS = {
+    "default": _button_on_page(254, 181, 270),   # the large "start"
+    "custom": _button_on_page(268, 494, 350),    # "back"
+    "finish": _button_on_page(271, 181, 321),    # "finishinstallbtn"
+}
+
+
+def _difference(a, b):
+    return sum(ImageStat.Stat(ImageChops.difference(a, b)).mean) / 3
+
+
+def page_of(img):
+    """'default', 'custom', 'finish', or None (the progress page or anything else)."""
+    for name, (left, top, expected) in PAGE_SIGNS.items():
+        region = img.crop((left, top, left + expected.width, top + expected.height))
+        if _difference(region, expected) < 12:
+            return name
+    return None
+
+
+def lower_part(img):
+    """The page below the banner (the banner changes every 2.5 seconds)."""
+    return img.crop((0, 250, 580, 400))
+
+
+def same_picture(a, b):
+    return _difference(a, b) < 1
+
+
+class Machine:
+    """A fresh Wine machine with the setup program at C:\\VexmoraSetup.exe."""
+
+    def __init__(self, setup_exe=winetest.SETUP_EXE):
+        self.p = winetest.Prefix(arch=64)
+        shutil.copy(setup_exe, self.p.unix_path(SETUP_WIN))
+        self.started = []
+
+    def close(self):
+        for proc in self.started:
+            if proc.poll() is None:
+                proc.kill()
+        self.p.close()
+
+    def unix(self, win_path):
+        return self.p.unix_path(win_path)
+
+    def start(self, args):
+        proc = self.p.start(args)
+        self.started.append(proc)
+        return proc
+
+    def start_setup(self):
+        return Setup(self, self.start([SETUP_WIN]))
+
+    def start_client(self):
+        """The stand-in client "Vexmora-PC.exe", running; returns (process, its window)."""
+        path = "C:\\client\\Vexmora-PC.exe"
+        os.makedirs(os.path.dirname(self.unix(path)), exist_ok=True)
+        shutil.copy(CLIENT_STANDIN, self.unix(path))
+        before = set(winetest.find_windows(f"^{PRODUCT}$"))
+        proc = self.start([path])
+        wid = winetest.wait_window(f"^{PRODUCT}$", timeout=60, exclude=before)
+        return proc, wid
+
+    def reg_values(self, key):
+        """{value name: (type, data)} of one key, {} when it is missing."""
+        exported = self.p.reg_export(key)
+        full = key.replace("HKLM\\", "HKEY_LOCAL_MACHINE\\").replace("HKCU\\", "HKEY_CURRENT_USER\\")
+        return next((values for name, values in exported.items() if name.lower() == full.lower()), {})
+
+    def journal(self, folder):
+        """The decrypted records of folder\\uninstallE, read by the journal's own reader."""
+        tool = "C:\\tools\\journal-dump.exe"
+        if not os.path.exists(self.unix(tool)):
+            os.makedirs(os.path.dirname(self.unix(tool)), exist_ok=True)
+            shutil.copy(JOURNAL_DUMP, self.unix(tool))
+        r = self.p.run([tool, "--check", folder + "\\uninstallE"])
+        assert r.returncode == 0, (r.returncode, r.stderr.decode(errors="replace"))
+        return r.stdout.decode("utf-8").splitlines()
+
+
+class Setup:
+    """One running VexmoraSetup.exe and its windows."""
+
+    def __init__(self, machine, proc):
+        self.m = machine
+        self.proc = proc
+        self.wid = None
+
+    def wait_main(self, exclude=()):
+        self.wid = winetest.wait_window(TITLE, size=MAIN_SIZE, timeout=90, exclude=exclude)
+        self.wait_page("default")
+        return self.wid
+
+    def click(self, name, table=MAIN, wid=None):
+        winetest.click(wid or self.wid, *table[name])
+        winetest.xdotool("mousemove", "--window", wid or self.wid, *REST)
+
+    def picture(self):
+        return winetest.capture(self.wid)
+
+    def wait_page(self, name, timeout=90):
+        try:
+            return winetest.wait_until(lambda: page_of(self.picture()) == name, timeout=timeout,
+                                       what=f"the {name} page")
+        except AssertionError:
+            screen_shot(f"failed-waiting-for-{name}")  # the whole screen, for whoever debugs it
+            raise
+
+    def type_into_path(self, text):
+        """Selects the text of "path" and types `text`, as a person does. The keys go through
+        the X server to the focused window (XTEST), so Chinese characters arrive too. The X
+        focus is set first: its arrival after the click would activate the window again and
+        end the native edit that the click opened. Wine handles the events in order: focus,
+        click (the edit opens and takes the keyboard), keys."""
+        winetest.xdotool("windowfocus", "--sync", self.wid)
+        self.click("path")
+        winetest.xdotool("key", "ctrl+a")
+        winetest.xdotool("type", "--delay", 30, text)
+
+    def wait_exit(self, timeout=60):
+        return self.proc.wait(timeout=timeout)
+
+    def prompt(self, size=PROMPT_SIZE, exclude=()):
+        """The next prompt window of this size (not the main window), once it is drawn."""
+        wid = winetest.wait_window(TITLE, size=size, timeout=90, exclude=tuple(exclude) + (self.wid,))
+        wait_drawn(wid)
+        return wid
+
+
+def wait_drawn(wid):
+    """Waits until the window shows its skin: a click that arrives between the window's
+    appearance and its first paint would find no control laid out under it, while a person
+    clicks only what is on the screen."""
+    def drawn():
+        colours = winetest.capture(wid).getcolors(maxcolors=100000)
+        return colours is not None and len(colours) > 50
+    winetest.wait_until(drawn, timeout=60, what=f"window {wid} drawn")
+
+
+def shot(wid, name):
+    return winetest.screenshot(wid, "e2e-" + name)
+
+
+def shot_around(wid, name, margin=30):
+    """A screenshot of the window with `margin` pixels of the screen around it (shadows)."""
+    x, y, w, h = winetest.window_geometry(wid)
+    out = os.path.join(BUILD, "screenshots", f"e2e-{name}.png")
+    os.makedirs(os.path.dirname(out), exist_ok=True)
+    subprocess.run(["import", "-window", "root", "-crop", f"{w + 2 * margin}x{h + 2 * margin}+{x - margin}+{y - margin}",
+                    out], timeout=60, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return out
+
+
+def screen_shot(name):
+    out = os.path.join(BUILD, "screenshots", f"e2e-{name}.png")
+    os.makedirs(os.path.dirname(out), exist_ok=True)
+    subprocess.run(["import", "-window", "root", out], timeout=60, check=False,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return out
+
+
+def wait_message_box(title, timeout=60):
+    return winetest.wait_window(f"^{title}$", timeout=timeout)
+
+
+# --- what an installation must look like ------------------------------------------------------
+PROGRAMS_MENU = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"
+DESKTOP = "C:\\users\\Public\\Desktop"
+MENU = f"{PROGRAMS_MENU}\\{PRODUCT}"
+CLIENT_LINK = f"{MENU}\\{PRODUCT}.lnk"
+UNINSTALL_LINK = f"{MENU}\\卸载 {PRODUCT}.lnk"
+DESKTOP_LINK = f"{DESKTOP}\\{PRODUCT}.lnk"
+HKLM, HKCU = winetest.HKLM, winetest.HKCU
+APP_PATHS = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\QuillwireVexmora.exe"
+RUN = "Software\\Microsoft\\Windows\\CurrentVersion\\Run"
+UNINSTALL = "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillwire-Vexmora专用版"
+# Where the 32-bit program's machine keys land in a 64-bit prefix.
+WOW = "HKLM\\Software\\Wow6432Node\\"
+
+
+def payload_tree():
+    """{relative path with backslashes: bytes} of the payload archive, unpacked by 7zz."""
+    if not hasattr(payload_tree, "cache"):
+        with tempfile.TemporaryDirectory() as out:
+            subprocess.run(["7zz", "x", "-y", f"-o{out}", PAYLOAD_ARCHIVE], check=True, timeout=120,
+                           stdout=subprocess.DEVNULL)
+            tree = {}
+            for top, dirs, files in os.walk(out):
+                rel_top = os.path.relpath(top, out)
+                for d in dirs:
+                    tree[os.path.normpath(os.path.join(rel_top, d)).replace("/", "\\")] = None
+                for f in files:
+                    with open(os.path.join(top, f), "rb") as fh:
+                        tree[os.path.normpath(os.path.join(rel_top, f)).replace("/", "\\")] = fh.read()
+            payload_tree.cache = tree
+    return payload_tree.cache
+
+
+def setup_version():
+    import pefile
+    pe = pefile.PE(winetest.SETUP_EXE, fast_load=True)
+    pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
+    ms, ls = pe.VS_FIXEDFILEINFO[0].FileVersionMS, pe.VS_FIXEDFILEINFO[0].FileVersionLS
+    return f"{ms >> 16}.{ms & 0xFFFF}.{ls >> 16}.{ls & 0xFFFF}"
+
+
+def ansi_form(path):
+    """Wine's link object keeps a target in the ANSI code page: other characters read '?'."""
+    return "".join(c if ord(c) < 128 else "?" for c in path)
+
+
+def link_target(machine, link):
+    info = subprocess.run(["lnkinfo", machine.unix(link)], capture_output=True, timeout=30)
+    return [line.split(":", 1)[1].strip() for line in info.stdout.decode("utf-8", "replace").splitlines()
+            if line.strip().startswith("Local path")]
+
+
+class InstallationChecks:
+    """Assertions on an installation in a Machine (a TestCase mix-in)."""
+
+    def assert_payload_installed(self, m, folder, extra=("uninstallE",)):
+        tree = payload_tree()
+        base = m.unix(folder)
+        found = set()
+        for top, dirs, files in os.walk(base):
+            for name in dirs + files:
+                found.add(os.path.relpath(os.path.join(top, name), base).replace("/", "\\"))
+        self.assertEqual(found, set(tree) | set(extra))
+        for rel, data in tree.items():
+            if data is not None:
+                with open(os.path.join(base, *rel.split("\\")), "rb") as f:
+                    self.assertTrue(f.read() == data, rel)
+
+    def assert_registered(self, m, folder, autostart=True, desktop=True):
+        start, uninstaller = folder + "\\Start.exe", folder + "\\uninstall.exe"
+        self.assertEqual(m.reg_values(WOW + APP_PATHS.split("Software\\", 1)[1]),
+                         {"SoftwarePath": ("sz", folder)})
+        run = m.reg_values("HKCU\\" + RUN)
+        if autostart:
+            self.assertEqual(run.get("Vexmora-PC"), ("sz", f'"{start}"'))
+        else:
+            self.assertNotIn("Vexmora-PC", run)
+        self.assertEqual(m.reg_values("HKLM\\" + UNINSTALL), {
+            "UninstallString": ("sz", f'"{uninstaller}"'),
+            "Publisher": ("sz", "Vexmora"),
+            "DisplayName": ("sz", PRODUCT),
+            "DisplayVersion": ("sz", setup_version()),
+            "DisplayIcon": ("sz", start),
+            "URLInfoAbout": ("sz", "https://www.vexmora.com/zevlo"),
+        })
+        links = {CLIENT_LINK: start, UNINSTALL_LINK: uninstaller}
+        if desktop:
+            links[DESKTOP_LINK] = start
+        for link in (CLIENT_LINK, UNINSTALL_LINK, DESKTOP_LINK):
+            self.assertEqual(os.path.exists(m.unix(link)), link in links, link)
+        for link, target in links.items():
+            self.assertEqual(link_target(m, link), [ansi_form(target)], link)
+
+    def assert_journal(self, m, folder, new_folders=(), fresh=True, new_menu=True, autostart=True, desktop=True):
+        """The records of the folders "start" made, the payload's (the folders it made when
+        `fresh`, and its files) and registration's, in this order."""
+        records = m.journal(folder)
+        self.assertFalse(os.path.exists(m.unix(folder + "\\uninstall")), "the plain journal is left")
+        tree = payload_tree()
+        payload = [r for r in records if r[:2] in ("D ", "F ") and r[2:].startswith(folder + "\\")]
+        self.assertEqual(sorted(payload), sorted(
+            [f"D {folder}\\{rel}" for rel, data in tree.items() if data is None and fresh] +
+            [f"F {folder}\\{rel}" for rel, data in tree.items() if data is not None]))
+        tail = [f"D {MENU}"] if new_menu else []
+        tail.append(f"F {CLIENT_LINK}")
+        if desktop:
+            tail.append(f"F {DESKTOP_LINK}")
+        tail += [f"F {UNINSTALL_LINK}", f"r {HKLM} {APP_PATHS}", f"R {HKLM} {APP_PATHS}\\SoftwarePath"]
+        if autostart:
+            tail.append(f"R {HKCU} {RUN}\\Vexmora-PC")
+        tail += [f"R {HKLM} {UNINSTALL}\\{name}" for name in
+                 ("UninstallString", "Publisher", "DisplayName", "DisplayVersion", "DisplayIcon", "URLInfoAbout")]
+        self.assertEqual(records, [f"D {f}" for f in new_folders] + payload + tail)
+
+
+display = None
+
+
+def setUpModule():
+    global display
+    display = winetest.PrivateDisplay()
+
+
+def tearDownModule():
+    display.close()
+
+
+class QuickInstallTest(unittest.TestCase, InstallationChecks):
+    def test_quick_install_then_setup_again_over_it(self):
+        m = Machine()
+        self.addCleanup(m.close)
+
+        setup = m.start_setup()
+        setup.wait_main()
+        shot(setup.wid, "main-default")
+        setup.click("start")
+        setup.wait_page("finish")
+        shot(setup.wid, "main-finish")
+        # The plain journal stays open until the program ends.
+        self.assert_payload_installed(m, DEFAULT_FOLDER, extra=("uninstall",))
+        self.assert_registered(m, DEFAULT_FOLDER)
+
+        setup.click("finishinstallbtn")
+        self.assertEqual(0, setup.wait_exit())
+        # "Start.exe" ran and started the client, whose window carries the product name.
+        client = winetest.wait_window(f"^{PRODUCT}$", timeout=60)
+        # The journal is encrypted when the program ends.
+        self.assertFalse(os.path.exists(m.unix(DEFAULT_FOLDER + "\\uninstall")))
+        self.assert_journal(m, DEFAULT_FOLDER)
+        m.p.run(["taskkill", "/f", "/im", "Vexmora-PC.exe"])
+        winetest.wait_gone(client)
+
+        # Setup again: the recorded installation's uninstaller runs with " true" and the
+        # new files are written only after it has ended.
+        again = m.start_setup()
+        again.wait_main()
+        again.click("start")
+        again.wait_page("finish")
+        note = m.unix(DEFAULT_FOLDER + "\\uninstall-ran.txt")
+        with open(note, "rb") as f:
+            self.assertEqual(b"ran:  true\r\n", f.read())
+        noted = os.stat(note).st_mtime_ns
+        for rel, data in payload_tree().items():
+            if data is not None:
+                written = os.stat(os.path.join(m.unix(DEFAULT_FOLDER), *rel.split("\\"))).st_ctime_ns
+                self.assertGreaterEqual(written, noted, rel)
+        # The earlier shell extension was set aside under its "_bak" names by the hidden
+        # "ren" commands; the new copies came from the payload.
+        bak = ("QuillwireShell_bak.dll", "QuillwireShell64_bak.dll")
+        self.assert_payload_installed(m, DEFAULT_FOLDER, extra=("uninstall", "uninstallE", "uninstall-ran.txt") + bak)
+        for name in bak:
+            with open(m.unix(f"{DEFAULT_FOLDER}\\{name}"), "rb") as f:
+                self.assertTrue(f.read() == payload_tree()[name.replace("_bak", "")], name)
+        again.click("closebtn")
+        confirm = again.prompt()
+        again.click("cancelbtn", CONFIRM_EXIT, wid=confirm)
+        self.assertEqual(0, again.wait_exit())
+        self.assert_journal(m, DEFAULT_FOLDER, fresh=False, new_menu=False)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
