@@ -19,6 +19,7 @@ PROGRAMS = os.path.join(BUILD, "tests", "programs")
 ARCHIVE = os.path.join(BUILD, "payload", "payload.7z")
 
 FOLDER = "D:\\Vexmora Mail\\VexmoraZevlo邮箱"  # its parent is there before the install
+ODD_FOLDER = "D:\\Vexmora Mail\\Mail (x86) & Co;邮箱"
 MENU = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\VexmoraZevlo邮箱"
 DESKTOP_LINK = "C:\\users\\Public\\Desktop\\VexmoraZevlo邮箱.lnk"
 APP_PATHS = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\QuillwireVexmora.exe"
@@ -39,6 +40,9 @@ class Machine:
             shutil.copy(os.path.join(PROGRAMS, name), self.p.unix_path("C:\\fx\\" + name))
         shutil.copy(ARCHIVE, self.p.unix_path("C:\\fx\\payload.7z"))
         os.makedirs(self.p.unix_path("D:\\Vexmora Mail"))
+        # The first start of a copied prefix settles a few things of Wine's own (network
+        # cards): done before any snapshot.
+        self.p.run(["cmd", "/c", "exit"])
 
     def close(self):
         self.p.close()
@@ -106,8 +110,14 @@ class Machine:
                             timeout=60, what="the uninstaller's delayed delete")
 
 
-# Wine keeps the desktop's current settings here and rewrites them as windows come and go.
-VOLATILE_KEYS = ("software\\\\wine\\\\temporary system parameters",)
+# Wine's own bookkeeping, rewritten as it starts and as windows come and go: the desktop's
+# current settings and the font registrations.
+VOLATILE_KEYS = tuple(k.lower().replace("\\", "\\\\") for k in (
+    "Software\\Wine\\Temporary System Parameters",
+    "Software\\Wine\\Fonts\\External Fonts",
+    "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Fonts",
+))
 
 
 def read_hive(path):
@@ -139,11 +149,13 @@ def tree(machine, folder):
 
 
 class UninstallTestCase(unittest.TestCase):
+    arch = 64
+
     def setUp(self):
         for needed in (ARCHIVE, os.path.join(PROGRAMS, "uninstfx_install.exe")):
             if not os.path.exists(needed):
                 self.fail(f"{needed} is not built")
-        self.m = Machine()
+        self.m = Machine(self.arch)
         self.addCleanup(self.m.close)
 
     def assertSameFiles(self, before, after, extra=()):
@@ -192,11 +204,13 @@ class RoundTrip(UninstallTestCase):
                              extra=[d(FOLDER), d(FOLDER + "\\data"), d(FOLDER + "\\data\\mine.txt")])
         self.assertSameRegistry(before_reg, after_reg)
 
-        # Without it the install folder goes too, and a second round leaves nothing.
+        # Without it the install folder goes too, and a second round leaves nothing; this
+        # time in a folder whose name cmd could misread if it were not quoted.
         shutil.rmtree(m.path(FOLDER))
-        m.install()
-        self.assertEqual(m.uninstall_as_a_person(), 0)
-        winetest.wait_until(lambda: not os.path.exists(m.path(FOLDER)), timeout=60, what="the install folder to go")
+        m.install(ODD_FOLDER)
+        self.assertEqual(m.uninstall_as_a_person(ODD_FOLDER), 0)
+        winetest.wait_until(lambda: not os.path.exists(m.path(ODD_FOLDER)), timeout=60,
+                            what="the install folder to go")
         after_files, after_reg = m.snapshot()
         self.assertSameFiles(before_files, after_files)
         self.assertSameRegistry(before_reg, after_reg)
@@ -212,6 +226,22 @@ class RoundTrip(UninstallTestCase):
         after_files, after_reg = m.snapshot()
         self.assertSameFiles(files, after_files, extra=[d(FOLDER + "\\uninstall-ran.txt")])
         self.assertSameRegistry(reg, after_reg)
+
+
+class RoundTrip32(UninstallTestCase):
+    arch = 32
+
+    def test_on_32_bit_windows_the_plain_uninstall_key_goes_as_well(self):
+        m = self.m
+        before_files, before_reg = m.snapshot()
+        m.install()
+        installed = "\n".join(m.registry()["HKLM"])
+        self.assertIn("Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\Quillwire-Vexmora", installed)
+        self.assertEqual(m.uninstall_as_a_person(), 0)
+        winetest.wait_until(lambda: not os.path.exists(m.path(FOLDER)), timeout=60, what="the install folder to go")
+        after_files, after_reg = m.snapshot()
+        self.assertSameFiles(before_files, after_files)
+        self.assertSameRegistry(before_reg, after_reg)
 
 
 class Tampered(UninstallTestCase):
