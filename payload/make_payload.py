@@ -133,7 +133,7 @@ def add_bench(tree, rng, bin_dir):
     """The large tree: ~434 entries, ~57 MB (executables ~60%, images, data, templates)."""
     dlls = sorted(f for f in os.listdir(WINE_DLLS) if f.endswith(".dll"))
     rng.shuffle(dlls)
-    exe_bytes, budget = 0, 26_500_000
+    exe_bytes, budget = 0, 24_500_000
     for name in dlls:
         if exe_bytes >= budget or len(tree.lists["exe"]) >= 150:
             break
