@@ -11,9 +11,13 @@ build=${VEXMORA_BUILD:-$top/build}/native
 seconds=${VEXMORA_FUZZ_SECONDS:-30}
 
 # The native build must not pick up the cross toolchain of the main build.
-env -u CMAKE_TOOLCHAIN_FILE CC=clang CXX=clang++ \
-  cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build "$build" -j"$(nproc)" >/dev/null
+mkdir -p "$build"
+if ! { env -u CMAKE_TOOLCHAIN_FILE CC=clang CXX=clang++ cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Debug &&
+       cmake --build "$build" -j"$(nproc)"; } >"$build/build.log" 2>&1; then
+  tail -n 40 "$build/build.log"
+  echo "native: build failed (log: $build/build.log)" >&2
+  exit 1
+fi
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=0:detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}

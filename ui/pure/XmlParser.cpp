@@ -13,6 +13,7 @@ const std::wstring* XmlElement::Attribute(std::wstring_view attributeName) const
 
 std::wstring XmlDocument::Describe() const {
     if (ok) return L"ok";
+    if (line == 0) return message;  // a file that could not be read: no place to name
     return message + L" at line " + std::to_wstring(line) + L" (offset " + std::to_wstring(offset) + L")";
 }
 

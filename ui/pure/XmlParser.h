@@ -46,7 +46,7 @@ struct XmlDocument {
     bool ok = false;
     std::wstring message;  // empty when ok
     size_t offset = 0;     // byte offset where reading stopped
-    int line = 0;          // 1-based line of that offset
+    int line = 0;          // 1-based line of that offset (0 when the file could not be read)
     XmlElement root;
     // "Expected attribute value at line 3 (offset 57)", for whoever debugs a layout.
     std::wstring Describe() const;

@@ -95,7 +95,7 @@ TEST(XmlParser, FileFailuresCarryTheFileMessages) {
     { std::ofstream(empty, std::ios::binary); }
     { std::ofstream(good, std::ios::binary) << "<Window><Control/></Window>"; }
 
-    EXPECT_EQ(ParseXmlFile((dir / "missing.xml").wstring()).message, L"Error opening file");
+    EXPECT_EQ(ParseXmlFile((dir / "missing.xml").wstring()).Describe(), L"Error opening file");
     EXPECT_EQ(ParseXmlFile(empty.wstring()).message, L"File is empty");
     const XmlDocument doc = ParseXmlFile(good.wstring());
     EXPECT_TRUE(doc.ok);
