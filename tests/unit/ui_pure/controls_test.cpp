@@ -329,6 +329,22 @@ TEST(Manager, ReceiverThatRemovesItselfAndDestroyedControlsAreSafe) {
     EXPECT_EQ(remover.calls, 1);  // the setfocus notification only
 }
 
+TEST(Manager, NamesFollowControlsAddedRenamedAndDetachedAfterTheAttach) {
+    TestWindow w(R"(<Window><VerticalLayout name="root"/></Window>)");
+    auto* root = w.Find<CContainerUI>(L"root", L"Container");
+    auto button = std::make_unique<CButtonUI>();
+    button->SetName(L"late");
+    CControlUI* added = root->Add(std::move(button));
+    EXPECT_EQ(w.core.FindControl(L"late"), added);
+    added->SetName(L"renamed");
+    EXPECT_EQ(w.core.FindControl(L"late"), nullptr);
+    EXPECT_EQ(w.core.FindControl(L"renamed"), added);
+    std::unique_ptr<CControlUI> detached = root->Detach(added);
+    EXPECT_EQ(w.core.FindControl(L"renamed"), nullptr);
+    EXPECT_EQ(detached->GetManager(), nullptr);
+    EXPECT_EQ(detached->GetParent(), nullptr);
+}
+
 TEST(Manager, TabMovesTheFocusAmongButtonsAndEdits) {
     TestWindow w(R"(<Window><VerticalLayout><Label name="l" height="10"/><Button name="a" height="10"/>
         <Edit name="e" height="10"/><Button name="d" height="10" enabled="false"/><CheckBox name="c" height="10"/></VerticalLayout></Window>)");
