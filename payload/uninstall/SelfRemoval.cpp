@@ -52,9 +52,9 @@ bool StartHidden(const std::wstring& arguments) {
 
 }  // namespace
 
-bool RemoveSelfAfterExit(const std::wstring& installFolder, const std::vector<std::wstring>& folders) {
+bool RemoveSelfAfterExit(const std::wstring& installFolder, const std::vector<std::wstring>& folders, bool keepNote) {
     ::DeleteFileW((installFolder + L"\\" + kJournalName).c_str());
-    ::DeleteFileW((installFolder + L"\\" + kRanNoteName).c_str());
+    if (!keepNote) ::DeleteFileW((installFolder + L"\\" + kRanNoteName).c_str());
 
     const std::wstring self = SelfPath();
     std::wstring doomed = RenameAside(self, installFolder);

@@ -3,6 +3,8 @@
 // command line " true" it works silently (the setup is about to install again); started
 // by hand it asks first and shows what it could not remove. Every run is noted, with its
 // command line, in "uninstall-ran.txt" beside it (one UTF-8 line per run).
+// Exit code: 0 when everything recorded was undone (or there was no journal, so nothing
+// to undo), 1 when records were refused or could not be undone.
 #include <windows.h>
 
 #include <filesystem>
@@ -63,8 +65,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const std::vector<undo::StepResult> results = undo::RunUndoPlan(plan);
     const undo::Report report = undo::MakeReport(plan, results);
     if (!silent) ::MessageBoxW(nullptr, report.text.c_str(), kCaption, MB_OK | (report.clean ? MB_ICONINFORMATION : MB_ICONWARNING));
-    // Run by the setup, the install folder stays: the setup has already made its target
-    // folder, usually this very one, and is about to unpack into it.
-    undo::RemoveSelfAfterExit(places.installFolder, silent ? std::vector<std::wstring>() : plan.lastFolders);
+    // Run by the setup, the install folder stays, with the note of this run: the setup
+    // has already made its target folder, usually this very one, and is about to unpack
+    // into it; removing the folder now would pull it from under the new install.
+    undo::RemoveSelfAfterExit(places.installFolder, silent ? std::vector<std::wstring>() : plan.lastFolders, silent);
     return report.clean ? 0 : 1;
 }

@@ -280,9 +280,9 @@ class Tampered(UninstallTestCase):
         self.assertTrue(os.path.exists(m.path("C:\\windows\\system32\\kernel32.dll")))
         after_files, after_reg = m.snapshot()
         # Run silently (by a setup that is about to install again) it keeps the install
-        # folder itself, empty.
-        self.assertEqual(tree(m, FOLDER), [])
-        self.assertSameFiles(before_files, after_files, extra=[d(FOLDER)])
+        # folder itself, with nothing in it but the note of its run.
+        self.assertEqual(tree(m, FOLDER), ["uninstall-ran.txt"])
+        self.assertSameFiles(before_files, after_files, extra=[d(FOLDER), d(FOLDER + "\\uninstall-ran.txt")])
         self.assertSameRegistry(before_reg, after_reg)
 
 
@@ -305,6 +305,9 @@ class Reinstall(UninstallTestCase):
         out = m.install()
         self.assertIn("previous " + FOLDER, out)
         m.wait_self_removed(FOLDER)
+        # What the earlier uninstaller leaves: the note of its silent run.
+        self.assertEqual(self.content(FOLDER).get("uninstall-ran.txt"), b"ran:  true\r\n")
+        os.remove(m.path(FOLDER + "\\uninstall-ran.txt"))
         again = {"folder": self.content(FOLDER), "menu": tree(m, MENU), "reg": m.registry(),
                  "desktop": os.path.exists(m.path(DESKTOP_LINK))}
         # The same files with the same bytes (the journal too: same records, same key).
