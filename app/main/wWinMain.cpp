@@ -28,9 +28,24 @@ std::wstring ExecutableFolder(HINSTANCE instance) {
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
+// Libraries loaded from here on come from the system folder only, never from the folder
+// this (elevated) setup was started from, where anything may have been downloaded beside
+// it. The libraries outside the system's known DLLs are delay-loaded for this reason (see
+// cmake/DelayLoad.cmake). Looked up at run time: Windows 7 has it only with KB2533623;
+// without it, at least the current folder leaves the search.
+void RestrictLibrarySearch() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+    const auto setDefault = kernel ? reinterpret_cast<SetDefaultDllDirectoriesFn>(
+                                         reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDefaultDllDirectories")))
+                                   : nullptr;
+    if (!setDefault || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) ::SetDllDirectoryW(L"");
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand) {
+    RestrictLibrarySearch();  // first: before anything loads a library
     // The framework's module and resource folder; layouts and images are resources, the
     // folder only serves references by file name (the client prompt's shadow).
     UISetInstance(instance);
