@@ -23,6 +23,7 @@ import shutil
 import struct
 import subprocess
 import sys
+import zlib
 
 EXE_METHODS = ["-m0=BCJ2", "-m1=LZMA:d=8m", "-m2=LZMA:d=1m", "-m3=LZMA:d=1m",
                "-mb0s0:1", "-mb0s1:2", "-mb0s2:3"]
@@ -99,6 +100,21 @@ def bitmap(rng, width, height):
     return header + info + pixels
 
 
+def png(rng, width, height):
+    """A PNG photo-like image: already deflated, so it hardly compresses further."""
+    rows = bytearray()
+    for y in range(height):
+        rows.append(0)
+        rows += bytes(rng.getrandbits(8) if rng.random() < 0.6 else (x * 3 + y) & 0xFF for x in range(width * 3))
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(bytes(rows), 9))
+            + chunk(b"IEND", b""))
+
+
 def table(rng, count):
     """Ascending 32-bit records (an index), which Delta:4 turns into small numbers."""
     value, out = rng.randint(0, 1000), bytearray()
@@ -142,7 +158,10 @@ def add_bench(tree, rng, bin_dir):
         exe_bytes += os.path.getsize(os.path.join(tree.root, folder, name))
     for i in range(90):
         w, h = rng.choice([(64, 64), (128, 128), (256, 128), (320, 240), (400, 300)])
-        tree.put("raw", f"res/skin/theme{i % 6}/图片{i:03d}.bmp", bitmap(rng, w, h))
+        if i % 3 == 0:  # photos and avatars ship as PNG
+            tree.put("raw", f"res/images/photo{i // 3:02d}/图片{i:03d}.png", png(rng, w, h))
+        else:
+            tree.put("raw", f"res/skin/theme{i % 6}/图片{i:03d}.bmp", bitmap(rng, w, h))
     for i in range(20):
         tree.put("raw", f"data/dict/表{i:02d}.dat", table(rng, rng.randint(20000, 90000)))
     while tree.count() < 434:
