@@ -1,10 +1,13 @@
-"""The client's uninstaller against a real install in a fresh Wine machine.
+"""The client's uninstaller against real installs in fresh Wine machines.
 
-An install is the engine's whole run (folder chain, earlier uninstaller, unpacking,
-registration, encrypted journal) driven by tests/programs/uninstfx_install.exe with the
-payload archive that the setup carries. Before and after, the test takes a snapshot of
-every file on C: and D: (name, size, time) and of HKLM\\Software and HKCU\\Software, and
-compares: the uninstaller must take away exactly what the install made, and nothing else.
+Installs are made by the real VexmoraSetup.exe, driven like a person (quick install, with
+the click table and page recognition of e2e_install_test.py), and, where a test needs an
+install folder of its own choosing, a 32-bit machine or many runs, by the engine's whole
+run in tests/programs/uninstfx_install.exe (folder chain, earlier uninstaller, unpacking,
+registration, encrypted journal) with the payload archive that the setup carries.
+Before and after, the tests take a snapshot of every file on C: and D: (name, size,
+time) and of HKLM\\Software and HKCU\\Software, and compare: the uninstaller must take
+away exactly what the install made, and nothing else.
 """
 import glob
 import os
@@ -13,12 +16,17 @@ import subprocess
 import unittest
 
 import winetest
+import e2e_install_test as e2e  # the shared driver of the setup's windows
 
 BUILD = winetest.BUILD
 PROGRAMS = os.path.join(BUILD, "tests", "programs")
 ARCHIVE = os.path.join(BUILD, "payload", "payload.7z")
 
 FOLDER = "D:\\Vexmora Mail\\VexmoraZevlo邮箱"  # its parent is there before the install
+DEFAULT_FOLDER = e2e.DEFAULT_FOLDER
+# The setup makes the levels above its install folder before its journal is open, so they
+# are never journalled and no uninstaller can know them: the machines have them already.
+DEFAULT_PARENT = DEFAULT_FOLDER.rsplit("\\", 1)[0]
 ODD_FOLDER = "D:\\Vexmora Mail\\Mail (x86) & Co;邮箱"
 MENU = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\VexmoraZevlo邮箱"
 DESKTOP_LINK = "C:\\users\\Public\\Desktop\\VexmoraZevlo邮箱.lnk"
@@ -40,6 +48,8 @@ class Machine:
             shutil.copy(os.path.join(PROGRAMS, name), self.p.unix_path("C:\\fx\\" + name))
         shutil.copy(ARCHIVE, self.p.unix_path("C:\\fx\\payload.7z"))
         os.makedirs(self.p.unix_path("D:\\Vexmora Mail"))
+        os.makedirs(self.p.unix_path(DEFAULT_PARENT))
+        shutil.copy(winetest.SETUP_EXE, self.p.unix_path(e2e.SETUP_WIN))
         # The first start of a copied prefix settles a few things of Wine's own (network
         # cards): done before any snapshot.
         self.p.run(["cmd", "/c", "exit"])
@@ -54,6 +64,22 @@ class Machine:
         r = self.p.run(["C:\\fx\\uninstfx_install.exe", folder, "C:\\fx\\payload.7z"], timeout=180)
         assert r.returncode == 0, (r.returncode, r.stdout, r.stderr[-2000:])
         return r.stdout.decode("utf-8")
+
+    def setup_quick_install(self):
+        """The real setup: quick install into the folder it proposes, then closed from the
+        finish page (the journal is encrypted when it ends)."""
+        setup = e2e.Setup(self, self.p.start([e2e.SETUP_WIN]))
+        try:
+            setup.wait_main()
+            setup.click("start")
+            setup.wait_page("finish")
+            setup.click("closebtn")
+            confirm = setup.prompt()
+            setup.click("cancelbtn", e2e.CONFIRM_EXIT, wid=confirm)
+            assert setup.wait_exit() == 0
+        finally:
+            if setup.proc.poll() is None:
+                setup.proc.kill()
 
     def files(self):
         """{'c:/relative/path' or 'd:/...': (size, mtime_ns) or 'dir'} for the two drives."""
@@ -152,7 +178,7 @@ class UninstallTestCase(unittest.TestCase):
     arch = 64
 
     def setUp(self):
-        for needed in (ARCHIVE, os.path.join(PROGRAMS, "uninstfx_install.exe")):
+        for needed in (ARCHIVE, winetest.SETUP_EXE, os.path.join(PROGRAMS, "uninstfx_install.exe")):
             if not os.path.exists(needed):
                 self.fail(f"{needed} is not built")
         self.m = Machine(self.arch)
@@ -183,10 +209,10 @@ class RoundTrip(UninstallTestCase):
     def test_install_then_uninstall_leaves_the_machine_as_it_was(self):
         m = self.m
         before_files, before_reg = m.snapshot()
-        m.install()
+        m.setup_quick_install()
         installed_files, installed_reg = m.snapshot()
         # The install did make something, in each of the places the uninstaller cleans.
-        for place in (FOLDER + "\\Start.exe", MENU, DESKTOP_LINK):
+        for place in (DEFAULT_FOLDER + "\\Start.exe", MENU, DESKTOP_LINK):
             self.assertIn(d(place), installed_files)
         hklm = "\n".join(set(installed_reg["HKLM"]) - set(before_reg["HKLM"]))
         self.assertIn("App Paths\\\\QuillwireVexmora.exe", hklm)
@@ -195,18 +221,18 @@ class RoundTrip(UninstallTestCase):
         self.assertTrue(any(line.startswith('"Vexmora-PC"=') for k in run for line in installed_reg["HKCU"][k]))
 
         # A file of the user's own inside the install keeps its folder, and nothing else.
-        with open(m.path(FOLDER + "\\data\\mine.txt"), "w") as f:
+        with open(m.path(DEFAULT_FOLDER + "\\data\\mine.txt"), "w") as f:
             f.write("the user's")
-        self.assertEqual(m.uninstall_as_a_person(), 0)
-        self.assertEqual(tree(m, FOLDER), ["data/", "data/mine.txt"])
+        self.assertEqual(m.uninstall_as_a_person(DEFAULT_FOLDER), 0)
+        self.assertEqual(tree(m, DEFAULT_FOLDER), ["data/", "data/mine.txt"])
         after_files, after_reg = m.snapshot()
-        self.assertSameFiles(before_files, after_files,
-                             extra=[d(FOLDER), d(FOLDER + "\\data"), d(FOLDER + "\\data\\mine.txt")])
+        self.assertSameFiles(before_files, after_files, extra=[
+            d(DEFAULT_FOLDER), d(DEFAULT_FOLDER + "\\data"), d(DEFAULT_FOLDER + "\\data\\mine.txt")])
         self.assertSameRegistry(before_reg, after_reg)
 
         # Without it the install folder goes too, and a second round leaves nothing; this
         # time in a folder whose name cmd could misread if it were not quoted.
-        shutil.rmtree(m.path(FOLDER))
+        shutil.rmtree(m.path(DEFAULT_FOLDER))
         m.install(ODD_FOLDER)
         self.assertEqual(m.uninstall_as_a_person(ODD_FOLDER), 0)
         winetest.wait_until(lambda: not os.path.exists(m.path(ODD_FOLDER)), timeout=60,
@@ -298,17 +324,18 @@ class Reinstall(UninstallTestCase):
     def test_reinstall_runs_the_old_uninstaller_and_equals_a_fresh_install(self):
         m = self.m
         before_files, before_reg = m.snapshot()
-        self.assertNotIn("previous", m.install())
-        fresh = {"folder": self.content(FOLDER), "menu": tree(m, MENU), "reg": m.registry(),
+        m.setup_quick_install()
+        self.assertFalse(os.path.exists(m.path(DEFAULT_FOLDER + "\\uninstall-ran.txt")))
+        fresh = {"folder": self.content(DEFAULT_FOLDER), "menu": tree(m, MENU), "reg": m.registry(),
                  "desktop": os.path.exists(m.path(DESKTOP_LINK))}
 
-        out = m.install()
-        self.assertIn("previous " + FOLDER, out)
-        m.wait_self_removed(FOLDER)
+        # The second setup finds the first installation recorded and runs its uninstaller.
+        m.setup_quick_install()
+        m.wait_self_removed(DEFAULT_FOLDER)
         # What the earlier uninstaller leaves: the note of its silent run.
-        self.assertEqual(self.content(FOLDER).get("uninstall-ran.txt"), b"ran:  true\r\n")
-        os.remove(m.path(FOLDER + "\\uninstall-ran.txt"))
-        again = {"folder": self.content(FOLDER), "menu": tree(m, MENU), "reg": m.registry(),
+        self.assertEqual(self.content(DEFAULT_FOLDER).get("uninstall-ran.txt"), b"ran:  true\r\n")
+        os.remove(m.path(DEFAULT_FOLDER + "\\uninstall-ran.txt"))
+        again = {"folder": self.content(DEFAULT_FOLDER), "menu": tree(m, MENU), "reg": m.registry(),
                  "desktop": os.path.exists(m.path(DESKTOP_LINK))}
         # The same files with the same bytes (the journal too: same records, same key).
         self.assertEqual(sorted(again["folder"]), sorted(fresh["folder"]))
@@ -319,11 +346,24 @@ class Reinstall(UninstallTestCase):
         self.assertSameRegistry(fresh["reg"], again["reg"])
 
         # And the reinstall's journal is complete: its uninstaller leaves nothing.
-        self.assertEqual(m.uninstall_as_a_person(), 0)
-        winetest.wait_until(lambda: not os.path.exists(m.path(FOLDER)), timeout=60, what="the install folder to go")
+        self.assertEqual(m.uninstall_as_a_person(DEFAULT_FOLDER), 0)
+        winetest.wait_until(lambda: not os.path.exists(m.path(DEFAULT_FOLDER)), timeout=60,
+                            what="the install folder to go")
         after_files, after_reg = m.snapshot()
         self.assertSameFiles(before_files, after_files)
         self.assertSameRegistry(before_reg, after_reg)
+
+
+display = None
+
+
+def setUpModule():
+    global display
+    display = winetest.PrivateDisplay()  # the setup's and the uninstaller's windows, alone
+
+
+def tearDownModule():
+    display.close()
 
 
 if __name__ == "__main__":
