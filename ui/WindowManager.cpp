@@ -168,25 +168,36 @@ bool CWindowManager::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRE
     case WM_CAPTURECHANGED:
         if (reinterpret_cast<HWND>(lParam) != hwnd_ && !releasingCapture_) OnCaptureLost();
         return false;
+    case WM_MOUSELEAVE:
+        trackingMouse_ = false;
+        OnMouseLeave();
+        return false;
+    default:
+        break;
+    }
+    if (uMsg >= WM_MOUSEFIRST && uMsg <= WM_MOUSELAST) return OnMouseMessage(uMsg, wParam, lParam);
+    return OnNativeMessage(uMsg, wParam, lParam, result);
+}
+
+// Messages of the native windows that stand in for controls, and the window's end.
+bool CWindowManager::OnNativeMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    const bool fromEdit = editing_ != nullptr && reinterpret_cast<HWND>(lParam) == edit_.hwnd() && !editingLife_.expired();
+    switch (uMsg) {
     case WM_COMMAND:
-        if (editing_ != nullptr && reinterpret_cast<HWND>(lParam) == edit_.hwnd() && HIWORD(wParam) == EN_CHANGE &&
-            !editingLife_.expired()) {
-            editing_->OnNativeTextChanged(edit_.GetText());
-            return true;
-        }
-        return false;
+        if (!fromEdit || HIWORD(wParam) != EN_CHANGE) return false;
+        editing_->OnNativeTextChanged(edit_.GetText());
+        return true;
     case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORSTATIC:
-        if (editing_ != nullptr && reinterpret_cast<HWND>(lParam) == edit_.hwnd() && !editingLife_.expired()) {
-            const UIColor text = editing_->GetNativeEditTextColor(), back = editing_->GetNativeEditBkColor();
-            ::SetTextColor(reinterpret_cast<HDC>(wParam), RGB((text >> 16) & 0xFF, (text >> 8) & 0xFF, text & 0xFF));
-            const COLORREF bk = RGB((back >> 16) & 0xFF, (back >> 8) & 0xFF, back & 0xFF);
-            ::SetBkColor(reinterpret_cast<HDC>(wParam), bk);
-            editBrush_.reset(::CreateSolidBrush(bk));
-            result = reinterpret_cast<LRESULT>(editBrush_.get());
-            return true;
-        }
-        return false;
+    case WM_CTLCOLORSTATIC: {
+        if (!fromEdit) return false;
+        const UIColor text = editing_->GetNativeEditTextColor(), back = editing_->GetNativeEditBkColor();
+        const COLORREF bk = RGB((back >> 16) & 0xFF, (back >> 8) & 0xFF, back & 0xFF);
+        ::SetTextColor(reinterpret_cast<HDC>(wParam), RGB((text >> 16) & 0xFF, (text >> 8) & 0xFF, text & 0xFF));
+        ::SetBkColor(reinterpret_cast<HDC>(wParam), bk);
+        editBrush_.reset(::CreateSolidBrush(bk));
+        result = reinterpret_cast<LRESULT>(editBrush_.get());
+        return true;
+    }
     case kMsgNativeEditEnd:
         if (reinterpret_cast<HWND>(lParam) == edit_.hwnd() && edit_.IsOpen()) EndEdit(static_cast<NativeEditEnd>(wParam));
         return true;
@@ -202,15 +213,8 @@ bool CWindowManager::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRE
         return false;
     }
     default:
-        break;
-    }
-    if (uMsg >= WM_MOUSEFIRST && uMsg <= WM_MOUSELAST) return OnMouseMessage(uMsg, wParam, lParam);
-    if (uMsg == WM_MOUSELEAVE) {
-        trackingMouse_ = false;
-        OnMouseLeave();
         return false;
     }
-    return false;
 }
 
 bool CWindowManager::OnMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {

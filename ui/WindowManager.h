@@ -82,10 +82,12 @@ private:
     void OnPaint();
     void OnSize();
     bool OnMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    bool OnNativeMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnSetCursorMessage(LPARAM lParam);
     bool OnTimerMessage(WPARAM id);
     void EndEdit(NativeEditEnd why);
     void SyncRichEdit(CRichEditUI* rich);
+    RichEditLooks RichLooksOf(const CRichEditUI& rich) const;
     void OnRichEditScrolled(HWND native, int y);
     void ReleaseAllNative(bool alreadyDestroyed);
 

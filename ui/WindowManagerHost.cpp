@@ -273,22 +273,27 @@ void CWindowManager::ReleaseAllNative(bool alreadyDestroyed) {
     timers_.clear();
 }
 
-void CWindowManager::SyncRichEdit(CRichEditUI* rich) {
-    if (syncingRich_) return;
-    syncingRich_ = true;
-    auto& native = richEdits_[rich];
+RichEditLooks CWindowManager::RichLooksOf(const CRichEditUI& rich) const {
     RichEditLooks looks;
-    const UIFontDesc* font = UIManagerCore::GetFont(rich->GetFont());
+    const UIFontDesc* font = UIManagerCore::GetFont(rich.GetFont());
     looks.face = font ? font->face : L"";
     looks.fontSize = font ? font->size : 12;
     looks.bold = font && font->bold;
     looks.italic = font && font->italic;
     looks.underline = font && font->underline;
-    looks.textColor = ToColorRef(rich->GetTextColor() ? rich->GetTextColor() : GetWindowAttributes().defaultFontColor);
-    looks.bkColor = (rich->GetBkColor() >> 24) ? ToColorRef(rich->GetBkColor()) : RGB(255, 255, 255);
-    looks.readOnly = rich->IsReadOnly();
-    looks.multiLine = rich->IsMultiLine();
-    looks.maxChar = rich->GetMaxChar();
+    looks.textColor = ToColorRef(rich.GetTextColor() ? rich.GetTextColor() : GetWindowAttributes().defaultFontColor);
+    looks.bkColor = (rich.GetBkColor() >> 24) ? ToColorRef(rich.GetBkColor()) : RGB(255, 255, 255);
+    looks.readOnly = rich.IsReadOnly();
+    looks.multiLine = rich.IsMultiLine();
+    looks.maxChar = rich.GetMaxChar();
+    return looks;
+}
+
+void CWindowManager::SyncRichEdit(CRichEditUI* rich) {
+    if (syncingRich_) return;
+    syncingRich_ = true;
+    auto& native = richEdits_[rich];
+    const RichEditLooks looks = RichLooksOf(*rich);
     if (!native) {
         native = std::make_unique<CNativeRichEdit>();
         if (!native->Create(hwnd_, looks)) {
@@ -296,6 +301,8 @@ void CWindowManager::SyncRichEdit(CRichEditUI* rich) {
             syncingRich_ = false;
             return;
         }
+    } else {
+        native->SetLooks(looks);
     }
     native->SetText(rich->GetText());
     // The native window covers the control less its skinned scroll bar; the inset becomes

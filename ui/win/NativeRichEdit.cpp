@@ -27,7 +27,9 @@ bool CNativeRichEdit::Create(HWND parent, const RichEditLooks& looks) {
 
 void CNativeRichEdit::SetLooks(const RichEditLooks& looks) {
     HWND w = window_.get();
-    if (!w) return;
+    if (!w || (looksApplied_ && looks == looks_)) return;
+    looks_ = looks;
+    looksApplied_ = true;
     ::SendMessageW(w, EM_EXLIMITTEXT, 0, looks.maxChar > 0 ? looks.maxChar : 30000);
     ::SendMessageW(w, EM_SETREADONLY, looks.readOnly, 0);
     ::SendMessageW(w, EM_SETBKGNDCOLOR, 0, looks.bkColor);

@@ -18,12 +18,14 @@ struct RichEditLooks {
     bool readOnly = true;
     bool multiLine = true;
     int maxChar = 30000;
+    friend bool operator==(const RichEditLooks&, const RichEditLooks&) = default;
 };
 
 class CNativeRichEdit {
 public:
     // Creates the window (hidden) under `parent`. False when msftedit.dll is missing.
     bool Create(HWND parent, const RichEditLooks& looks);
+    // Applies the looks when they differ from those applied last (reformatting is costly).
     void SetLooks(const RichEditLooks& looks);
     // Sets the text when it differs from what the window shows.
     void SetText(const std::wstring& text);
@@ -44,4 +46,6 @@ private:
     UniqueWindow window_;
     RECT inset_ = {};
     std::wstring text_;
+    RichEditLooks looks_;
+    bool looksApplied_ = false;
 };

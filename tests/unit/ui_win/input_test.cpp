@@ -144,6 +144,23 @@ TEST(WindowBase, CloseOnAGoneWindowDoesNothingAndCloseCarriesTheCode) {
     EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_CLOSE, WM_CLOSE, PM_REMOVE));
 }
 
+TEST(WindowBase, CenterWindowCentresOverTheOwner) {
+    TestWindow owner(L"<Window size=\"400,300\"><Control /></Window>");
+    ASSERT_TRUE(owner.Open());
+    ::SetWindowPos(owner.GetHWND(), nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    struct Owned : TestWindow {
+        using TestWindow::TestWindow;
+        bool OpenOwned(HWND parent) { return Create(parent, L"UITest", WS_POPUP, 0, 0, 0, 10, 10) != nullptr; }
+    } owned(L"<Window size=\"100,50\"><Control /></Window>");
+    ASSERT_TRUE(owned.OpenOwned(owner.GetHWND()));
+    owned.CenterWindow();
+    RECT r = {};
+    ::GetWindowRect(owned.GetHWND(), &r);
+    EXPECT_EQ(200 + 200 - 50, r.left);
+    EXPECT_EQ(150 + 150 - 25, r.top);
+    EXPECT_EQ(100, r.right - r.left);  // size unchanged
+}
+
 TEST(WindowBase, CenterWindowCentresOnTheWorkAreaAndStaysInside) {
     TestWindow w(L"<Window size=\"300,200\"><Control /></Window>");
     ASSERT_TRUE(w.Open());
