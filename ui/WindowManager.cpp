@@ -115,6 +115,13 @@ bool CWindowManager::TranslateOne(const MSG* msg) {
     // Tooltips learn about the pointer from the mouse messages of their window.
     if (tooltip_ && msg->hwnd == hwnd_ && msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST)
         ::SendMessageW(tooltip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
+    // Dialog navigation out of the native edit: Tab ends typing (keeping the text) and
+    // moves the focus on among the window's controls.
+    if (msg->message == WM_KEYDOWN && msg->wParam == VK_TAB && edit_.IsOpen() && msg->hwnd == edit_.hwnd()) {
+        EndEdit(NativeEditEnd::FocusLost);
+        SetNextTabControl(::GetKeyState(VK_SHIFT) >= 0);
+        return true;
+    }
     return false;
 }
 

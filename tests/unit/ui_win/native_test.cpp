@@ -79,6 +79,15 @@ TEST_F(EditTest, FocusLossKeepsAndEscapeDropsTheTypedText) {
     EXPECT_EQ(L"abc", edit->GetText());
 }
 
+TEST_F(EditTest, TabLeavesTheEditKeepingTheText) {
+    HWND native = StartEditing(20, 17, edit);
+    ASSERT_NE(nullptr, native);
+    Type(native, L"tab");
+    ::PostMessageW(native, WM_KEYDOWN, VK_TAB, 1);
+    ASSERT_TRUE(PumpUntil([&] { return window.pm.GetNativeWindow(edit) == nullptr; }));
+    EXPECT_EQ(L"tab", edit->GetText());
+}
+
 TEST_F(EditTest, OptionsReachTheNativeWindow) {
     auto* pin = ui_cast<CEditUI>(window.pm.FindControl(L"pin"), L"Edit");
     HWND native = StartEditing(20, 50, pin);
