@@ -1,6 +1,7 @@
 // extractfx_run ARCHIVE FOLDER: one install run of the archive file into FOLDER, as the
 // setup does it (StartInstall: journal at FOLDER\uninstall, real failure message boxes),
-// but with the archive read from a file. Prints, one UTF-8 line each, as they happen:
+// but with the archive read from a file; ARCHIVE "-" reads "BIN" 227 of this program,
+// which it does not have, as the setup would with a missing payload. Prints, one UTF-8 line each, as they happen:
 //   prompt <message>            before each failure box is shown
 //   event <kind> <value>        each WM_INSTALL_EVENT as the window handles it
 //   journal <record>            the plain journal's lines, after the run
@@ -50,12 +51,18 @@ std::string ReadShared(const std::wstring& path) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 3) return 2;
-    UniqueFile archive(::CreateFileW(argv[1], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!archive) return 3;
-    UniqueHandle mapping(::CreateFileMappingW(archive.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-    const void* view = mapping ? ::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0) : nullptr;
-    if (!view) return 4;
-    const PayloadBytes bytes(static_cast<const std::uint8_t*>(view), ::GetFileSize(archive.get(), nullptr));
+    const bool ownResource = std::wstring(argv[1]) == L"-";
+    UniqueFile archive;
+    UniqueHandle mapping;
+    const void* view = nullptr;
+    if (!ownResource) {
+        archive.reset(::CreateFileW(argv[1], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!archive) return 3;
+        mapping.reset(::CreateFileMappingW(archive.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+        view = mapping ? ::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0) : nullptr;
+        if (!view) return 4;
+    }
+    const PayloadBytes bytes(static_cast<const std::uint8_t*>(view), view ? ::GetFileSize(archive.get(), nullptr) : 0);
 
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = RecorderProc;
@@ -69,7 +76,7 @@ int wmain(int argc, wchar_t** argv) {
     state.installPath = argv[2];
     state.window = window;
     ExtractionHooks hooks = ProgramExtractionHooks(state);
-    hooks.payload = [bytes] { return bytes; };
+    if (!ownResource) hooks.payload = [bytes] { return bytes; };
     hooks.prompt = [&state](const CUIString& message) {
         Print(L"prompt " + message);
         return ShowFailureBox(state.window, state.instance, message);
@@ -88,6 +95,6 @@ int wmain(int argc, wchar_t** argv) {
     }
     Print(L"completed " + std::to_wstring(state.extractionCompleted ? 1 : 0));
     Print(L"status " + state.GetStatusText());
-    ::UnmapViewOfFile(view);
+    if (view) ::UnmapViewOfFile(view);
     return 0;
 }

@@ -3,7 +3,9 @@ message boxes answered by key presses:
 - a full disk (a 2 MB tmpfs mapped as E:): writing a file that does not fit asks
   Retry/Ignore/Abort naming the file, and the run never counts as a success;
 - an existing read-only file (made immutable on the Linux side, since Wine run as root
-  would otherwise write through it): skipped without a prompt, its F record kept."""
+  would otherwise write through it): skipped without a prompt, its F record kept;
+- a program without the payload resource: the run fails with the message naming the
+  program's own path, and nothing is extracted."""
 import contextlib
 import os
 import shutil
@@ -22,10 +24,12 @@ INSTALL_EVENT_PROGRESS, INSTALL_EVENT_DONE = 1, 2
 class Run:
     """extractfx_run in the prefix; answers each failure box with the next key given."""
 
-    def __init__(self, prefix, archive, folder, answers=()):
-        shutil.copy(os.path.join(FIXTURES, archive), prefix.unix_path("C:\\payload.7z"))
+    def __init__(self, prefix, archive, folder, answers=(), program=PROGRAM):
+        if archive != "-":
+            shutil.copy(os.path.join(FIXTURES, archive), prefix.unix_path("C:\\payload.7z"))
         self.prompts, self.events, self.journal, self.result = [], [], [], {}
-        proc = prefix.start([PROGRAM, "C:\\payload.7z", folder], stdout=subprocess.PIPE)
+        proc = prefix.start([program, "C:\\payload.7z" if archive != "-" else "-", folder],
+                            stdout=subprocess.PIPE)
         answers = list(answers)
         seen = set()
         for raw in proc.stdout:
@@ -105,6 +109,22 @@ class ReadOnlyTargetTest(unittest.TestCase):
             self.assertIn("F C:\\inst\\top.txt", run.journal)
             self.assertEqual(len([k for k, _ in run.events if k == INSTALL_EVENT_PROGRESS]), 5)
             self.assertTrue(os.path.exists(os.path.join(folder, "a", "b", "c.txt")))
+
+
+
+class MissingPayloadTest(unittest.TestCase):
+    def test_missing_resource_fails_with_the_programs_path(self):
+        with winetest.Prefix(arch=64) as p:
+            os.makedirs(p.unix_path("C:\\tools"))
+            shutil.copy(PROGRAM, p.unix_path("C:\\tools\\extractfx_run.exe"))
+            os.makedirs(p.unix_path("C:\\inst"))
+            run = Run(p, "-", "C:\\inst", program="C:\\tools\\extractfx_run.exe")
+            self.assertEqual(run.result["completed"], "0")
+            self.assertEqual(run.result["status"], "Fail to load resource from C:\\tools\\extractfx_run.exe")
+            self.assertEqual([k for k, _ in run.events], [0, 3, 2])  # start, status, done
+            self.assertEqual(run.prompts, [])
+            written = [f for f in os.listdir(p.unix_path("C:\\inst")) if not f.startswith("uninstall")]
+            self.assertEqual(written, [], "nothing but the journal")
 
 
 if __name__ == "__main__":
