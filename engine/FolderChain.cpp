@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <shlwapi.h>
+#include <algorithm>
 #include "engine/InstallJournal.h"
 
 namespace {
@@ -15,6 +16,46 @@ bool IsAbsoluteLocalPath(const std::wstring& path) {
     return letter && path[1] == L':' && path[2] == L'\\';
 }
 
+// The longest folder path CreateDirectoryW takes without the long-path prefix (room is
+// left for an 8.3 file name); beyond it some levels could be made and the rest not.
+constexpr size_t kMaxFolderPathLength = MAX_PATH - 12 - 1;
+
+// Names the file system would not keep as written: Windows drops trailing blanks and dots
+// ("dir." becomes "dir", so the journal would name a folder that does not exist) and maps
+// device names (CON, NUL, COM1.txt, ...) to devices in every folder; "." and ".." leave the
+// chosen folder; a further ":" names a stream. Each is refused before anything is made.
+bool IsDeviceName(const std::wstring& component) {
+    std::wstring base = component.substr(0, component.find(L'.'));
+    while (!base.empty() && base.back() == L' ') base.pop_back();
+    for (wchar_t& c : base) c = (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+    if (base == L"CON" || base == L"PRN" || base == L"AUX" || base == L"NUL" || base == L"CONIN$" ||
+        base == L"CONOUT$")
+        return true;
+    const bool numbered = base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0);
+    return numbered && ((base[3] >= L'0' && base[3] <= L'9') || base[3] == L'\u00B9' || base[3] == L'\u00B2' ||
+                        base[3] == L'\u00B3');
+}
+
+bool IsKeptAsWritten(const std::wstring& component) {
+    if (component.empty()) return true;  // a doubled or trailing backslash: the level before it
+    if (component == L"." || component == L"..") return false;
+    if (component.back() == L' ' || component.back() == L'.') return false;
+    if (component.find(L':') != std::wstring::npos) return false;
+    return !IsDeviceName(component);
+}
+
+bool IsCreatablePath(const std::wstring& path) {
+    size_t length = path.size();
+    if (path.back() == L'\\') --length;
+    if (length > kMaxFolderPathLength) return false;
+    for (size_t start = 3; start <= path.size();) {  // after "X:\"
+        const size_t end = std::min(path.find(L'\\', start), path.size());
+        if (!IsKeptAsWritten(path.substr(start, end - start))) return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 // Creates `folder` unless something of that name exists; journals what it creates.
 bool EnsureFolder(const std::wstring& folder, InstallJournal* journal) {
     if (::PathFileExistsW(folder.c_str())) return true;
@@ -26,7 +67,7 @@ bool EnsureFolder(const std::wstring& folder, InstallJournal* journal) {
 }  // namespace
 
 bool CreateFolderChain(const std::wstring& path, InstallJournal* journal) {
-    if (!IsAbsoluteLocalPath(path)) return false;
+    if (!IsAbsoluteLocalPath(path) || !IsCreatablePath(path)) return false;
     for (size_t at = path.find(L'\\'); at != std::wstring::npos; at = path.find(L'\\', at + 1)) {
         if (at >= 2 && path[at - 1] == L':') continue;  // a drive root is never created
         if (!EnsureFolder(path.substr(0, at), journal)) return false;

@@ -7,4 +7,8 @@ class InstallJournal;
 // is never created. Returns false as soon as one level cannot be created (folders made
 // before it stay, and are journalled); a path that is not absolute and local fails
 // without creating anything. A file standing at the final level counts as existing.
+// Also refused before anything is made: a path of more than 247 characters (a trailing
+// backslash aside), and any level the file system would not keep as written: a name that
+// ends in a blank or a dot, a device name (CON, NUL, AUX, PRN, COM0-9, LPT0-9, with or
+// without an extension), "." or "..", or a ":" after the drive.
 bool CreateFolderChain(const std::wstring& path, InstallJournal* journal);
