@@ -3,6 +3,7 @@
 #include <memory>
 #include "app/InstallManager.h"
 #include "engine/InstallEvents.h"
+#include "engine/PayloadRoom.h"
 #include "engine/Processes.h"
 #include "windows/PromptRunner.h"
 #include "windows/PromptWindows.h"
@@ -160,7 +161,9 @@ void CFrameWindowWnd::Start() {
     if (path == nullptr) return;
     const CUIString folder = path->GetText();
     manager->SetInstallPath(folder);
-    if (!manager->CreateFolderChain(folder)) {
+    // A folder too deep for the payload's longest path counts as one that cannot be made:
+    // the files past MAX_PATH would be skipped without a word.
+    if (!PayloadFitsUnder(folder, manager->Instance()) || !manager->CreateFolderChain(folder)) {
         manager->ShowResMessageBox(m_hWnd, 135, 134, MB_ICONERROR);
         return;
     }
