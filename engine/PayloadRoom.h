@@ -16,7 +16,8 @@ std::size_t LongestEntryName(PayloadBytes archive) noexcept;
 
 // True when every entry of `archive`, and the install journal's companion file, fit below
 // `folder` (joined with one backslash, as the extraction does) in fewer than MAX_PATH
-// characters. An archive that cannot be opened counts as fitting: the extraction reports it.
+// characters. An archive that cannot be opened counts as one without entries (the
+// extraction reports it); the journal still has to fit.
 bool PayloadFitsUnder(const std::wstring& folder, PayloadBytes archive) noexcept;
 // The same for the program's own payload ("BIN" 227); a missing payload counts as fitting.
 bool PayloadFitsUnder(const std::wstring& folder, HINSTANCE instance) noexcept;
