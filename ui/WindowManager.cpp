@@ -277,10 +277,9 @@ void CWindowManager::OnSize() {
     if ((round.cx > 0 || round.cy > 0) && !::IsIconic(hwnd_)) {
         RECT window = {};
         ::GetWindowRect(hwnd_, &window);
-        // The region belongs to the window once set; it must not be deleted here.
-        HRGN region = ::CreateRoundRectRgn(0, 0, window.right - window.left + 1, window.bottom - window.top + 1,
-                                           round.cx, round.cy);
-        if (region && !::SetWindowRgn(hwnd_, region, TRUE)) ::DeleteObject(region);
+        UniqueRegion region(::CreateRoundRectRgn(0, 0, window.right - window.left + 1, window.bottom - window.top + 1,
+                                                 round.cx, round.cy));
+        if (region && ::SetWindowRgn(hwnd_, region.get(), TRUE)) region.release();  // the window owns it now
     }
     ::InvalidateRect(hwnd_, nullptr, FALSE);
 }

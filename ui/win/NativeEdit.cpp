@@ -29,12 +29,12 @@ bool CNativeEdit::Open(HWND parent, const NativeEditOptions& o) {
 
 RECT CNativeEdit::LineRect(const RECT& rect) const {
     int line = 16;
-    if (HDC dc = ::GetDC(nullptr)) {
+    UniqueWindowDC screen(nullptr, ::GetDC(nullptr));
+    if (HDC dc = screen.get()) {
         HGDIOBJ old = font_ ? ::SelectObject(dc, font_) : nullptr;
         TEXTMETRICW tm = {};
         if (::GetTextMetricsW(dc, &tm)) line = tm.tmHeight + 2;
         if (old) ::SelectObject(dc, old);
-        ::ReleaseDC(nullptr, dc);
     }
     const int height = rect.bottom - rect.top;
     if (line >= height) return rect;
