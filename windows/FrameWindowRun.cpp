@@ -5,8 +5,13 @@
 #include <string>
 #include "app/InstallManager.h"
 #include "engine/InstallEvents.h"
-#include "engine/Processes.h"
+#include "windows/HiddenCommand.h"
 #include "windows/SkinWindow.h"
+
+namespace {
+// A rename takes a moment; a command interpreter that hangs must not hold the install.
+constexpr DWORD kRenameLimitMs = 30000;
+}  // namespace
 
 void CFrameWindowWnd::OnInstallEvent(WPARAM kind, LPARAM value) {
     switch (kind) {
@@ -20,8 +25,9 @@ void CFrameWindowWnd::OnInstallEvent(WPARAM kind, LPARAM value) {
 }
 
 // An earlier installation's shell extension may be loaded by Explorer and so cannot be
-// overwritten; renamed, it makes way for the new copies. The commands are not waited for
-// (they have started before the first file is written) and fail quietly on a first install.
+// overwritten; renamed, it makes way for the new copies. Each rename is waited for: a
+// rename that ran late would take the freshly unpacked file away under the old name.
+// They fail quietly on a first install.
 void CFrameWindowWnd::SetShellExtensionAside() {
     const std::wstring folder = GetInstallManager()->GetInstallPath();
     const std::wstring shell = folder + L"\\QuillwireShell.dll";
@@ -32,8 +38,8 @@ void CFrameWindowWnd::SetShellExtensionAside() {
     const std::wstring rename64 = L"cmd /c ren \"" + shell64 + L"\" QuillwireShell64_bak.dll";
     ::DeleteFileW(shellBak.c_str());
     ::DeleteFileW(shell64Bak.c_str());
-    RunHiddenCommand(rename);
-    RunHiddenCommand(rename64);
+    RunHiddenCommandAndWait(rename, kRenameLimitMs);
+    RunHiddenCommandAndWait(rename64, kRenameLimitMs);
 }
 
 void CFrameWindowWnd::ShowProgress(int percent) {

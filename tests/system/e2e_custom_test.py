@@ -14,12 +14,22 @@ FOLDER = "D:\\我的 邮件\\Vexmora Mail"
 # "安装路径: " and "defaultpath" on the default sub-page: row y 325..350, springs of
 # (580 - 60 - 300) / 2 = 110 put the two labels at x 110..470.
 PATH_LABEL = (110, 325, 470, 350)
+OLD_SHELL = {"QuillwireShell.dll": b"shell extension of an earlier install",
+             "QuillwireShell64.dll": b"its 64-bit twin",
+             "QuillwireShell_bak.dll": b"set aside by an install before that"}
+BAK = ("QuillwireShell_bak.dll", "QuillwireShell64_bak.dll")
 
 
 class CustomInstallTest(unittest.TestCase, InstallationChecks):
     def test_custom_folder_options_off_then_recorded_folder(self):
         m = Machine()
         self.addCleanup(m.close)
+        # The typed folder holds an earlier shell extension (not a recorded installation):
+        # the start event sets it aside under the "_bak" names, replacing an older "_bak".
+        os.makedirs(m.unix(FOLDER))
+        for name, data in OLD_SHELL.items():
+            with open(m.unix(f"{FOLDER}\\{name}"), "wb") as f:
+                f.write(data)
         setup = m.start_setup()
         setup.wait_main()
         default_label = setup.picture().crop(PATH_LABEL)
@@ -45,7 +55,11 @@ class CustomInstallTest(unittest.TestCase, InstallationChecks):
 
         setup.click("start")
         setup.wait_page("finish")
-        self.assert_payload_installed(m, FOLDER, extra=("uninstall",))
+        self.assert_payload_installed(m, FOLDER, extra=("uninstall",) + BAK)
+        for name, old in (("QuillwireShell_bak.dll", "QuillwireShell.dll"),
+                          ("QuillwireShell64_bak.dll", "QuillwireShell64.dll")):
+            with open(m.unix(f"{FOLDER}\\{name}"), "rb") as f:
+                self.assertEqual(OLD_SHELL[old], f.read(), name)
         self.assert_registered(m, FOLDER, autostart=False, desktop=False)
 
         # Leaving from the finish page keeps the installation.
@@ -54,7 +68,7 @@ class CustomInstallTest(unittest.TestCase, InstallationChecks):
         shot(confirm, "prompt-confirm-exit")
         setup.click("cancelbtn", CONFIRM_EXIT, wid=confirm)
         self.assertEqual(0, setup.wait_exit())
-        self.assert_payload_installed(m, FOLDER)
+        self.assert_payload_installed(m, FOLDER, extra=("uninstallE",) + BAK)
         self.assert_journal(m, FOLDER, autostart=False, desktop=False)
 
         # The next setup proposes the recorded folder: "defaultpath" reads as it did after

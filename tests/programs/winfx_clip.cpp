@@ -1,0 +1,30 @@
+// Puts the UTF-8 text of a file on the clipboard as Unicode text, the way a person copies
+// a folder name before pasting it: the end-to-end tests paste Chinese folder names into
+// the setup's edit with Ctrl+V (typing them through X keymaps loses characters).
+//   winfx_clip.exe FILE       exit code 0 when the clipboard holds the text
+#include <windows.h>
+#include <cstring>
+#include <string>
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 2) return 1;
+    HANDLE file = ::CreateFileW(argv[1], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 2;
+    char bytes[4096];
+    DWORD read = 0;
+    const BOOL ok = ::ReadFile(file, bytes, sizeof(bytes), &read, nullptr);
+    ::CloseHandle(file);
+    if (!ok) return 2;
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(read), nullptr, 0);
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (length + 1) * sizeof(wchar_t));
+    if (!memory) return 3;
+    auto* text = static_cast<wchar_t*>(::GlobalLock(memory));
+    ::MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(read), text, length);
+    text[length] = L'\0';
+    ::GlobalUnlock(memory);
+    if (!::OpenClipboard(nullptr)) return 3;
+    ::EmptyClipboard();
+    const bool placed = ::SetClipboardData(CF_UNICODETEXT, memory) != nullptr;  // the system owns it now
+    ::CloseClipboard();
+    return placed ? 0 : 3;
+}
