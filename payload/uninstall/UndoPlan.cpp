@@ -20,11 +20,31 @@ bool IsInside(std::wstring_view path, std::wstring_view folder) {
            StartsWithText(path, folder);
 }
 
-// The length of the first of `folders` that `path` lies in, 0 when none.
-std::size_t InsideWhich(std::wstring_view path, const std::vector<std::wstring>& folders) {
-    for (const std::wstring& folder : folders)
-        if (IsInside(path, folder)) return folder.size();
-    return 0;
+// The part of `path` after `folder` and its backslash, or nothing when not inside.
+std::wstring_view Below(std::wstring_view path, std::wstring_view folder) {
+    return IsInside(path, folder) ? path.substr(folder.size() + 1) : std::wstring_view();
+}
+
+bool IsMenuName(std::wstring_view name) {
+    return std::any_of(std::begin(kMenuNames), std::end(kMenuNames),
+                       [&](const wchar_t* menu) { return SameText(name, menu); });
+}
+
+// "<menu name>.lnk": the one shortcut the setup puts on a desktop.
+bool IsDesktopShortcut(std::wstring_view name) {
+    constexpr std::wstring_view kLink = L".lnk";
+    return name.size() > kLink.size() && SameText(name.substr(name.size() - kLink.size()), kLink) &&
+           IsMenuName(name.substr(0, name.size() - kLink.size()));
+}
+
+// "<menu name>" or "<menu name>\<anything>.lnk" below a Programs folder.
+bool IsMenuFolder(std::wstring_view below) { return !below.empty() && IsMenuName(below); }
+bool IsMenuShortcut(std::wstring_view below) {
+    const std::size_t split = below.find(L'\\');
+    if (split == std::wstring_view::npos || !IsMenuName(below.substr(0, split))) return false;
+    const std::wstring_view name = below.substr(split + 1);
+    return name.find(L'\\') == std::wstring_view::npos && name.size() > 4 &&
+           SameText(name.substr(name.size() - 4), L".lnk");
 }
 
 // CON, PRN, AUX, NUL, COM0-9, LPT0-9, also with an extension or trailing blanks: the
@@ -62,10 +82,6 @@ std::vector<std::wstring> CleanFolders(const std::vector<std::wstring>& folders)
     return out;
 }
 
-bool EndsWithText(std::wstring_view text, std::wstring_view suffix) {
-    return text.size() >= suffix.size() && SameText(text.substr(text.size() - suffix.size()), suffix);
-}
-
 bool IsOwnFile(std::wstring_view path, std::wstring_view installFolder) {
     if (!IsInside(path, installFolder)) return false;
     const std::wstring_view name = path.substr(installFolder.size() + 1);
@@ -86,8 +102,7 @@ public:
     explicit Planner(const Places& places) {
         install_ = CleanFolder(places.installFolder);
         programs_ = CleanFolders(places.programs);
-        shortcutFolders_ = programs_;
-        for (std::wstring& desktop : CleanFolders(places.desktops)) shortcutFolders_.push_back(std::move(desktop));
+        desktops_ = CleanFolders(places.desktops);
     }
 
     void Add(std::size_t number, std::string_view line) {
@@ -129,7 +144,10 @@ private:
         if (!IsPlainAbsolutePath(path)) return "not a plain absolute path";
         if (IsOwnFile(path, install_)) return {};
         std::size_t anchor = IsInside(path, install_) ? install_.size() : 0;
-        if (anchor == 0 && EndsWithText(path, L".lnk")) anchor = InsideWhich(path, shortcutFolders_);
+        for (const std::wstring& programs : programs_)
+            if (anchor == 0 && IsMenuShortcut(Below(path, programs))) anchor = programs.size();
+        for (const std::wstring& desktop : desktops_)
+            if (anchor == 0 && IsDesktopShortcut(Below(path, desktop))) anchor = desktop.size();
         if (anchor != 0) {
             plan_.steps.push_back({Action::RemoveFile, number, path, 0, {}, anchor});
             return {};
@@ -143,7 +161,9 @@ private:
             plan_.lastFolders.push_back(path);
             return {};
         }
-        const std::size_t anchor = IsInside(path, install_) ? install_.size() : InsideWhich(path, programs_);
+        std::size_t anchor = IsInside(path, install_) ? install_.size() : 0;
+        for (const std::wstring& programs : programs_)
+            if (anchor == 0 && IsMenuFolder(Below(path, programs))) anchor = programs.size();
         if (anchor != 0) {
             plan_.steps.push_back({Action::RemoveFolder, number, path, 0, {}, anchor});
             return {};
@@ -190,7 +210,7 @@ private:
     const std::array<std::wstring, 3> owned_ = {kAppPathsKey, kUninstallKey64, kUninstallKey32};
     std::wstring install_;
     std::vector<std::wstring> programs_;
-    std::vector<std::wstring> shortcutFolders_;
+    std::vector<std::wstring> desktops_;
     std::vector<std::wstring> valueKeys_;
     std::vector<std::wstring> claimedKeys_;
     Plan plan_;

@@ -5,12 +5,12 @@
 // The journal is trusted only as far as the places it names: anyone who can write into
 // the install folder can also write a journal, so every record must point into a place
 // that the setup itself writes to, or it is refused:
-//   F  a file strictly inside the install folder, or a ".lnk" strictly inside one of
-//      the start-menu Programs or desktop folders;
-//   D  a folder strictly inside the install folder or a Programs folder, the install
-//      folder itself, or one of the folders above the install folder (the install made
-//      them on its way there); folders are only ever removed when empty, never with
-//      their contents;
+//   F  a file strictly inside the install folder, a ".lnk" in the product's start-menu
+//      folder (<Programs>\<menu name>), or "<menu name>.lnk" on a desktop;
+//   D  a folder strictly inside the install folder, the product's start-menu folder,
+//      the install folder itself, or one of the folders above the install folder (the
+//      install made them on its way there); folders are only ever removed when empty,
+//      never with their contents;
 //   R  a value of the client's App Paths or uninstall key, or the "Vexmora-PC" log-on
 //      value of the current user's Run key;
 //   r  the App Paths key or the uninstall key.
@@ -82,6 +82,10 @@ inline constexpr wchar_t kUninstallKey64[] =
     L"Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillwire-Vexmora专用版";
 inline constexpr wchar_t kUninstallKey32[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillwire-Vexmora专用版";
+
+// The names the setup gives its start-menu folder and its shortcuts: its string 129,
+// or the fallback used when that string cannot be loaded.
+inline constexpr const wchar_t* kMenuNames[] = {L"VexmoraZevlo邮箱", L"VexmoraFM"};
 
 // The files of the uninstaller itself, inside the install folder.
 inline constexpr wchar_t kSelfName[] = L"uninstall.exe";

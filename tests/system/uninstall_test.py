@@ -28,7 +28,8 @@ DEFAULT_FOLDER = e2e.DEFAULT_FOLDER
 # are never journalled and no uninstaller can know them: the machines have them already.
 DEFAULT_PARENT = DEFAULT_FOLDER.rsplit("\\", 1)[0]
 ODD_FOLDER = "D:\\Vexmora Mail\\Mail (x86) & Co;邮箱"
-MENU = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\VexmoraZevlo邮箱"
+PROGRAMS_MENU = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"
+MENU = PROGRAMS_MENU + "\\VexmoraZevlo邮箱"
 DESKTOP_LINK = "C:\\users\\Public\\Desktop\\VexmoraZevlo邮箱.lnk"
 APP_PATHS = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\QuillwireVexmora.exe"
 RUN = "Software\\Microsoft\\Windows\\CurrentVersion\\Run"
@@ -273,16 +274,22 @@ class RoundTrip32(UninstallTestCase):
 class Tampered(UninstallTestCase):
     def test_records_pointing_elsewhere_remove_nothing_there(self):
         m = self.m
+        # Each of these would go if its record were followed: files, empty folders, a
+        # value, an empty key.
         planted = {
             "C:\\windows\\vexmora-planted.dll": "system",
             "D:\\Vexmora Mail\\outside.txt": "beside the install",
             "C:\\users\\Public\\Desktop\\notes.txt": "a desktop file",
+            "C:\\users\\Public\\Desktop\\Other Mail.lnk": "another program's shortcut",
         }
+        empty_folders = ["C:\\users\\Public\\Desktop\\Empty", PROGRAMS_MENU + "\\Other Mail"]
         for path, text in planted.items():
             with open(m.path(path), "w") as f:
                 f.write(text)
+        for folder in empty_folders:
+            os.makedirs(m.path(folder))
         m.p.reg_add("HKCU\\" + RUN, "OtherProgram", "REG_SZ", "C:\\other.exe")
-        m.p.reg_add("HKLM\\Software\\Planted", "Kept", "REG_SZ", "yes")
+        self.assertEqual(m.p.run(["reg", "add", "HKLM\\Software\\Planted", "/f"]).returncode, 0)
         before_files, before_reg = m.snapshot()
         m.install()
         r = m.p.run(["C:\\fx\\uninstfx_journal.exe", FOLDER,
@@ -291,6 +298,9 @@ class Tampered(UninstallTestCase):
                      "F " + FOLDER + "\\..\\outside.txt",
                      "F D:\\Vexmora Mail\\outside.txt",
                      "F C:\\users\\Public\\Desktop\\notes.txt",
+                     "F C:\\users\\Public\\Desktop\\Other Mail.lnk",
+                     "D C:\\users\\Public\\Desktop\\Empty",
+                     "D " + PROGRAMS_MENU + "\\Other Mail",
                      "F C:\\windows\\system32\\kernel32.dll",
                      "F windows\\win.ini",
                      "R 2147483649 " + RUN + "\\OtherProgram",
@@ -304,6 +314,8 @@ class Tampered(UninstallTestCase):
             with open(m.path(path)) as f:
                 self.assertEqual(f.read(), text, path)
         self.assertTrue(os.path.exists(m.path("C:\\windows\\system32\\kernel32.dll")))
+        for folder in empty_folders:
+            self.assertTrue(os.path.isdir(m.path(folder)), folder)
         after_files, after_reg = m.snapshot()
         # Run silently (by a setup that is about to install again) it keeps the install
         # folder itself, with nothing in it but the note of its run.

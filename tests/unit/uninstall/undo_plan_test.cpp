@@ -133,7 +133,8 @@ TEST(UndoPlan, RecordsOfTheUninstallersOwnFilesAreLeftToItsSelfRemoval) {
 }
 
 TEST(UndoPlan, AnchorsMarkTheTrustedFolderOfEachPathStep) {
-    const Plan plan = PlanOf(F(kInstall + L"\\a\\b.dll") + F(kUserDesktop + L"\\x.lnk") + D(kUserPrograms + L"\\M"));
+    const Plan plan = PlanOf(F(kInstall + L"\\a\\b.dll") + F(kUserDesktop + L"\\VexmoraFM.lnk") +
+                             D(kUserPrograms + L"\\VexmoraFM"));
     ASSERT_EQ(plan.steps.size(), 3u);
     EXPECT_EQ(plan.steps[0].anchor, kUserPrograms.size());
     EXPECT_EQ(plan.steps[1].anchor, kUserDesktop.size());
@@ -187,7 +188,16 @@ const TamperCase kTampered[] = {
     {"the install folder deleted as a file", F(kInstall)},
     {"a file above the install folder", F(L"D:\\Program Files\\Vexmora\\other.exe")},
     {"a desktop file that is not a shortcut", F(kDesktop + L"\\notes.txt")},
+    {"another program's desktop shortcut", F(kDesktop + L"\\Other Mail.lnk")},
+    {"a shortcut in a desktop folder", F(kDesktop + L"\\VexmoraZevlo邮箱\\VexmoraZevlo邮箱.lnk")},
     {"a folder on the desktop", D(kDesktop + L"\\Projects")},
+    {"the product's name as a desktop folder", D(kDesktop + L"\\VexmoraZevlo邮箱")},
+    {"another program's start-menu folder", D(kPrograms + L"\\Other Mail")},
+    {"a folder inside the start-menu folder", D(kPrograms + L"\\VexmoraZevlo邮箱\\sub")},
+    {"another program's start-menu shortcut", F(kPrograms + L"\\Other Mail\\Other Mail.lnk")},
+    {"a shortcut loose in Programs", F(kPrograms + L"\\VexmoraZevlo邮箱.lnk")},
+    {"a file in the start-menu folder that is not a shortcut", F(kPrograms + L"\\VexmoraZevlo邮箱\\run.exe")},
+    {"a shortcut deeper in the start-menu folder", F(kPrograms + L"\\VexmoraZevlo邮箱\\sub\\a.lnk")},
     {"the desktop itself", D(kDesktop)},
     {"the start menu Programs folder itself", D(kPrograms)},
     {"a shortcut next to the Programs folder", F(L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\x.lnk")},
@@ -232,8 +242,15 @@ TEST(UndoPlan, WithoutAUsableInstallFolderNothingInsideIsTrusted) {
     }
 }
 
+TEST(UndoPlan, TheFallbackMenuNameCountsAsTheProducts) {
+    const Plan plan = PlanOf(D(kUserPrograms + L"\\vexmorafm") + F(kUserPrograms + L"\\VexmoraFM\\Uninstall VexmoraFM.lnk") +
+                             F(kUserDesktop + L"\\VexmoraFM.LNK"));
+    EXPECT_TRUE(plan.refused.empty());
+    EXPECT_EQ(plan.steps.size(), 3u);
+}
+
 TEST(UndoPlan, ATrailingBackslashOnASystemFolderIsIgnored) {
-    const Plan plan = MakeUndoPlan(F(kInstall + L"\\Start.exe") + F(kDesktop + L"\\a.lnk"),
+    const Plan plan = MakeUndoPlan(F(kInstall + L"\\Start.exe") + F(kDesktop + L"\\VexmoraFM.lnk"),
                                    {kInstall + L"\\", {}, {kDesktop + L"\\"}});
     EXPECT_TRUE(plan.refused.empty());
     EXPECT_EQ(plan.steps.size(), 2u);
