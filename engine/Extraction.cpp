@@ -66,14 +66,35 @@ private:
     size_t capacity_ = 0;
 };
 
-enum class WriteOutcome { Written, NotCreated, Failed };
+enum class WriteOutcome { Written, NotCreated, Refused, Failed };
+
+// Why a file could not be created. An existing file that may not be replaced (a read-only
+// file) is left as it is without a word. A file held by another program, a folder or
+// medium that takes no new files, or a full disk would leave the install incomplete
+// without a word: those are Refused, and the user is asked (Retry once the other program
+// has let go or space has been made).
+WriteOutcome CreationFailure(WRes error, bool existed) {
+    switch (error) {
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_WRITE_PROTECT:
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return WriteOutcome::Refused;
+        case ERROR_ACCESS_DENIED:
+            return existed ? WriteOutcome::NotCreated : WriteOutcome::Refused;
+        default:
+            return WriteOutcome::NotCreated;
+    }
+}
 
 // Creates (replacing) and writes one file. A failed or short write still closes the
 // file, which stays partial.
 WriteOutcome WriteEntryFile(const CUIString& path, const Byte* data, size_t size) {
     CSzFile file;
     File_Construct(&file);
-    if (OutFile_OpenW(&file, path.c_str()) != 0) return WriteOutcome::NotCreated;
+    const bool existed = ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (const WRes error = OutFile_OpenW(&file, path.c_str()); error != 0) return CreationFailure(error, existed);
     size_t written = size;
     const bool complete = File_Write(&file, data, &written) == 0 && written == size;
     const bool closed = File_Close(&file) == 0;
@@ -141,6 +162,7 @@ private:
         }
         switch (WriteEntryFile(target, cache_.buffer ? cache_.buffer + offset : nullptr, size)) {
             case WriteOutcome::NotCreated: return true;
+            case WriteOutcome::Refused:
             case WriteOutcome::Failed:
                 return !AskOnFailure(hooks_, FormatText(state_.instance, kStringWriteFailed,
                                                         L"Fail to write {file}", L"{file}", target));
