@@ -178,10 +178,11 @@ TEST(Extraction, NamesLeavingTheInstallFolderAreRefused) {
     EXPECT_EQ(lines, std::vector<std::string>{Record('F', in + L"\\ok.txt")});
 }
 
-// A file in use cannot be created; the same path as a read-only file, which Wine run as
-// root cannot refuse, is covered by the system test with an immutable file.
-TEST(Extraction, FileInUseIsSkippedSilentlyAndKeepsItsRecord) {
-    ExtractionRun run(Fixture(L"TREE"));
+// A file in use cannot be created: the user is asked (Ignore here) and its record stays.
+// A read-only file, which Wine run as root cannot refuse, is skipped silently; the system
+// test covers it with an immutable file.
+TEST(Extraction, FileInUseAsksAndIgnoreKeepsItsRecord) {
+    ExtractionRun run(Fixture(L"TREE"), {Ignore});
     const std::wstring locked = run.scratch.install() + L"\\top.txt";
     {
         std::ofstream(std::filesystem::path(locked), std::ios::binary) << "old";
@@ -190,7 +191,7 @@ TEST(Extraction, FileInUseIsSkippedSilentlyAndKeepsItsRecord) {
     ASSERT_TRUE(holder);
     run.run();
     EXPECT_EQ(ReadFileBytes(locked), "old");
-    EXPECT_TRUE(run.prompt.messages.empty());
+    EXPECT_EQ(run.prompt.messages, std::vector<CUIString>{L"Fail to write " + locked});
     EXPECT_TRUE(run.state.extractionCompleted);
     const auto lines = run.journalLines();
     EXPECT_LT(IndexOf(lines, Record('F', locked)), lines.size());
