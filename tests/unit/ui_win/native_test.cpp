@@ -11,6 +11,7 @@ const wchar_t kEditLayout[] = LR"(<Window size="300,100">
   <VerticalLayout bkcolor="#FFFFFFFF">
     <Edit name="path" height="34" text="C:\旧" bordersize="1" bordercolor="#FFC8C9CA" borderround="4,4" />
     <Edit name="pin" height="30" maxchar="4" numberonly="true" password="true" />
+    <Edit name="ro" height="30" readonly="true" text="固定" />
     <Control />
   </VerticalLayout>
 </Window>)";
@@ -98,6 +99,15 @@ TEST_F(EditTest, OptionsReachTheNativeWindow) {
     EXPECT_EQ(4, ::SendMessageW(native, EM_GETLIMITTEXT, 0, 0));
     EXPECT_EQ(L'*', static_cast<wchar_t>(::SendMessageW(native, EM_GETPASSWORDCHAR, 0, 0)));
     EXPECT_NE(nullptr, reinterpret_cast<HFONT>(::SendMessageW(native, WM_GETFONT, 0, 0)));
+
+    auto* ro = ui_cast<CEditUI>(window.pm.FindControl(L"ro"), L"Edit");
+    native = StartEditing(20, 80, ro);
+    ASSERT_NE(nullptr, native);
+    EXPECT_TRUE(::GetWindowLongW(native, GWL_STYLE) & ES_READONLY);
+    Type(native, L"x");
+    ::SendMessageW(native, WM_KEYDOWN, VK_RETURN, 1);
+    ASSERT_TRUE(PumpUntil([&] { return window.pm.GetNativeWindow(ro) == nullptr; }));
+    EXPECT_EQ(L"固定", ro->GetText());
 }
 
 // A licence-like window: a read-only rich edit with a vertical bar whose looks come from
