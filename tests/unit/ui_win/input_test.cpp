@@ -21,7 +21,7 @@ LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
 class InputTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(window.Open(true));
+        ASSERT_TRUE(window.Open());  // hidden: no X focus or pointer taken from other programs
         ASSERT_TRUE(window.built);
         Rendering(window.pm, 200, 100);  // lays the tree out
         btn = ui_cast<CButtonUI>(window.pm.FindControl(L"btn"), L"Button");
@@ -96,13 +96,19 @@ TEST_F(InputTest, CheckBoxClickSeesTheOldStateThenSelectChanged) {
 }
 
 TEST_F(InputTest, HandCursorOverButtonsOnly) {
-    ::SetCursorPos(100 + 10, 100 + 10);
-    Post(WM_MOUSEMOVE, 0, At(10, 10));
-    ::SendMessageW(window.GetHWND(), WM_SETCURSOR, reinterpret_cast<WPARAM>(window.GetHWND()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(::LoadCursorW(nullptr, IDC_HAND), ::GetCursor());
-    ::SetCursorPos(100 + 150, 100 + 80);
-    ::SendMessageW(window.GetHWND(), WM_SETCURSOR, reinterpret_cast<WPARAM>(window.GetHWND()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_NE(::LoadCursorW(nullptr, IDC_HAND), ::GetCursor());
+    // The pointer stays where it is (other programs may be using it); the hidden window
+    // is moved under it instead.
+    POINT cursor = {};
+    ::GetCursorPos(&cursor);
+    const auto cursorAt = [&](int x, int y) {
+        ::SetWindowPos(window.GetHWND(), nullptr, cursor.x - x, cursor.y - y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SendMessageW(window.GetHWND(), WM_SETCURSOR, reinterpret_cast<WPARAM>(window.GetHWND()),
+                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        return ::GetCursor();
+    };
+    EXPECT_EQ(::LoadCursorW(nullptr, IDC_HAND), cursorAt(10, 10));
+    EXPECT_NE(::LoadCursorW(nullptr, IDC_HAND), cursorAt(150, 80));
+    EXPECT_EQ(::LoadCursorW(nullptr, IDC_HAND), cursorAt(85, 5));  // the check box
 }
 
 TEST_F(InputTest, KeyboardFocusAndSpaceOrReturnActivate) {
@@ -114,8 +120,7 @@ TEST_F(InputTest, KeyboardFocusAndSpaceOrReturnActivate) {
 }
 
 TEST_F(InputTest, ToolTipComesFromTheControl) {
-    ::SetCursorPos(100 + 10, 100 + 10);  // else the window learns at once that the pointer left
-    Post(WM_MOUSEMOVE, 0, At(10, 10));
+    ::SendMessageW(window.GetHWND(), WM_MOUSEMOVE, 0, At(10, 10));
     HWND tip = window.pm.GetToolTipWindow();
     ASSERT_NE(nullptr, tip);
     EXPECT_NE(nullptr, reinterpret_cast<HFONT>(::SendMessageW(tip, WM_GETFONT, 0, 0)));  // Chinese needs it
