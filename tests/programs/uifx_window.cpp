@@ -1,7 +1,10 @@
 // A framework window for the look test: banner and button images from the skin, Chinese
 // text in the layout's fonts, a progress bar, check boxes, a native rich edit with its
 // skinned scroll bar, rounded corners and the drop shadow. A plain white backdrop lies
-// behind it so the shadow has something to darken. Ends on its "closebtn" or WM_CLOSE.
+// behind it so the shadow has something to darken. Both keep to the bottom left corner of
+// the screen, clear of the centred and top-right windows of other tests that may run at
+// the same time, and the window does not take the activation when it appears. Ends on its
+// "closebtn" or WM_CLOSE.
 #include <windows.h>
 #include "ui/UIGlobals.h"
 #include "ui/WindowManager.h"
@@ -9,7 +12,7 @@
 #include "ui/pure/Controls.h"
 
 namespace {
-const wchar_t kLayout[] = LR"(<Window size="420,300" caption="0,0,0,30" roundcorner="6,6">
+const wchar_t kLayout[] = LR"(<Window size="420,280" caption="0,0,0,30" roundcorner="6,6">
   <Font name="微软雅黑" size="12" default="true" />
   <Font name="微软雅黑" size="14" bold="true" />
   <Default name="VScrollBar" value="width=&quot;10&quot; button1normalimage=&quot;res='251' restype='png' source='0,0,10,10'&quot; button2normalimage=&quot;res='251' restype='png' source='0,20,10,30'&quot; thumbnormalimage=&quot;res='251' restype='png' source='0,30,10,40' corner='4,4,1,1'&quot; bknormalimage=&quot;res='251' restype='png' source='0,10,10,20'&quot;" />
@@ -107,12 +110,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     std::wstring folder(exe);
     folder.resize(folder.find_last_of(L'\\'));
     UISetResourcePath(folder + L"\\skin");
+    RECT work = {};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int cx = 420, cy = 280;
+    const int x = work.left + 10, y = work.bottom - cy - 20;
     Backdrop backdrop;
-    backdrop.Create(nullptr, L"UIFxBackdrop", WS_POPUP | WS_VISIBLE, 0, 0, 0, 1280, 1024);
+    backdrop.Create(nullptr, L"UIFxBackdrop", WS_POPUP, 0, x - 10, y - 10, cx + 100, work.bottom - y + 10);
+    backdrop.ShowWindow(true, false);
     DemoWindow window;
-    if (!window.Create(nullptr, L"VexmoraFM", 0x96C80000, 0x100)) return 1;
-    window.CenterWindow();
-    window.ShowWindow(true, true);
+    if (!window.Create(nullptr, L"VexmoraFM", 0x96C80000 & ~WS_VISIBLE, 0x100)) return 1;
+    ::SetWindowPos(window.GetHWND(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    window.ShowWindow(true, false);
     MessageLoop();
     return 0;
 }

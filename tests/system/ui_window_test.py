@@ -31,7 +31,7 @@ class UiWindowTest(unittest.TestCase):
         with winetest.Prefix() as p:
             proc = p.start([DEMO])
             try:
-                wid = winetest.wait_window("^VexmoraFM$", size=(420, 300), timeout=60)
+                wid = winetest.wait_window("^VexmoraFM$", size=(420, 280), timeout=60)
                 x, y, w, h = winetest.window_geometry(wid)
                 # Painted once the title bar has its colour and the banner shows, on the
                 # white backdrop.
@@ -40,7 +40,7 @@ class UiWindowTest(unittest.TestCase):
                     bar = img.getpixel((x + w // 2, y + 3))
                     banner = img.getpixel((x + w - 30, y + 60))
                     ready = (all(abs(c - 0x4A) < 8 for c in bar) and banner not in ((0, 0, 0), (255, 255, 255))
-                             and img.getpixel((5, 5)) == (255, 255, 255))
+                             and img.getpixel((x + w + 60, y + h // 2)) == (255, 255, 255))
                     return img if ready else None
                 img = winetest.wait_until(painted, timeout=30, what="first paint")
                 # Rounded corner: the corner pixel is not the window's frame or body.
