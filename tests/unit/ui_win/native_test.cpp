@@ -222,9 +222,9 @@ TEST(WindowLooks, RoundCornersAndShadowFollowTheWindow) {
     EXPECT_EQ(w.bottom + 26, s.bottom);
     EXPECT_TRUE(::GetWindowLongW(shadowWindow, GWL_EXSTYLE) & WS_EX_LAYERED);
     // It follows a move, and hides with its window.
-    ::SetWindowPos(window.GetHWND(), nullptr, 300, 250, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(window.GetHWND(), nullptr, 120, 130, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ::GetWindowRect(shadowWindow, &s);
-    EXPECT_EQ(300 - 23, s.left);
+    EXPECT_EQ(120 - 23, s.left);
     ::ShowWindow(window.GetHWND(), SW_HIDE);
     EXPECT_FALSE(::IsWindowVisible(shadowWindow));
 }
