@@ -168,12 +168,16 @@ int Analyze(const MappedFile& archive, const std::wstring& folder) {
     }
     const double writeTotal = Now() - w0;
 
-    // The folder checks of every file, once all folders exist (as during a run).
+    // The folder checks of a run, once all folders exist: one per change of folder.
     const double f0 = Now();
+    CUIString lastFolder;
     for (UInt32 i = 0; i < db.NumFiles; ++i) {
         name.resize(SzArEx_GetFileNameUtf16(&db, i, nullptr));
         SzArEx_GetFileNameUtf16(&db, i, name.data());
-        CreateFolderChain(ParentFolder(EntryTargetPath(folder, reinterpret_cast<const wchar_t*>(name.data()))), nullptr);
+        CUIString parent = ParentFolder(EntryTargetPath(folder, reinterpret_cast<const wchar_t*>(name.data())));
+        if (parent == lastFolder) continue;
+        CreateFolderChain(parent, nullptr);
+        lastFolder = std::move(parent);
     }
     const double folderTotal = Now() - f0;
 

@@ -144,10 +144,15 @@ private:
         if (!IsSafeEntryName(name)) return !AskOnFailure(hooks_, formatError());
         const CUIString target = EntryTargetPath(state_.installPath, name);
         if (SzArEx_IsDir(&db_, i)) return createFolders(target) != Step::Again;
-        switch (createFolders(ParentFolder(target))) {
-            case Step::Again: return false;
-            case Step::Skip: return true;
-            case Step::Go: break;
+        // The files of one folder follow each other in the archive: the chain of their
+        // folder is made (or found) once, not checked level by level for every file.
+        if (const CUIString parent = ParentFolder(target); parent != readyFolder_) {
+            switch (createFolders(parent)) {
+                case Step::Again: return false;
+                case Step::Skip: return true;
+                case Step::Go: break;
+            }
+            readyFolder_ = parent;
         }
 
         pump();
@@ -215,6 +220,7 @@ private:
     BlockCache cache_;
     NameBuffer names_;
     UInt32 recordedEntry_ = kNoBlock;  // a Retry after a failed write records the file once
+    CUIString readyFolder_;            // the last file's folder, known to exist
 };
 
 }  // namespace
