@@ -1,0 +1,310 @@
+"""Hostile machines, each built for real in a fresh prefix, and what the setup does on them.
+
+Extraction cases run the real install run (extractfx_run: StartInstall with the real
+failure message boxes, answered by key presses) on a small fixture archive:
+- a full disk (a 2 MB tmpfs as E:) during extraction,
+- a read-only install folder (a tmpfs remounted read-only, as E:),
+- a file held open without sharing by another program (hardfx_lock), released between
+  two retries.
+Registration runs the real AfterInstall (regfx_after_install) under a key whose
+permissions deny new values to everyone (hardfx_regdeny; Wine enforces registry ACLs).
+The client that comes back after termination (a guard restarting it) meets the real
+setup program's client-running prompt, driven by clicks.
+
+Every case states the prompts expected (text, in order), whether the extraction counted as
+complete, and the journal expected, read back the way the uninstaller reads it (the
+encrypted companion decrypted by journal-dump), or the plain journal where the
+companion could not be written. Files found on disk must all be in the journal.
+"""
+import contextlib
+import os
+import shutil
+import subprocess
+import tempfile
+import unittest
+
+import winetest
+
+BUILD = winetest.BUILD
+PROGRAMS = os.path.join(BUILD, "tests", "programs")
+FIXTURES = os.path.join(BUILD, "tests", "fixtures")
+JOURNAL_DUMP = os.path.join(BUILD, "tools", "journal-dump.exe")
+AS_ROOT = unittest.skipUnless(os.geteuid() == 0, "mount needs root")
+INSTALL_EVENT_DONE = 2
+TREE_FILES = ["空文件.txt", "a\\b\\c.txt", "a\\b\\d.bin", "a\\e.txt", "top.txt", "中文目录\\邮件模板.html"]
+
+
+def tree_journal(folder):
+    """The journal of a complete extraction of tree.7z into an existing `folder`."""
+    f = lambda rel: f"F {folder}\\{rel}"
+    d = lambda rel: f"D {folder}\\{rel}"
+    return [f(TREE_FILES[0]), d("a"), d("a\\b"), f(TREE_FILES[1]), f(TREE_FILES[2]), f(TREE_FILES[3]),
+            f(TREE_FILES[4]), d("中文目录"), f(TREE_FILES[5])]
+
+
+# -- machines -------------------------------------------------------------------------------
+@contextlib.contextmanager
+def tmpfs(size="2m", read_only=False):
+    """A small Linux tmpfs holding an "inst" folder; remounted read-only when asked."""
+    os.makedirs(os.path.join(BUILD, "wine", "tmp"), exist_ok=True)
+    where = tempfile.mkdtemp(prefix="vx-hostile-", dir=os.path.join(BUILD, "wine", "tmp"))
+    subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size}", "tmpfs", where], check=True)
+    try:
+        os.makedirs(os.path.join(where, "inst"))
+        if read_only:
+            subprocess.run(["mount", "-o", "remount,ro", where], check=True)
+        yield where
+    finally:
+        subprocess.run(["umount", "-l", where], check=False)
+        os.rmdir(where)
+
+
+@contextlib.contextmanager
+def machine_with_drive_e(read_only=False):
+    with tmpfs(read_only=read_only) as disk, winetest.Prefix(arch=64, drives={"d": "hd", "e": ("hd", disk)}) as p:
+        yield p, "E:\\inst"
+
+
+@contextlib.contextmanager
+def plain_machine():
+    with winetest.Prefix(arch=64) as p:
+        os.makedirs(p.unix_path("C:\\inst"))
+        yield p, "C:\\inst"
+
+
+# -- runs -----------------------------------------------------------------------------------
+class Extraction:
+    """extractfx_run of `archive` into `folder`; `answer(n, message)` gives the key for the
+    n-th failure box (counted from 0) and may change the machine before answering."""
+
+    def __init__(self, prefix, archive, folder, answer):
+        shutil.copy(os.path.join(FIXTURES, archive), prefix.unix_path("C:\\payload.7z"))
+        self.prompts, self.events, self.plain_journal, self.result = [], [], [], {}
+        proc = prefix.start([os.path.join(PROGRAMS, "extractfx_run.exe"), "C:\\payload.7z", folder],
+                            stdout=subprocess.PIPE)
+        seen = set()
+        for raw in proc.stdout:
+            kind, _, rest = raw.decode("utf-8").rstrip("\n").partition(" ")
+            if kind == "prompt":
+                wid = winetest.wait_window(name="^Install fail$", timeout=60, exclude=seen)
+                seen.add(wid)
+                key = answer(len(self.prompts), rest)
+                self.prompts.append(rest)
+                winetest.key(wid, key)
+            elif kind == "event":
+                self.events.append(int(rest.split()[0]))
+            elif kind == "journal":
+                self.plain_journal.append(rest)
+            else:
+                self.result[kind] = rest
+        proc.stdout.close()
+        self.returncode = proc.wait(timeout=60)
+
+
+def journal_as_read_back(prefix, folder):
+    """(how, records): the encrypted companion decrypted, else the plain journal kept
+    beside it, else ("none", [])."""
+    companion = prefix.unix_path(folder + "\\uninstallE")
+    if os.path.exists(companion):
+        shutil.copy(JOURNAL_DUMP, prefix.unix_path("C:\\journal-dump.exe"))
+        r = prefix.run(["C:\\journal-dump.exe", folder + "\\uninstallE"], timeout=60)
+        return "decrypted", r.stdout.decode("utf-8").splitlines()
+    plain = prefix.unix_path(folder + "\\uninstall")
+    if os.path.exists(plain):
+        with open(plain, "rb") as f:
+            return "plain", [line for line in f.read().decode("utf-8").split("\r\n") if line]
+    return "none", []
+
+
+def on_disk(prefix, folder):
+    """Every file and folder below `folder`, as records would name them."""
+    root = prefix.unix_path(folder)
+    found = []
+    for here, dirs, files in os.walk(root):
+        rel = os.path.relpath(here, root)
+        win = folder if rel == "." else folder + "\\" + rel.replace("/", "\\")
+        found += [f"D {win}\\{d}" for d in dirs]
+        found += [f"F {win}\\{f}" for f in files if not (rel == "." and f in ("uninstall", "uninstallE"))]
+    return found
+
+
+def answers(*keys):
+    return lambda n, message: keys[n] if n < len(keys) else "a"
+
+
+class Locker:
+    """hardfx_lock holding a file in the prefix until released."""
+
+    def __init__(self, prefix, path):
+        self.proc = prefix.start([os.path.join(PROGRAMS, "hardfx_lock.exe"), path], stdout=subprocess.PIPE)
+        line = self.proc.stdout.readline().decode().strip()
+        assert line == "locked", line
+
+    def release(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait(timeout=30)
+        self.proc.stdout.close()
+
+
+# -- the table of extraction cases ------------------------------------------------------------
+def full_disk():
+    """Four files of 800 kB onto 2 MB: big2.dat does not fit; Retry (still full) asks again,
+    Abort ends the run. big2.dat stays partial, and its record stands."""
+    with machine_with_drive_e() as (p, folder):
+        run = Extraction(p, "fulldisk.7z", folder, answers("r", "a"))
+        yield p, folder, run, dict(
+            prompts=[f"Fail to write {folder}\\big2.dat"] * 2, completed="0",
+            journal=[f"F {folder}\\big{i}.dat" for i in range(3)],
+            read_back="plain",  # no room for the encrypted companion: the plain one is kept
+            present=[f"F {folder}\\big{i}.dat" for i in range(3)])
+
+
+def read_only_folder():
+    """No file can be made: the first one asks instead of every file being skipped without
+    a word (which counted as a complete install); Retry asks again, Abort ends. The journal
+    cannot be opened there, so there is none, and nothing was made."""
+    with machine_with_drive_e(read_only=True) as (p, folder):
+        run = Extraction(p, "tree.7z", folder, answers("r", "a"))
+        yield p, folder, run, dict(
+            prompts=[f"Fail to write {folder}\\空文件.txt"] * 2, completed="0", journal=[],
+            read_back="none", present=[])
+
+
+def locked_file():
+    """top.txt is held by another program: asks; Retry while it is still held asks again;
+    the holder lets go, Retry writes it. Its record is written once."""
+    with plain_machine() as (p, folder):
+        target = p.unix_path(folder + "\\top.txt")
+        with open(target, "w") as f:
+            f.write("old")
+        locker = Locker(p, folder + "\\top.txt")
+
+        def answer(n, message):
+            if n == 1:
+                locker.release()
+            return "r"
+        try:
+            run = Extraction(p, "tree.7z", folder, answer)
+        finally:
+            locker.release()
+        with open(target, "rb") as f:
+            assert len(f.read()) == 100, "top.txt rewritten from the archive"
+        yield p, folder, run, dict(
+            prompts=[f"Fail to write {folder}\\top.txt"] * 2, completed="1",
+            journal=tree_journal(folder), read_back="decrypted", present=tree_journal(folder))
+
+
+EXTRACTION_CASES = [full_disk, read_only_folder, locked_file]
+
+
+@AS_ROOT
+class HostileExtractionTest(unittest.TestCase):
+    def test_each_machine_ends_in_a_message_or_a_retry_and_a_true_journal(self):
+        for case in EXTRACTION_CASES:
+            with self.subTest(case.__name__):
+                for p, folder, run, expected in case():
+                    self.assertEqual(run.returncode, 0)
+                    self.assertEqual(run.prompts, expected["prompts"])
+                    self.assertEqual(run.result.get("completed"), expected["completed"])
+                    self.assertEqual(run.events.count(INSTALL_EVENT_DONE), 1)
+                    self.assertEqual(run.events[-1], INSTALL_EVENT_DONE)
+                    self.assertEqual(run.plain_journal, expected["journal"])
+                    how, records = journal_as_read_back(p, folder)
+                    self.assertEqual((how, records), (expected["read_back"], expected["journal"]))
+                    present = on_disk(p, folder)
+                    self.assertEqual(sorted(present), sorted(expected["present"]))
+                    self.assertLessEqual(set(present), set(records), "everything made is journalled")
+
+
+# -- registry that refuses writes -------------------------------------------------------------
+# The uninstall key as a 32-bit setup names it on 64-bit Windows (the journal names it so).
+UNINSTALL = "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillwire-Vexmora专用版"
+APP_PATHS = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\QuillwireVexmora.exe"
+HKLM = "2147483650"
+
+
+class RegistryRefusesTest(unittest.TestCase):
+    def run_registration(self, denied_key):
+        """AfterInstall in C:\\inst (with Start.exe and uninstall.exe present) while
+        HKLM\\denied_key refuses new values: (helper lines, journal lines, decrypted)."""
+        with plain_machine() as (p, folder):
+            for name in ("Start.exe", "uninstall.exe"):
+                shutil.copy(os.path.join(PROGRAMS, "fx_waiter.exe"), p.unix_path(f"{folder}\\{name}"))
+            shutil.copy(os.path.join(PROGRAMS, "regfx_after_install.exe"), p.unix_path("C:\\regfx.exe"))
+            r = p.run([os.path.join(PROGRAMS, "hardfx_regdeny.exe"), denied_key, "C:\\regfx.exe", "run", folder],
+                      timeout=120)
+            self.assertEqual(r.returncode, 0, r.stderr[-2000:])
+            lines = r.stdout.decode("utf-8").splitlines()
+            journal = [line[len("journal="):] for line in lines if line.startswith("journal=")]
+            how, records = journal_as_read_back(p, folder)
+            self.assertEqual(how, "decrypted")
+            return lines, journal, records
+
+    def test_refused_uninstall_values_are_skipped_and_not_journalled(self):
+        lines, journal, records = self.run_registration(UNINSTALL)
+        self.assertEqual(lines[0], "enforced=1 error=5", "the key really refuses writes")
+        self.assertIn("result=1", lines)
+        self.assertIn("resets=1", lines)
+        self.assertIn("mutex_alive=0", lines, "the later steps still ran")
+        self.assertEqual([r for r in journal if UNINSTALL in r], [])
+        self.assertIn(f"r {HKLM} {APP_PATHS}", journal)
+        self.assertIn(f"R {HKLM} {APP_PATHS}\\SoftwarePath", journal)
+        self.assertIn("R 2147483649 Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Vexmora-PC", journal)
+        self.assertEqual(sum(r.startswith("F ") for r in journal), 3, "three shortcuts")
+        self.assertEqual(records, journal)
+
+    def test_refused_application_path_keeps_its_key_record_only(self):
+        lines, journal, records = self.run_registration(APP_PATHS)
+        self.assertEqual(lines[0], "enforced=1 error=5")
+        self.assertIn(f"r {HKLM} {APP_PATHS}", journal)
+        self.assertNotIn(f"R {HKLM} {APP_PATHS}\\SoftwarePath", journal)
+        self.assertEqual(len([r for r in journal if UNINSTALL in r]), 6)
+        self.assertEqual(records, journal)
+
+
+# -- a client that comes back -------------------------------------------------------------------
+CLIENT_PROMPT = {"installbtn": (99, 148), "cancelbtn": (201, 148)}  # layout 229, 300 x 176
+
+
+@contextlib.contextmanager
+def display():
+    if hasattr(winetest, "PrivateDisplay"):
+        own = winetest.PrivateDisplay()
+        try:
+            yield
+        finally:
+            own.close()
+    else:
+        yield
+
+
+class ClientComesBackTest(unittest.TestCase):
+    def test_prompt_returns_while_the_client_comes_back_and_cancel_ends_setup(self):
+        with display(), winetest.Prefix(arch=64) as p:
+            client = "C:\\client\\Vexmora-PC.exe"
+            os.makedirs(p.unix_path("C:\\client"))
+            shutil.copy(os.path.join(PROGRAMS, "fx_waiter.exe"), p.unix_path(client))
+            shutil.copy(winetest.SETUP_EXE, p.unix_path("C:\\VexmoraSetup.exe"))
+            guard = p.start([os.path.join(PROGRAMS, "hardfx_comeback.exe"), client, "3"], stdout=subprocess.PIPE)
+            self.assertEqual(guard.stdout.readline().decode().strip(), "started 1")
+            setup = p.start(["C:\\VexmoraSetup.exe"])
+            try:
+                first = winetest.wait_window(size=(300, 176), timeout=90)
+                winetest.click(first, *CLIENT_PROMPT["installbtn"])  # ends the client ...
+                self.assertEqual(guard.stdout.readline().decode().strip(), "started 2")  # ... which comes back
+                second = winetest.wait_window(size=(300, 176), timeout=90, exclude={first})
+                winetest.click(second, *CLIENT_PROMPT["cancelbtn"])
+                self.assertEqual(setup.wait(timeout=60), 0)
+                self.assertEqual(winetest.find_windows(), [], "no main window")
+                self.assertEqual(os.listdir(p.drives["d"]), [], "nothing installed")
+            finally:
+                for proc in (setup, guard):
+                    if proc.poll() is None:
+                        proc.kill()
+                        proc.wait(timeout=30)
+                guard.stdout.close()
+
+
+if __name__ == "__main__":
+    unittest.main()
