@@ -23,7 +23,8 @@ BUILD = winetest.BUILD
 SOURCE = winetest.SOURCE
 SETUP_WIN = "C:\\VexmoraSetup.exe"
 JOURNAL_DUMP = os.path.join(BUILD, "tools", "journal-dump.exe")
-CLIPBOARD_TOOL = os.path.join(BUILD, "tests", "programs", "winfx_clip.exe")
+PROGRAMS = os.path.join(BUILD, "tests", "programs")
+WAITER = os.path.join(PROGRAMS, "fx_waiter.exe")  # runs until it is ended
 PAYLOAD_ARCHIVE = os.path.join(BUILD, "payload", "payload.7z")
 CLIENT_STANDIN = os.path.join(BUILD, "payload", "bin", "Vexmora-PC.exe")
 IMAGES = os.path.join(SOURCE, "skin", "images")
@@ -163,12 +164,22 @@ class Machine:
     def start_setup(self):
         return Setup(self, self.start([SETUP_WIN]))
 
+    def tool(self, name):
+        """A helper program of tests/programs, copied into the machine; its Windows path."""
+        path = f"C:\\tools\\{name}.exe"
+        if not os.path.exists(self.unix(path)):
+            os.makedirs(os.path.dirname(self.unix(path)), exist_ok=True)
+            shutil.copy(os.path.join(PROGRAMS, name + ".exe"), self.unix(path))
+        return path
+
+    def close_from_task_bar(self):
+        """Posts WM_SYSCOMMAND SC_CLOSE to the main window, as the task bar does."""
+        r = self.p.run([self.tool("winfx_close")])
+        assert r.returncode == 0, r
+
     def set_clipboard(self, text):
         """Puts `text` on the machine's clipboard (tests/programs/winfx_clip.exe)."""
-        tool, note = "C:\\tools\\winfx_clip.exe", "C:\\tools\\clip.txt"
-        os.makedirs(os.path.dirname(self.unix(tool)), exist_ok=True)
-        if not os.path.exists(self.unix(tool)):
-            shutil.copy(CLIPBOARD_TOOL, self.unix(tool))
+        tool, note = self.tool("winfx_clip"), "C:\\tools\\clip.txt"
         with open(self.unix(note), "w", encoding="utf-8") as f:
             f.write(text)
         r = self.p.run([tool, note])
@@ -477,6 +488,31 @@ class QuickInstallTest(unittest.TestCase, InstallationChecks):
         again.click("cancelbtn", CONFIRM_EXIT, wid=confirm)
         self.assertEqual(0, again.wait_exit())
         self.assert_journal(m, DEFAULT_FOLDER)  # the uninstaller had taken the folders and the menu away
+
+
+    def test_a_system_close_waits_for_the_end_of_the_run(self):
+        """A close from the task bar while the run is busy (here: waiting for an earlier
+        installation's uninstaller, which never ends by itself) is ignored; the run
+        completes, and the same close on the finish page then closes the window."""
+        m = Machine()
+        self.addCleanup(m.close)
+        old = "D:\\Old Mail"
+        os.makedirs(m.unix(old))
+        shutil.copy(WAITER, m.unix(old + "\\uninstall.exe"))
+        m.p.reg_add(WOW + APP_PATHS.split("Software\\", 1)[1], "SoftwarePath", "REG_SZ", old)
+        setup = m.start_setup()
+        setup.wait_main()
+        setup.click("start")  # quick install into the recorded folder
+        pid_file = m.unix(old + "\\uninstall.exe.pid")
+        winetest.wait_until(lambda: os.path.exists(pid_file), timeout=60, what="the earlier uninstaller")
+        m.close_from_task_bar()
+        with open(pid_file) as f:
+            m.p.run(["taskkill", "/f", "/pid", f.read().strip()])
+        setup.wait_page("finish")
+        self.assertIsNone(setup.proc.poll())
+        self.assert_payload_installed(m, old, extra=("uninstall", "uninstall.exe.pid"))
+        m.close_from_task_bar()
+        self.assertEqual(0, setup.wait_exit())
 
 
 if __name__ == "__main__":
