@@ -130,6 +130,22 @@ def page_of(img):
     return None
 
 
+def _banner(number):
+    """A banner image as the "background" layout draws it: over its colour #FF333333."""
+    img = _skin(number)
+    return Image.alpha_composite(Image.new("RGBA", img.size, (0x33, 0x33, 0x33, 255)), img).convert("RGB")
+
+
+BANNER_BOX = (10, 40, 540, 240)  # below the title row, clear of the close button
+BANNERS = {number: _banner(number).crop(BANNER_BOX) for number in (250, 273, 274)}
+
+
+def banner_of(img):
+    """250, 273 or 274: the banner image the window shows, or None."""
+    region = img.crop(BANNER_BOX)
+    return next((n for n, expected in BANNERS.items() if _difference(region, expected) < 12), None)
+
+
 def lower_part(img):
     """The page below the banner (the banner changes every 2.5 seconds)."""
     return img.crop((0, 250, 580, 400))
@@ -249,6 +265,21 @@ class Setup:
         except AssertionError:
             screen_shot(f"failed-waiting-for-{name}")  # the whole screen, for whoever debugs it
             raise
+
+    def banner_turns(self, turns):
+        """The banners shown, in order, until the banner has turned `turns` times."""
+        seen = []
+
+        def turned():
+            now = banner_of(self.picture())
+            if now is not None and (not seen or seen[-1] != now):
+                seen.append(now)
+            return len(seen) > turns
+        winetest.wait_until(turned, timeout=30, what="the banner turning")
+        return seen
+
+    def wait_banner(self, number):
+        winetest.wait_until(lambda: banner_of(self.picture()) == number, timeout=30, what=f"banner {number}")
 
     def type_into_path(self, text):
         """Replaces the text of "path" with `text` as a person does who pastes a copied
@@ -450,8 +481,11 @@ class QuickInstallTest(unittest.TestCase, InstallationChecks):
         setup = m.start_setup()
         setup.wait_main()
         shot(setup.wid, "main-default")
+        # The banner turns every 2.5 seconds: 274, 250, 273 after the layout's own 273.
+        self.assertEqual([273, 274, 250, 273], setup.banner_turns(3))
         setup.click("start")
         setup.wait_page("finish")
+        setup.wait_banner(274)  # and goes on turning on the finish page
         shot(setup.wid, "main-finish")
         # The plain journal stays open until the program ends.
         self.assert_payload_installed(m, DEFAULT_FOLDER, extra=("uninstall",))
