@@ -58,19 +58,37 @@ def ensure_template(arch=64):
         shutil.rmtree(path, ignore_errors=True)
         env = _env(path, arch)
         _run(["wineboot", "-i"], env, timeout=300, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        cjk = "WenQuanYi Micro Hei"
         regs = [
-            ["HKCU\\Software\\Wine\\Fonts\\Replacements", "微软雅黑", "WenQuanYi Micro Hei"],
-            ["HKCU\\Software\\Wine\\Fonts\\Replacements", "幼圆", "WenQuanYi Micro Hei"],
-            ["HKCU\\Software\\Wine\\Fonts\\Replacements", "Microsoft YaHei", "WenQuanYi Micro Hei"],
-            ["HKCU\\Software\\Wine\\WineDbg", "ShowCrashDialog", None],
-            ["HKLM\\Software\\Wine\\Drives", "d:", "hd"],
+            ["HKCU\\Software\\Wine\\Fonts\\Replacements", "微软雅黑", "REG_SZ", cjk],
+            ["HKCU\\Software\\Wine\\Fonts\\Replacements", "幼圆", "REG_SZ", cjk],
+            ["HKCU\\Software\\Wine\\Fonts\\Replacements", "Microsoft YaHei", "REG_SZ", cjk],
+            ["HKCU\\Software\\Wine\\WineDbg", "ShowCrashDialog", "REG_DWORD", "0"],
+            ["HKLM\\Software\\Wine\\Drives", "d:", "REG_SZ", "hd"],
         ]
-        for key, name, data in regs:
-            if data is None:
-                cmd = ["wine", "reg", "add", key, "/v", name, "/t", "REG_DWORD", "/d", "0", "/f"]
-            else:
-                cmd = ["wine", "reg", "add", key, "/v", name, "/t", "REG_SZ", "/d", data, "/f"]
-            _run(cmd, env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # The system's dialog fonts fall back to the CJK font, as on a Chinese Windows,
+        # so message boxes and native controls show their Chinese text.
+        for face in ["Tahoma", "Tahoma Bold", "MS Shell Dlg", "MS Shell Dlg 2", "Microsoft Sans Serif",
+                     "Segoe UI", "Arial"]:
+            regs.append(["HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink",
+                         face, "REG_MULTI_SZ", "wqy-microhei.ttc," + cjk])
+        # One regedit import instead of a Wine start per value.
+        reg_file = os.path.join(path, "drive_c", "template.reg")
+        with open(reg_file, "w", encoding="utf-16") as f:
+            f.write("Windows Registry Editor Version 5.00\r\n")
+            for key, name, kind, data in regs:
+                root = key.replace("HKCU", "HKEY_CURRENT_USER").replace("HKLM", "HKEY_LOCAL_MACHINE")
+                f.write(f"\r\n[{root}]\r\n")
+                if kind == "REG_SZ":
+                    value = '"' + data + '"'
+                elif kind == "REG_DWORD":
+                    value = f"dword:{int(data):08x}"
+                else:  # REG_MULTI_SZ
+                    blob = (data + "\0\0").encode("utf-16-le")
+                    value = "hex(7):" + ",".join(f"{b:02x}" for b in blob)
+                f.write(f'"{name}"={value}\r\n')
+        _run(["wine", "regedit", "/S", "C:\\template.reg"], env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.remove(reg_file)
         _run(["wineserver", "-w"], env, timeout=120)
         with contextlib.suppress(FileNotFoundError):
             os.remove(os.path.join(path, "dosdevices", "z:"))
