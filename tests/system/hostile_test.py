@@ -263,6 +263,49 @@ class RegistryRefusesTest(unittest.TestCase):
         self.assertEqual(records, journal)
 
 
+# -- install folders the file system would not keep or could not hold ------------------------------
+# The real setup, its initial folder taken from an earlier installation's record (used as
+# it stands), and the quick-install "start": each folder must give message 135 (a box
+# titled with string 134) and leave nothing behind.
+RECORD_KEY = "HKLM\\Software\\Wow6432Node\\" + APP_PATHS[len("Software\\"):]
+START_BUTTON = (290, 295)  # the large "start" of the quick-install page
+# 240 characters: a folder CreateDirectoryW still takes (247 at most), but the payload's
+# longer names (templates\\...) would pass MAX_PATH below it and be skipped without a word.
+NEAR_MAX_PATH = "D:\\" + "\\".join(["v" * 49] * 4) + "\\" + "w" * 37
+UNUSUAL_FOLDERS = [
+    ("reserved name inside", "D:\\x\\con\\y"),
+    ("reserved name last", "D:\\Vexmora\\NUL"),
+    ("trailing dot", "D:\\Vexmora."),
+    ("trailing blank", "D:\\Vexmora\\Mail "),
+    ("missing drive", "Q:\\Vexmora"),
+    ("past MAX_PATH", "D:\\" + "\\".join(["p" * 60] * 5)),
+    ("near MAX_PATH", NEAR_MAX_PATH),
+]
+
+
+class UnusualFolderTest(unittest.TestCase):
+    def test_each_folder_gives_message_135_and_makes_nothing(self):
+        self.assertEqual(len(NEAR_MAX_PATH), 240)
+        with display(), winetest.Prefix(arch=64) as p:
+            shutil.copy(winetest.SETUP_EXE, p.unix_path("C:\\VexmoraSetup.exe"))
+            for why, folder in UNUSUAL_FOLDERS:
+                with self.subTest(why):
+                    p.reg_add(RECORD_KEY, "SoftwarePath", "REG_SZ", folder)
+                    setup = p.start(["C:\\VexmoraSetup.exe"])
+                    try:
+                        main = winetest.wait_window(size=(580, 400), timeout=90)
+                        winetest.click(main, *START_BUTTON)
+                        box = winetest.wait_window(name="^创建目录失败$", timeout=60)
+                        winetest.key(box, "Return")
+                        winetest.wait_until(lambda: box not in winetest.find_windows(".*"), timeout=30,
+                                            what="the message box to close")
+                        self.assertEqual(os.listdir(p.drives["d"]), [], "nothing made on D:")
+                        self.assertIsNone(setup.poll(), "the setup stays on its page")
+                    finally:
+                        setup.kill()
+                        setup.wait(timeout=30)
+
+
 # -- a client that comes back -------------------------------------------------------------------
 CLIENT_PROMPT = {"installbtn": (99, 148), "cancelbtn": (201, 148)}  # layout 229, 300 x 176
 
