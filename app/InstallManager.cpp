@@ -1,12 +1,37 @@
 #include "app/InstallManager.h"
 
 #include "engine/FolderChain.h"
+#include "engine/JournalDecrypt.h"
+#include <filesystem>
+#include <shlwapi.h>
 #include "engine/Processes.h"
 #include "engine/RegistryRead.h"
 #include "engine/ResStrings.h"
 
 namespace {
 Install_CIM* g_manager = nullptr;
+
+std::wstring FromUtf8(const std::string& text) {
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(size > 0 ? size : 0, L'\0');
+    if (size > 0) ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
+    return out;
+}
+
+// The folder records of the journal that an installation left in `folder`; none when it
+// cannot be read.
+std::vector<std::wstring> FoldersMadeByEarlierInstall(const std::wstring& folder) {
+    std::string plain;
+    if (!DecryptJournalFile(std::filesystem::path(folder + L"\\uninstallE"), plain)) return {};
+    std::vector<std::wstring> folders;
+    for (size_t start = 0; start < plain.size();) {
+        size_t end = plain.find("\r\n", start);
+        if (end == std::string::npos) end = plain.size();
+        if (plain.compare(start, 2, "D ") == 0) folders.push_back(FromUtf8(plain.substr(start + 2, end - start - 2)));
+        start = end + 2;
+    }
+    return folders;
+}
 }
 
 Install_CIM::Install_CIM(HINSTANCE instance) : state_(instance) { g_manager = this; }
@@ -19,8 +44,17 @@ Install_CIM::~Install_CIM() {
 
 Install_CIM* GetInstallManager() noexcept { return g_manager; }
 
+// The window makes the install folder before the run's journal is open; the levels it
+// creates are kept and journalled by the run (a journal still open from a failed run
+// would be replaced, and its records lost with it).
 bool Install_CIM::CreateFolderChain(const CUIString& path) {
-    return ::CreateFolderChain(path, state_.journal.get());
+    std::vector<std::wstring> missing;
+    for (const std::wstring& level : FolderChainLevels(path))
+        if (!::PathFileExistsW(level.c_str())) missing.push_back(level);
+    const bool made = ::CreateFolderChain(path, nullptr);
+    for (const std::wstring& level : missing)
+        if (::PathFileExistsW(level.c_str())) state_.foldersBeforeJournal.push_back(level);
+    return made;
 }
 
 bool Install_CIM::ReadRegistryString(HKEY root, const wchar_t* key, const wchar_t* valueName, CUIString& out) {
@@ -45,6 +79,31 @@ bool Install_CIM::ReadPreviousInstallFolder(CUIString& folder) {
 // recorded elsewhere is removed all the same.
 bool Install_CIM::BeforeInstall() {
     CUIString previous;
-    if (ReadPreviousInstallFolder(previous) && !previous.empty()) RunPreviousUninstaller(previous);
+    if (ReadPreviousInstallFolder(previous) && !previous.empty()) {
+        const std::vector<std::wstring> earlier = FoldersMadeByEarlierInstall(previous);
+        RunPreviousUninstaller(previous);
+        CarryFoldersOver(earlier);
+    }
     return true;
+}
+
+// The earlier installation's uninstaller, run by the setup, leaves the install folder and
+// the folders above it that its install made, since the new install is about to unpack
+// there. Those on the new install's path are carried into the new journal, together with
+// the levels "start" made, outermost first, so that the last uninstaller removes them.
+void Install_CIM::CarryFoldersOver(const std::vector<std::wstring>& earlier) {
+    auto listed = [](const std::vector<std::wstring>& list, const std::wstring& folder) {
+        for (const std::wstring& item : list)
+            if (::lstrcmpiW(item.c_str(), folder.c_str()) == 0) return true;
+        return false;
+    };
+    const std::vector<std::wstring> path = FolderChainLevels(state_.installPath);
+    std::vector<std::wstring> carried;
+    for (const std::wstring& level : state_.foldersBeforeJournal)
+        if (!listed(path, level)) carried.push_back(level);
+    for (const std::wstring& level : path)
+        if ((listed(state_.foldersBeforeJournal, level) || listed(earlier, level)) &&
+            ::PathFileExistsW(level.c_str()))
+            carried.push_back(level);
+    state_.foldersBeforeJournal = std::move(carried);
 }

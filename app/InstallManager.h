@@ -63,6 +63,7 @@ private:
     bool ClaimSingleInstance();
     bool WaitForClientToClose();
     bool UseDefaultFolder();
+    void CarryFoldersOver(const std::vector<std::wstring>& earlier);
 
     InstallState state_;
     SetupUi* ui_ = nullptr;

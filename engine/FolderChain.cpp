@@ -74,3 +74,16 @@ bool CreateFolderChain(const std::wstring& path, InstallJournal* journal) {
     }
     return EnsureFolder(path, journal);
 }
+
+std::vector<std::wstring> FolderChainLevels(const std::wstring& path) {
+    std::vector<std::wstring> levels;
+    auto add = [&levels](std::wstring level) {
+        while (level.size() > 3 && level.back() == L'\\') level.pop_back();
+        if (level.size() <= 3 || (!levels.empty() && levels.back() == level)) return;
+        levels.push_back(std::move(level));
+    };
+    for (size_t at = path.find(L'\\'); at != std::wstring::npos; at = path.find(L'\\', at + 1))
+        if (!(at >= 2 && path[at - 1] == L':')) add(path.substr(0, at));
+    add(path);
+    return levels;
+}

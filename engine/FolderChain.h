@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 class InstallJournal;
 
 // Creates every missing folder along an absolute local path ("X:\..."), outermost first,
@@ -12,3 +13,8 @@ class InstallJournal;
 // ends in a blank or a dot, a device name (CON, NUL, AUX, PRN, COM0-9, LPT0-9, with or
 // without an extension), "." or "..", or a ":" after the drive.
 bool CreateFolderChain(const std::wstring& path, InstallJournal* journal);
+
+// The levels CreateFolderChain would consider for `path`, outermost first: every prefix
+// before a backslash except drive roots, then the whole path (trailing backslashes
+// dropped, duplicates left out).
+std::vector<std::wstring> FolderChainLevels(const std::wstring& path);

@@ -15,6 +15,8 @@ void StartInstall(InstallState& state, HWND window, const ExtractionHooks& hooks
     state.journal.reset();
     state.journal = std::make_unique<InstallJournal>();
     state.journal->open(state.installPath + L"\\uninstall");
+    for (const std::wstring& folder : state.foldersBeforeJournal) state.journal->recordFolder(folder);
+    state.foldersBeforeJournal.clear();
     ::SendMessageW(window, WM_INSTALL_EVENT, INSTALL_EVENT_START, 0);
     ExtractPayload(state, hooks);
 }

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <vector>
 #include "engine/InstallJournal.h"
 #include "ui/Handles.h"
 #include "ui/UIString.h"
@@ -24,6 +26,10 @@ public:
     CUIString installPath;          // without trailing backslash by convention
     InstallOptions options;
     std::unique_ptr<InstallJournal> journal;  // absent until the first install run
+    // Folders that the main window's start step created before this run's journal was
+    // open (outermost first); the run journals them first, so the uninstaller can remove
+    // them too.
+    std::vector<std::wstring> foldersBeforeJournal;
     bool extractionCompleted = false;
     UniqueHandle singleInstanceMutex;         // "isRunning", until registration closes it
 

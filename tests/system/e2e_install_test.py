@@ -32,6 +32,7 @@ IMAGES = os.path.join(SOURCE, "skin", "images")
 TITLE = "^VexmoraFM$"
 PRODUCT = "VexmoraZevlo邮箱"
 DEFAULT_FOLDER = "D:\\Program Files\\Vexmora\\VexmoraZevlo邮箱"
+DEFAULT_FOLDER_LEVELS = ("D:\\Program Files", "D:\\Program Files\\Vexmora", DEFAULT_FOLDER)
 MAIN_SIZE = (580, 400)     # layout 221 (and 232, the licence terms)
 PROMPT_SIZE = (300, 176)   # layouts 228, 229, 230
 
@@ -497,7 +498,9 @@ class QuickInstallTest(unittest.TestCase, InstallationChecks):
         client = winetest.wait_window(f"^{PRODUCT}$", timeout=60)
         # The journal is encrypted when the program ends.
         self.assertFalse(os.path.exists(m.unix(DEFAULT_FOLDER + "\\uninstall")))
-        self.assert_journal(m, DEFAULT_FOLDER)
+        # "start" made the whole default folder before the journal was open: its levels
+        # lead the journal, so the uninstaller can take them away again.
+        self.assert_journal(m, DEFAULT_FOLDER, new_folders=DEFAULT_FOLDER_LEVELS)
         m.p.run(["taskkill", "/f", "/im", "Vexmora-PC.exe"])
         winetest.wait_gone(client)
 
@@ -521,7 +524,9 @@ class QuickInstallTest(unittest.TestCase, InstallationChecks):
         confirm = again.prompt()
         again.click("cancelbtn", CONFIRM_EXIT, wid=confirm)
         self.assertEqual(0, again.wait_exit())
-        self.assert_journal(m, DEFAULT_FOLDER)  # the uninstaller had taken the folders and the menu away
+        # The uninstaller had taken the payload's folders and the menu away; the folders it
+        # left for the new install (those the first setup made) are carried over.
+        self.assert_journal(m, DEFAULT_FOLDER, new_folders=DEFAULT_FOLDER_LEVELS)
 
 
     def test_a_system_close_waits_for_the_end_of_the_run(self):

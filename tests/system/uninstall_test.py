@@ -23,10 +23,10 @@ PROGRAMS = os.path.join(BUILD, "tests", "programs")
 ARCHIVE = os.path.join(BUILD, "payload", "payload.7z")
 
 FOLDER = "D:\\Vexmora Mail\\VexmoraZevlo邮箱"  # its parent is there before the install
+PROGRAM_FILES = "D:\\Program Files"
 DEFAULT_FOLDER = e2e.DEFAULT_FOLDER
 # The setup makes the levels above its install folder before its journal is open, so they
 # are never journalled and no uninstaller can know them: the machines have them already.
-DEFAULT_PARENT = DEFAULT_FOLDER.rsplit("\\", 1)[0]
 ODD_FOLDER = "D:\\Vexmora Mail\\Mail (x86) & Co;邮箱"
 PROGRAMS_MENU = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"
 MENU = PROGRAMS_MENU + "\\VexmoraZevlo邮箱"
@@ -49,7 +49,6 @@ class Machine:
             shutil.copy(os.path.join(PROGRAMS, name), self.p.unix_path("C:\\fx\\" + name))
         shutil.copy(ARCHIVE, self.p.unix_path("C:\\fx\\payload.7z"))
         os.makedirs(self.p.unix_path("D:\\Vexmora Mail"))
-        os.makedirs(self.p.unix_path(DEFAULT_PARENT))
         shutil.copy(winetest.SETUP_EXE, self.p.unix_path(e2e.SETUP_WIN))
         # The first start of a copied prefix settles a few things of Wine's own (network
         # cards): done before any snapshot.
@@ -227,13 +226,15 @@ class RoundTrip(UninstallTestCase):
         self.assertEqual(m.uninstall_as_a_person(DEFAULT_FOLDER), 0)
         self.assertEqual(tree(m, DEFAULT_FOLDER), ["data/", "data/mine.txt"])
         after_files, after_reg = m.snapshot()
+        # The folders above it that the setup made stay with it, since they are not empty.
         self.assertSameFiles(before_files, after_files, extra=[
+            d(PROGRAM_FILES), d(DEFAULT_FOLDER.rsplit("\\", 1)[0]),
             d(DEFAULT_FOLDER), d(DEFAULT_FOLDER + "\\data"), d(DEFAULT_FOLDER + "\\data\\mine.txt")])
         self.assertSameRegistry(before_reg, after_reg)
 
         # Without it the install folder goes too, and a second round leaves nothing; this
         # time in a folder whose name cmd could misread if it were not quoted.
-        shutil.rmtree(m.path(DEFAULT_FOLDER))
+        shutil.rmtree(m.path(PROGRAM_FILES))
         m.install(ODD_FOLDER)
         self.assertEqual(m.uninstall_as_a_person(ODD_FOLDER), 0)
         winetest.wait_until(lambda: not os.path.exists(m.path(ODD_FOLDER)), timeout=60,
@@ -359,8 +360,10 @@ class Reinstall(UninstallTestCase):
 
         # And the reinstall's journal is complete: its uninstaller leaves nothing.
         self.assertEqual(m.uninstall_as_a_person(DEFAULT_FOLDER), 0)
-        winetest.wait_until(lambda: not os.path.exists(m.path(DEFAULT_FOLDER)), timeout=60,
-                            what="the install folder to go")
+        # The folders the first setup made above the install folder were carried into the
+        # reinstall's journal: they go too, last.
+        winetest.wait_until(lambda: not os.path.exists(m.path(PROGRAM_FILES)), timeout=60,
+                            what="the install folder and the folders above it to go")
         after_files, after_reg = m.snapshot()
         self.assertSameFiles(before_files, after_files)
         self.assertSameRegistry(before_reg, after_reg)
