@@ -123,12 +123,12 @@ class Prefix:
         clone_prefix(ensure_template(arch), self.path)
         self.env = _env(self.path, arch)
         self.drives = {}
-        for letter, spec in (drives if drives is not None else {"d": "hd"}).items():
-            self.map_drive(letter, spec)
+        for letter, setting in (drives if drives is not None else {"d": "hd"}).items():
+            self.map_drive(letter, setting)
 
     # -- machine setup -------------------------------------------------------------
-    def map_drive(self, letter, spec):
-        kind, target = (spec, None) if isinstance(spec, str) else spec
+    def map_drive(self, letter, setting):
+        kind, target = (setting, None) if isinstance(setting, str) else setting
         if target is None:
             target = os.path.join(self.root, f"drive_{letter}")
             os.makedirs(target, exist_ok=True)
