@@ -4,6 +4,7 @@
 // point before any window, destroyed after the last one (which closes the journal).
 #include <windows.h>
 #include "engine/InstallState.h"
+#include "engine/RegistryNames.h"
 #include "ui/UIString.h"
 
 class SetupUi;
@@ -68,11 +69,6 @@ private:
     InstallState state_;
     SetupUi* ui_ = nullptr;
 };
-
-// Where the client's registration records its install folder.
-inline constexpr wchar_t kAppPathsKey[] =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\QuillwireVexmora.exe";
-inline constexpr wchar_t kSoftwarePathValue[] = L"SoftwarePath";
 
 // The process's one manager (null before construction and after destruction).
 Install_CIM* GetInstallManager() noexcept;

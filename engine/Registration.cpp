@@ -8,15 +8,10 @@
 #include "engine/ResStrings.h"
 #include "engine/ShellFolders.h"
 #include "engine/SystemInfo.h"
+#include "engine/RegistryNames.h"
 
 namespace {
 
-constexpr wchar_t kAppPathsKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\QuillwireVexmora.exe";
-constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr wchar_t kRunValue[] = L"Vexmora-PC";
-constexpr wchar_t kUninstallKey64[] =
-    L"Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillwire-Vexmora专用版";
-constexpr wchar_t kUninstallKey32[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillwire-Vexmora专用版";
 // Fixed, not string 129: the installed-programs list keeps this name even when the
 // start-menu names fall back to their default.
 constexpr wchar_t kProductName[] = L"VexmoraZevlo邮箱";
@@ -89,7 +84,7 @@ bool AfterInstall(InstallState& state) {
 
     RecordRegKey(HKEY_LOCAL_MACHINE, kAppPathsKey, state.openJournal());
     // Stored bare: the next setup run reads it back as a folder, not as a command.
-    SetRegString(HKEY_LOCAL_MACHINE, kAppPathsKey, L"SoftwarePath", folder, state.openJournal());
+    SetRegString(HKEY_LOCAL_MACHINE, kAppPathsKey, kSoftwarePathValue, folder, state.openJournal());
     WriteRunEntries(state, startProgram);
     WriteUninstallEntry(state, startProgram, uninstaller);
 

@@ -23,6 +23,7 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include "engine/RegistryNames.h"
 
 namespace undo {
 
@@ -74,14 +75,11 @@ struct Plan {
 Plan MakeUndoPlan(std::string_view journalText, const Places& places);
 
 // The registry keys that the setup writes (exact paths, compared ignoring A-Z case).
-inline constexpr wchar_t kAppPathsKey[] =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\QuillwireVexmora.exe";
-inline constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-inline constexpr wchar_t kRunValue[] = L"Vexmora-PC";
-inline constexpr wchar_t kUninstallKey64[] =
-    L"Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillwire-Vexmora专用版";
-inline constexpr wchar_t kUninstallKey32[] =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillwire-Vexmora专用版";
+using ::kAppPathsKey;
+using ::kRunKey;
+using ::kRunValue;
+using ::kUninstallKey32;
+using ::kUninstallKey64;
 
 // The names the setup gives its start-menu folder and its shortcuts: its string 129,
 // or the fallback used when that string cannot be loaded.
