@@ -16,7 +16,6 @@ for every program that uses windows. Windows resolves a known DLL's imports from
 system folder, so there the setup's delay-loaded version.dll comes from the system folder
 like the others. The test shows the Wine behaviour instead of hiding it.
 """
-import contextlib
 import os
 import shutil
 import unittest
@@ -39,16 +38,6 @@ UNINSTALL_KEY = ("HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersio
 START_BUTTON = (290, 295)  # the large "start" of the quick-install page
 
 
-@contextlib.contextmanager
-def display():
-    if hasattr(winetest, "PrivateDisplay"):
-        own = winetest.PrivateDisplay()
-        try:
-            yield
-        finally:
-            own.close()
-    else:
-        yield
 
 
 class PlantedFolder:
@@ -105,12 +94,14 @@ class PlantingTest(unittest.TestCase):
             self.assertEqual(plants.markers(), ["version"])
 
     def test_setup_loads_no_planted_library_through_a_whole_install(self):
-        with display(), winetest.Prefix(arch=64) as p:
+        with winetest.PrivateDisplay(), winetest.Prefix(arch=64) as p:
             plants = PlantedFolder(p, PLANTED, [winetest.SETUP_EXE])
             proc = p.start([DOWNLOADS + "\\VexmoraSetup.exe"])
             try:
-                wid = winetest.wait_window(timeout=90)
-                winetest.click(wid, *START_BUTTON)
+                wid = winetest.wait_window(timeout=180)
+                # the install has begun once the folder is there; until then the click is given again
+                winetest.click_until(wid, *START_BUTTON, lambda: os.path.exists(p.unix_path(DEFAULT_FOLDER)),
+                                     "the install to begin", timeout=120, retry_after=5)
                 link = p.unix_path(DESKTOP_LINK)
                 winetest.wait_until(lambda: os.path.exists(link), timeout=180, what="the desktop shortcut")
                 values = winetest.wait_until(

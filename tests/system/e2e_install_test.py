@@ -307,18 +307,10 @@ class Setup:
     def prompt(self, size=PROMPT_SIZE, exclude=()):
         """The next prompt window of this size (not the main window), once it is drawn."""
         wid = winetest.wait_window(TITLE, size=size, timeout=90, exclude=tuple(exclude) + (self.wid,))
-        wait_drawn(wid)
+        winetest.wait_drawn(wid)
         return wid
 
 
-def wait_drawn(wid):
-    """Waits until the window shows its skin: a click that arrives between the window's
-    appearance and its first paint would find no control laid out under it, while a person
-    clicks only what is on the screen."""
-    def drawn():
-        colours = winetest.capture(wid).getcolors(maxcolors=100000)
-        return colours is not None and len(colours) > 50
-    winetest.wait_until(drawn, timeout=60, what=f"window {wid} drawn")
 
 
 def shot(wid, name):

@@ -6,7 +6,6 @@ window. A setup whose payload bytes are damaged shows the format-error prompt; A
 the run with no further message and the choices page back. The driver lives in
 e2e_install_test.py."""
 import os
-import shutil
 import tempfile
 import unittest
 

@@ -286,7 +286,7 @@ UNUSUAL_FOLDERS = [
 class UnusualFolderTest(unittest.TestCase):
     def test_each_folder_gives_message_135_and_makes_nothing(self):
         self.assertEqual(len(NEAR_MAX_PATH), 240)
-        with display(), winetest.Prefix(arch=64) as p:
+        with winetest.PrivateDisplay(), winetest.Prefix(arch=64) as p:
             shutil.copy(winetest.SETUP_EXE, p.unix_path("C:\\VexmoraSetup.exe"))
             for why, folder in UNUSUAL_FOLDERS:
                 with self.subTest(why):
@@ -294,8 +294,9 @@ class UnusualFolderTest(unittest.TestCase):
                     setup = p.start(["C:\\VexmoraSetup.exe"])
                     try:
                         main = winetest.wait_window(size=(580, 400), timeout=90)
-                        winetest.click(main, *START_BUTTON)
-                        box = winetest.wait_window(name="^创建目录失败$", timeout=60)
+                        box = winetest.click_until(
+                            main, *START_BUTTON, lambda: winetest.find_windows("^创建目录失败$"),
+                            "message 135", retry_after=5)[0]
                         winetest.key(box, "Return")
                         winetest.wait_until(lambda: box not in winetest.find_windows(".*"), timeout=30,
                                             what="the message box to close")
@@ -313,16 +314,6 @@ class UnusualFolderTest(unittest.TestCase):
 CLIENT_PROMPT = {"installbtn": (99, 148), "cancelbtn": (201, 148)}  # layout 229, 300 x 176
 
 
-@contextlib.contextmanager
-def display():
-    if hasattr(winetest, "PrivateDisplay"):
-        own = winetest.PrivateDisplay()
-        try:
-            yield
-        finally:
-            own.close()
-    else:
-        yield
 
 
 class ClientSurvivesTest(unittest.TestCase):
@@ -343,7 +334,7 @@ class ClientSurvivesTest(unittest.TestCase):
             self.run_case()
 
     def run_case(self):
-        with display(), winetest.Prefix(arch=64) as p:
+        with winetest.PrivateDisplay(), winetest.Prefix(arch=64) as p:
             client = "C:\\client\\Vexmora-PC.exe"
             os.makedirs(p.unix_path("C:\\client"))
             shutil.copy(os.path.join(PROGRAMS, "hardfx_unkillable.exe"), p.unix_path(client))
@@ -361,9 +352,7 @@ class ClientSurvivesTest(unittest.TestCase):
                                  for w in winetest.find_windows(".*")]
                         raise AssertionError(f"{missing}; before {button}; on screen: {shown}; "
                                              f"setup exit code {setup.poll()}") from None
-                    # A click before the prompt's first paint finds no laid-out button.
-                    winetest.wait_until(lambda: winetest.capture(prompt).getcolors(64) is None, timeout=30,
-                                        what="the prompt to be drawn")
+                    winetest.wait_drawn(prompt)
                     winetest.click(prompt, *CLIENT_PROMPT[button])
                     # gone before the next one is looked for (X may reuse its id)
                     winetest.wait_until(lambda: prompt not in winetest.find_windows(), timeout=60,

@@ -7,7 +7,6 @@ name, with blanks and Chinese in their paths."""
 import os
 import shutil
 import subprocess
-import time
 import unittest
 
 import winetest

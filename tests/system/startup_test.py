@@ -13,7 +13,6 @@
 import os
 import shutil
 import struct
-import subprocess
 import time
 import unittest
 
@@ -204,17 +203,7 @@ class SetupProcessTest(unittest.TestCase):
         return proc
 
     def click_until(self, wid, point, done, what, timeout=60, retry_after=2):
-        """Clicks until `done()` holds: a window that has just appeared may not take
-        input before its first layout, so a click that has no effect is given again."""
-        deadline = time.monotonic() + timeout
-        while True:
-            subprocess.run(["xdotool", "mousemove", "--window", str(wid), str(point[0]), str(point[1]),
-                            "click", "1"], capture_output=True, timeout=30)
-            try:
-                return winetest.wait_until(done, timeout=retry_after, what=what)
-            except AssertionError:
-                if time.monotonic() > deadline:
-                    raise
+        return winetest.click_until(wid, *point, done, what, timeout=timeout, retry_after=retry_after)
 
     def gone(self, wid):
         return lambda: wid not in winetest.find_windows(TITLE)

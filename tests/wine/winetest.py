@@ -334,6 +334,12 @@ class PrivateDisplay:
         if self.proc.poll() is None:
             self.proc.kill()
 
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
 
 def window_name(wid):
     r = subprocess.run(["xdotool", "getwindowname", str(wid)], capture_output=True, timeout=30)
@@ -352,3 +358,27 @@ def capture(wid):
         subprocess.run(["import", "-window", str(wid), f.name], timeout=60, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return Image.open(f.name).convert("RGB")
+
+
+def wait_drawn(wid, timeout=60):
+    """Waits until the window shows its skin. A click that arrives between the window's
+    appearance and its first paint finds no control laid out under it (layout happens at
+    the first paint), while a person clicks only what is on the screen."""
+    def drawn():
+        colours = capture(wid).getcolors(maxcolors=100000)
+        return colours is not None and len(colours) > 50
+    wait_until(drawn, timeout=timeout, what=f"window {wid} drawn")
+
+
+def click_until(wid, x, y, done, what, timeout=60, retry_after=2):
+    """Clicks until `done()` holds, for a window that may still be busy with its first
+    layout; returns what `done` returned."""
+    deadline = time.monotonic() + timeout
+    while True:
+        subprocess.run(["xdotool", "mousemove", "--window", str(wid), str(x), str(y), "click", "1"],
+                       capture_output=True, timeout=30)
+        try:
+            return wait_until(done, timeout=retry_after, what=what)
+        except AssertionError:
+            if time.monotonic() > deadline:
+                raise
