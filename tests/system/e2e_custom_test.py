@@ -2,7 +2,9 @@
 "path", both options switched off, "back" to the default sub-page (which then shows the
 typed folder) and "start" there; the confirm-exit prompt on the finish page; then a second
 setup in the same machine proposes the recorded folder, and its confirm-exit prompt is
-answered with each of its three buttons. The driver lives in e2e_install_test.py."""
+answered with each of its three buttons. The folder picker ("browser"): cancel changes
+nothing, a folder picked in it is where "start" installs. The driver lives in
+e2e_install_test.py."""
 import os
 import unittest
 
@@ -89,6 +91,43 @@ class CustomInstallTest(unittest.TestCase, InstallationChecks):
         again.click("cancelbtn", CONFIRM_EXIT, wid=again.prompt())
         self.assertEqual(0, again.wait_exit())
         self.assertFalse(os.path.exists(m.unix(FOLDER + "\\uninstall-ran.txt")), "nothing was installed again")
+
+
+class FolderPickerTest(unittest.TestCase, InstallationChecks):
+    PICKER = "^Browse for Folder$"  # the system picker's caption under this Wine
+
+    def pick(self, setup, *keys):
+        """Opens the picker with "browser" and answers it from the keyboard."""
+        setup.click("browser")
+        picker = winetest.wait_window(self.PICKER, timeout=60)
+        winetest.wait_drawn(picker)
+        if keys == ("Escape",):
+            shot(picker, "folder-picker")
+        winetest.xdotool("windowfocus", "--sync", picker)
+        winetest.xdotool("key", *keys)
+        winetest.wait_gone(picker)
+
+    def test_cancel_keeps_the_folder_and_a_picked_folder_is_installed_into(self):
+        m = Machine()
+        self.addCleanup(m.close)
+        os.makedirs(m.unix("D:\\Mail\\邮箱"))
+        setup = m.start_setup()
+        setup.wait_main()
+        setup.click("btn_freeinstall")
+        setup.wait_page("custom")
+        setup.type_into_path("D:\\Mail")
+        winetest.click(setup.wid, 100, 150)  # ends the typing, as a click beside the edit does
+        self.pick(setup, "Escape")
+        # The picker opens on the folder in "path" (so cancel left it as typed); its first
+        # subfolder is picked.
+        self.pick(setup, "Right", "Down", "Return")
+        setup.click("start_small")
+        setup.wait_page("finish")
+        self.assert_payload_installed(m, "D:\\Mail\\邮箱", extra=("uninstall",))
+        self.assertEqual(["邮箱"], os.listdir(m.unix("D:\\Mail")))
+        setup.click("closebtn")
+        setup.click("cancelbtn", CONFIRM_EXIT, wid=setup.prompt())
+        self.assertEqual(0, setup.wait_exit())
 
 
 if __name__ == "__main__":

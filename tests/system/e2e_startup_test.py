@@ -2,7 +2,7 @@
 while the first is open gets the already-running prompt and ends with exit code 0, the
 first undisturbed; with the client "Vexmora-PC.exe" running, the client prompt ends setup
 on "下次再说" or its close button, and on "立即安装" ends the client and opens the main
-window. A setup whose payload bytes are damaged shows the format-error prompt; Abort ends
+window. Alt+F4 on the main window closes it at once, with no prompt. A setup whose payload bytes are damaged shows the format-error prompt; Abort ends
 the run with no further message and the choices page back. The driver lives in
 e2e_install_test.py."""
 import os
@@ -81,6 +81,18 @@ class StartupPromptsTest(unittest.TestCase):
         setup.wait_main()
         self.assertNotIn(client_window, winetest.find_windows(".*"))
         self.leave(setup)
+
+
+class SystemCloseTest(unittest.TestCase):
+    def test_alt_f4_closes_the_main_window_without_a_prompt(self):
+        m = Machine()
+        self.addCleanup(m.close)
+        setup = m.start_setup()
+        setup.wait_main()
+        winetest.key(setup.wid, "alt+F4")
+        self.assertEqual(0, setup.wait_exit())
+        self.assertEqual([], winetest.find_windows(TITLE))
+        self.assertFalse(os.path.exists(m.unix(DEFAULT_FOLDER)))
 
 
 class DamagedPayloadTest(unittest.TestCase):

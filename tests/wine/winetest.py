@@ -43,6 +43,10 @@ def _env(prefix, arch):
     return env
 
 
+def _native_view(arch):
+    return ["/reg:64"] if arch == 64 else []
+
+
 def ensure_template(arch=64):
     """Creates (once) the template prefix for the given bitness and returns its path."""
     path = os.path.join(WINE_ROOT, f"template{arch}")
@@ -58,6 +62,9 @@ def ensure_template(arch=64):
         shutil.rmtree(path, ignore_errors=True)
         env = _env(path, arch)
         _run(["wineboot", "-i"], env, timeout=300, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # wineboot leaves work running (it writes the default font links, among others):
+        # what is imported below must come after it.
+        _run(["wineserver", "-w"], env, timeout=300)
         cjk = "WenQuanYi Micro Hei"
         regs = [
             ["HKCU\\Software\\Wine\\Fonts\\Replacements", "微软雅黑", "REG_SZ", cjk],
@@ -87,7 +94,10 @@ def ensure_template(arch=64):
                     blob = (data + "\0\0").encode("utf-16-le")
                     value = "hex(7):" + ",".join(f"{b:02x}" for b in blob)
                 f.write(f'"{name}"={value}\r\n')
-        _run(["wine", "regedit", "/S", "C:\\template.reg"], env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # `wine` starts the 32-bit reg.exe, which a 64-bit machine would redirect to its
+        # 32-bit view; Wine's drive table and the font links are read from the native view.
+        _run(["wine", "reg", "import", "C:\\template.reg"] + _native_view(arch), env,
+             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.remove(reg_file)
         _run(["wineserver", "-w"], env, timeout=120)
         with contextlib.suppress(FileNotFoundError):
@@ -138,7 +148,7 @@ class Prefix:
         os.symlink(target, link)
         self.drives[letter] = target
         if kind != "hd" or letter != "d":
-            self.reg_add("HKLM\\Software\\Wine\\Drives", f"{letter}:", "REG_SZ", kind)
+            self.reg_add("HKLM\\Software\\Wine\\Drives", f"{letter}:", "REG_SZ", kind, native_view=True)
 
     def unix_path(self, win_path):
         """C:\\x\\y -> the Linux path of that file in this prefix."""
@@ -157,8 +167,10 @@ class Prefix:
         return subprocess.Popen(["wine"] + list(cmd), env=self.env, **kw)
 
     # -- registry ------------------------------------------------------------------
-    def reg_add(self, key, name, kind, data):
-        cmd = ["reg", "add", key, "/f"]
+    def reg_add(self, key, name, kind, data, native_view=False):
+        """Adds a value as a 32-bit program sees the registry (HKLM\\Software of a 64-bit
+        machine is then its Wow6432Node), or, with native_view, as Wine itself does."""
+        cmd = ["reg", "add", key, "/f"] + (_native_view(self.arch) if native_view else [])
         if name is None:
             cmd += ["/ve"]
         else:
