@@ -14,9 +14,7 @@ with winetest.Prefix(keep=True) as p:
     if interactive:
         proc.wait()
     else:
-        # A window that has just appeared may not be painted yet: wait for the skin's colours.
-        winetest.wait_until(lambda: winetest.capture(wid).getcolors(64) is None, timeout=60,
-                            what="the window to be drawn")
+        winetest.wait_drawn(wid)  # a window that has just appeared may not be painted yet
         shot = winetest.screenshot(wid, "run")
         print(f"no display: ran on a virtual one; screenshot saved as {shot}")
         proc.terminate()
