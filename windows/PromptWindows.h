@@ -8,40 +8,46 @@
 #include "ui/WindowWnd.h"
 #include "ui/pure/Notify.h"
 
-// The setup program is already running (layout 228). Either button closes it.
-class CInstallWarningfrm : public CWindowWnd, public INotifyUI {
-public:
-    CInstallWarningfrm() = default;
-    void Notify(TNotifyUI& msg) override;
-
+// What the prompts share: the setup windows' class, their layout built at creation with
+// the prompt as receiver, the caption hit test, and the end of the nested loop that runs
+// the prompt when its window is destroyed.
+class CPromptWindow : public CWindowWnd, public INotifyUI {
 protected:
+    explicit CPromptWindow(UINT layoutId) : m_layoutId(layoutId) {}
+
     const wchar_t* GetWindowClassName() const override;
     const wchar_t* GetSuperClassName() const override;
     UINT GetClassStyle() const override;
     LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
     void OnFinalMessage(HWND hWnd) override;
+    // At creation, after the window is prepared and before its layout is built.
+    virtual void BeforeLayout() {}
+
+    CWindowManager m_pm;
 
 private:
-    CWindowManager m_pm;
+    UINT m_layoutId;
+};
+
+// The setup program is already running (layout 228). Either button closes it.
+class CInstallWarningfrm : public CPromptWindow {
+public:
+    CInstallWarningfrm();
+    void Notify(TNotifyUI& msg) override;
 };
 
 // The mail client is running (layout 229, with a drop shadow). "installbtn" ends the
 // listed processes; "closebtn" and "cancelbtn" decline, which the cancel flag records.
-class CInstallWarningForZevloRun : public CWindowWnd, public INotifyUI {
+class CInstallWarningForZevloRun : public CPromptWindow {
 public:
-    explicit CInstallWarningForZevloRun(std::vector<DWORD> processIds) : m_processIds(std::move(processIds)) {}
+    explicit CInstallWarningForZevloRun(std::vector<DWORD> processIds);
     void Notify(TNotifyUI& msg) override;
 
 protected:
-    const wchar_t* GetWindowClassName() const override;
-    const wchar_t* GetSuperClassName() const override;
-    UINT GetClassStyle() const override;
-    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
-    void OnFinalMessage(HWND hWnd) override;
+    void BeforeLayout() override;
 
 private:
     std::vector<DWORD> m_processIds;  // those found when the prompt was built
-    CWindowManager m_pm;
 };
 
 // The client-prompt cancel flag: false at start and whenever a client prompt is
@@ -50,36 +56,18 @@ bool ClientPromptCancelled();
 
 // Confirm leaving setup (layout 230). "cancelbtn" stops setup: it ends its own loop and
 // asks the main window to close; "installbtn" and "closebtn" go back.
-class CStopInstallfrm : public CWindowWnd, public INotifyUI {
+class CStopInstallfrm : public CPromptWindow {
 public:
-    explicit CStopInstallfrm(HWND mainWindow) : m_mainWindow(mainWindow) {}
+    explicit CStopInstallfrm(HWND mainWindow);
     void Notify(TNotifyUI& msg) override;
 
-protected:
-    const wchar_t* GetWindowClassName() const override;
-    const wchar_t* GetSuperClassName() const override;
-    UINT GetClassStyle() const override;
-    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
-    void OnFinalMessage(HWND hWnd) override;
-
 private:
-    CWindowManager m_pm;
     HWND m_mainWindow;
 };
 
 // The licence agreement (layout 232): shown only; either button closes it.
-class CTermsfrm : public CWindowWnd, public INotifyUI {
+class CTermsfrm : public CPromptWindow {
 public:
-    CTermsfrm() = default;
+    CTermsfrm();
     void Notify(TNotifyUI& msg) override;
-
-protected:
-    const wchar_t* GetWindowClassName() const override;
-    const wchar_t* GetSuperClassName() const override;
-    UINT GetClassStyle() const override;
-    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
-    void OnFinalMessage(HWND hWnd) override;
-
-private:
-    CWindowManager m_pm;
 };
