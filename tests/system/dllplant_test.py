@@ -38,8 +38,6 @@ UNINSTALL_KEY = ("HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersio
 START_BUTTON = (290, 295)  # the large "start" of the quick-install page
 
 
-
-
 class PlantedFolder:
     """A prefix whose Downloads folder holds the planted libraries and `programs`."""
 

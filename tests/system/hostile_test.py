@@ -314,8 +314,6 @@ class UnusualFolderTest(unittest.TestCase):
 CLIENT_PROMPT = {"installbtn": (99, 148), "cancelbtn": (201, 148)}  # layout 229, 300 x 176
 
 
-
-
 class ClientSurvivesTest(unittest.TestCase):
     """A client that cannot be ended: its process denies PROCESS_TERMINATE to everyone
     (Wine enforces process ACLs). Going on from the client-running prompt leaves it
