@@ -136,16 +136,28 @@ bool LaunchAtMediumIntegrity(std::wstring commandLine) {
 
 std::wstring QuoteCommandPath(const std::wstring& path) { return L"\"" + path + L"\""; }
 
-void RunHiddenCommand(const std::wstring& commandLine) {
+namespace {
+
+// The started process, or an empty handle when it could not be started.
+UniqueHandle StartHidden(const std::wstring& commandLine) {
     std::wstring writable = commandLine;  // CreateProcessW may write into its command line
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION info{};
-    if (::CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                         nullptr, &startup, &info)) {
-        ::CloseHandle(info.hThread);
-        ::CloseHandle(info.hProcess);
-    }
+    if (!::CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                          &startup, &info))
+        return UniqueHandle();
+    UniqueHandle thread(info.hThread);
+    return UniqueHandle(info.hProcess);
+}
+
+}  // namespace
+
+void RunHiddenCommand(const std::wstring& commandLine) { StartHidden(commandLine); }
+
+void RunHiddenCommandAndWait(const std::wstring& commandLine, DWORD limitMs) {
+    const UniqueHandle process = StartHidden(commandLine);
+    if (process) ::WaitForSingleObject(process.get(), limitMs);
 }

@@ -36,3 +36,7 @@ std::wstring QuoteCommandPath(const std::wstring& path);
 // passed as UTF-16, so paths outside the ANSI code page reach it unchanged. Failures
 // leave no trace.
 void RunHiddenCommand(const std::wstring& commandLine);
+
+// The same, but waits up to `limitMs` for the command to end. Failures leave no trace;
+// a command still running at the limit is left to finish on its own.
+void RunHiddenCommandAndWait(const std::wstring& commandLine, DWORD limitMs);

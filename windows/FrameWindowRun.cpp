@@ -5,7 +5,7 @@
 #include <string>
 #include "app/InstallManager.h"
 #include "engine/InstallEvents.h"
-#include "windows/HiddenCommand.h"
+#include "engine/Processes.h"
 #include "windows/SkinWindow.h"
 
 namespace {
