@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Brings a fresh Debian 12 machine to the point where the setup program builds and
-# its tests run: cross compiler, Wine, a virtual display, archive tools, fonts, and the
-# sources of Crypto++ and the LZMA SDK unpacked into a cache outside the repository.
-# Idempotent: when everything is in place it returns within a second or two.
+# its tests run: cross compiler, Wine, a virtual display, archive tools, fonts, the
+# signing tool, and the sources of Crypto++ and the LZMA SDK unpacked into a cache outside
+# the repository. Idempotent: when everything is in place it returns within a second or two.
 # Its last line of output is the file that tells CMake where the libraries are
 # (-DVEXMORA_DEPS_PATHS=...).
 set -euo pipefail
@@ -16,7 +16,7 @@ sudo_() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
 packages=(g++-mingw-w64-i686 mingw-w64-i686-dev cmake make wine wine32:i386 wine64 xvfb xauth
           xdotool imagemagick 7zip fonts-wqy-microhei liblnk-utils python3-pil python3-pefile
-          openssl clang libclang-rt-14-dev dpkg-dev)
+          openssl osslsigncode clang libclang-rt-14-dev dpkg-dev)
 
 missing=()
 for p in "${packages[@]}"; do
