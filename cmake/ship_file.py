@@ -36,6 +36,7 @@ def main():
     else:
         password = os.environ.get(args.password_env, "").encode("utf-8")
 
+    os.makedirs(os.path.dirname(os.path.abspath(args.out)), exist_ok=True)
     stripped, signed = args.out + ".stripped", args.out + ".signed"
     try:
         subprocess.run([args.strip, "-o", stripped, args.linked], check=True)
