@@ -1,12 +1,15 @@
 # Crypto++ and the LZMA SDK come from Debian's source packages, unpacked and (for
-# Crypto++) built by tools/bootstrap.sh into a cache outside the repository.
-set(VEXMORA_DEPS "${CMAKE_SOURCE_DIR}/../.vexmora-deps" CACHE PATH "dependency cache made by tools/bootstrap.sh")
-if(NOT EXISTS "${VEXMORA_DEPS}/paths.cmake")
-  message(FATAL_ERROR "${VEXMORA_DEPS}/paths.cmake is missing: run tools/bootstrap.sh first")
+# Crypto++) built by tools/bootstrap.sh into a cache outside the repository. The last line
+# bootstrap prints names the file that says where they are.
+set(VEXMORA_DEPS_PATHS "" CACHE FILEPATH "paths file made by tools/bootstrap.sh (the last line it prints)")
+if(NOT EXISTS "${VEXMORA_DEPS_PATHS}")
+  message(FATAL_ERROR "VEXMORA_DEPS_PATHS is '${VEXMORA_DEPS_PATHS}': run tools/bootstrap.sh first and "
+                      "configure with -DVEXMORA_DEPS_PATHS=<the last line it prints> (see tools/session.sh)")
 endif()
-include("${VEXMORA_DEPS}/paths.cmake")
+include("${VEXMORA_DEPS_PATHS}")
 
-# The 7z decoder of the LZMA SDK (C files only).
+# The 7z decoder of the LZMA SDK (C files only). It is the extraction's hot path, so it is
+# optimised for speed while the rest of the program is optimised for size.
 set(lzma_files 7zArcIn.c 7zBuf.c 7zBuf2.c 7zCrc.c 7zCrcOpt.c 7zDec.c 7zFile.c 7zStream.c
                Bcj2.c Bra.c Bra86.c BraIA64.c CpuArch.c Delta.c Lzma2Dec.c LzmaDec.c 7zAlloc.c Alloc.c)
 list(TRANSFORM lzma_files PREPEND "${LZMA_SDK_DIR}/")

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Brings a fresh Debian 12 machine to the point where the setup program builds and
-# its tests run: cross compiler, Wine, a virtual display, archive tools, fonts, and the
-# sources of Crypto++ and the LZMA SDK unpacked into a cache outside the repository.
-# Idempotent: when everything is in place it returns within a second or two.
+# its tests run: cross compiler, Wine, a virtual display, archive tools, fonts, the
+# signing tool, and the sources of Crypto++ and the LZMA SDK unpacked into a cache outside
+# the repository. Idempotent: when everything is in place it returns within a second or two.
+# Its last line of output is the file that tells CMake where the libraries are
+# (-DVEXMORA_DEPS_PATHS=...).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,7 +16,7 @@ sudo_() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
 packages=(g++-mingw-w64-i686 mingw-w64-i686-dev cmake make wine wine32:i386 wine64 xvfb xauth
           xdotool imagemagick 7zip fonts-wqy-microhei liblnk-utils python3-pil python3-pefile
-          openssl clang libclang-rt-14-dev dpkg-dev)
+          openssl osslsigncode clang libclang-rt-14-dev dpkg-dev)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -67,22 +69,36 @@ lzma_dir=$(ls -d "$cache"/src/7zip-*/ 2>/dev/null | head -n1)
 cryptopp_dir=$(ls -d "$cache"/src/libcrypto++-*/ 2>/dev/null | head -n1)
 [ -n "$lzma_dir" ] && [ -n "$cryptopp_dir" ] || { echo "bootstrap: library sources missing in $cache/src" >&2; exit 1; }
 
-# Crypto++ for i686 mingw, static.
-if [ ! -f "$cache/cryptopp/lib/libcryptopp.a" ]; then
-  echo "bootstrap: building Crypto++ for i686-w64-mingw32 (about two minutes)"
-  [ -d "$cache/cryptopp-build" ] || cp -r "$cryptopp_dir" "$cache/cryptopp-build"
-  make -s -C "$cache/cryptopp-build" -j"$(nproc)" CXX=i686-w64-mingw32-g++-posix \
-       AR=i686-w64-mingw32-ar RANLIB=i686-w64-mingw32-ranlib CXXFLAGS="-O2 -DNDEBUG" static >/dev/null 2>&1
-  mkdir -p "$cache/cryptopp/lib" "$cache/cryptopp/include/cryptopp"
-  cp "$cache/cryptopp-build"/*.h "$cache/cryptopp/include/cryptopp/"
+# Crypto++ for i686 mingw, static, optimised for size: the setup uses it only for the
+# journal's few kilobytes, and every byte of it ships. Each function and datum gets a
+# section of its own, so that the linker can drop what nothing references. The build goes
+# into a folder named after its flags, so that changing them builds anew beside the old
+# one (other checkouts may still link that) instead of replacing it.
+cryptopp_flags="-Os -DNDEBUG -ffunction-sections -fdata-sections"
+cryptopp_key=$(printf '%s' "$cryptopp_flags" | sha256sum | cut -c1-12)
+cryptopp_out="$cache/cryptopp-$cryptopp_key"
+if [ ! -f "$cryptopp_out/lib/libcryptopp.a" ]; then
+  echo "bootstrap: building Crypto++ for i686-w64-mingw32 with $cryptopp_flags (about three minutes)"
+  work="$cache/cryptopp-$cryptopp_key-build"
+  rm -rf "$work" "$cryptopp_out.tmp"
+  cp -r "$cryptopp_dir" "$work"
+  make -s -C "$work" -j"$(nproc)" CXX=i686-w64-mingw32-g++-posix \
+       AR=i686-w64-mingw32-ar RANLIB=i686-w64-mingw32-ranlib CXXFLAGS="$cryptopp_flags" static >/dev/null 2>&1
+  mkdir -p "$cryptopp_out.tmp/lib" "$cryptopp_out.tmp/include/cryptopp"
+  cp "$work"/*.h "$cryptopp_out.tmp/include/cryptopp/"
   # Debian's source names the archive libcrypto++.a.
-  cp "$(ls "$cache"/cryptopp-build/libcrypto*.a | head -n1)" "$cache/cryptopp/lib/libcryptopp.a"
-  rm -rf "$cache/cryptopp-build"
+  cp "$(ls "$work"/libcrypto*.a | head -n1)" "$cryptopp_out.tmp/lib/libcryptopp.a"
+  printf '%s\n' "$cryptopp_flags" > "$cryptopp_out.tmp/flags"
+  rm -rf "$work" "$cryptopp_out"
+  mv "$cryptopp_out.tmp" "$cryptopp_out"
 fi
 
-# Where CMake finds them.
-cat > "$cache/paths.cmake" <<CM
+# Where CMake finds them: a file per Crypto++ build, so that checkouts whose bootstrap
+# builds it differently never overwrite each other's answer.
+paths="$cache/paths-$cryptopp_key.cmake"
+cat > "$paths.$$" <<CM
 set(LZMA_SDK_DIR "${lzma_dir%/}/C")
-set(CRYPTOPP_DIR "$cache/cryptopp")
+set(CRYPTOPP_DIR "$cryptopp_out")
 CM
-echo "$cache"
+mv "$paths.$$" "$paths"
+echo "$paths"

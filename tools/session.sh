@@ -5,9 +5,9 @@ set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${VEXMORA_BUILD:-$top/build}
 
-deps=$("$top/tools/bootstrap.sh" | tail -n1)
+paths=$("$top/tools/bootstrap.sh" | tail -n1)
 cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-mingw32.cmake" \
-      -DVEXMORA_DEPS="$deps" -DCMAKE_BUILD_TYPE=Release >/dev/null
+      -DVEXMORA_DEPS_PATHS="$paths" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
 started_xvfb=
