@@ -1,6 +1,7 @@
 #include "ui/pure/BoxLayout.h"
 
 #include <algorithm>
+#include <cstdint>
 #include "ui/pure/ScrollBar.h"
 
 namespace {
@@ -20,9 +21,13 @@ UISize SizeAlong(UIAxis axis, int main, int cross) {
     return axis == UIAxis::Vertical ? UISize{cross, main} : UISize{main, cross};
 }
 
-UIRect RectAlong(UIAxis axis, int main, int cross, int mainSize, int crossSize) {
-    if (axis == UIAxis::Vertical) return {cross, main, cross + crossSize, main + mainSize};
-    return {main, cross, main + mainSize, cross + crossSize};
+// A child's rectangle from where it starts along and across the flow, saturated to the
+// layouts' extent.
+UIRect RectAlong(UIAxis axis, int64_t main, int64_t cross, int mainSize, int crossSize) {
+    const int mainStart = UISaturate(main), mainEnd = UISaturate(main + mainSize);
+    const int crossStart = UISaturate(cross), crossEnd = UISaturate(cross + crossSize);
+    if (axis == UIAxis::Vertical) return {crossStart, mainStart, crossEnd, mainEnd};
+    return {mainStart, crossStart, mainEnd, crossEnd};
 }
 
 // The maximum wins over the minimum when the two disagree.
@@ -59,18 +64,21 @@ void CBoxLayoutUI::SetPos(const UIRect& rect) {
     if (IsHScrollShown()) available.cx += m_hScroll->GetScrollRange();
 
     // First pass: the room taken by fixed sizes and paddings, and the share of the rest
-    // for each child without a fixed size along the flow.
-    int adjustables = 0, fixedTotal = 0, placed = 0;
+    // for each child without a fixed size along the flow. Sums are taken in 64 bits: each
+    // term is a clamped attribute, but thousands of children pass the int range.
+    int adjustables = 0, placed = 0;
+    int64_t fixedTotal = 0;
     for (auto& item : m_items) {
         if (!InFlow(*item)) continue;
         UISize sz = item->EstimateSize(available);
         if (Main(sz, axis) == 0) ++adjustables;
         else Main(sz, axis) = ClampMain(*item, Main(sz, axis), axis);
-        fixedTotal += LeadingPad(item->GetPadding(), axis) + Main(sz, axis) + TrailingPad(item->GetPadding(), axis);
+        fixedTotal += int64_t{LeadingPad(item->GetPadding(), axis)} + Main(sz, axis) + TrailingPad(item->GetPadding(), axis);
         ++placed;
     }
-    fixedTotal += m_childPadding * (placed - 1);
-    const int expand = adjustables > 0 ? std::max(0, (Main(available, axis) - fixedTotal) / adjustables) : 0;
+    fixedTotal += int64_t{m_childPadding} * (placed - 1);
+    const int64_t share = adjustables > 0 ? (Main(available, axis) - fixedTotal) / adjustables : 0;
+    const int expand = UISaturate(std::max<int64_t>(0, share));
 
     // Second pass: place them along the flow; the last adjustable child takes what the
     // integer division left over. The horizontal bar's position shifts the children in
@@ -78,20 +86,21 @@ void CBoxLayoutUI::SetPos(const UIRect& rect) {
     const int shiftX = IsHScrollShown() ? m_hScroll->GetScrollPos() : 0;
     const int shiftY = axis == UIAxis::Vertical && IsVScrollShown() ? m_vScroll->GetScrollPos() : 0;
     const UIPoint origin{inner.left - shiftX, inner.top - shiftY};
-    int along = Main(origin, axis);
+    int64_t along = Main(origin, axis);
     const int across = Cross(origin, axis);
-    int remaining = Main(available, axis), fixedRemaining = fixedTotal, adjusted = 0, needed = 0;
+    int64_t remaining = Main(available, axis), fixedRemaining = fixedTotal, needed = 0;
+    int adjusted = 0;
     for (auto& item : m_items) {
         if (!item->IsVisible()) continue;
         if (item->IsFloat()) { SetFloatPos(item.get()); continue; }
         const UIRect& pad = item->GetPadding();
         const int lead = LeadingPad(pad, axis), trail = TrailingPad(pad, axis);
         remaining -= lead;
-        UISize sz = item->EstimateSize(SizeAlong(axis, remaining, Cross(available, axis)));
+        UISize sz = item->EstimateSize(SizeAlong(axis, UISaturate(remaining), Cross(available, axis)));
         int& size = Main(sz, axis);
         if (size == 0) {
             ++adjusted;
-            size = adjusted == adjustables ? std::max(0, remaining - trail - fixedRemaining) : expand;
+            size = adjusted == adjustables ? UISaturate(std::max<int64_t>(0, remaining - trail - fixedRemaining)) : expand;
             size = ClampMain(*item, size, axis);
         } else {
             size = ClampMain(*item, size, axis);
@@ -107,9 +116,9 @@ void CBoxLayoutUI::SetPos(const UIRect& rect) {
         remaining -= size + m_childPadding + trail;
         needed += lead + size + trail;
     }
-    needed += m_childPadding * (placed - 1);
-    if (axis == UIAxis::Vertical) ProcessScrollBar(m_rcItem, 0, needed);
-    else ProcessScrollBar(m_rcItem, needed, 0);
+    needed += int64_t{m_childPadding} * (placed - 1);
+    if (axis == UIAxis::Vertical) ProcessScrollBar(m_rcItem, 0, UISaturate(needed));
+    else ProcessScrollBar(m_rcItem, UISaturate(needed), 0);
 }
 
 std::wstring_view CVerticalLayoutUI::GetClass() const { return L"VerticalLayoutUI"; }
