@@ -15,6 +15,12 @@ struct UIRect {
     friend bool operator==(const UIRect&, const UIRect&) = default;
 };
 
+// The part two rectangles share; empty() when they do not meet.
+inline constexpr UIRect UIIntersect(const UIRect& a, const UIRect& b) noexcept {
+    return {a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
+            a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
+}
+
 // Geometry read from markup is kept within kUIMaxCoord pixels either way, and what the
 // layouts compute from it (the flow of many children, scroll ranges) within kUIMaxExtent:
 // far beyond any screen, and far enough from the int limits that adding clamped

@@ -1,8 +1,7 @@
 #pragma once
-// Draws a decoded image into a control's rectangle by the keys of its description:
-// "dest" (negative values count from the right/bottom edge; clipped to the control),
-// "source" (cut to the image; all zero = whole image), "corner" (nine-grid stretch),
-// "hole" (centre left out), "xtiled"/"ytiled" (repeat instead of stretch) and "fade".
+// Draws a decoded image into a control's rectangle by the keys of its description: the
+// pieces and where they go come from ui/pure/ImageGeometry.h; here they are blended with
+// the description's "fade", clipped to the part being painted.
 #include <windows.h>
 #include "ui/pure/ImageDescription.h"
 #include "ui/win/ImageCache.h"
