@@ -1,13 +1,15 @@
 #include "ui/pure/ImageGeometry.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
 int Edge(int value, int low, int high) { return value < 0 ? high + value : low + value; }
 
-void Emit(const ImagePieceSink& sink, const UIRect& to, const UIRect& from) {
-    if (!to.empty() && !from.empty()) sink(to, from);
+// Pieces wholly outside the visible part would only be clipped away.
+void Emit(const ImagePieceSink& sink, const UIRect& to, const UIRect& from, const UIRect& visible) {
+    if (!to.empty() && !from.empty() && !UIIntersect(to, visible).empty()) sink(to, from);
 }
 
 }  // namespace
@@ -36,19 +38,28 @@ void ForEachImagePiece(const ImagePlan& plan, const ImageDescription& desc, cons
     }
 }
 
-void FillPieces(const UIRect& d, const UIRect& s, bool xtiled, bool ytiled, const UIRect&,
+void FillPieces(const UIRect& d, const UIRect& s, bool xtiled, bool ytiled, const UIRect& visible,
                 const ImagePieceSink& sink) {
     const int sw = s.width(), sh = s.height();
     if (sw <= 0 || sh <= 0 || d.empty()) return;
-    if (!xtiled && !ytiled) return Emit(sink, d, s);
-    const int stepX = xtiled ? sw : d.width(), stepY = ytiled ? sh : d.height();
-    for (int y = d.top; y < d.bottom; y += stepY) {
-        for (int x = d.left; x < d.right; x += stepX) {
-            const UIRect piece{x, y, std::min(x + stepX, d.right), std::min(y + stepY, d.bottom)};
+    if (!xtiled && !ytiled) return Emit(sink, d, s, visible);
+    const UIRect shown = UIIntersect(d, visible);
+    if (shown.empty()) return;
+    // The tiles keep their grid from the destination's corner; the loops start at the
+    // first tile that meets the visible part and stop after the last, so a small tile
+    // over a large control costs what is painted, not the whole destination.
+    const int64_t stepX = xtiled ? sw : d.width(), stepY = ytiled ? sh : d.height();
+    const int64_t firstX = d.left + (shown.left - d.left) / stepX * stepX;
+    const int64_t firstY = d.top + (shown.top - d.top) / stepY * stepY;
+    for (int64_t y = firstY; y < shown.bottom; y += stepY) {
+        for (int64_t x = firstX; x < shown.right; x += stepX) {
+            const UIRect piece{static_cast<int>(x), static_cast<int>(y),
+                               static_cast<int>(std::min<int64_t>(x + stepX, d.right)),
+                               static_cast<int>(std::min<int64_t>(y + stepY, d.bottom))};
             UIRect from = s;
             if (xtiled) from.right = s.left + piece.width();
             if (ytiled) from.bottom = s.top + piece.height();
-            Emit(sink, piece, from);
+            Emit(sink, piece, from, visible);
         }
     }
 }
@@ -67,7 +78,7 @@ void NineGridPieces(const UIRect& d, const UIRect& s, const UIRect& c, bool hole
             const UIRect to{dx[col], dy[row], dx[col + 1], dy[row + 1]};
             const UIRect from{sx[col], sy[row], sx[col + 1], sy[row + 1]};
             if (centre) FillPieces(to, from, xtiled, ytiled, visible, sink);
-            else Emit(sink, to, from);
+            else Emit(sink, to, from, visible);
         }
     }
 }

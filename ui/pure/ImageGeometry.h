@@ -9,7 +9,8 @@
 #include "ui/pure/ImageDescription.h"
 
 // One blit: `to` in the target from `from` in the image, stretched when their sizes
-// differ. Pieces with an empty side are never handed out.
+// differ. Pieces with an empty side, and pieces wholly outside the visible part, are
+// never handed out.
 using ImagePieceSink = std::function<void(const UIRect& to, const UIRect& from)>;
 
 // An image of `imageSize` drawn by `desc` into `control` while `paint` is painted.
@@ -23,8 +24,9 @@ ImagePlan PlanImage(const UIRect& control, const UIRect& paint, UISize imageSize
 // Every piece of the plan: a fill of `dest`, or the nine cells of a corner stretch.
 void ForEachImagePiece(const ImagePlan& plan, const ImageDescription& desc, const ImagePieceSink& sink);
 
-// Fills `dest` with `source`, stretched or repeated along each axis. A cut tile at the
-// far edge takes the matching part of the source, not a squeezed whole.
+// Fills `dest` with `source`, stretched or repeated along each axis. Tiles keep their
+// grid from the corner of `dest`, and only those that meet `visible` are handed out; a
+// cut tile at the far edge takes the matching part of the source, not a squeezed whole.
 void FillPieces(const UIRect& dest, const UIRect& source, bool xtiled, bool ytiled, const UIRect& visible,
                 const ImagePieceSink& sink);
 
