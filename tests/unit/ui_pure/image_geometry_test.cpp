@@ -33,6 +33,20 @@ TEST(ImagePlan, DestCountsFromTheFarEdgesWhenNegativeAndStaysInsideTheControl) {
     EXPECT_EQ(plan.visible, plan.dest);
 }
 
+// Numbers beyond any screen are held to the geometry bounds as they are read: a far edge
+// counted from the control's edge stays in range and still covers the whole control.
+TEST(ImagePlan, ExtremeRectanglesAreHeldToTheBoundsWhenRead) {
+    const ImageDescription desc = ParseImageDescription(
+        L"file='a' dest='-2147483648,0,99999999999,99999999999' source='-99999999999,0,99999999999,5' "
+        L"corner='99999999999,0,0,-99999999999'");
+    EXPECT_EQ(desc.dest, (UIRect{-kUIMaxCoord, 0, kUIMaxCoord, kUIMaxCoord}));
+    EXPECT_EQ(desc.source, (UIRect{-kUIMaxCoord, 0, kUIMaxCoord, 5}));
+    EXPECT_EQ(desc.corner, (UIRect{kUIMaxCoord, 0, 0, -kUIMaxCoord}));
+    const ImagePlan plan = PlanImage({100, 0, 300, 50}, {0, 0, 1000, 1000}, {40, 20}, desc);
+    EXPECT_EQ(plan.dest, (UIRect{100, 0, 300, 50}));
+    EXPECT_EQ(plan.source, (UIRect{0, 0, 40, 5}));
+}
+
 TEST(ImagePieces, StretchedImageIsOneBlitOfTheWholeSource) {
     EXPECT_EQ(Pieces({0, 0, 100, 50}, {0, 0, 100, 50}, {10, 10}, L"a"),
               (std::vector<Piece>{{{0, 0, 100, 50}, {0, 0, 10, 10}}}));
