@@ -36,6 +36,7 @@ public:
     // Builds a control tree from a layout; nullptr when it cannot be read or parsed. The
     // layout is a resource id of `type` in the module, markup text beginning with "<", or a
     // file name under the resource folder (a numeric text with a type counts as an id).
+    // An id outside 1 to 65535 is refused (see ParseResourceId).
     std::unique_ptr<CControlUI> Build(UINT resourceId, const wchar_t* type = L"XML");
     std::unique_ptr<CControlUI> Build(const CUIString& layout, const wchar_t* type = nullptr);
     // The parser's message for the last failed build ("Expected start tag", ...), or empty.

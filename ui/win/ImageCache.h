@@ -27,7 +27,8 @@ class CImageCache {
 public:
     // The image that `desc` names: a resource (numeric id or name) of desc.resType, or a
     // file under the resource folder with the resource fallback above. nullptr when it
-    // cannot be found or decoded; failures are remembered too.
+    // cannot be found or decoded (an id outside 1 to 65535 is not looked up, see
+    // ParseResourceId); failures are remembered too.
     std::shared_ptr<LoadedImage> Get(const ImageDescription& desc);
     void Clear() { images_.clear(); }
 

@@ -247,6 +247,9 @@ TEST(Layouts, BuildFromResourceIdMarkupAndFile) {
     EXPECT_NE(nullptr, standalone.Build(201, L"XML"));
     EXPECT_NE(nullptr, standalone.Build(CUIString(L"201"), L"XML"));
     EXPECT_EQ(nullptr, standalone.Build(999, L"XML"));
+    // Ids are 16 bits: 65737 (65536 + 201) must not wrap round to layout 201.
+    EXPECT_EQ(nullptr, standalone.Build(65536 + 201, L"XML"));
+    EXPECT_EQ(nullptr, standalone.Build(CUIString(L"65737"), L"XML"));
     EXPECT_NE(nullptr, standalone.Build(CUIString(L"<Window><Label text=\"x\" /></Window>")));
     EXPECT_EQ(nullptr, standalone.Build(CUIString(L"<Window><Label text=x /></Window>")));
     EXPECT_EQ(L"Expected attribute value", standalone.GetLastBuildError());

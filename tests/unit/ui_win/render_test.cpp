@@ -118,6 +118,16 @@ TEST_F(RenderTest, BordersStayInsideTheControl) {
     EXPECT_FALSE(Near(r.At(0, 102), kRed, 60)) << std::hex << r.At(0, 102);
 }
 
+// A resource id is 16 bits: a larger number must not wrap round to another image (65637
+// is 65536 + 101), whether named as a resource or as a missing file's fallback.
+TEST(ImageIds, AboveTheResourceRangeAreRefused) {
+    CImageCache cache;
+    EXPECT_TRUE(cache.Get(ParseImageDescription(L"res='101' restype='png'")));
+    EXPECT_FALSE(cache.Get(ParseImageDescription(L"res='65637' restype='png'")));
+    EXPECT_FALSE(cache.Get(ParseImageDescription(L"65637")));
+    EXPECT_FALSE(cache.Get(ParseImageDescription(L"res='0' restype='png'")));
+}
+
 TEST(ImageFallback, MissingFileFallsBackToItsResourceName) {
     EXPECT_EQ(L"RES_SHADOW_PNG", FallbackResourceName(L"res\\shadow.png"));
     EXPECT_EQ(L"A_B_9_PNG", FallbackResourceName(L"a-b/9.png"));
