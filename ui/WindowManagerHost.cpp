@@ -228,8 +228,16 @@ void CWindowManager::UpdateNativeControl(CControlUI* control) {
     if (control == editing_ && edit_.IsOpen()) {
         if (!control->IsVisible() || !control->IsEnabled()) {
             EndEdit(NativeEditEnd::FocusLost);
-        } else {
-            edit_.Move(NativeEditRect(*editing_));
+            return;
+        }
+        edit_.Move(NativeEditRect(*editing_));
+        // Typing keeps the two texts equal; a difference is text the program set while
+        // the user edits. The native edit shows it, editing ends with it, and Escape goes
+        // back to it rather than to the text from before.
+        const std::wstring text = editing_->GetText();
+        if (edit_.GetText() != text) {
+            textBeforeEdit_ = text;
+            edit_.SetText(text);
         }
         return;
     }

@@ -80,6 +80,30 @@ TEST_F(EditTest, FocusLossKeepsAndEscapeDropsTheTypedText) {
     EXPECT_EQ(L"abc", edit->GetText());
 }
 
+// The program sets the text while the user is in the native edit (a folder picked, for
+// instance): the native edit shows it at once, and editing ends with it; after Escape too,
+// which drops only what was typed after it.
+TEST_F(EditTest, TextSetWhileEditingIsKeptWhenEditingEnds) {
+    HWND native = StartEditing(20, 17, edit);
+    ASSERT_NE(nullptr, native);
+    Type(native, L"abc");
+    edit->SetText(L"D:\\选定");
+    wchar_t shown[64] = {};
+    ::GetWindowTextW(native, shown, 64);
+    EXPECT_STREQ(L"D:\\选定", shown);
+    ::SetFocus(window.GetHWND());
+    ASSERT_TRUE(PumpUntil([&] { return window.pm.GetNativeWindow(edit) == nullptr; }));
+    EXPECT_EQ(L"D:\\选定", edit->GetText());
+
+    native = StartEditing(20, 17, edit);
+    ASSERT_NE(nullptr, native);
+    edit->SetText(L"E:\\再选");
+    Type(native, L"xyz");
+    ::SendMessageW(native, WM_KEYDOWN, VK_ESCAPE, 1);
+    ASSERT_TRUE(PumpUntil([&] { return window.pm.GetNativeWindow(edit) == nullptr; }));
+    EXPECT_EQ(L"E:\\再选", edit->GetText());
+}
+
 TEST_F(EditTest, TabLeavesTheEditKeepingTheText) {
     HWND native = StartEditing(20, 17, edit);
     ASSERT_NE(nullptr, native);
