@@ -15,6 +15,7 @@
 #include "ui/pure/Control.h"
 #include "ui/pure/ManagerCore.h"
 #include "ui/pure/XmlParser.h"
+#include "ui/win/BackBuffer.h"
 #include "ui/win/ImageCache.h"
 #include "ui/win/NativeEdit.h"
 #include "ui/win/NativeRichEdit.h"
@@ -94,10 +95,7 @@ private:
 
     HWND hwnd_ = nullptr;
     UniqueWindowDC windowDc_;
-    UniqueMemDC backDc_;
-    UniqueBitmap backBitmap_;
-    HGDIOBJ backOld_ = nullptr;
-    SIZE backSize_ = {};
+    CBackBuffer backBuffer_;
     bool trackingMouse_ = false;
     bool releasingCapture_ = false;
 
