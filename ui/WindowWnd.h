@@ -46,8 +46,3 @@ private:
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM);
 };
-
-// Runs the thread's message loop until WM_QUIT. Each message is first offered to the
-// translators of every window manager (native edit keys, tooltips); what none of them
-// consumes is translated and dispatched. Returns the quit message's exit code.
-int MessageLoop();

@@ -1,7 +1,7 @@
 #include "windows/PromptRunner.h"
 
+#include "ui/MessageLoop.h"
 #include "windows/SkinWindow.h"
-#include "windows/WindowLoop.h"
 
 bool RunPrompt(std::unique_ptr<CWindowWnd> prompt, HWND parent) {
     if (!prompt) return false;
@@ -10,7 +10,7 @@ bool RunPrompt(std::unique_ptr<CWindowWnd> prompt, HWND parent) {
     if (window == nullptr) return false;
     prompt->CenterWindow();
     prompt->ShowWindow(true, true);
-    RunWindowLoop(window);
+    UIRunMessageLoop(window);
     // The object must not outlive its window's handler calls: its window goes first.
     if (::IsWindow(window)) ::DestroyWindow(window);
     return true;

@@ -4,7 +4,7 @@
 #include "windows/FrameWindow.h"
 #include "windows/PromptRunner.h"
 #include "windows/PromptWindows.h"
-#include "windows/WindowLoop.h"
+#include "ui/MessageLoop.h"
 
 void WindowsSetupUi::ShowAlreadyRunning() {
     RunPrompt(std::make_unique<CInstallWarningfrm>(), nullptr);
@@ -25,5 +25,9 @@ bool WindowsSetupUi::OpenMainWindow() {
 }
 
 void WindowsSetupUi::RunMessageLoop() {
-    RunWindowLoop(mainWindow_);
+    UIRunMessageLoop(mainWindow_);
+}
+
+void WindowsSetupUi::PumpMessages() {
+    UIPumpMessages();
 }

@@ -15,6 +15,8 @@ public:
     void ShowAlreadyRunning() override { ++alreadyRunning; }
     bool ShowClientRunning(const std::vector<DWORD>&) override { ++clientRunning; return true; }
     bool OpenMainWindow() override { return false; }
+    void RunMessageLoop() override {}
+    void PumpMessages() override {}
     int alreadyRunning = 0, clientRunning = 0;
 };
 

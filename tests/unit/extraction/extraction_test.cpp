@@ -265,14 +265,4 @@ TEST(InstallRun, StartSentFirstThenExtractionAndJournalAtInstallFolder) {
     run.state.journal.reset();
 }
 
-TEST(InstallRun, PumpMessagesDispatchesEverythingQueued) {
-    InstallState state(::GetModuleHandleW(nullptr));
-    EventWindow window(&state);
-    for (LPARAM v : {1, 2, 3}) ::PostMessageW(window.handle(), WM_INSTALL_EVENT, INSTALL_EVENT_PROGRESS, v);
-    PumpMessages();
-    MSG left;
-    EXPECT_FALSE(::PeekMessageW(&left, nullptr, 0, 0, PM_NOREMOVE));
-    EXPECT_EQ(window.drained().size(), 3u);
-}
-
 }  // namespace

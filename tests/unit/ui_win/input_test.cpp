@@ -30,7 +30,7 @@ protected:
     }
     void Post(UINT msg, WPARAM w, LPARAM l) {
         ::PostMessageW(window.GetHWND(), msg, w, l);
-        Pump();
+        UIPumpMessages();
     }
     std::vector<std::wstring> Clicks() const {
         std::vector<std::wstring> out;

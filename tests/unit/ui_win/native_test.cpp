@@ -153,7 +153,7 @@ TEST(RichEdit, ShowsItsTextAndScrollsWithTheSkinnedBar) {
     TestWindow window(RichLayout());
     ASSERT_TRUE(window.Open());
     // Hidden windows get no WM_PAINT: the layout is brought up to date by drawing.
-    const auto settle = [&] { Pump(); Rendering(window.pm, 300, 200); };
+    const auto settle = [&] { UIPumpMessages(); Rendering(window.pm, 300, 200); };
     ASSERT_TRUE(window.built);
     CControlUI* control = window.pm.FindControl(L"licence");
     auto* rich = ui_cast<CRichEditUI>(control, L"RichEdit");
@@ -227,7 +227,7 @@ TEST(WindowLooks, RoundCornersAndShadowFollowTheWindow) {
     shadow.SetCorner(23, 22, 25, 26);
     shadow.SetShow(true);
     ::ShowWindow(window.GetHWND(), SW_SHOWNOACTIVATE);
-    Pump();
+    UIPumpMessages();
     HRGN region = ::CreateRectRgn(0, 0, 0, 0);
     ASSERT_NE(ERROR, ::GetWindowRgn(window.GetHWND(), region));
     EXPECT_FALSE(::PtInRegion(region, 0, 0));    // the corner is cut
@@ -260,7 +260,7 @@ TEST(WindowLooks, NoShadowWithoutItsImage) {
     window.pm.GetShadow().SetCorner(10, 10, 10, 10);
     window.pm.GetShadow().SetShow(true);
     ::ShowWindow(window.GetHWND(), SW_SHOWNOACTIVATE);
-    Pump();
+    UIPumpMessages();
     HWND shadowWindow = window.pm.GetShadow().GetShadowHWND();
     EXPECT_TRUE(shadowWindow == nullptr || !::IsWindowVisible(shadowWindow));
 }
