@@ -38,8 +38,8 @@ public:
     // layout is a resource id of `type` in the module, markup text beginning with "<", or a
     // file name under the resource folder (a numeric text with a type counts as an id).
     // An id outside 1 to 65535 is refused (see ParseResourceId).
-    std::unique_ptr<CControlUI> Build(UINT resourceId, const wchar_t* type = L"XML");
-    std::unique_ptr<CControlUI> Build(const CUIString& layout, const wchar_t* type = nullptr);
+    [[nodiscard]] std::unique_ptr<CControlUI> Build(UINT resourceId, const wchar_t* type = L"XML");
+    [[nodiscard]] std::unique_ptr<CControlUI> Build(const CUIString& layout, const wchar_t* type = nullptr);
     // The parser's message for the last failed build ("Expected start tag", ...), or empty.
     const CUIString& GetLastBuildError() const { return lastBuildError_; }
 
@@ -47,10 +47,10 @@ public:
 
     // Every message the window does not handle itself. Returns true when handled; then
     // `result` is the message's result.
-    bool MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    [[nodiscard]] bool MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     // The message loop's translators: tooltip relay of every manager. True when consumed.
-    static bool TranslateMessageAll(const MSG* msg);
+    [[nodiscard]] static bool TranslateMessageAll(const MSG* msg);
 
     // Lays the tree out for the window's client area when needed and draws the part
     // `paint` of it into `dc` (a 32-bit surface of at least the client size).

@@ -16,7 +16,7 @@ public:
     // Creates the native window; returns it, or nullptr when registration or creation
     // failed. With a super-class name the window subclasses that system class, otherwise
     // it registers its own class (once per process) under GetWindowClassName.
-    HWND Create(HWND parent, const wchar_t* title, DWORD style, DWORD exStyle,
+    [[nodiscard]] HWND Create(HWND parent, const wchar_t* title, DWORD style, DWORD exStyle,
                 int x = CW_USEDEFAULT, int y = CW_USEDEFAULT, int cx = CW_USEDEFAULT,
                 int cy = CW_USEDEFAULT, HMENU menu = nullptr);
 

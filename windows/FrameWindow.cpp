@@ -1,6 +1,7 @@
 #include "windows/FrameWindow.h"
 
 #include <memory>
+#include <tuple>
 #include "app/InstallManager.h"
 #include "engine/InstallEvents.h"
 #include "engine/PayloadRoom.h"
@@ -150,10 +151,11 @@ void CFrameWindowWnd::Finish() {
     Close(1);
 }
 
+// A prompt that cannot be shown leaves the main window as it was.
 void CFrameWindowWnd::RunStopPrompt() {
-    RunPrompt(std::make_unique<CStopInstallfrm>(m_hWnd), m_hWnd);
+    std::ignore = RunPrompt(std::make_unique<CStopInstallfrm>(m_hWnd), m_hWnd);
 }
 
 void CFrameWindowWnd::RunTermsPrompt() {
-    RunPrompt(std::make_unique<CTermsfrm>(), m_hWnd);
+    std::ignore = RunPrompt(std::make_unique<CTermsfrm>(), m_hWnd);
 }

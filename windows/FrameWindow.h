@@ -13,7 +13,7 @@ public:
     // Creates the window (no parent, the setup windows' title and styles), centres it and
     // shows it with focus. From then on the object owns itself and is deleted with its
     // window. Null, and the object still the caller's, when creation failed.
-    HWND Open();
+    [[nodiscard]] HWND Open();
 
     void Notify(TNotifyUI& msg) override;
 

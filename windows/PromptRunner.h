@@ -9,4 +9,4 @@
 // with focus) and runs its nested message loop until the window is gone. The prompt object is released afterwards, never by its
 // window; a window still open then (the confirm-exit prompt ends its loop before the
 // main window closes it) is destroyed first. False when the window could not be created.
-bool RunPrompt(std::unique_ptr<CSkinWindow> prompt, HWND parent);
+[[nodiscard]] bool RunPrompt(std::unique_ptr<CSkinWindow> prompt, HWND parent);

@@ -7,10 +7,15 @@
 
 namespace {
 
+// The skin draws its own title strip; the clip styles keep native children out of the
+// painting.
+constexpr DWORD kCaptionDropped = ~static_cast<DWORD>(WS_CAPTION);
+constexpr DWORD kClipping = WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+static_assert(kCaptionDropped == 0xFF3FFFFF && kClipping == 0x06000000);
+
 void PrepareSkinWindow(HWND window, CWindowManager& manager) {
-    LONG style = ::GetWindowLongW(window, GWL_STYLE);
-    style = (style & 0xFF3FFFFF) | 0x06000000;  // no WS_CAPTION; WS_CLIPSIBLINGS | WS_CLIPCHILDREN
-    ::SetWindowLongW(window, GWL_STYLE, style);
+    const DWORD style = static_cast<DWORD>(::GetWindowLongW(window, GWL_STYLE));
+    ::SetWindowLongW(window, GWL_STYLE, static_cast<LONG>((style & kCaptionDropped) | kClipping));
     manager.Init(window);
 }
 

@@ -12,8 +12,10 @@
 
 inline constexpr wchar_t kSetupWindowClass[] = L"UIMainFrame";
 inline constexpr wchar_t kSetupWindowTitle[] = L"VexmoraFM";
-inline constexpr DWORD kSetupWindowStyle = 0x96C80000;  // popup, visible, clipping, caption, system menu
-inline constexpr DWORD kSetupWindowExStyle = 0x00000100;  // WS_EX_WINDOWEDGE
+inline constexpr DWORD kSetupWindowStyle =
+    WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
+inline constexpr DWORD kSetupWindowExStyle = WS_EX_WINDOWEDGE;
+static_assert(kSetupWindowStyle == 0x96C80000 && kSetupWindowExStyle == 0x00000100);
 
 // Who releases a setup window object: the main window deletes itself with its window;
 // a prompt is released by whoever ran it, after its loop (never by its window).
@@ -35,7 +37,7 @@ public:
     // layout sets the size), owned by `parent` (none for a top-level window), centres it
     // and shows it with focus. Null when it could not be created; the object then stays
     // the caller's whatever `life` says.
-    HWND Open(HWND parent, SkinWindowLife life);
+    [[nodiscard]] HWND Open(HWND parent, SkinWindowLife life);
 
 protected:
     explicit CSkinWindow(UINT layoutId) : m_layoutId(layoutId) {}

@@ -116,7 +116,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const int cx = 420, cy = 280;
     const int x = work.left + 10, y = work.bottom - cy - 20;
     Backdrop backdrop;
-    backdrop.Create(nullptr, L"UIFxBackdrop", WS_POPUP, 0, x - 10, y - 10, cx + 100, work.bottom - y + 10);
+    if (!backdrop.Create(nullptr, L"UIFxBackdrop", WS_POPUP, 0, x - 10, y - 10, cx + 100, work.bottom - y + 10)) return 1;
     backdrop.ShowWindow(true, false);
     DemoWindow window;
     if (!window.Create(nullptr, L"VexmoraFM", 0x96C80000 & ~WS_VISIBLE, 0x100)) return 1;

@@ -15,7 +15,7 @@ public:
 
     // The DC to paint into, holding a surface of `size` (made compatible with
     // `reference`); null when it cannot be made.
-    HDC Prepare(HDC reference, SIZE size);
+    [[nodiscard]] HDC Prepare(HDC reference, SIZE size);
     HDC dc() const noexcept { return dc_.get(); }
     HBITMAP bitmap() const noexcept { return bitmap_.get(); }
 

@@ -7,7 +7,7 @@
 #include "ui/win/ImageCache.h"
 
 // Returns false when nothing could be drawn (empty source or destination).
-bool DrawImageDescribed(HDC dc, const LoadedImage& image, const RECT& control, const RECT& paint,
+[[nodiscard]] bool DrawImageDescribed(HDC dc, const LoadedImage& image, const RECT& control, const RECT& paint,
                         const ImageDescription& desc);
 
 // The plain nine-grid blit that the above and the shadow window share.

@@ -30,7 +30,7 @@ public:
     CNativeEdit& operator=(const CNativeEdit&) = delete;
 
     // Creates the window over `options.rect`, selects all and takes the focus.
-    bool Open(HWND parent, const NativeEditOptions& options);
+    [[nodiscard]] bool Open(HWND parent, const NativeEditOptions& options);
     // Moves it (the control moved); the height stays one text line, centred.
     void Move(const RECT& rect);
     std::wstring GetText() const;
