@@ -1,0 +1,134 @@
+// What the elevated setup trusts on the machine: who could change a file or folder (a
+// DACL in, a decision out), and whether a program on it may be started elevated.
+#include <gtest/gtest.h>
+
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "engine/FileTrust.h"
+#include "scratch.h"
+
+namespace {
+
+constexpr wchar_t kAdmin[] = L"S-1-5-21-1-2-3-1001";  // the account the setup runs as
+constexpr wchar_t kTrustedInstaller[] = L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+
+// "NO_ACCESS_CONTROL" (no DACL at all) is built by hand: this Wine's parser makes an
+// empty DACL of it.
+trust::Descriptor FromSddl(const std::wstring& sddl) {
+    if (sddl == L"O:BAD:NO_ACCESS_CONTROL") {
+        SECURITY_DESCRIPTOR none;
+        ::InitializeSecurityDescriptor(&none, SECURITY_DESCRIPTOR_REVISION);
+        ::SetSecurityDescriptorDacl(&none, TRUE, nullptr, FALSE);
+        trust::Descriptor descriptor;
+        EXPECT_TRUE(DescriptorFromSecurity(&none, descriptor));
+        return descriptor;
+    }
+    UniqueLocal security;
+    EXPECT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, security.put(),
+                                                                       nullptr))
+        << U8(sddl);
+    trust::Descriptor descriptor;
+    EXPECT_TRUE(DescriptorFromSecurity(security.get(), descriptor)) << U8(sddl);
+    return descriptor;
+}
+
+// A folder's DACL replaced as a whole. This Wine keeps no descriptor, but it maps the
+// entry for Everyone to the Linux "other" permission bits and reads it back from them:
+// Everyone's write access is the one thing a test can give a folder or file for real.
+void SetDacl(const std::wstring& path, const wchar_t* sddl) {
+    UniqueLocal security;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, security.put(), nullptr));
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    ASSERT_TRUE(::GetSecurityDescriptorDacl(security.get(), &present, &dacl, &defaulted));
+    ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS),
+              ::SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
+                                      DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
+                                      nullptr, dacl, nullptr));
+}
+constexpr wchar_t kEveryoneWrites[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;WD)";
+constexpr wchar_t kEveryoneReads[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;WD)";
+
+}  // namespace
+
+// Each row: an owner and DACL as the system's descriptor language writes them, and
+// whether someone other than an administrator could change the object.
+TEST(OthersCanChange, DecidesFromOwnerAndDacl) {
+    const std::wstring ti = kTrustedInstaller, admin = kAdmin, user = L"S-1-5-21-1-2-3-1002";
+    struct Row {
+        const char* why;
+        std::wstring sddl;
+        bool writable;
+    };
+    const Row rows[] = {
+        {"the system's program folder", L"O:" + ti + L"D:PAI(A;;FA;;;" + ti + L")(A;OICIIO;GA;;;CO)(A;;0x1301bf;;;SY)"
+                                        L"(A;OICIIO;GA;;;SY)(A;;0x1301bf;;;BA)(A;OICIIO;GA;;;BA)(A;;0x1200a9;;;BU)"
+                                        L"(A;OICIIO;GXGR;;;BU)", false},
+        {"inherited from a second drive's root", L"O:BAD:AI(A;ID;FA;;;BA)(A;ID;FA;;;SY)(A;ID;0x1301bf;;;AU)"
+                                                 L"(A;ID;0x1200a9;;;BU)", true},
+        {"Users may add subfolders", L"O:BAD:(A;;FA;;;BA)(A;;0x1200ad;;;BU)", true},
+        {"Users may add files", L"O:BAD:(A;;FA;;;BA)(A;;0x1200ab;;;BU)", true},
+        {"INTERACTIVE may delete", L"O:BAD:(A;;FA;;;BA)(A;;SD;;;IU)", true},
+        {"Users may change the DACL", L"O:BAD:(A;;FA;;;BA)(A;;WD;;;BU)", true},
+        {"Authenticated Users may take ownership", L"O:BAD:(A;;FA;;;BA)(A;;WO;;;AU)", true},
+        {"Users may delete children", L"O:BAD:(A;;FA;;;BA)(A;;0x1200e9;;;BU)", true},
+        {"Everyone has generic write", L"O:BAD:(A;;FA;;;BA)(A;;GW;;;WD)", true},
+        {"Authenticated Users have generic all", L"O:BAD:(A;;FA;;;BA)(A;;GA;;;AU)", true},
+        {"Authenticated Users have generic read and execute", L"O:BAD:(A;;FA;;;BA)(A;;GRGX;;;AU)", false},
+        {"Users may only write attributes", L"O:BAD:(A;;FA;;;BA)(A;;0x1201a9;;;BU)", false},
+        {"write for Users only passes on to children", L"O:BAD:(A;;FA;;;BA)(A;OICIIO;GA;;;BU)(A;;0x1200a9;;;BU)",
+         false},
+        {"CREATOR OWNER on the object itself matches no one", L"O:BAD:(A;;FA;;;BA)(A;;FA;;;CO)", false},
+        {"Everyone denied first", L"O:BAD:(D;;FA;;;WD)(A;;FA;;;BU)", false},
+        {"a deny after the grant comes too late", L"O:BAD:(A;;FA;;;BU)(D;;FA;;;WD)", true},
+        {"a deny of write data leaves delete", L"O:BAD:(D;;FW;;;WD)(A;;FA;;;BU)", true},
+        {"a deny for Users does not stop Authenticated Users", L"O:BAD:(D;;FA;;;BU)(A;;FA;;;AU)", true},
+        {"a standard user owns it", L"O:" + user + L"D:(A;;FA;;;BA)(A;;0x1200a9;;;BU)", true},
+        {"OWNER RIGHTS keep the owner to reading", L"O:" + user + L"D:(A;;0x1200a9;;;S-1-3-4)(A;;FA;;;BA)", false},
+        {"OWNER RIGHTS give the owner everything", L"O:" + user + L"D:(A;;FA;;;S-1-3-4)(A;;FA;;;BA)", true},
+        {"another account may write", L"O:BAD:(A;;FA;;;BA)(A;;FA;;;" + user + L")", true},
+        {"the running administrator owns it and may write", L"O:" + admin + L"D:(A;OICI;FA;;;SY)(A;OICI;FA;;;" +
+                                                                 admin + L")(A;OICI;0x1200a9;;;WD)", false},
+        {"this Wine's reading of a world-writable folder", L"O:" + admin + L"D:(A;OICI;FA;;;SY)(A;OICI;FA;;;" + admin +
+                                                               L")(A;OICI;0x1301ff;;;WD)", true},
+        {"no DACL at all", L"O:BAD:NO_ACCESS_CONTROL", true},
+        {"an empty DACL", L"O:BAD:", false},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(row.writable, trust::OthersCanChange(FromSddl(row.sddl), admin)) << row.why;
+}
+
+// The earlier uninstaller as this machine has it: a file and its folder whose Everyone
+// entry is only read (this Wine's default), then the folder or the file writable by
+// Everyone, then back.
+TEST(CheckProgramTrust, TrustsOnlyWhatNoOneButAdministratorsCanChange) {
+    ScratchFolder scratch(L"fxtrust");
+    const std::wstring program = scratch / L"uninstall.exe";
+    std::ofstream(std::filesystem::path(program)) << "MZ";
+    UniqueFile held;
+    EXPECT_EQ(ProgramTrust::Missing, CheckProgramTrust(scratch / L"missing.exe", held));
+    EXPECT_EQ(ProgramTrust::Missing, CheckProgramTrust(scratch / L"no folder\\uninstall.exe", held));
+    ASSERT_EQ(ProgramTrust::Trusted, CheckProgramTrust(program, held));
+    ASSERT_TRUE(held);
+    // Held, the file can be neither replaced nor moved away until the caller lets go.
+    EXPECT_FALSE(::DeleteFileW(program.c_str()));
+    EXPECT_FALSE(::MoveFileExW(program.c_str(), (scratch / L"moved.exe").c_str(), 0));
+    held.reset();
+    // The same file named another way is the same file.
+    EXPECT_EQ(ProgramTrust::Trusted, CheckProgramTrust(scratch.path() + L"\\\\.\\uninstall.exe", held));
+
+    SetDacl(scratch.path(), kEveryoneWrites);
+    EXPECT_EQ(ProgramTrust::Untrusted, CheckProgramTrust(program, held));
+    EXPECT_FALSE(held);
+    SetDacl(scratch.path(), kEveryoneReads);
+    EXPECT_EQ(ProgramTrust::Trusted, CheckProgramTrust(program, held));
+    held.reset();
+    SetDacl(program, kEveryoneWrites);
+    EXPECT_EQ(ProgramTrust::Untrusted, CheckProgramTrust(program, held));
+    SetDacl(program, kEveryoneReads);
+}
+
