@@ -1,5 +1,6 @@
 // What the elevated setup trusts on the machine: who could change a file or folder (a
-// DACL in, a decision out), and whether a program on it may be started elevated.
+// DACL in, a decision out), the DACL it gives the folders it creates, and whether a
+// program on it may be started elevated.
 #include <gtest/gtest.h>
 
 #include <aclapi.h>
@@ -9,6 +10,8 @@
 #include <fstream>
 
 #include "engine/FileTrust.h"
+#include "engine/FolderChain.h"
+#include "engine/FolderSecurity.h"
 #include "scratch.h"
 
 namespace {
@@ -68,6 +71,7 @@ TEST(OthersCanChange, DecidesFromOwnerAndDacl) {
         {"the system's program folder", L"O:" + ti + L"D:PAI(A;;FA;;;" + ti + L")(A;OICIIO;GA;;;CO)(A;;0x1301bf;;;SY)"
                                         L"(A;OICIIO;GA;;;SY)(A;;0x1301bf;;;BA)(A;OICIIO;GA;;;BA)(A;;0x1200a9;;;BU)"
                                         L"(A;OICIIO;GXGR;;;BU)", false},
+        {"the setup's own folders", std::wstring(L"O:BA") + kProtectedFolderSddl, false},
         {"inherited from a second drive's root", L"O:BAD:AI(A;ID;FA;;;BA)(A;ID;FA;;;SY)(A;ID;0x1301bf;;;AU)"
                                                  L"(A;ID;0x1200a9;;;BU)", true},
         {"Users may add subfolders", L"O:BAD:(A;;FA;;;BA)(A;;0x1200ad;;;BU)", true},
@@ -100,6 +104,96 @@ TEST(OthersCanChange, DecidesFromOwnerAndDacl) {
     };
     for (const Row& row : rows)
         EXPECT_EQ(row.writable, trust::OthersCanChange(FromSddl(row.sddl), admin)) << row.why;
+}
+
+// The descriptor the folder chain hands to the system, entry by entry.
+TEST(ProtectedFolder, DaclIsSystemAndAdministratorsFullUsersReadAndNothingInherited) {
+    UniqueLocal security;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(kProtectedFolderSddl, SDDL_REVISION_1,
+                                                                       security.put(), nullptr));
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(::GetSecurityDescriptorControl(security.get(), &control, &revision));
+    EXPECT_TRUE(control & SE_DACL_PROTECTED);  // nothing comes from the parent
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    ASSERT_TRUE(::GetSecurityDescriptorDacl(security.get(), &present, &dacl, &defaulted));
+    ASSERT_TRUE(present && dacl);
+    struct Entry {
+        const wchar_t* sid;
+        DWORD mask;
+    };
+    const Entry expected[] = {{L"S-1-5-18", FILE_ALL_ACCESS},
+                              {L"S-1-5-32-544", FILE_ALL_ACCESS},
+                              {L"S-1-5-32-545", FILE_GENERIC_READ | FILE_GENERIC_EXECUTE}};
+    ASSERT_EQ(3u, dacl->AceCount);
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* raw = nullptr;
+        ASSERT_TRUE(::GetAce(dacl, i, &raw));
+        const auto* ace = static_cast<const ACCESS_ALLOWED_ACE*>(raw);
+        EXPECT_EQ(ACCESS_ALLOWED_ACE_TYPE, ace->Header.AceType) << i;
+        // Handed on to every file and folder below, and in force on the folder itself.
+        EXPECT_EQ(OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, ace->Header.AceFlags) << i;
+        EXPECT_EQ(expected[i].mask, ace->Mask) << i;
+        UniqueLocal sid;
+        ASSERT_TRUE(::ConvertSidToStringSidW(const_cast<DWORD*>(&ace->SidStart), reinterpret_cast<LPWSTR*>(sid.put())));
+        EXPECT_STREQ(expected[i].sid, static_cast<const wchar_t*>(sid.get())) << i;
+    }
+    EXPECT_FALSE(trust::OthersCanChange(FromSddl(std::wstring(L"O:BA") + kProtectedFolderSddl), kAdmin));
+}
+
+namespace {
+
+// Stands in for CreateDirectoryW: notes what each call is handed, then creates.
+struct CreatedFolder {
+    std::wstring path;
+    bool hasAttributes = false;
+    bool inherit = true;
+    trust::Descriptor descriptor;
+};
+std::vector<CreatedFolder> g_created;
+
+BOOL WINAPI RecordingCreator(LPCWSTR path, LPSECURITY_ATTRIBUTES attributes) {
+    CreatedFolder made{path};
+    made.hasAttributes = attributes != nullptr;
+    if (attributes) {
+        made.inherit = attributes->bInheritHandle != FALSE;
+        DescriptorFromSecurity(attributes->lpSecurityDescriptor, made.descriptor);
+    }
+    g_created.push_back(made);
+    return ::CreateDirectoryW(path, attributes);
+}
+
+}  // namespace
+
+// This Wine stores no descriptor with a folder, so what the chain hands to the system is
+// looked at where it is handed over: the protected descriptor for each level it creates,
+// nothing at all for the levels that were there.
+TEST(ProtectedFolder, TheFolderChainHandsItOverForEachLevelItCreatesOnly) {
+    ScratchFolder scratch(L"fxprotect");
+    const std::wstring existing = scratch / L"Program Files";
+    ASSERT_TRUE(::CreateDirectoryW(existing.c_str(), nullptr));
+    g_created.clear();
+    const FolderCreator before = SetFolderCreator(RecordingCreator);
+    const bool made = CreateFolderChain(existing + L"\\Vexmora\\VexmoraZevlo邮箱", nullptr);
+    SetFolderCreator(before);
+    ASSERT_TRUE(made);
+
+    const trust::Descriptor expected = FromSddl(kProtectedFolderSddl);
+    ASSERT_EQ(2u, g_created.size());
+    EXPECT_EQ(existing + L"\\Vexmora", g_created[0].path);
+    EXPECT_EQ(existing + L"\\Vexmora\\VexmoraZevlo邮箱", g_created[1].path);
+    for (const CreatedFolder& folder : g_created) {
+        ASSERT_TRUE(folder.hasAttributes) << U8(folder.path);
+        EXPECT_FALSE(folder.inherit);
+        ASSERT_EQ(expected.dacl.size(), folder.descriptor.dacl.size()) << U8(folder.path);
+        for (size_t i = 0; i < expected.dacl.size(); ++i) {
+            EXPECT_EQ(expected.dacl[i].sid, folder.descriptor.dacl[i].sid);
+            EXPECT_EQ(expected.dacl[i].mask, folder.descriptor.dacl[i].mask);
+            EXPECT_EQ(expected.dacl[i].inheritOnly, folder.descriptor.dacl[i].inheritOnly);
+        }
+    }
+    EXPECT_TRUE(IsFolder(existing + L"\\Vexmora\\VexmoraZevlo邮箱"));
 }
 
 // The earlier uninstaller as this machine has it: a file and its folder whose Everyone
