@@ -432,13 +432,16 @@ class InstallationChecks:
         for link, target in links.items():
             self.assertEqual(link_target(m, link), [ansi_form(target)], link)
 
-    def assert_journal(self, m, folder, new_folders=(), fresh=True, new_menu=True, autostart=True, desktop=True):
-        """The records of the folders "start" made, the payload's (the folders it made when
-        `fresh`, and its files) and registration's, in this order."""
+    def assert_journal(self, m, folder, new_folders=(), set_aside=(), fresh=True, new_menu=True, autostart=True,
+                       desktop=True):
+        """The records of the folders "start" made, of the shell extension's "_bak" files
+        that the start event made (`set_aside`, names in `folder`), the payload's (the
+        folders it made when `fresh`, and its files) and registration's, in this order."""
         records = m.journal(folder)
         self.assertFalse(os.path.exists(m.unix(folder + "\\uninstall")), "the plain journal is left")
         tree = payload_tree()
-        payload = [r for r in records if r[:2] in ("D ", "F ") and r[2:].startswith(folder + "\\")]
+        aside = [f"F {folder}\\{name}" for name in set_aside]
+        payload = [r for r in records if r[:2] in ("D ", "F ") and r[2:].startswith(folder + "\\") and r not in aside]
         self.assertEqual(sorted(payload), sorted(
             [f"D {folder}\\{rel}" for rel, data in tree.items() if data is None and fresh] +
             [f"F {folder}\\{rel}" for rel, data in tree.items() if data is not None]))
@@ -451,7 +454,7 @@ class InstallationChecks:
             tail.append(f"R {HKCU} {RUN}\\Vexmora-PC")
         tail += [f"R {HKLM} {UNINSTALL}\\{name}" for name in
                  ("UninstallString", "Publisher", "DisplayName", "DisplayVersion", "DisplayIcon", "URLInfoAbout")]
-        self.assertEqual(records, [f"D {f}" for f in new_folders] + payload + tail)
+        self.assertEqual(records, [f"D {f}" for f in new_folders] + aside + payload + tail)
 
 
 display = None
