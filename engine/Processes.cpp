@@ -1,7 +1,7 @@
 #include "engine/Processes.h"
 
 #include <psapi.h>
-#include <shlwapi.h>
+#include "engine/FileTrust.h"
 #include "ui/Handles.h"
 
 namespace {
@@ -78,18 +78,25 @@ void TerminateProcesses(const std::vector<DWORD>& ids) {
     }
 }
 
-void RunPreviousUninstaller(const std::wstring& folder) {
+EarlierUninstaller RunPreviousUninstaller(const std::wstring& folder) {
     const std::wstring path = folder + L"\\uninstall.exe";
-    if (!::PathFileExistsW(path.c_str())) return;
+    UniqueFile held;
+    switch (CheckProgramTrust(path, held)) {
+        case ProgramTrust::Missing: return EarlierUninstaller::None;
+        case ProgramTrust::Untrusted: return EarlierUninstaller::Refused;
+        case ProgramTrust::Trusted: break;
+    }
     wchar_t commandLine[] = L" true";  // the program name is not repeated in it
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(path.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &info))
-        return;
+    const bool started = ::CreateProcessW(path.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                          &startup, &info);
+    held.reset();  // the image is mapped; the uninstaller renames its file before it ends
+    if (!started) return EarlierUninstaller::NotStarted;
     UniqueHandle process(info.hProcess), thread(info.hThread);
     ::WaitForSingleObject(process.get(), INFINITE);
+    return EarlierUninstaller::Ran;
 }
 
 bool LaunchAtMediumIntegrity(std::wstring commandLine) {

@@ -19,9 +19,18 @@ std::vector<DWORD> FindProcessesByName(const std::vector<std::wstring>& names);
 // opened or terminated (already ended, access denied) are passed over silently.
 void TerminateProcesses(const std::vector<DWORD>& ids);
 
+enum class EarlierUninstaller {
+    None,        // no "uninstall.exe" in the folder
+    Ran,         // started and ended
+    NotStarted,  // the system could not start it
+    Refused,     // others than administrators could have changed it (CheckProgramTrust)
+};
+
 // Runs `folder`\uninstall.exe with the command line " true" and waits, without a time
-// limit, until it has ended. Returns at once when the file is missing or cannot start.
-void RunPreviousUninstaller(const std::wstring& folder);
+// limit, until it has ended. The setup runs elevated: a program that a standard user
+// could have replaced, or that is reached through a link, is never started (Refused).
+// The file is held open, unchangeable, until the process has been created.
+EarlierUninstaller RunPreviousUninstaller(const std::wstring& folder);
 
 // Starts `commandLine` with a copy of the own token carrying the medium integrity label,
 // without waiting. Callers quote the program path (QuoteCommandPath): an unquoted path

@@ -15,7 +15,11 @@ public:
     void ShowAlreadyRunning() override { ++alreadyRunning; }
     bool ShowClientRunning(const std::vector<DWORD>&) override { ++clientRunning; return true; }
     bool OpenMainWindow() override { return false; }
+    void ShowWarning(const std::wstring& text, const std::wstring& caption) override {
+        warnings.push_back(caption + L": " + text);
+    }
     int alreadyRunning = 0, clientRunning = 0;
+    std::vector<std::wstring> warnings;
 };
 
 HINSTANCE Self() { return ::GetModuleHandleW(nullptr); }

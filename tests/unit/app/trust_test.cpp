@@ -1,6 +1,6 @@
 // What the elevated setup trusts on the machine: who could change a file or folder (a
-// DACL in, a decision out), the DACL it gives the folders it creates, and whether a
-// program on it may be started elevated.
+// DACL in, a decision out), the DACL it gives the folders it creates, and whether it
+// starts an earlier installation's uninstaller.
 #include <gtest/gtest.h>
 
 #include <aclapi.h>
@@ -9,9 +9,13 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/InstallManager.h"
+#include "app/SetupUi.h"
 #include "engine/FileTrust.h"
 #include "engine/FolderChain.h"
 #include "engine/FolderSecurity.h"
+#include "engine/Processes.h"
+#include "engine/RegistryNames.h"
 #include "scratch.h"
 
 namespace {
@@ -226,3 +230,69 @@ TEST(CheckProgramTrust, TrustsOnlyWhatNoOneButAdministratorsCanChange) {
     SetDacl(program, kEveryoneReads);
 }
 
+namespace {
+
+// "SoftwarePath" of the client's App Paths key for the length of a test, then as before.
+class RecordedInstallation {
+public:
+    explicit RecordedInstallation(const std::wstring& folder) {
+        UniqueHKey key;
+        hadKey_ = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+        EXPECT_FALSE(hadKey_) << "the unit test machine has an installation recorded";
+        ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kAppPathsKey, kSoftwarePathValue, REG_SZ, folder.c_str(),
+                          static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+    }
+    ~RecordedInstallation() {
+        if (!hadKey_) ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kAppPathsKey);
+    }
+
+private:
+    bool hadKey_ = false;
+};
+
+class WarningUi : public SetupUi {
+public:
+    void ShowAlreadyRunning() override {}
+    bool ShowClientRunning(const std::vector<DWORD>&) override { return true; }
+    bool OpenMainWindow() override { return false; }
+    void ShowWarning(const std::wstring& text, const std::wstring&) override { warnings.push_back(text); }
+    std::vector<std::wstring> warnings;
+};
+
+// build/tests/programs/fx_recorder.exe, found from this program (build/tests). Started
+// from outside every drive, this Wine names the program "unix\..."; the file system
+// takes that place as "\\?\unix\...".
+std::wstring Recorder() {
+    wchar_t self[MAX_PATH] = {};
+    std::wstring path(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH));
+    if (path.rfind(L"unix\\", 0) == 0) path.insert(0, L"\\\\?\\");
+    return path.substr(0, path.rfind(L'\\')) + L"\\programs\\fx_recorder.exe";
+}
+
+}  // namespace
+
+// An earlier installation whose folder anyone may write to: its uninstaller (here a
+// program that notes each start) is not started elevated, the user is told where it
+// stays, and the install goes on. Once only administrators can change it, it runs.
+TEST(BeforeInstall, NeverStartsAnUninstallerThatOthersCouldHaveReplaced) {
+    ScratchFolder scratch(L"fxearlier");
+    const std::wstring earlier = scratch / L"Old Mail";
+    ASSERT_TRUE(::CreateDirectoryW(earlier.c_str(), nullptr));
+    ASSERT_TRUE(::CopyFileW(Recorder().c_str(), (earlier + L"\\uninstall.exe").c_str(), FALSE)) << U8(Recorder());
+    const std::wstring ran = earlier + L"\\uninstall-cmdline.txt";
+    RecordedInstallation recorded(earlier);
+    WarningUi ui;
+    Install_CIM manager(::GetModuleHandleW(nullptr));
+    manager.SetUi(&ui);
+
+    SetDacl(earlier, kEveryoneWrites);
+    EXPECT_TRUE(manager.BeforeInstall());
+    EXPECT_FALSE(Exists(ran));
+    ASSERT_EQ(1u, ui.warnings.size());
+    EXPECT_NE(std::wstring::npos, ui.warnings[0].find(earlier)) << U8(ui.warnings[0]);
+
+    SetDacl(earlier, kEveryoneReads);
+    EXPECT_TRUE(manager.BeforeInstall());
+    EXPECT_TRUE(Exists(ran));
+    EXPECT_EQ(1u, ui.warnings.size());
+}
