@@ -173,13 +173,14 @@ class Machine:
     def unix(self, win_path):
         return self.p.unix_path(win_path)
 
-    def start(self, args):
-        proc = self.p.start(args)
+    def start(self, args, cwd=None):
+        """Starts a program; `cwd` (a Linux folder inside a drive) becomes its current folder."""
+        proc = self.p.start(args, **({"cwd": cwd} if cwd else {}))
         self.started.append(proc)
         return proc
 
-    def start_setup(self):
-        return Setup(self, self.start([SETUP_WIN]))
+    def start_setup(self, setup_win=SETUP_WIN, cwd=None):
+        return Setup(self, self.start([setup_win], cwd=cwd))
 
     def tool(self, name):
         """A helper program of tests/programs, copied into the machine; its Windows path."""
