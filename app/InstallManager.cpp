@@ -81,7 +81,7 @@ bool Install_CIM::BeforeInstall() {
     CUIString previous;
     if (ReadPreviousInstallFolder(previous) && !previous.empty()) {
         const std::vector<std::wstring> earlier = FoldersMadeByEarlierInstall(previous);
-        RunPreviousUninstaller(previous);
+        if (RunPreviousUninstaller(previous) == EarlierUninstaller::Refused) KeepEarlierInstallation(previous);
         CarryFoldersOver(earlier);
     }
     return true;

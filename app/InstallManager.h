@@ -66,6 +66,8 @@ private:
     bool WaitForClientToClose();
     bool UseDefaultFolder();
     void CarryFoldersOver(const std::vector<std::wstring>& earlier);
+    // An earlier installation whose uninstaller could not be trusted to run elevated.
+    void KeepEarlierInstallation(const std::wstring& folder);
 
     InstallState state_;
     SetupUi* ui_ = nullptr;

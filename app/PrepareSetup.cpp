@@ -23,14 +23,24 @@ bool Install_CIM::PrepareSetup() {
     return UseDefaultFolder();
 }
 
-// The existence of "isRunning" is the signal; it is never waited on. A mutex that
-// cannot be created at all does not stop setup.
+// The existence of either mutex is the signal; neither is ever waited on. A mutex that
+// cannot be created at all does not stop setup. The global one is made first and owned
+// for a moment: where both names lead to one object (session 0), "isRunning" then
+// answers "already exists" with this process's own mutex, which only its owner can
+// release; another setup's mutex is owned by no one.
 bool Install_CIM::ClaimSingleInstance() {
-    HANDLE mutex = ::CreateMutexW(nullptr, FALSE, L"isRunning");
-    const bool taken = mutex && ::GetLastError() == ERROR_ALREADY_EXISTS;
-    state_.singleInstanceMutex.reset(taken ? nullptr : mutex);
-    if (taken) ::CloseHandle(mutex);
-    return !taken;
+    UniqueHandle global(::CreateMutexW(nullptr, TRUE, L"Global\\isRunning"));
+    bool taken = global && ::GetLastError() == ERROR_ALREADY_EXISTS;
+    UniqueHandle local;
+    if (!taken) {
+        local.reset(::CreateMutexW(nullptr, FALSE, L"isRunning"));
+        if (local && ::GetLastError() == ERROR_ALREADY_EXISTS) taken = !(global && ::ReleaseMutex(local.get()));
+    }
+    if (global) ::ReleaseMutex(global.get());  // fails harmlessly when not owned (any more)
+    if (taken) return false;
+    state_.singleInstanceMutex.local = std::move(local);
+    state_.singleInstanceMutex.global = std::move(global);
+    return true;
 }
 
 // Asks again after every prompt: a process may not have ended yet, or started anew.

@@ -4,6 +4,7 @@
 // open the main window and run its loop.
 // The windows layer implements it; the manager only holds a pointer (not owned).
 #include <windows.h>
+#include <string>
 #include <vector>
 
 class SetupUi {
@@ -19,6 +20,10 @@ public:
     // been closed. Returns true when setup is to end: the user cancelled or closed the
     // prompt, or it could not be shown.
     virtual bool ShowClientRunning(const std::vector<DWORD>& ids) = 0;
+
+    // Shows a warning owned by the main window and returns once it has been closed; the
+    // install goes on.
+    virtual void ShowWarning(const std::wstring& text, const std::wstring& caption) = 0;
 
     // Creates the main window, centres it and shows it with focus. False when it could
     // not be created.

@@ -5,9 +5,10 @@
 
 #include "7z.h"
 #include "7zCrc.h"
-#include "7zFile.h"
+#include "engine/EntryFile.h"
 #include "engine/ExtractionNames.h"
 #include "engine/ExtractionPrompt.h"
+#include "engine/FinalPath.h"
 #include "engine/FolderChain.h"
 #include "engine/InstallEvents.h"
 #include "engine/MemoryInStream.h"
@@ -19,6 +20,7 @@ namespace {
 constexpr UINT kStringCreateFolderFailed = 136;
 constexpr UINT kStringFormatError = 138;
 constexpr UINT kStringWriteFailed = 142;
+constexpr UINT kStringLinkRefused = 150;
 constexpr UInt32 kNoBlock = 0xFFFFFFFF;
 // The look stream's own buffer: the decoder reads the in-memory payload through it.
 constexpr size_t kLookBufferSize = size_t{1} << 18;
@@ -65,39 +67,13 @@ private:
     size_t capacity_ = 0;
 };
 
-enum class WriteOutcome { Written, NotCreated, Refused, Failed };
-
-// Why a file could not be created. An existing file that may not be replaced (a read-only
-// file) is left as it is without a word. A file held by another program, a folder or
-// medium that takes no new files, or a full disk would leave the install incomplete
-// without a word: those are Refused, and the user is asked (Retry once the other program
-// has let go or space has been made).
-WriteOutcome CreationFailure(WRes error, bool existed) {
-    switch (error) {
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION:
-        case ERROR_WRITE_PROTECT:
-        case ERROR_DISK_FULL:
-        case ERROR_HANDLE_DISK_FULL:
-            return WriteOutcome::Refused;
-        case ERROR_ACCESS_DENIED:
-            return existed ? WriteOutcome::NotCreated : WriteOutcome::Refused;
-        default:
-            return WriteOutcome::NotCreated;
-    }
-}
-
-// Creates (replacing) and writes one file. A failed or short write still closes the
-// file, which stays partial.
-WriteOutcome WriteEntryFile(const CUIString& path, const Byte* data, size_t size) {
-    CSzFile file;
-    File_Construct(&file);
-    const bool existed = ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-    if (const WRes error = OutFile_OpenW(&file, path.c_str()); error != 0) return CreationFailure(error, existed);
-    size_t written = size;
-    const bool complete = File_Write(&file, data, &written) == 0 && written == size;
-    const bool closed = File_Close(&file) == 0;
-    return complete && closed ? WriteOutcome::Written : WriteOutcome::Failed;
+// Where the install folder really is (it may be reached through a link the user chose);
+// empty when the system cannot say.
+std::wstring FinalFolderPath(const std::wstring& folder) {
+    const UniqueFile handle(::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return handle ? FinalPathOf(handle.get()) : std::wstring();
 }
 
 // One run of the extraction: the decoder state lives exactly as long as this object.
@@ -126,6 +102,7 @@ public:
         LookToRead2_INIT(&look_);
         if (!look_.buf || SzArEx_Open(&db_, &look_.vt, &kMainAlloc, &kTempAlloc) != SZ_OK)
             throw formatError();
+        installFinal_ = FinalFolderPath(state_.installPath);
     }
 
     void extractAll() {
@@ -160,12 +137,19 @@ private:
             cache_.drop();  // the next decode starts the block afresh
             return !AskOnFailure(hooks_, formatError());
         }
-        if (InstallJournal* journal = state_.openJournal(); journal && recordedEntry_ != i) {
-            journal->recordFile(target);  // before creation: the record stands even if creation fails
-            recordedEntry_ = i;
-        }
-        switch (WriteEntryFile(target, cache_.buffer ? cache_.buffer + offset : nullptr, size)) {
+        const auto record = [&] {
+            if (InstallJournal* journal = state_.openJournal(); journal && recordedEntry_ != i) {
+                journal->recordFile(target);
+                recordedEntry_ = i;
+            }
+        };
+        const void* data = cache_.buffer ? cache_.buffer + offset : nullptr;
+        switch (WriteEntryFile(target, expectedFinal(target), data, size, record)) {
             case WriteOutcome::NotCreated: return true;
+            case WriteOutcome::Link: {
+                const std::wstring link = FirstLinkBelow(state_.installPath, target);
+                return !AskOnFailure(hooks_, linkRefused(link.empty() ? target : CUIString(link)));
+            }
             case WriteOutcome::Refused:
             case WriteOutcome::Failed:
                 return !AskOnFailure(hooks_, FormatText(state_.instance, kStringWriteFailed,
@@ -181,7 +165,10 @@ private:
     enum class Step { Go, Again, Skip };
 
     // Go when the folder chain exists; otherwise the user's Retry (Again) or Ignore (Skip).
+    // A link below the install folder is never followed: nothing is made inside it.
     Step createFolders(const CUIString& folder) {
+        if (const std::wstring link = FirstLinkBelow(state_.installPath, folder); !link.empty())
+            return AskOnFailure(hooks_, linkRefused(link)) ? Step::Again : Step::Skip;
         if (CreateFolderChain(folder, state_.openJournal())) return Step::Go;
         const CUIString message = FormatText(state_.instance, kStringCreateFolderFailed,
                                              L"Create {folder} error!", L"{folder}", folder);
@@ -203,6 +190,24 @@ private:
         return decoded;
     }
 
+    CUIString linkRefused(const CUIString& link) const {
+        return FormatText(state_.instance, kStringLinkRefused,
+                          L"{path} is a link to another place: nothing is written through it.", L"{path}", link);
+    }
+
+    // Where `target` must turn out to be: the install folder as the file system has it
+    // (the chosen folder itself may be reached through a link), then the entry's name.
+    // Empty, and so not compared, when the system cannot say where the folder is.
+    std::wstring expectedFinal(const CUIString& target) const {
+        if (installFinal_.empty()) return {};
+        std::wstring expected = installFinal_;
+        if (expected.back() != L'\\') expected += L'\\';
+        for (wchar_t c : target.substr(state_.installPath.size())) {
+            if (c != L'\\' || expected.back() != L'\\') expected += c;
+        }
+        return expected;
+    }
+
     CUIString formatError() const {
         return LoadResString(state_.instance, kStringFormatError, L"File format error");
     }
@@ -222,6 +227,7 @@ private:
     NameBuffer names_;
     UInt32 recordedEntry_ = kNoBlock;  // a Retry after a failed write records the file once
     CUIString readyFolder_;            // the last file's folder, known to exist
+    std::wstring installFinal_;        // FinalFolderPath of the install folder at the start
 };
 
 }  // namespace

@@ -13,8 +13,10 @@
 // an entry name that would leave the install folder) ask the user: Retry handles the
 // entry again, Ignore skips it, Abort ends the run. So does a file that cannot be created
 // because another program holds it, its folder or medium takes no new files, or the disk
-// is full. An existing file that may not be replaced (a read-only file) is skipped
-// silently; its F record stays.
+// is full, and an entry that would be written through a junction or symbolic link below
+// the install folder (engine/EntryFile.h: nothing is written through it, no record is
+// made when the link is seen first). An existing file that may not be replaced (a
+// read-only file) is skipped silently; its F record stays.
 #include <windows.h>
 #include <cstdint>
 #include <functional>

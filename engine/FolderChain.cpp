@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlwapi.h>
 #include <algorithm>
+#include "engine/FolderSecurity.h"
 #include "engine/InstallJournal.h"
 
 namespace {
@@ -59,7 +60,7 @@ bool IsCreatablePath(const std::wstring& path) {
 // Creates `folder` unless something of that name exists; journals what it creates.
 bool EnsureFolder(const std::wstring& folder, InstallJournal* journal) {
     if (::PathFileExistsW(folder.c_str())) return true;
-    if (!::CreateDirectoryW(folder.c_str(), nullptr)) return false;
+    if (!CreateProtectedFolder(folder)) return false;
     if (journal && journal->isOpen()) journal->recordFolder(folder);
     return true;
 }

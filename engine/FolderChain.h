@@ -4,6 +4,7 @@
 class InstallJournal;
 
 // Creates every missing folder along an absolute local path ("X:\..."), outermost first,
+// each with the protected DACL of engine/FolderSecurity.h (existing levels keep theirs),
 // recording each folder it creates in `journal` (when not null and open). The drive root
 // is never created. Returns false as soon as one level cannot be created (folders made
 // before it stay, and are journalled); a path that is not absolute and local fails

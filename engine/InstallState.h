@@ -17,6 +17,19 @@ struct InstallOptions {
     bool startMenu = true;        // "createStartupMenu" (kept, acted on by nothing)
 };
 
+// The single-instance marks: the mutex "isRunning" in the session's namespace (other
+// programs look for that name) and "Global\isRunning", which a setup in another session
+// (another user, a remote session) sees too. Either one held marks a running setup.
+struct SingleInstanceMutexes {
+    UniqueHandle local;
+    UniqueHandle global;
+    void reset() noexcept {
+        local.reset();
+        global.reset();
+    }
+    explicit operator bool() const noexcept { return local || global; }
+};
+
 class InstallState {
 public:
     explicit InstallState(HINSTANCE instance) : instance(instance) {}
@@ -31,7 +44,7 @@ public:
     // them too.
     std::vector<std::wstring> foldersBeforeJournal;
     bool extractionCompleted = false;
-    UniqueHandle singleInstanceMutex;         // "isRunning", until registration closes it
+    SingleInstanceMutexes singleInstanceMutex;  // until registration closes them
 
     InstallJournal* openJournal() const noexcept {
         return journal && journal->isOpen() ? journal.get() : nullptr;

@@ -1,7 +1,7 @@
 #include "engine/Processes.h"
 
 #include <psapi.h>
-#include <shlwapi.h>
+#include "engine/FileTrust.h"
 #include "ui/Handles.h"
 
 namespace {
@@ -78,21 +78,33 @@ void TerminateProcesses(const std::vector<DWORD>& ids) {
     }
 }
 
-void RunPreviousUninstaller(const std::wstring& folder) {
+EarlierUninstaller RunPreviousUninstaller(const std::wstring& folder) {
     const std::wstring path = folder + L"\\uninstall.exe";
-    if (!::PathFileExistsW(path.c_str())) return;
+    UniqueFile held;
+    switch (CheckProgramTrust(path, held)) {
+        case ProgramTrust::Missing: return EarlierUninstaller::None;
+        case ProgramTrust::Untrusted: return EarlierUninstaller::Refused;
+        case ProgramTrust::Trusted: break;
+    }
     wchar_t commandLine[] = L" true";  // the program name is not repeated in it
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(path.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &info))
-        return;
+    const bool started = ::CreateProcessW(path.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                          &startup, &info);
+    held.reset();  // the image is mapped; the uninstaller renames its file before it ends
+    if (!started) return EarlierUninstaller::NotStarted;
     UniqueHandle process(info.hProcess), thread(info.hThread);
     ::WaitForSingleObject(process.get(), INFINITE);
+    return EarlierUninstaller::Ran;
 }
 
 bool LaunchAtMediumIntegrity(std::wstring commandLine) {
+    const std::wstring program = CommandProgram(commandLine);
+    if (!IsFullProgramPath(program)) {
+        ::SetLastError(ERROR_BAD_PATHNAME);
+        return false;
+    }
     UniqueHandle ownToken, newToken, process, thread;
     UniqueSid mediumSid;
     bool ok = ::OpenProcessToken(::GetCurrentProcess(),
@@ -116,7 +128,7 @@ bool LaunchAtMediumIntegrity(std::wstring commandLine) {
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION info{};
-        ok = ::CreateProcessAsUserW(newToken.get(), nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0,
+        ok = ::CreateProcessAsUserW(newToken.get(), program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                                     nullptr, nullptr, &startup, &info);
         if (ok) {
             process.reset(info.hProcess);
@@ -136,18 +148,35 @@ bool LaunchAtMediumIntegrity(std::wstring commandLine) {
 
 std::wstring QuoteCommandPath(const std::wstring& path) { return L"\"" + path + L"\""; }
 
+std::wstring CommandProgram(const std::wstring& commandLine) {
+    if (!commandLine.empty() && commandLine.front() == L'"') {
+        const size_t close = commandLine.find(L'"', 1);
+        return commandLine.substr(1, close == std::wstring::npos ? std::wstring::npos : close - 1);
+    }
+    return commandLine.substr(0, commandLine.find_first_of(L" \t"));
+}
+
+bool IsFullProgramPath(const std::wstring& program) {
+    const bool letter = !program.empty() && ((program[0] >= L'A' && program[0] <= L'Z') ||
+                                             (program[0] >= L'a' && program[0] <= L'z'));
+    return letter && program.size() > 3 && program[1] == L':' && program[2] == L'\\';
+}
+
 namespace {
 
-// The started process, or an empty handle when it could not be started.
+// The started process, or an empty handle when it could not be started. The program is
+// named apart from the command line, so the system searches nowhere for it.
 UniqueHandle StartHidden(const std::wstring& commandLine) {
+    const std::wstring program = CommandProgram(commandLine);
+    if (!IsFullProgramPath(program)) return UniqueHandle();
     std::wstring writable = commandLine;  // CreateProcessW may write into its command line
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                          &startup, &info))
+    if (!::CreateProcessW(program.c_str(), writable.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                          nullptr, &startup, &info))
         return UniqueHandle();
     UniqueHandle thread(info.hThread);
     return UniqueHandle(info.hProcess);

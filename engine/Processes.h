@@ -19,22 +19,42 @@ std::vector<DWORD> FindProcessesByName(const std::vector<std::wstring>& names);
 // opened or terminated (already ended, access denied) are passed over silently.
 void TerminateProcesses(const std::vector<DWORD>& ids);
 
+enum class EarlierUninstaller {
+    None,        // no "uninstall.exe" in the folder
+    Ran,         // started and ended
+    NotStarted,  // the system could not start it
+    Refused,     // others than administrators could have changed it (CheckProgramTrust)
+};
+
 // Runs `folder`\uninstall.exe with the command line " true" and waits, without a time
-// limit, until it has ended. Returns at once when the file is missing or cannot start.
-void RunPreviousUninstaller(const std::wstring& folder);
+// limit, until it has ended. The setup runs elevated: a program that a standard user
+// could have replaced, or that is reached through a link, is never started (Refused).
+// The file is held open, unchangeable, until the process has been created.
+EarlierUninstaller RunPreviousUninstaller(const std::wstring& folder);
 
 // Starts `commandLine` with a copy of the own token carrying the medium integrity label,
 // without waiting. Callers quote the program path (QuoteCommandPath): an unquoted path
-// with blanks would let the system run a planted "D:\Program.exe".
+// with blanks would let the system run a planted "D:\Program.exe". A program that is not
+// a full path (IsFullProgramPath) is not started (ERROR_BAD_PATHNAME).
 // Failure contract: false, with the failing step's error code as the thread's last error.
 bool LaunchAtMediumIntegrity(std::wstring commandLine);
 
 // `path` in double quotes, as the program part of a command line.
 std::wstring QuoteCommandPath(const std::wstring& path);
 
+// The program part of a command line, as the system reads it: inside the double quotes
+// that open the line, or up to the first blank or tab.
+std::wstring CommandProgram(const std::wstring& commandLine);
+
+// True for "X:\..." on a drive letter: a program path that the system takes as it stands.
+// A bare name ("cmd") is looked for in the starting program's folder and the current
+// folder first, where anything may have been downloaded beside an elevated setup.
+bool IsFullProgramPath(const std::wstring& program);
+
 // Starts `commandLine` hidden (no console window) without waiting. The command is
-// passed as UTF-16, so paths outside the ANSI code page reach it unchanged. Failures
-// leave no trace.
+// passed as UTF-16, so paths outside the ANSI code page reach it unchanged. Only a
+// command whose program is a full path (IsFullProgramPath) is started; failures leave no
+// trace.
 void RunHiddenCommand(const std::wstring& commandLine);
 
 // The same, but waits up to `limitMs` for the command to end. Failures leave no trace;

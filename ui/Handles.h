@@ -70,6 +70,7 @@ inline void DeleteDCFn(HDC dc) noexcept { ::DeleteDC(dc); }
 inline void DestroyWindowFn(HWND w) noexcept { ::DestroyWindow(w); }
 inline void CoTaskMemFreeFn(void* p) noexcept { ::CoTaskMemFree(p); }
 inline void FreeSidFn(PSID s) noexcept { ::FreeSid(s); }
+inline void LocalFreeFn(void* p) noexcept { ::LocalFree(p); }
 template <typename T> void DeleteGdiFn(T o) noexcept { ::DeleteObject(o); }
 }  // namespace handle_detail
 
@@ -82,6 +83,8 @@ using UniqueMemDC = UniqueAny<handle_detail::NullTraits<HDC, handle_detail::Dele
 using UniqueWindow = UniqueAny<handle_detail::NullTraits<HWND, handle_detail::DestroyWindowFn>>;
 using UniqueCoTaskMem = UniqueAny<handle_detail::NullTraits<void*, handle_detail::CoTaskMemFreeFn>>;
 using UniqueSid = UniqueAny<handle_detail::NullTraits<PSID, handle_detail::FreeSidFn>>;
+// Memory the system hands out with LocalAlloc (security descriptors, SID strings).
+using UniqueLocal = UniqueAny<handle_detail::NullTraits<void*, handle_detail::LocalFreeFn>>;
 
 // GDI owners (fonts, brushes, bitmaps, regions), closed with DeleteObject.
 template <typename T>

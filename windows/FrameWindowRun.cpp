@@ -5,13 +5,8 @@
 #include <string>
 #include "app/InstallManager.h"
 #include "engine/InstallEvents.h"
-#include "engine/Processes.h"
+#include "engine/ShellExtensionAside.h"
 #include "windows/SkinWindow.h"
-
-namespace {
-// A rename takes a moment; a command interpreter that hangs must not hold the install.
-constexpr DWORD kRenameLimitMs = 30000;
-}  // namespace
 
 void CFrameWindowWnd::OnInstallEvent(WPARAM kind, LPARAM value) {
     switch (kind) {
@@ -24,22 +19,11 @@ void CFrameWindowWnd::OnInstallEvent(WPARAM kind, LPARAM value) {
     }
 }
 
-// An earlier installation's shell extension may be loaded by Explorer and so cannot be
-// overwritten; renamed, it makes way for the new copies. Each rename is waited for: a
-// rename that ran late would take the freshly unpacked file away under the old name.
-// They fail quietly on a first install.
+// Before the first payload file is written (the event is sent, not posted); the run's
+// journal is open by then and records the "_bak" files the renames make.
 void CFrameWindowWnd::SetShellExtensionAside() {
-    const std::wstring folder = GetInstallManager()->GetInstallPath();
-    const std::wstring shell = folder + L"\\QuillwireShell.dll";
-    const std::wstring shell64 = folder + L"\\QuillwireShell64.dll";
-    const std::wstring shellBak = folder + L"\\QuillwireShell_bak.dll";
-    const std::wstring shell64Bak = folder + L"\\QuillwireShell64_bak.dll";
-    const std::wstring rename = L"cmd /c ren \"" + shell + L"\" QuillwireShell_bak.dll";
-    const std::wstring rename64 = L"cmd /c ren \"" + shell64 + L"\" QuillwireShell64_bak.dll";
-    ::DeleteFileW(shellBak.c_str());
-    ::DeleteFileW(shell64Bak.c_str());
-    RunHiddenCommandAndWait(rename, kRenameLimitMs);
-    RunHiddenCommandAndWait(rename64, kRenameLimitMs);
+    Install_CIM* manager = GetInstallManager();
+    ::SetShellExtensionAside(manager->GetInstallPath(), manager->State().openJournal());
 }
 
 void CFrameWindowWnd::ShowProgress(int percent) {

@@ -17,6 +17,10 @@ bool WindowsSetupUi::ShowClientRunning(const std::vector<DWORD>& ids) {
     return ClientPromptCancelled();
 }
 
+void WindowsSetupUi::ShowWarning(const std::wstring& text, const std::wstring& caption) {
+    ::MessageBoxW(mainWindow_, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
+}
+
 bool WindowsSetupUi::OpenMainWindow() {
     auto frame = std::make_unique<CFrameWindowWnd>();
     mainWindow_ = frame->Open();

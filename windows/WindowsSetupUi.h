@@ -7,6 +7,7 @@ class WindowsSetupUi final : public SetupUi {
 public:
     void ShowAlreadyRunning() override;
     bool ShowClientRunning(const std::vector<DWORD>& ids) override;
+    void ShowWarning(const std::wstring& text, const std::wstring& caption) override;
     bool OpenMainWindow() override;
     // The framework's loop and pump (ui/MessageLoop.h); the loop runs until the main
     // window is gone.

@@ -36,8 +36,10 @@ bool IsSilentRun(std::wstring_view commandLine) {
     return SameText(args, L"true");
 }
 
-std::wstring CleanupCommand(const std::wstring& file, const std::vector<std::wstring>& folders, int tries) {
-    if (!IsSafeInQuotes(file) || tries < 1) return {};
+std::wstring CleanupCommand(const std::wstring& file, const std::vector<std::wstring>& folders, int tries,
+                           const std::wstring& pingProgram) {
+    if (!IsSafeInQuotes(file) || tries < 1 || !IsSafeInQuotes(pingProgram) || !IsPlainAbsolutePath(pingProgram))
+        return {};
     std::wstring after;
     for (const std::wstring& folder : folders) {
         if (!IsSafeInQuotes(folder)) return {};
@@ -48,7 +50,8 @@ std::wstring CleanupCommand(const std::wstring& file, const std::vector<std::wst
     // cmd has); once it is gone, remove the folders and end.
     const std::wstring f = Quoted(file);
     return L"for /l %i in (1,1," + std::to_wstring(tries) + L") do (if exist " + f + L" (del /f /q " + f +
-           L" 2>nul & if exist " + f + L" ping -n 2 127.0.0.1 >nul) else (" + after + L"exit))";
+           L" 2>nul & if exist " + f + L" " + Quoted(pingProgram) + L" -n 2 127.0.0.1 >nul) else (" + after +
+           L"exit))";
 }
 
 }  // namespace undo

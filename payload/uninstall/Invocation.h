@@ -16,9 +16,12 @@ bool IsSilentRun(std::wstring_view commandLine);
 // The text after "cmd /c" of a hidden helper that waits until `file` (the renamed,
 // still running uninstaller) can be deleted, deletes it, then removes each of `folders`
 // (innermost first) only when empty, and ends; it gives up after `tries` attempts about
-// a second apart. It names nothing but these paths and never deletes a folder's
-// contents. Empty when a path holds a character that cmd would read as more than text
-// inside quotes ('%', '"', '!', '^' or a control character) or a wildcard.
-std::wstring CleanupCommand(const std::wstring& file, const std::vector<std::wstring>& folders, int tries);
+// a second apart, waiting with `pingProgram` (the full path of the system's ping.exe:
+// cmd would look for a bare name in its current folder first). It names nothing but these
+// paths and never deletes a folder's contents. Empty when a path holds a character that
+// cmd would read as more than text inside quotes ('%', '"', '!', '^' or a control
+// character) or a wildcard, or when `pingProgram` is not a full path.
+std::wstring CleanupCommand(const std::wstring& file, const std::vector<std::wstring>& folders, int tries,
+                           const std::wstring& pingProgram);
 
 }  // namespace undo

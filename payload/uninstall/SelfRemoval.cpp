@@ -4,6 +4,7 @@
 
 #include "Invocation.h"
 #include "UndoPlan.h"
+#include "UndoRun.h"
 #include "ui/Handles.h"
 
 namespace undo {
@@ -20,10 +21,12 @@ std::wstring SelfPath() {
 }
 
 // A name in `folder` that nothing else uses: the process id keeps two uninstallers of
-// the same folder apart.
-std::wstring RenameAside(const std::wstring& self, const std::wstring& folder) {
+// the same folder apart. Empty when the program could not be moved there.
+std::wstring MoveAside(const std::wstring& self, std::wstring folder) {
+    if (folder.empty()) return {};
+    if (folder.back() != L'\\') folder += L'\\';
     for (DWORD attempt = 0; attempt < 16; ++attempt) {
-        const std::wstring aside = folder + L"\\~uninstall-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+        const std::wstring aside = folder + L"~uninstall-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
                                    std::to_wstring(attempt) + L".tmp";
         if (::MoveFileExW(self.c_str(), aside.c_str(), 0)) return aside;
         if (::GetLastError() != ERROR_ALREADY_EXISTS && ::GetLastError() != ERROR_FILE_EXISTS) break;
@@ -31,11 +34,25 @@ std::wstring RenameAside(const std::wstring& self, const std::wstring& folder) {
     return {};
 }
 
-bool StartHidden(const std::wstring& arguments) {
+// The folder that holds `path`, a drive root with its backslash.
+std::wstring ParentOf(const std::wstring& path) {
+    const size_t slash = path.rfind(L'\\');
+    if (slash == std::wstring::npos) return {};
+    return path.substr(0, slash == 2 ? 3 : slash);
+}
+
+std::wstring SystemFolder() {
     wchar_t system[MAX_PATH] = {};
     const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return false;
-    const std::wstring cmd = std::wstring(system) + L"\\cmd.exe";
+    return length != 0 && length < MAX_PATH ? std::wstring(system, length) : std::wstring();
+}
+
+// The system's own cmd, by its full path: a bare "cmd" would be looked for beside this
+// (elevated) program first.
+bool StartHidden(const std::wstring& arguments) {
+    const std::wstring system = SystemFolder();
+    if (system.empty()) return false;
+    const std::wstring cmd = system + L"\\cmd.exe";
     std::wstring line = L"cmd.exe /d /q /v:off /c " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
@@ -43,7 +60,7 @@ bool StartHidden(const std::wstring& arguments) {
     // Started in the system folder: a helper standing in the install folder would keep
     // that folder from being removed.
     if (!::CreateProcessW(cmd.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                          nullptr, system, &startup, &process))
+                          nullptr, system.c_str(), &startup, &process))
         return false;
     UniqueHandle(process.hProcess).reset();
     UniqueHandle(process.hThread).reset();
@@ -53,11 +70,22 @@ bool StartHidden(const std::wstring& arguments) {
 }  // namespace
 
 bool RemoveSelfAfterExit(const std::wstring& installFolder, const std::vector<std::wstring>& folders, bool keepNote) {
-    ::DeleteFileW((installFolder + L"\\" + kJournalName).c_str());
-    if (!keepNote) ::DeleteFileW((installFolder + L"\\" + kRanNoteName).c_str());
+    DWORD ignored = 0;
+    RemoveFileAsNamed(installFolder + L"\\" + kJournalName, ignored);
+    if (!keepNote) RemoveFileAsNamed(installFolder + L"\\" + kRanNoteName, ignored);
 
     const std::wstring self = SelfPath();
-    std::wstring doomed = RenameAside(self, installFolder);
+    // With folders to remove, the program first leaves them all: moved beside the
+    // outermost one (the same volume, so a rename), it lets each be removed here, through
+    // a checked handle, before this process ends. Only the file is left for the helper.
+    std::vector<std::wstring> helperFolders = folders;
+    std::wstring doomed = folders.empty() ? std::wstring() : MoveAside(self, ParentOf(folders.back()));
+    if (!doomed.empty()) {
+        for (const std::wstring& folder : folders) RemoveFolderIfEmpty(folder, ignored);
+        helperFolders.clear();
+    } else {
+        doomed = MoveAside(self, installFolder);
+    }
     if (doomed.empty()) {
         // Under its own name the file may only go when the folder goes too: a silent run
         // is followed by a setup that unpacks a new "uninstall.exe" in its place.
@@ -65,10 +93,13 @@ bool RemoveSelfAfterExit(const std::wstring& installFolder, const std::vector<st
         doomed = self;
     }
     ::MoveFileExW(doomed.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    const std::wstring command = CleanupCommand(doomed, folders, kHelperTries);
+    const std::wstring system = SystemFolder();
+    const std::wstring command =
+        system.empty() ? std::wstring() : CleanupCommand(doomed, helperFolders, kHelperTries, system + L"\\ping.exe");
     if (!command.empty() && StartHidden(command)) return true;
     // No helper: the restart removes the folders too, each only if it is empty then.
-    for (const std::wstring& folder : folders) ::MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    for (const std::wstring& folder : helperFolders)
+        ::MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     return false;
 }
 

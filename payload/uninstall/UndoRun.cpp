@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "engine/FinalPath.h"
 #include "engine/JournalRecord.h"
 #include "ui/Handles.h"
 
@@ -14,30 +15,56 @@ HKEY RootKey(std::uint32_t root) {
     return root == journal::kRootLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }
 
-// True when a part of `path` after the trusted folder (the last part too) is a link or
-// junction: what lies behind it is not the install's, whatever the journal says.
-bool PassesThroughLink(const Step& step) {
-    for (std::size_t at = step.anchor + 1; at <= step.path.size(); ++at) {
-        if (at != step.path.size() && step.path[at] != L'\\') continue;
-        const DWORD attributes = ::GetFileAttributesW(step.path.substr(0, at).c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+// Deletes through a handle opened without following a link at the last level, after
+// checking that the handle leads exactly to `expected`: a folder on the way swapped for a
+// junction since the check would otherwise take the delete elsewhere. A link standing at
+// the name, or a path that now leads elsewhere, is not the install's: Refused.
+Outcome DeleteChecked(const std::wstring& path, const std::wstring& expected, bool folder, DWORD& error) {
+    UniqueFile object(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!object) {
+        error = ::GetLastError();
+        return IsGone(error) ? Outcome::AlreadyGone : Outcome::Failed;
     }
-    return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(object.get(), &info)) {
+        error = ::GetLastError();
+        return Outcome::Failed;
+    }
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return Outcome::Refused;
+    if (((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder) {
+        error = folder ? ERROR_DIRECTORY : ERROR_ACCESS_DENIED;  // a file step never removes a folder
+        return Outcome::Failed;
+    }
+    const std::wstring final = FinalPathOf(object.get());
+    if (final.empty() || !SameFilePath(final, expected)) return Outcome::Refused;
+    // A read-only file is still the install's own.
+    if (!folder && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+        FILE_BASIC_INFO basic{};  // zero times and zero attributes mean "leave as they are"
+        basic.FileAttributes = info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY;
+        if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        ::SetFileInformationByHandle(object.get(), FileBasicInfo, &basic, sizeof(basic));
+    }
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    if (::SetFileInformationByHandle(object.get(), FileDispositionInfo, &disposition, sizeof(disposition)))
+        return Outcome::Done;  // gone when the handle closes, on leaving
+    error = ::GetLastError();
+    return folder && error == ERROR_DIR_NOT_EMPTY ? Outcome::KeptNotEmpty : Outcome::Failed;
 }
 
-Outcome DeleteOneFile(const std::wstring& path, DWORD& error) {
-    if (::DeleteFileW(path.c_str())) return Outcome::Done;
-    error = ::GetLastError();
-    if (IsGone(error)) return Outcome::AlreadyGone;
-    // A read-only file is still the install's own.
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-        !(attributes & FILE_ATTRIBUTE_DIRECTORY) && (attributes & FILE_ATTRIBUTE_READONLY) &&
-        ::SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
-        if (::DeleteFileW(path.c_str())) return Outcome::Done;
-        error = ::GetLastError();
-    }
-    return Outcome::Failed;
+// Where a step's path must lead. Inside the install folder, the install folder and the
+// folders above it: exactly where the journal says, no link anywhere on the way. Below a
+// folder of the system's own (the Programs and desktop folders), which may itself be
+// reached through a link: that folder as the file system has it, then the rest as named.
+std::wstring ExpectedPath(const Step& step, const std::wstring& installFolder) {
+    const std::wstring anchor = step.path.substr(0, step.anchor);
+    if (step.anchor == 0 || SameText(anchor, installFolder)) return PlainSpellingOf(step.path);
+    const UniqueFile folder(::CreateFileW(anchor.c_str(), FILE_READ_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const std::wstring final = folder ? FinalPathOf(folder.get()) : std::wstring();
+    return final.empty() ? PlainSpellingOf(step.path) : final + step.path.substr(step.anchor);
 }
 
 Outcome DeleteValue(const Step& step, DWORD& error) {
@@ -68,16 +95,14 @@ Outcome DeleteKeyIfEmpty(const Step& step, DWORD& error) {
     return error == ERROR_SUCCESS ? Outcome::Done : Outcome::Failed;
 }
 
-StepResult RunStep(const Step& step) {
+StepResult RunStep(const Step& step, const std::wstring& installFolder) {
     StepResult result{step, Outcome::Done, 0};
-    const bool onDisk = step.action == Action::RemoveFile || step.action == Action::RemoveFolder;
-    if (onDisk && PassesThroughLink(step)) {
-        result.outcome = Outcome::Refused;
-        return result;
-    }
     switch (step.action) {
-        case Action::RemoveFile: result.outcome = DeleteOneFile(step.path, result.error); break;
-        case Action::RemoveFolder: result.outcome = RemoveFolderIfEmpty(step.path, result.error); break;
+        case Action::RemoveFile:
+        case Action::RemoveFolder:
+            result.outcome = DeleteChecked(step.path, ExpectedPath(step, installFolder),
+                                           step.action == Action::RemoveFolder, result.error);
+            break;
         case Action::RemoveValue: result.outcome = DeleteValue(step, result.error); break;
         case Action::RemoveKeyIfEmpty: result.outcome = DeleteKeyIfEmpty(step, result.error); break;
     }
@@ -104,16 +129,18 @@ std::wstring OwnFolder() {
 }  // namespace
 
 Outcome RemoveFolderIfEmpty(const std::wstring& folder, DWORD& error) {
-    if (::RemoveDirectoryW(folder.c_str())) return Outcome::Done;
-    error = ::GetLastError();
-    if (IsGone(error)) return Outcome::AlreadyGone;
-    return error == ERROR_DIR_NOT_EMPTY ? Outcome::KeptNotEmpty : Outcome::Failed;
+    return DeleteChecked(folder, PlainSpellingOf(folder), true, error);
+}
+
+Outcome RemoveFileAsNamed(const std::wstring& file, DWORD& error) {
+    return DeleteChecked(file, PlainSpellingOf(file), false, error);
 }
 
 std::vector<StepResult> RunUndoPlan(const Plan& plan) {
+    const std::wstring installFolder = OwnFolder();
     std::vector<StepResult> results;
     results.reserve(plan.steps.size());
-    for (const Step& step : plan.steps) results.push_back(RunStep(step));
+    for (const Step& step : plan.steps) results.push_back(RunStep(step, installFolder));
     return results;
 }
 

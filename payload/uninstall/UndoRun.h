@@ -13,7 +13,7 @@ enum class Outcome {
     Done,          // removed
     AlreadyGone,   // nothing there to remove
     KeptNotEmpty,  // a folder or key that holds something the install did not make
-    Refused,       // a path that passes through a link made after the install
+    Refused,       // a path that leads through a link, or a link at the name
     Failed,        // the system refused; `error` says why
 };
 
@@ -30,7 +30,17 @@ std::vector<StepResult> RunUndoPlan(const Plan& plan);
 // folder (long form) and the all-users and current user Programs and desktop folders.
 Places CurrentPlaces();
 
-// Removes one folder when it is empty: Done, AlreadyGone, KeptNotEmpty or Failed.
+// Every delete goes through a handle opened without following a link at the last level,
+// and only when that handle leads exactly where the path says (FinalPathOf): a folder on
+// the way swapped for a junction, or a link standing at the name, gives Refused. Steps
+// inside the install folder, and the install folder and the folders above it, must be
+// link-free from the drive root; below the Programs and desktop folders only the part
+// after that folder is.
+
+// Removes one folder when it is empty: Done, AlreadyGone, KeptNotEmpty, Refused or Failed.
 Outcome RemoveFolderIfEmpty(const std::wstring& folder, DWORD& error);
+
+// Deletes one file: Done, AlreadyGone, Refused or Failed.
+Outcome RemoveFileAsNamed(const std::wstring& file, DWORD& error);
 
 }  // namespace undo

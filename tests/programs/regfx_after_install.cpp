@@ -5,9 +5,9 @@
 //                       [--no-desktop]
 //       result=0|1, resets=<INSTALL_EVENT_RESET count>, reset_inside=0|1 (the event
 //       arrived before AfterInstall returned), mutex_held=0|1 (the state still holds
-//       it), mutex_alive=0|1 (the named mutex "isRunning" still exists), version=<what
-//       GetSetupVersion reads>, then one "journal=<line>" per plain journal line, read
-//       just before the journal is closed (and so encrypted).
+//       them), mutex_alive=0|1 (the named mutex "isRunning" or "Global\\isRunning" still
+//       exists), version=<what GetSetupVersion reads>, then one "journal=<line>" per
+//       plain journal line, read just before the journal is closed (and so encrypted).
 //   regfx_after_install readlink LINK...
 //       per link: link=<LINK>, then hr, path, arguments, description, showcmd, workdir,
 //       icon, iconindex as read back through the shell's link object.
@@ -109,7 +109,8 @@ int Run(int argc, wchar_t** argv) {
     state.extractionCompleted = !HasFlag(argc, argv, L"--incomplete");
     state.options.autoStart = !HasFlag(argc, argv, L"--no-autostart");
     state.options.desktopShortcut = !HasFlag(argc, argv, L"--no-desktop");
-    state.singleInstanceMutex.reset(::CreateMutexW(nullptr, FALSE, L"isRunning"));
+    state.singleInstanceMutex.local.reset(::CreateMutexW(nullptr, FALSE, L"isRunning"));
+    state.singleInstanceMutex.global.reset(::CreateMutexW(nullptr, FALSE, L"Global\\isRunning"));
     const UniqueWindow window = CreateStandInWindow(instance);
     state.window = window.get();
     const std::wstring journalPath = state.installPath + L"\\uninstall";
@@ -123,13 +124,14 @@ int Run(int argc, wchar_t** argv) {
     g_log.insideAfterInstall = false;
 
     const UniqueHandle probe(::OpenMutexW(SYNCHRONIZE, FALSE, L"isRunning"));
+    const UniqueHandle probeGlobal(::OpenMutexW(SYNCHRONIZE, FALSE, L"Global\\isRunning"));
     std::wstring version;
     GetSetupVersion(version);
     Print(L"result=" + std::to_wstring(result));
     Print(L"resets=" + std::to_wstring(g_log.resets));
     Print(L"reset_inside=" + std::to_wstring(g_log.resetInside));
-    Print(L"mutex_held=" + std::to_wstring(state.singleInstanceMutex.valid()));
-    Print(L"mutex_alive=" + std::to_wstring(probe.valid()));
+    Print(L"mutex_held=" + std::to_wstring(static_cast<bool>(state.singleInstanceMutex)));
+    Print(L"mutex_alive=" + std::to_wstring(probe.valid() || probeGlobal.valid()));
     Print(L"version=" + version);
     if (state.journal) {
         PrintJournal(journalPath);

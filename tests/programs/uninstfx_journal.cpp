@@ -1,8 +1,8 @@
 // uninstfx_journal FOLDER RECORD...: appends records to the encrypted install journal
-// FOLDER\uninstallE, as someone who knows the key could: the journal is decrypted into
-// the plain FOLDER\uninstall, then the install journal itself reopens that file, appends
-// each RECORD (a whole line without its CR LF, e.g. "F C:\windows\x.dll") and closes it,
-// which encrypts it again. Exit code 0 on success.
+// FOLDER\uninstallE (a new one when there is none), as someone who knows the key could:
+// the journal is decrypted into the plain FOLDER\uninstall, then the install journal
+// itself reopens that file, appends each RECORD (a whole line without its CR LF, e.g.
+// "F C:\windows\x.dll") and closes it, which encrypts it again. Exit code 0 on success.
 #include <windows.h>
 
 #include <filesystem>
@@ -17,7 +17,8 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 3) return 2;
     const std::wstring folder = argv[1];
     std::string plain;
-    if (!DecryptJournalFile(std::filesystem::path(folder + L"\\uninstallE"), plain)) return 3;
+    const std::filesystem::path existing(folder + L"\\uninstallE");
+    if (std::filesystem::exists(existing) && !DecryptJournalFile(existing, plain)) return 3;
     for (int i = 2; i < argc; ++i) plain += journal::Utf16ToUtf8(argv[i]) + "\r\n";
     {
         std::ofstream out(std::filesystem::path(folder + L"\\uninstall"), std::ios::binary | std::ios::trunc);

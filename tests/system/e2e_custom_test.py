@@ -27,7 +27,8 @@ class CustomInstallTest(unittest.TestCase, InstallationChecks):
         m = Machine()
         self.addCleanup(m.close)
         # The typed folder holds an earlier shell extension (not a recorded installation):
-        # the start event sets it aside under the "_bak" names, replacing an older "_bak".
+        # the start event sets it aside under the "_bak" names, replacing an older "_bak",
+        # and journals the "_bak" files, so that the uninstaller removes them too.
         os.makedirs(m.unix(FOLDER))
         for name, data in OLD_SHELL.items():
             with open(m.unix(f"{FOLDER}\\{name}"), "wb") as f:
@@ -71,7 +72,7 @@ class CustomInstallTest(unittest.TestCase, InstallationChecks):
         setup.click("cancelbtn", CONFIRM_EXIT, wid=confirm)
         self.assertEqual(0, setup.wait_exit())
         self.assert_payload_installed(m, FOLDER, extra=("uninstallE",) + BAK)
-        self.assert_journal(m, FOLDER, autostart=False, desktop=False)
+        self.assert_journal(m, FOLDER, set_aside=BAK, autostart=False, desktop=False)
 
         # The next setup proposes the recorded folder: "defaultpath" reads as it did after
         # "back" above.

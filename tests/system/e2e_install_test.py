@@ -173,13 +173,14 @@ class Machine:
     def unix(self, win_path):
         return self.p.unix_path(win_path)
 
-    def start(self, args):
-        proc = self.p.start(args)
+    def start(self, args, cwd=None):
+        """Starts a program; `cwd` (a Linux folder inside a drive) becomes its current folder."""
+        proc = self.p.start(args, **({"cwd": cwd} if cwd else {}))
         self.started.append(proc)
         return proc
 
-    def start_setup(self):
-        return Setup(self, self.start([SETUP_WIN]))
+    def start_setup(self, setup_win=SETUP_WIN, cwd=None):
+        return Setup(self, self.start([setup_win], cwd=cwd))
 
     def tool(self, name):
         """A helper program of tests/programs, copied into the machine; its Windows path."""
@@ -432,13 +433,16 @@ class InstallationChecks:
         for link, target in links.items():
             self.assertEqual(link_target(m, link), [ansi_form(target)], link)
 
-    def assert_journal(self, m, folder, new_folders=(), fresh=True, new_menu=True, autostart=True, desktop=True):
-        """The records of the folders "start" made, the payload's (the folders it made when
-        `fresh`, and its files) and registration's, in this order."""
+    def assert_journal(self, m, folder, new_folders=(), set_aside=(), fresh=True, new_menu=True, autostart=True,
+                       desktop=True):
+        """The records of the folders "start" made, of the shell extension's "_bak" files
+        that the start event made (`set_aside`, names in `folder`), the payload's (the
+        folders it made when `fresh`, and its files) and registration's, in this order."""
         records = m.journal(folder)
         self.assertFalse(os.path.exists(m.unix(folder + "\\uninstall")), "the plain journal is left")
         tree = payload_tree()
-        payload = [r for r in records if r[:2] in ("D ", "F ") and r[2:].startswith(folder + "\\")]
+        aside = [f"F {folder}\\{name}" for name in set_aside]
+        payload = [r for r in records if r[:2] in ("D ", "F ") and r[2:].startswith(folder + "\\") and r not in aside]
         self.assertEqual(sorted(payload), sorted(
             [f"D {folder}\\{rel}" for rel, data in tree.items() if data is None and fresh] +
             [f"F {folder}\\{rel}" for rel, data in tree.items() if data is not None]))
@@ -451,7 +455,7 @@ class InstallationChecks:
             tail.append(f"R {HKCU} {RUN}\\Vexmora-PC")
         tail += [f"R {HKLM} {UNINSTALL}\\{name}" for name in
                  ("UninstallString", "Publisher", "DisplayName", "DisplayVersion", "DisplayIcon", "URLInfoAbout")]
-        self.assertEqual(records, [f"D {f}" for f in new_folders] + payload + tail)
+        self.assertEqual(records, [f"D {f}" for f in new_folders] + aside + payload + tail)
 
 
 display = None

@@ -5,7 +5,8 @@ failure message boxes, answered by key presses) on a small fixture archive:
 - a full disk (a 2 MB tmpfs as E:) during extraction,
 - a read-only install folder (a tmpfs remounted read-only, as E:),
 - a file held open without sharing by another program (hardfx_lock), released between
-  two retries.
+  two retries,
+- a folder and a file below the install folder that are links leading elsewhere.
 Registration runs the real AfterInstall (regfx_after_install) under a key whose
 permissions deny new values to everyone (hardfx_regdeny; Wine enforces registry ACLs).
 A client that cannot be ended (its process denies termination) meets the real setup
@@ -195,7 +196,36 @@ def locked_file():
             journal=tree_journal(folder), read_back="decrypted", present=tree_journal(folder))
 
 
-EXTRACTION_CASES = [full_disk, read_only_folder, locked_file]
+def links_inside_the_folder():
+    """Below the install folder, "a" is a link to another folder and "top.txt" a link to
+    another file (Linux symbolic links: this Wine reports the first as a reparse point, the
+    second as a plain file that only the handle's final path gives away). Each entry that
+    would be written through a link asks, naming it; nothing is written where it leads.
+    Once the link is gone, Retry writes the entry in its place."""
+    with plain_machine() as (p, folder):
+        elsewhere = p.unix_path("C:\\elsewhere")
+        os.makedirs(elsewhere)
+        victim = os.path.join(elsewhere, "top.txt")
+        with open(victim, "w") as f:
+            f.write("not the setup's")
+        links = [p.unix_path(folder + "\\a"), p.unix_path(folder + "\\top.txt")]
+        os.symlink(elsewhere, links[0])
+        os.symlink(victim, links[1])
+
+        def answer(n, message):
+            os.remove(links[n])
+            return "r"
+        run = Extraction(p, "tree.7z", folder, answer)
+        assert os.listdir(elsewhere) == ["top.txt"], os.listdir(elsewhere)
+        with open(victim) as f:
+            assert f.read() == "not the setup's", "the file behind the link was written"
+        message = "{} is a link to another place: nothing is written through it."
+        yield p, folder, run, dict(
+            prompts=[message.format(f"{folder}\\a"), message.format(f"{folder}\\top.txt")], completed="1",
+            journal=tree_journal(folder), read_back="decrypted", present=tree_journal(folder))
+
+
+EXTRACTION_CASES = [full_disk, read_only_folder, locked_file, links_inside_the_folder]
 
 
 @AS_ROOT

@@ -21,6 +21,7 @@ import e2e_install_test as e2e  # the shared driver of the setup's windows
 BUILD = winetest.BUILD
 PROGRAMS = os.path.join(BUILD, "tests", "programs")
 ARCHIVE = os.path.join(BUILD, "payload", "payload.7z")
+UNINSTALLER = os.path.join(BUILD, "payload", "bin", "uninstall.exe")
 
 FOLDER = "D:\\Vexmora Mail\\VexmoraZevlo邮箱"  # its parent is there before the install
 PROGRAM_FILES = "D:\\Program Files"
@@ -130,9 +131,14 @@ class Machine:
         return code
 
     def wait_self_removed(self, folder):
-        """The helper deletes the renamed program once it has ended."""
-        unix = self.path(folder)
-        winetest.wait_until(lambda: not glob.glob(os.path.join(glob.escape(unix), "~uninstall-*.tmp")),
+        """The helper deletes the moved program once it has ended: it waits in the install
+        folder, or beside the outermost folder it removed (the install folder or above)."""
+        places = [folder]
+        while places[-1].count("\\") > 1:
+            places.append(places[-1].rsplit("\\", 1)[0])
+        places.append(folder[:3])
+        patterns = [os.path.join(glob.escape(self.path(place)), "~uninstall-*.tmp") for place in places]
+        winetest.wait_until(lambda: not any(glob.glob(pattern) for pattern in patterns),
                             timeout=60, what="the uninstaller's delayed delete")
 
 
@@ -323,6 +329,61 @@ class Tampered(UninstallTestCase):
         self.assertEqual(tree(m, FOLDER), ["uninstall-ran.txt"])
         self.assertSameFiles(before_files, after_files, extra=[d(FOLDER), d(FOLDER + "\\uninstall-ran.txt")])
         self.assertSameRegistry(before_reg, after_reg)
+
+
+class Links(UninstallTestCase):
+    """Links made after the install leading elsewhere (Linux symbolic links: this Wine makes
+    none itself), inside the install folder and above it. The uninstaller deletes through
+    handles and checks where each leads first: nothing behind a link is touched, what is
+    really the install's still goes, and the run says that records stayed."""
+
+    def small_install(self, real, named, files):
+        """The real uninstall.exe and `files` in the folder `real`, with a journal that
+        names them, their folders and the folder above `named` as lying in `named`."""
+        m = self.m
+        parent = lambda path: path.rsplit("\\", 1)[0]
+        os.makedirs(m.path(real), exist_ok=True)
+        shutil.copy(UNINSTALLER, m.path(real + "\\uninstall.exe"))
+        records = ["D " + parent(named), "D " + named]
+        for rel in files:
+            os.makedirs(os.path.dirname(m.path(real + "\\" + rel)), exist_ok=True)
+            with open(m.path(real + "\\" + rel), "w") as f:
+                f.write("the install's")
+            if "\\" in rel:
+                records.append("D " + named + "\\" + parent(rel))
+            records.append("F " + named + "\\" + rel)
+        r = m.p.run(["C:\\fx\\uninstfx_journal.exe", real] + records)
+        self.assertEqual(r.returncode, 0, r)
+
+    def test_nothing_behind_a_link_is_deleted(self):
+        m = self.m
+        # A folder inside the install swapped for a link to someone else's folder.
+        self.small_install("D:\\Links\\Inst", "D:\\Links\\Inst", ["data\\x.txt", "keep.txt"])
+        os.makedirs(m.path("D:\\Victim"))
+        with open(m.path("D:\\Victim\\x.txt"), "w") as f:
+            f.write("someone else's")
+        shutil.rmtree(m.path("D:\\Links\\Inst\\data"))
+        os.symlink(m.path("D:\\Victim"), m.path("D:\\Links\\Inst\\data"))
+        self.assertEqual(m.uninstall_silently("D:\\Links\\Inst"), 1)
+        self.assertEqual(sorted(os.listdir(m.path("D:\\Victim"))), ["x.txt"])
+        with open(m.path("D:\\Victim\\x.txt")) as f:
+            self.assertEqual(f.read(), "someone else's")
+        self.assertFalse(os.path.exists(m.path("D:\\Links\\Inst\\keep.txt")), "the install's own file stays")
+
+        # The folder above the install swapped for a link to a copy of it: the uninstaller
+        # is started through the link, and every record leads elsewhere.
+        self.small_install("D:\\Real\\Inst", "D:\\Far\\Inst", ["keep.txt"])
+        os.symlink(m.path("D:\\Real"), m.path("D:\\Far"))
+        self.assertEqual(m.uninstall_silently("D:\\Far\\Inst"), 1)
+        self.assertEqual(sorted(os.listdir(m.path("D:\\Real\\Inst"))), ["keep.txt", "uninstall-ran.txt", "uninstallE"])
+
+        # The same for the last folders, which an uninstaller run by hand removes after
+        # everything else (here all that is left: its journal and note, then the folders).
+        self.small_install("D:\\Real2\\Inst", "D:\\Far2\\Inst", [])
+        os.symlink(m.path("D:\\Real2"), m.path("D:\\Far2"))
+        self.assertEqual(m.uninstall_as_a_person("D:\\Far2\\Inst"), 0)
+        self.assertEqual(sorted(os.listdir(m.path("D:\\Real2\\Inst"))), ["uninstall-ran.txt", "uninstallE"])
+        self.assertTrue(os.path.islink(m.path("D:\\Far2")))
 
 
 class Reinstall(UninstallTestCase):

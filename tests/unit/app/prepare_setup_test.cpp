@@ -17,7 +17,11 @@ public:
     bool OpenMainWindow() override { return false; }
     void RunMessageLoop() override {}
     void PumpMessages() override {}
+    void ShowWarning(const std::wstring& text, const std::wstring& caption) override {
+        warnings.push_back(caption + L": " + text);
+    }
     int alreadyRunning = 0, clientRunning = 0;
+    std::vector<std::wstring> warnings;
 };
 
 HINSTANCE Self() { return ::GetModuleHandleW(nullptr); }
@@ -57,6 +61,35 @@ TEST(PrepareSetup, TheSecondSetupShowsTheAlreadyRunningPromptAndStops) {
 
     Install_CIM third(Self());  // without windows, setup just ends
     EXPECT_FALSE(third.PrepareSetup());
+}
+
+// A setup in another session holds only "Global\isRunning"; an older setup (or another
+// program that looks for it) only "isRunning". Either one means another setup runs; a
+// setup that goes on holds both until registration lets them go.
+TEST(PrepareSetup, EitherMutexNameMeansAnotherSetupRuns) {
+    auto exists = [](const wchar_t* name) { return UniqueHandle(::OpenMutexW(SYNCHRONIZE, FALSE, name)).valid(); };
+    for (const wchar_t* held : {L"isRunning", L"Global\\isRunning"}) {
+        const UniqueHandle other(::CreateMutexW(nullptr, FALSE, held));
+        ASSERT_TRUE(other) << U8(held);
+        RecordingUi ui;
+        Install_CIM manager(Self());
+        manager.SetUi(&ui);
+        EXPECT_FALSE(manager.PrepareSetup()) << U8(held);
+        EXPECT_EQ(1, ui.alreadyRunning) << U8(held);
+        EXPECT_FALSE(manager.State().singleInstanceMutex) << U8(held);
+    }
+    EXPECT_FALSE(exists(L"isRunning"));
+    EXPECT_FALSE(exists(L"Global\\isRunning"));
+
+    RecordingUi ui;
+    Install_CIM manager(Self());
+    manager.SetUi(&ui);
+    ASSERT_TRUE(manager.PrepareSetup());
+    EXPECT_TRUE(exists(L"isRunning"));
+    EXPECT_TRUE(exists(L"Global\\isRunning"));
+    manager.State().singleInstanceMutex.reset();
+    EXPECT_FALSE(exists(L"isRunning"));
+    EXPECT_FALSE(exists(L"Global\\isRunning"));
 }
 
 // Runs PrepareSetup on the machine it is started in and writes what it decided, for the

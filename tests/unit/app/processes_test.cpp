@@ -74,9 +74,52 @@ TEST(RunPreviousUninstaller, ReturnsAtOnceWhenThereIsNoUninstaller) {
 TEST(LaunchAtMediumIntegrity, ReportsTheFailingStepsError) {
     ::SetLastError(0);
     EXPECT_FALSE(LaunchAtMediumIntegrity(QuoteCommandPath(L"C:\\fx missing\\Start.exe")));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), ::GetLastError());
+    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), ::GetLastError());
+    // A bare name would be looked for in the setup's own folder first: never started.
+    EXPECT_FALSE(LaunchAtMediumIntegrity(L"cmd /c exit"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_BAD_PATHNAME), ::GetLastError());
+}
+
+// What the system would look for: only a full path on a drive is started as it stands.
+TEST(CommandProgram, OnlyAFullPathIsAProgramToStart) {
+    struct Case {
+        const wchar_t* line;
+        const wchar_t* program;
+        bool full;
+    };
+    const Case cases[] = {
+        {L"\"C:\\Windows\\system32\\cmd.exe\" /c ren a b", L"C:\\Windows\\system32\\cmd.exe", true},
+        {L"C:\\Windows\\system32\\cmd.exe /c exit", L"C:\\Windows\\system32\\cmd.exe", true},
+        {L"\"D:\\Program Files\\Vexmora\\Start.exe\"", L"D:\\Program Files\\Vexmora\\Start.exe", true},
+        {L"cmd /c ren \"D:\\x\\QuillwireShell.dll\" QuillwireShell_bak.dll", L"cmd", false},
+        {L"\"cmd\" /c exit", L"cmd", false},
+        {L"cmd.exe\t/c exit", L"cmd.exe", false},
+        {L".\\cmd.exe /c exit", L".\\cmd.exe", false},
+        {L"\\Windows\\system32\\cmd.exe", L"\\Windows\\system32\\cmd.exe", false},  // the current drive
+        {L"C:cmd.exe", L"C:cmd.exe", false},                                      // that drive's current folder
+        {L"\\\\server\\share\\cmd.exe", L"\\\\server\\share\\cmd.exe", false},
+        {L"\"C:\\Program Files\\x.exe", L"C:\\Program Files\\x.exe", true},  // unclosed: the rest
+        {L"", L"", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.program, CommandProgram(c.line)) << U8(c.line);
+        EXPECT_EQ(c.full, IsFullProgramPath(CommandProgram(c.line))) << U8(c.line);
+    }
 }
 
 TEST(QuoteCommandPath, WrapsThePathInDoubleQuotes) {
     EXPECT_EQ(L"\"D:\\Program Files\\Vexmora\\Start.exe\"", QuoteCommandPath(L"D:\\Program Files\\Vexmora\\Start.exe"));
+}
+
+// A hidden command runs only when its program is named by full path; a bare "cmd" is
+// not started at all (the system would look beside the setup and in its current folder).
+TEST(RunHiddenCommand, StartsAFullPathAndNeverABareName) {
+    ScratchFolder scratch(L"fxhidden");
+    wchar_t system[MAX_PATH] = {};
+    ASSERT_NE(0u, ::GetSystemDirectoryW(system, MAX_PATH));
+    const std::wstring byPath = scratch / L"by-path.txt", byName = scratch / L"by-name.txt";
+    RunHiddenCommandAndWait(std::wstring(system) + L"\\cmd.exe /c echo x> \"" + byPath + L"\"", 30000);
+    RunHiddenCommandAndWait(L"cmd /c echo x> \"" + byName + L"\"", 30000);
+    EXPECT_TRUE(Exists(byPath));
+    EXPECT_FALSE(Exists(byName));
 }

@@ -1,0 +1,22 @@
+#pragma once
+// Where an open file or folder really is. A path checked by name can be swapped for a
+// junction or link before it is used; a handle cannot: the setup and the uninstaller open
+// first (without following a link at the last level) and compare where the handle leads
+// with the path they meant, before they write or delete anything through it.
+#include <windows.h>
+#include <string>
+
+// The path of `object` as the file system names it now, every link on the way resolved:
+// "X:\..." (or "\\server\share\..."), without the "\\?\" prefix. Empty when the system
+// cannot say (a volume without a drive letter, a file system that does not tell).
+std::wstring FinalPathOf(HANDLE object);
+
+// True when two paths name the same place as the file system compares names: ignoring
+// case (Unicode simple case folding, not only A-Z).
+bool SameFilePath(const std::wstring& a, const std::wstring& b);
+
+// `path` as the system spells an existing place when no link is on the way: the full path
+// (doubled separators, "." and ".." gone) with long names for short ones. Compared with
+// FinalPathOf, it differs only where a link leads elsewhere. `path` itself when it cannot
+// be worked out.
+std::wstring PlainSpellingOf(const std::wstring& path);
