@@ -11,7 +11,6 @@
 #include "engine/FinalPath.h"
 #include "engine/FolderChain.h"
 #include "engine/InstallEvents.h"
-#include "engine/InstallRun.h"
 #include "engine/MemoryInStream.h"
 #include "engine/PayloadResource.h"
 #include "engine/ResStrings.h"
@@ -212,7 +211,9 @@ private:
     CUIString formatError() const {
         return LoadResString(state_.instance, kStringFormatError, L"File format error");
     }
-    void pump() const { hooks_.pump ? hooks_.pump() : PumpMessages(); }
+    void pump() const {
+        if (hooks_.pump) hooks_.pump();
+    }
     void post(WPARAM kind, LPARAM value) const {
         if (state_.window) ::PostMessageW(state_.window, WM_INSTALL_EVENT, kind, value);
     }

@@ -35,7 +35,8 @@ struct ExtractionHooks {
     std::function<PayloadBytes()> payload;
     // Shows a failure message and returns the user's answer.
     std::function<FailureAnswer(const CUIString& message)> prompt;
-    // Drains the thread's message queue; PumpMessages when empty.
+    // Handles the thread's waiting messages, so that the windows stay alive during the
+    // run (the windows' pump, handed in by whoever starts it); nothing when empty.
     std::function<void()> pump;
     // Told just before a solid block is decoded as a whole (optional, for measuring).
     std::function<void(std::uint32_t block)> decodingBlock;
@@ -44,7 +45,7 @@ struct ExtractionHooks {
 // The program's hooks: the "BIN" 227 resource of the process's own module (string 137
 // naming the executable of `state.instance` when it is missing or cannot be loaded) and
 // a modal MessageBoxW owned by `state.window` with caption 140 and style
-// MB_ABORTRETRYIGNORE | MB_ICONINFORMATION | MB_DEFBUTTON2.
+// MB_ABORTRETRYIGNORE | MB_ICONINFORMATION | MB_DEFBUTTON2. No pump: the caller adds its own.
 ExtractionHooks ProgramExtractionHooks(const InstallState& state);
 
 // Unpacks into `state.installPath`, reporting to `state.window` and recording in

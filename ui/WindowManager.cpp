@@ -7,6 +7,7 @@
 #include "ui/UIGlobals.h"
 #include "ui/pure/Edit.h"
 #include "ui/pure/MarkupBuilder.h"
+#include "ui/pure/ValueParse.h"
 #include "ui/win/NativeClasses.h"
 
 namespace {
@@ -22,11 +23,9 @@ std::string ToUtf8(const std::wstring& text) {
     return out;
 }
 
-bool IsNumber(const std::wstring& s) {
-    return !s.empty() && s.size() <= 5 && std::all_of(s.begin(), s.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
-}
-
+// Resource ids are 16 bits: a larger one would wrap round to another layout.
 bool ReadResource(UINT id, const wchar_t* type, std::string* out) {
+    if (id == 0 || id > 0xFFFF) return false;
     HMODULE module = UIGetInstance();
     HRSRC res = ::FindResourceW(module, MAKEINTRESOURCEW(id), type);
     HGLOBAL loaded = res ? ::LoadResource(module, res) : nullptr;
@@ -97,7 +96,10 @@ std::unique_ptr<CControlUI> CWindowManager::Build(UINT resourceId, const wchar_t
 
 std::unique_ptr<CControlUI> CWindowManager::Build(const CUIString& layout, const wchar_t* type) {
     if (!layout.empty() && layout[0] == L'<') return BuildFromUtf8(ToUtf8(layout));
-    if (type != nullptr && IsNumber(layout)) return Build(static_cast<UINT>(std::stoi(layout)), type);
+    if (type != nullptr) {
+        const UIResourceId number = ParseResourceId(layout);
+        if (number.numeric) return Build(number.id, type);  // id 0: out of range, refused
+    }
     return BuildFromDocument(ParseXmlFile(UIGetResourcePath() + layout));
 }
 

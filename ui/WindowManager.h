@@ -15,6 +15,7 @@
 #include "ui/pure/Control.h"
 #include "ui/pure/ManagerCore.h"
 #include "ui/pure/XmlParser.h"
+#include "ui/win/BackBuffer.h"
 #include "ui/win/ImageCache.h"
 #include "ui/win/NativeEdit.h"
 #include "ui/win/NativeRichEdit.h"
@@ -36,8 +37,9 @@ public:
     // Builds a control tree from a layout; nullptr when it cannot be read or parsed. The
     // layout is a resource id of `type` in the module, markup text beginning with "<", or a
     // file name under the resource folder (a numeric text with a type counts as an id).
-    std::unique_ptr<CControlUI> Build(UINT resourceId, const wchar_t* type = L"XML");
-    std::unique_ptr<CControlUI> Build(const CUIString& layout, const wchar_t* type = nullptr);
+    // An id outside 1 to 65535 is refused (see ParseResourceId).
+    [[nodiscard]] std::unique_ptr<CControlUI> Build(UINT resourceId, const wchar_t* type = L"XML");
+    [[nodiscard]] std::unique_ptr<CControlUI> Build(const CUIString& layout, const wchar_t* type = nullptr);
     // The parser's message for the last failed build ("Expected start tag", ...), or empty.
     const CUIString& GetLastBuildError() const { return lastBuildError_; }
 
@@ -45,10 +47,10 @@ public:
 
     // Every message the window does not handle itself. Returns true when handled; then
     // `result` is the message's result.
-    bool MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    [[nodiscard]] bool MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     // The message loop's translators: tooltip relay of every manager. True when consumed.
-    static bool TranslateMessageAll(const MSG* msg);
+    [[nodiscard]] static bool TranslateMessageAll(const MSG* msg);
 
     // Lays the tree out for the window's client area when needed and draws the part
     // `paint` of it into `dc` (a 32-bit surface of at least the client size).
@@ -93,10 +95,7 @@ private:
 
     HWND hwnd_ = nullptr;
     UniqueWindowDC windowDc_;
-    UniqueMemDC backDc_;
-    UniqueBitmap backBitmap_;
-    HGDIOBJ backOld_ = nullptr;
-    SIZE backSize_ = {};
+    CBackBuffer backBuffer_;
     bool trackingMouse_ = false;
     bool releasingCapture_ = false;
 

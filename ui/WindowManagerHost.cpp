@@ -39,20 +39,12 @@ void CWindowManager::OnPaint() {
     RECT client = {};
     ::GetClientRect(hwnd_, &client);
     const SIZE size = {std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1)};
-    if (!backDc_ || size.cx != backSize_.cx || size.cy != backSize_.cy) {
-        if (backDc_) ::SelectObject(backDc_.get(), backOld_);
-        BITMAPINFO info = {};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        backBitmap_.reset(::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (!backDc_) backDc_.reset(::CreateCompatibleDC(dc));
-        backOld_ = ::SelectObject(backDc_.get(), backBitmap_.get());
-        backSize_ = size;
-    }
     RECT r = ps.rcPaint;
     if (::IsRectEmpty(&r)) r = client;
-    PaintTo(backDc_.get(), r);
-    ::BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, backDc_.get(), r.left, r.top, SRCCOPY);
+    if (HDC back = backBuffer_.Prepare(dc, size)) {
+        PaintTo(back, r);
+        ::BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, back, r.left, r.top, SRCCOPY);
+    }
     ::EndPaint(hwnd_, &ps);
 }
 
@@ -228,8 +220,16 @@ void CWindowManager::UpdateNativeControl(CControlUI* control) {
     if (control == editing_ && edit_.IsOpen()) {
         if (!control->IsVisible() || !control->IsEnabled()) {
             EndEdit(NativeEditEnd::FocusLost);
-        } else {
-            edit_.Move(NativeEditRect(*editing_));
+            return;
+        }
+        edit_.Move(NativeEditRect(*editing_));
+        // Typing keeps the two texts equal; a difference is text the program set while
+        // the user edits. The native edit shows it, editing ends with it, and Escape goes
+        // back to it rather than to the text from before.
+        const std::wstring text = editing_->GetText();
+        if (edit_.GetText() != text) {
+            textBeforeEdit_ = text;
+            edit_.SetText(text);
         }
         return;
     }

@@ -1,13 +1,13 @@
 #include "windows/FrameWindow.h"
 
 #include <memory>
+#include <tuple>
 #include "app/InstallManager.h"
 #include "engine/InstallEvents.h"
 #include "engine/PayloadRoom.h"
 #include "engine/Processes.h"
 #include "windows/PromptRunner.h"
 #include "windows/PromptWindows.h"
-#include "windows/SkinWindow.h"
 
 namespace {
 
@@ -20,52 +20,14 @@ int g_bannerCounter = 1;
 
 }  // namespace
 
-const wchar_t* CFrameWindowWnd::GetWindowClassName() const { return kSetupWindowClass; }
-const wchar_t* CFrameWindowWnd::GetSuperClassName() const { return nullptr; }
-UINT CFrameWindowWnd::GetClassStyle() const { return 0; }
+CFrameWindowWnd::CFrameWindowWnd() : CSkinWindow(kMainLayout) {}
 
-HWND CFrameWindowWnd::Open() {
-    const HWND window = Create(nullptr, kSetupWindowTitle, kSetupWindowStyle, kSetupWindowExStyle, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
-    if (window == nullptr) return nullptr;
-    m_ownsItself = true;
-    CenterWindow();
-    ShowWindow(true, true);
-    return window;
-}
+HWND CFrameWindowWnd::Open() { return CSkinWindow::Open(nullptr, SkinWindowLife::DeletedWithWindow); }
 
-// A prompt run from a click handler keeps that handler on the stack while its nested
-// loop may destroy this window; the object is deleted only once the outermost handler
-// call has returned, so no frame below is left with a dangling `this`.
-LRESULT CFrameWindowWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    ++m_handlerDepth;
-    const LRESULT result = Dispatch(uMsg, wParam, lParam);
-    if (--m_handlerDepth == 0 && m_deletePending) delete this;
-    return result;
-}
-
-void CFrameWindowWnd::OnFinalMessage(HWND) {
-    if (!m_ownsItself) return;  // creation failed: the caller still owns the object
-    if (m_handlerDepth > 0) {
-        m_deletePending = true;
-        return;
-    }
-    delete this;  // the per-window manager goes with it
-}
-
-LRESULT CFrameWindowWnd::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+std::optional<LRESULT> CFrameWindowWnd::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {
-    case WM_CREATE:
-        PrepareSkinWindow(m_hWnd, m_pm);
-        LoadSkinLayout(m_pm, kMainLayout, this);
-        return 0;
-    case WM_DESTROY:
-        ::PostQuitMessage(0);
-        return 0;
     case WM_ERASEBKGND:
         return 1;
-    case WM_NCHITTEST:
-        return SkinHitTest(m_hWnd, m_pm, lParam);
     case WM_NCACTIVATE:
         if (!::IsIconic(m_hWnd)) return wParam == 0 ? TRUE : FALSE;
         break;
@@ -83,9 +45,7 @@ LRESULT CFrameWindowWnd::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     default:
         break;
     }
-    LRESULT result = 0;
-    if (m_pm.MessageHandler(uMsg, wParam, lParam, result)) return result;
-    return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
+    return std::nullopt;
 }
 
 void CFrameWindowWnd::Notify(TNotifyUI& msg) {
@@ -191,10 +151,11 @@ void CFrameWindowWnd::Finish() {
     Close(1);
 }
 
+// A prompt that cannot be shown leaves the main window as it was.
 void CFrameWindowWnd::RunStopPrompt() {
-    RunPrompt(std::make_unique<CStopInstallfrm>(m_hWnd), m_hWnd);
+    std::ignore = RunPrompt(std::make_unique<CStopInstallfrm>(m_hWnd), m_hWnd);
 }
 
 void CFrameWindowWnd::RunTermsPrompt() {
-    RunPrompt(std::make_unique<CTermsfrm>(), m_hWnd);
+    std::ignore = RunPrompt(std::make_unique<CTermsfrm>(), m_hWnd);
 }

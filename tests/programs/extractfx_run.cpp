@@ -15,6 +15,7 @@
 #include "engine/InstallRun.h"
 #include "engine/ExtractionPrompt.h"
 #include "ui/Handles.h"
+#include "ui/MessageLoop.h"
 
 namespace {
 
@@ -81,8 +82,9 @@ int wmain(int argc, wchar_t** argv) {
         Print(L"prompt " + message);
         return ShowFailureBox(state.window, state.instance, message);
     };
+    hooks.pump = UIPumpMessages;
     StartInstall(state, window, hooks);
-    PumpMessages();
+    UIPumpMessages();
 
     const std::string journal = ReadShared(state.installPath + L"\\uninstall");
     DWORD written = 0;

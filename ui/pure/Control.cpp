@@ -150,14 +150,8 @@ CControlUI* CControlUI::FindControlAt(UIPoint pt, unsigned flags) {
     return m_rcItem.contains(pt) ? this : nullptr;
 }
 
-namespace {
-UIRect Intersect(const UIRect& a, const UIRect& b) {
-    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
-}
-}  // namespace
-
 void CControlUI::DoPaint(IRenderTarget& target, const UIRect& paintRect) {
-    m_rcPaint = Intersect(paintRect, m_rcItem);
+    m_rcPaint = UIIntersect(paintRect, m_rcItem);
     if (m_rcPaint.empty()) return;
     PaintBkColor(target);
     PaintBkImage(target);

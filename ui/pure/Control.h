@@ -25,14 +25,6 @@ using UIControlMatch = std::function<bool(CControlUI*)>;
 
 inline constexpr int kUIMaxSize = 9999;
 
-// Geometry attributes are kept within this many pixels either way, so that the layout
-// arithmetic of even absurd markup stays far from integer overflow.
-inline constexpr int kUIMaxCoord = 100000;
-inline int UIClampCoord(int v) { return v < -kUIMaxCoord ? -kUIMaxCoord : (v > kUIMaxCoord ? kUIMaxCoord : v); }
-inline UIRect UIClampRect(const UIRect& r) {
-    return {UIClampCoord(r.left), UIClampCoord(r.top), UIClampCoord(r.right), UIClampCoord(r.bottom)};
-}
-
 class CControlUI {
 public:
     CControlUI();

@@ -84,6 +84,7 @@ public:
 
     // --- Window attributes
     // Applies one attribute of the Window element ("size" resizes the window at once).
+    // "size", "sizebox" and "caption" are held to the geometry bounds (kUIMaxCoord).
     void SetWindowAttribute(std::wstring_view name, std::wstring_view value);
     const UIWindowAttributes& GetWindowAttributes() const noexcept { return m_window; }
     UIWindowAttributes& WindowAttributes() noexcept { return m_window; }

@@ -28,7 +28,7 @@ void CScrollBarUI::SetHorizontal(bool horizontal) {
 }
 
 void CScrollBarUI::SetScrollRange(int range) {
-    m_range = std::clamp(range, 0, kUIMaxCoord * 1000);
+    m_range = std::clamp(range, 0, kUIMaxExtent);
     m_pos = std::clamp(m_pos, 0, m_range);
     LayoutParts();
     Invalidate();

@@ -4,16 +4,10 @@
 #include <cwctype>
 #include <vector>
 #include "ui/UIGlobals.h"
+#include "ui/pure/ValueParse.h"
 #include "ui/win/GdiplusSession.h"
 
 namespace {
-bool IsNumber(const std::wstring& s) {
-    if (s.empty() || s.size() > 5) return false;
-    for (wchar_t c : s)
-        if (c < L'0' || c > L'9') return false;
-    return true;
-}
-
 // A resource's bytes stay mapped for the life of the module; no copy is needed here.
 bool FindResourceBytes(const wchar_t* name, const wchar_t* type, const void** data, size_t* size) {
     HMODULE module = UIGetInstance();
@@ -44,7 +38,9 @@ bool IsAbsolute(const std::wstring& path) {
 std::shared_ptr<LoadedImage> LoadFromResource(const std::wstring& name, const std::wstring& type, UIColor mask) {
     const void* data = nullptr;
     size_t size = 0;
-    const wchar_t* id = IsNumber(name) ? MAKEINTRESOURCEW(std::stoi(name)) : name.c_str();
+    const UIResourceId number = ParseResourceId(name);
+    if (number.numeric && number.id == 0) return nullptr;
+    const wchar_t* id = number.numeric ? MAKEINTRESOURCEW(number.id) : name.c_str();
     if (!FindResourceBytes(id, type.c_str(), &data, &size)) return nullptr;
     return DecodeImage(data, size, mask);
 }

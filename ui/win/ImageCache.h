@@ -16,7 +16,7 @@ struct LoadedImage {
 };
 
 // Decodes a PNG (or any format GDI+ reads) from memory. Returns nullptr on failure.
-std::shared_ptr<LoadedImage> DecodeImage(const void* data, size_t size, UIColor mask);
+[[nodiscard]] std::shared_ptr<LoadedImage> DecodeImage(const void* data, size_t size, UIColor mask);
 
 // The resource name a missing image file falls back to: the file name uppercased with
 // every character that is not a letter or digit replaced by '_' ("res\shadow.png" ->
@@ -27,8 +27,9 @@ class CImageCache {
 public:
     // The image that `desc` names: a resource (numeric id or name) of desc.resType, or a
     // file under the resource folder with the resource fallback above. nullptr when it
-    // cannot be found or decoded; failures are remembered too.
-    std::shared_ptr<LoadedImage> Get(const ImageDescription& desc);
+    // cannot be found or decoded (an id outside 1 to 65535 is not looked up, see
+    // ParseResourceId); failures are remembered too.
+    [[nodiscard]] std::shared_ptr<LoadedImage> Get(const ImageDescription& desc);
     void Clear() { images_.clear(); }
 
 private:

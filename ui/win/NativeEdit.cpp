@@ -56,6 +56,13 @@ std::wstring CNativeEdit::GetText() const {
     return text;
 }
 
+void CNativeEdit::SetText(const std::wstring& text) {
+    if (!window_) return;
+    ::SetWindowTextW(window_.get(), text.c_str());
+    const LPARAM end = static_cast<LPARAM>(text.size());
+    ::SendMessageW(window_.get(), EM_SETSEL, static_cast<WPARAM>(end), end);
+}
+
 void CNativeEdit::Close() {
     if (!window_) return;
     ending_ = true;

@@ -24,7 +24,7 @@ struct RichEditLooks {
 class CNativeRichEdit {
 public:
     // Creates the window (hidden) under `parent`. False when msftedit.dll is missing.
-    bool Create(HWND parent, const RichEditLooks& looks);
+    [[nodiscard]] bool Create(HWND parent, const RichEditLooks& looks);
     // Applies the looks when they differ from those applied last (reformatting is costly).
     void SetLooks(const RichEditLooks& looks);
     // Sets the text when it differs from what the window shows.

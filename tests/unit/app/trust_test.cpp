@@ -255,6 +255,8 @@ public:
     void ShowAlreadyRunning() override {}
     bool ShowClientRunning(const std::vector<DWORD>&) override { return true; }
     bool OpenMainWindow() override { return false; }
+    void RunMessageLoop() override {}
+    void PumpMessages() override {}
     void ShowWarning(const std::wstring& text, const std::wstring&) override { warnings.push_back(text); }
     std::vector<std::wstring> warnings;
 };

@@ -324,7 +324,7 @@ TEST(SkinLayouts, DescriptionWithoutClosingApostropheNamesTheImageByIdAlone) {
 
 TEST(SkinLayouts, ShadowImageComesFromTheProgramWhenNoFileIsBesideIt) {
     UISetInstance(::GetModuleHandleW(nullptr));
-    UISetResourcePath(L"C:\no-such-folder\skin");
+    UISetResourcePath(LR"(C:\no-such-folder\skin)");
     CImageCache cache;
     auto shadow = cache.Get(ParseImageDescription(L"res\\shadow.png"));
     ASSERT_NE(shadow, nullptr);
