@@ -64,6 +64,10 @@ public:
     // `paint` of it into `dc` (a 32-bit surface of at least the client size).
     void PaintTo(HDC dc, const RECT& paint);
 
+    // The size of `text` on one line in the window's font `font` (-1: the default), as
+    // the controls are drawn (for checks of the layouts against real fonts).
+    UISize MeasureText(const std::wstring& text, int font);
+
     // The native window that currently stands for `control` (the edit being typed in, a
     // rich edit), or nullptr.
     HWND GetNativeWindow(CControlUI* control) const;

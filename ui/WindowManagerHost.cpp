@@ -48,6 +48,11 @@ void CWindowManager::OnPaint() {
     ::EndPaint(hwnd_, &ps);
 }
 
+UISize CWindowManager::MeasureText(const std::wstring& text, int font) {
+    if (!windowDc_.get()) return {};
+    return CGdiplusRender(windowDc_.get(), *this, images_, GetScale()).MeasureText(text, font);
+}
+
 HFONT CWindowManager::GetFont(int index) {
     if (index < 0 || index >= GetFontCount()) index = GetDefaultFontIndex();
     const UIFontDesc* desc = index >= 0 ? UIManagerCore::GetFont(index) : nullptr;
