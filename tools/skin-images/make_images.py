@@ -680,7 +680,9 @@ def save(img, path, palette=False):
         subprocess.run(["pngquant", "--quality=90-100", "--speed", "1", "--strip", "--force", "--output", path, path],
                        check=True)
     if shutil.which("zopflipng"):
-        subprocess.run(["zopflipng", "-y", "--lossy_transparent", path, path], check=True,
+        # The skin's images are 32-bit RGBA PNGs; only the quantised ones keep their palette.
+        keep = [] if palette else ["--keepcolortype"]
+        subprocess.run(["zopflipng", "-y", "--lossy_transparent"] + keep + [path, path], check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
