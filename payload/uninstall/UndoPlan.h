@@ -23,6 +23,7 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include "engine/JournalRecord.h"
 #include "engine/RegistryNames.h"
 
 namespace undo {
@@ -92,7 +93,7 @@ inline constexpr wchar_t kRanNoteName[] = L"uninstall-ran.txt";
 
 // Helpers shared with the uninstaller's Windows side.
 bool SameText(std::wstring_view a, std::wstring_view b);  // ignoring A-Z case
-std::wstring Utf8ToUtf16(std::string_view text);          // invalid bytes become U+FFFD
+using journal::Utf8ToUtf16;                               // invalid bytes become U+FFFD
 // True for "X:\part\part..." with every part acceptable as described above.
 bool IsPlainAbsolutePath(std::wstring_view path);
 
