@@ -162,7 +162,11 @@ private:
             return !AskOnFailure(hooks_, formatError());
         }
         if (InstallJournal* journal = state_.openJournal(); journal && recordedEntry_ != i) {
-            journal->recordFile(target);  // before creation: the record stands even if creation fails
+            // Before creation: the record stands even if creation fails. A file is made only
+            // once its record is written, or the uninstaller would never know it.
+            if (!journal->recordFile(target))
+                return !AskOnFailure(hooks_, FormatText(state_.instance, kStringWriteFailed, L"Fail to write {file}",
+                                                        L"{file}", journal->path()));
             recordedEntry_ = i;
         }
         switch (WriteEntryFile(target, cache_.buffer ? cache_.buffer + offset : nullptr, size)) {
