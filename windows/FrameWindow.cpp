@@ -75,6 +75,11 @@ LRESULT CFrameWindowWnd::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_INSTALL_EVENT:
         OnInstallEvent(wParam, lParam);
         return 0;
+    case WM_ENDSESSION:
+        // A log-off or shutdown ends this process without the manager's destruction, which
+        // would otherwise finish the journal: whatever it holds is finished now.
+        if (wParam) GetInstallManager()->FinishJournal();
+        return 0;
     case WM_CLOSE:
         // Alt+F4 or the task bar during a run would destroy the window under the running
         // extraction (its pump dispatches this); the close waits for the end of the run.
