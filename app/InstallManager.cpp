@@ -44,17 +44,16 @@ Install_CIM::~Install_CIM() {
 
 Install_CIM* GetInstallManager() noexcept { return g_manager; }
 
-// The window makes the install folder before the run's journal is open; the levels it
-// creates are kept and journalled by the run (a journal still open from a failed run
-// would be replaced, and its records lost with it).
+// The window makes the install folder before the run's journal is open (the journal
+// lives in that folder); the levels it creates are journalled first by the run.
 bool Install_CIM::CreateFolderChain(const CUIString& path) {
     std::vector<std::wstring> missing;
     for (const std::wstring& level : FolderChainLevels(path))
         if (!::PathFileExistsW(level.c_str())) missing.push_back(level);
-    const bool made = ::CreateFolderChain(path, nullptr);
+    if (!::CreateFolderChain(path, nullptr)) return false;  // it took back what it made
     for (const std::wstring& level : missing)
         if (::PathFileExistsW(level.c_str())) state_.foldersBeforeJournal.push_back(level);
-    return made;
+    return true;
 }
 
 bool Install_CIM::ReadRegistryString(HKEY root, const wchar_t* key, const wchar_t* valueName, CUIString& out) {
