@@ -1,37 +1,15 @@
 #include "app/InstallManager.h"
 
-#include "engine/FolderChain.h"
-#include "engine/JournalDecrypt.h"
-#include <filesystem>
 #include <shlwapi.h>
+
+#include "app/EarlierInstall.h"
+#include "engine/FolderChain.h"
 #include "engine/Processes.h"
 #include "engine/RegistryRead.h"
 #include "engine/ResStrings.h"
 
 namespace {
 Install_CIM* g_manager = nullptr;
-
-std::wstring FromUtf8(const std::string& text) {
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(size > 0 ? size : 0, L'\0');
-    if (size > 0) ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
-    return out;
-}
-
-// The folder records of the journal that an installation left in `folder`; none when it
-// cannot be read.
-std::vector<std::wstring> FoldersMadeByEarlierInstall(const std::wstring& folder) {
-    std::string plain;
-    if (!DecryptJournalFile(std::filesystem::path(folder + L"\\uninstallE"), plain)) return {};
-    std::vector<std::wstring> folders;
-    for (size_t start = 0; start < plain.size();) {
-        size_t end = plain.find("\r\n", start);
-        if (end == std::string::npos) end = plain.size();
-        if (plain.compare(start, 2, "D ") == 0) folders.push_back(FromUtf8(plain.substr(start + 2, end - start - 2)));
-        start = end + 2;
-    }
-    return folders;
-}
 }
 
 Install_CIM::Install_CIM(HINSTANCE instance) : state_(instance) { g_manager = this; }
@@ -79,9 +57,11 @@ bool Install_CIM::ReadPreviousInstallFolder(CUIString& folder) {
 bool Install_CIM::BeforeInstall() {
     CUIString previous;
     if (ReadPreviousInstallFolder(previous) && !previous.empty()) {
-        const std::vector<std::wstring> earlier = FoldersMadeByEarlierInstall(previous);
-        RunPreviousUninstaller(previous);
+        const std::wstring earlierFolder = EarlierFolderSpelling(previous);
+        const std::vector<std::wstring> earlier = FoldersOfEarlierJournal(earlierFolder);
+        RunPreviousUninstaller(earlierFolder);
         CarryFoldersOver(earlier);
+        RemoveEarlierFolderChain(earlierFolder, earlier, state_.installPath);
     }
     return true;
 }
