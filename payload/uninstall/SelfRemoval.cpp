@@ -23,8 +23,9 @@ std::wstring SelfPath() {
 // the same folder apart.
 std::wstring RenameAside(const std::wstring& self, const std::wstring& folder) {
     for (DWORD attempt = 0; attempt < 16; ++attempt) {
-        const std::wstring aside = folder + L"\\~uninstall-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                                   std::to_wstring(attempt) + L".tmp";
+        const std::wstring aside = folder + L"\\" + kRenamedUninstallerPrefix +
+                                   std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) +
+                                   kRenamedUninstallerSuffix;
         if (::MoveFileExW(self.c_str(), aside.c_str(), 0)) return aside;
         if (::GetLastError() != ERROR_ALREADY_EXISTS && ::GetLastError() != ERROR_FILE_EXISTS) break;
     }
@@ -53,7 +54,6 @@ bool StartHidden(const std::wstring& arguments) {
 }  // namespace
 
 bool RemoveSelfAfterExit(const std::wstring& installFolder, const std::vector<std::wstring>& folders, bool keepNote) {
-    ::DeleteFileW((installFolder + L"\\" + kJournalName).c_str());
     if (!keepNote) ::DeleteFileW((installFolder + L"\\" + kRanNoteName).c_str());
 
     const std::wstring self = SelfPath();

@@ -5,9 +5,10 @@
 
 namespace undo {
 
-// Deletes "uninstallE" in `installFolder` at once, and "uninstall-ran.txt" unless
-// `keepNote` (a silent run leaves its note, and the folder, to the setup that runs next:
-// the note is how that setup's tests see that it ran). The running
+// Deletes "uninstall-ran.txt" in `installFolder` at once unless `keepNote` (a silent run
+// leaves its note, and the folder, to the setup that runs next: the setup clears it when
+// it installs elsewhere, and its tests see from it that the uninstaller ran). The journal
+// is not this step's: it has been stored or removed already (UndoLeftovers.h). The running
 // program cannot delete its own file, so it renames it to a name of its own in the same
 // folder (a new "uninstall.exe" unpacked there by a setup that runs next is never
 // touched), marks that name for deletion at the next restart, and starts a hidden cmd

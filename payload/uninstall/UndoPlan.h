@@ -25,6 +25,7 @@
 #include <vector>
 #include "engine/JournalRecord.h"
 #include "engine/RegistryNames.h"
+#include "engine/UninstallerFiles.h"
 
 namespace undo {
 
@@ -87,9 +88,9 @@ using ::kUninstallKey64;
 inline constexpr const wchar_t* kMenuNames[] = {L"VexmoraZevlo邮箱", L"VexmoraFM"};
 
 // The files of the uninstaller itself, inside the install folder.
-inline constexpr wchar_t kSelfName[] = L"uninstall.exe";
+inline constexpr const wchar_t* kSelfName = kUninstallerName;
 inline constexpr wchar_t kJournalName[] = L"uninstallE";
-inline constexpr wchar_t kRanNoteName[] = L"uninstall-ran.txt";
+inline constexpr const wchar_t* kRanNoteName = kUninstallerNoteName;
 
 // Helpers shared with the uninstaller's Windows side.
 bool SameText(std::wstring_view a, std::wstring_view b);  // ignoring A-Z case
