@@ -12,7 +12,8 @@
 //  - whenever something is left, the folders and keys kept because something was still
 //    in them, and the install folder and the folders above it that the journal names:
 //    a later attempt removes them once what held them is gone.
-// Files in use are also marked for deletion when Windows restarts.
+// Files in use are also marked for deletion when Windows restarts, unless the setup ran
+// the uninstaller before installing again (the new files take the same names at once).
 #include <string>
 #include <string_view>
 #include <vector>

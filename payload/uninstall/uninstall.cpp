@@ -69,7 +69,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const undo::UndoOutcome outcome = undo::RunUndo(plan);
     undo::Leftovers leftovers;
     leftovers.entryKept = !outcome.keptBack.empty();
-    leftovers.atRestart = undo::RemoveAtRestart(outcome.results);
+    // Not for a setup that installs again: it unpacks new files under the same names at
+    // once, and a deletion pending until the restart would take those.
+    if (!silent) leftovers.atRestart = undo::RemoveAtRestart(outcome.results);
     undo::StoreLeftoverJournal(places.installFolder, undo::LeftoverRecords(stored.text, plan, outcome));
     const undo::Report report = undo::MakeReport(plan, outcome.results, leftovers);
     if (!silent) ::MessageBoxW(nullptr, report.text.c_str(), kCaption, MB_OK | (report.clean ? MB_ICONINFORMATION : MB_ICONWARNING));
