@@ -42,6 +42,7 @@ STRINGS = {
     140: "安装失败",
     141: "卸载 ",
     142: "写入文件 {file} 失败，请检查磁盘空间后重试。",
+    143: "不能直接安装到磁盘根目录 {folder}，请选择或新建其中的一个文件夹。",
 }
 
 
@@ -78,7 +79,7 @@ class ResourcesTest(unittest.TestCase):
 
     def test_string_table_is_chinese_with_the_exact_texts(self):
         table = string_table(self.pe)
-        self.assertEqual(set(range(128, 143)), set(table))
+        self.assertEqual(set(range(128, 144)), set(table))
         for sid, (lang, text) in table.items():
             self.assertEqual(2052, lang, sid)
             self.assertTrue(text, sid)
