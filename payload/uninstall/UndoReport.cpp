@@ -46,7 +46,8 @@ Report MakeReport(const Plan& plan, const std::vector<StepResult>& results, cons
         report.text = L"VexmoraZevlo邮箱 已成功卸载。";
         return report;
     }
-    report.text = L"VexmoraZevlo邮箱 已卸载，以下项目未删除：\n";
+    report.text = leftovers.entryKept ? L"VexmoraZevlo邮箱 尚未完全卸载，以下项目未删除：\n"
+                                      : L"VexmoraZevlo邮箱 已卸载，以下项目未删除：\n";
     for (std::size_t i = 0; i < lines.size() && i < kMaxLines; ++i) report.text += L"\n" + lines[i];
     if (lines.size() > kMaxLines)
         report.text += L"\n……以及另外 " + std::to_wstring(lines.size() - kMaxLines) + L" 项";

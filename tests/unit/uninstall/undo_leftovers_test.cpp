@@ -82,6 +82,7 @@ TEST_F(UndoLeftoversTest, AFileInUseKeepsItsRecordTheFoldersAroundItAndTheEntry)
     undo::Leftovers leftovers{marked, true};
     const undo::Report report = undo::MakeReport(plan, outcome.results, leftovers);
     EXPECT_FALSE(report.clean);
+    EXPECT_EQ(report.text.find(L"VexmoraZevlo邮箱 尚未完全卸载，以下项目未删除："), 0u);
     EXPECT_NE(report.text.find(held + L"（正在使用，将在重新启动计算机后删除）"), std::wstring::npos) << journal::Utf16ToUtf8(report.text);
     EXPECT_NE(report.text.find(L"“程序和功能”中再次卸载"), std::wstring::npos);
 
