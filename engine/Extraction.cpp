@@ -137,11 +137,14 @@ private:
             cache_.drop();  // the next decode starts the block afresh
             return !AskOnFailure(hooks_, formatError());
         }
+        // A file is made only once its record is written, or the uninstaller would never
+        // know it; a record that could not be written names the journal in the prompt.
         const auto record = [&] {
             if (InstallJournal* journal = state_.openJournal(); journal && recordedEntry_ != i) {
-                journal->recordFile(target);
+                if (!journal->recordFile(target)) return false;
                 recordedEntry_ = i;
             }
+            return true;
         };
         const void* data = cache_.buffer ? cache_.buffer + offset : nullptr;
         switch (WriteEntryFile(target, expectedFinal(target), data, size, record)) {
@@ -149,6 +152,11 @@ private:
             case WriteOutcome::Link: {
                 const std::wstring link = FirstLinkBelow(state_.installPath, target);
                 return !AskOnFailure(hooks_, linkRefused(link.empty() ? target : CUIString(link)));
+            }
+            case WriteOutcome::NotRecorded: {
+                const InstallJournal* journal = state_.openJournal();
+                return !AskOnFailure(hooks_, FormatText(state_.instance, kStringWriteFailed, L"Fail to write {file}",
+                                                        L"{file}", journal ? journal->path() : target));
             }
             case WriteOutcome::Refused:
             case WriteOutcome::Failed:
