@@ -76,14 +76,17 @@ std::vector<std::wstring> RemoveAtRestart(const std::vector<StepResult>& results
 bool StoreLeftoverJournal(const std::wstring& installFolder, std::string_view records) {
     const std::wstring plain = installFolder + L"\\" + kPlainJournalName;
     const std::wstring cipher = CipherJournalPath(plain);
+    // Each journal file goes as every other deletion here does: through a checked handle,
+    // never through a link (UndoRun.h).
+    DWORD ignored = 0;
     if (records.empty()) {
-        ::DeleteFileW(cipher.c_str());
-        ::DeleteFileW(plain.c_str());
-        ::DeleteFileW((cipher + kCipherDraftSuffix).c_str());
+        RemoveFileAsNamed(cipher, ignored);
+        RemoveFileAsNamed(plain, ignored);
+        RemoveFileAsNamed(cipher + kCipherDraftSuffix, ignored);
         return true;
     }
     if (!WriteEncryptedJournal(cipher, records)) return false;
-    ::DeleteFileW(plain.c_str());
+    RemoveFileAsNamed(plain, ignored);
     return true;
 }
 

@@ -46,8 +46,10 @@ std::string LeftoverRecords(std::string_view journalText, const Plan& plan, cons
 std::vector<std::wstring> RemoveAtRestart(const std::vector<StepResult>& results);
 
 // Leaves `records` as the journal of `installFolder`: encrypted as "uninstallE", the plain
-// journal removed. With no records, both journal files go. False when the encrypted
-// journal could not be written (the old files then stay, holding at least these records).
+// journal removed. With no records, both journal files go. Files are removed through
+// checked handles (RemoveFileAsNamed): a link at a journal's name, or on the way to it, is
+// left alone. False when the encrypted journal could not be written (the old files then
+// stay, holding at least these records).
 bool StoreLeftoverJournal(const std::wstring& installFolder, std::string_view records);
 
 }  // namespace undo
