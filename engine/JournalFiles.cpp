@@ -32,9 +32,13 @@ FileRead ReadWholeFile(const std::wstring& path, std::string& bytes) {
     return FileRead::Read;
 }
 
-bool WriteWholeFile(const std::wstring& path, std::string_view bytes) {
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
+// Writes a new file at `path`. Whatever stood there (a draft an ended process left) is
+// removed first, and the file is made anew without following a link at its name: the
+// setup runs elevated, and a link planted as the draft would take the write elsewhere.
+bool WriteNewFile(const std::wstring& path, std::string_view bytes) {
+    ::DeleteFileW(path.c_str());  // a link at the name goes itself; its target is untouched
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) return false;
     DWORD written = 0;
     const bool complete = ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
@@ -66,7 +70,7 @@ bool WriteEncryptedJournal(const std::wstring& cipherPath, std::string_view text
         std::string cipher;
         if (!EncryptJournalBytes(text, cipher)) return false;
         const std::wstring draft = cipherPath + kCipherDraftSuffix;
-        if (WriteWholeFile(draft, cipher) &&
+        if (WriteNewFile(draft, cipher) &&
             ::MoveFileExW(draft.c_str(), cipherPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return true;
         ::DeleteFileW(draft.c_str());

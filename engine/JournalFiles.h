@@ -32,6 +32,7 @@ struct StoredJournal {
 StoredJournal ReadStoredJournal(const std::wstring& plainPath) noexcept;
 
 // Encrypts `text` into `cipherPath`, through a draft beside it that replaces the file
-// only once it is complete. False (and the old file untouched, the draft removed) when
+// only once it is complete. The draft is made anew, never written through a link at its
+// name. False (and the old file untouched, the draft removed) when
 // it could not be written.
 [[nodiscard]] bool WriteEncryptedJournal(const std::wstring& cipherPath, std::string_view text) noexcept;
