@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "engine/FolderSpelling.h"
 #include "engine/JournalRecord.h"
 #include "engine/JournalText.h"
 
@@ -64,9 +65,9 @@ bool IsDeviceName(std::wstring_view part) {
 bool IsAcceptablePart(std::wstring_view part) {
     if (part.empty() || part == L"." || part == L"..") return false;
     if (part.back() == L'.' || part.back() == L' ') return false;
-    for (wchar_t c : part) {
-        if (c < 0x20 || std::wstring_view(L"/:*?\"<>|").find(c) != std::wstring_view::npos) return false;
-    }
+    // The characters no file name may hold are the setup's own rule; "/" and ":" would
+    // make another path of it or name a stream.
+    if (HasForbiddenNameCharacter(part) || part.find_first_of(L"/:") != std::wstring_view::npos) return false;
     return !IsDeviceName(part);
 }
 
