@@ -168,6 +168,13 @@ BOOL WINAPI RecordingCreator(LPCWSTR path, LPSECURITY_ATTRIBUTES attributes) {
     return ::CreateDirectoryW(path, attributes);
 }
 
+// The same for the first two levels; the third cannot be made.
+BOOL WINAPI FailingThirdCreator(LPCWSTR path, LPSECURITY_ATTRIBUTES attributes) {
+    if (g_created.size() < 2) return RecordingCreator(path, attributes);
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
 }  // namespace
 
 // This Wine stores no descriptor with a folder, so what the chain hands to the system is
@@ -198,6 +205,23 @@ TEST(ProtectedFolder, TheFolderChainHandsItOverForEachLevelItCreatesOnly) {
         }
     }
     EXPECT_TRUE(IsFolder(existing + L"\\Vexmora\\VexmoraZevlo邮箱"));
+}
+
+// A chain that fails half way takes back the levels it made, each of which was handed the
+// protected descriptor; the level that was there stays.
+TEST(ProtectedFolder, AChainThatFailsHalfWayTakesBackTheLevelsItMade) {
+    ScratchFolder scratch(L"fxprotecthalf");
+    const std::wstring existing = scratch / L"Program Files";
+    ASSERT_TRUE(::CreateDirectoryW(existing.c_str(), nullptr));
+    g_created.clear();
+    const FolderCreator before = SetFolderCreator(FailingThirdCreator);
+    const bool made = CreateFolderChain(existing + L"\\Vexmora\\VexmoraZevlo邮箱\\data", nullptr);
+    SetFolderCreator(before);
+    EXPECT_FALSE(made);
+    ASSERT_EQ(2u, g_created.size());
+    for (const CreatedFolder& folder : g_created) EXPECT_TRUE(folder.hasAttributes) << U8(folder.path);
+    EXPECT_FALSE(Exists(existing + L"\\Vexmora"));
+    EXPECT_TRUE(IsFolder(existing));
 }
 
 // The earlier uninstaller as this machine has it: a file and its folder whose Everyone
