@@ -67,15 +67,6 @@ private:
     size_t capacity_ = 0;
 };
 
-// Where the install folder really is (it may be reached through a link the user chose);
-// empty when the system cannot say.
-std::wstring FinalFolderPath(const std::wstring& folder) {
-    const UniqueFile handle(::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    return handle ? FinalPathOf(handle.get()) : std::wstring();
-}
-
 // One run of the extraction: the decoder state lives exactly as long as this object.
 class PayloadExtraction {
 public:
@@ -102,7 +93,7 @@ public:
         LookToRead2_INIT(&look_);
         if (!look_.buf || SzArEx_Open(&db_, &look_.vt, &kMainAlloc, &kTempAlloc) != SZ_OK)
             throw formatError();
-        installFinal_ = FinalFolderPath(state_.installPath);
+        installFinal_ = FinalPathOfPlace(state_.installPath);
     }
 
     void extractAll() {
@@ -235,7 +226,7 @@ private:
     NameBuffer names_;
     UInt32 recordedEntry_ = kNoBlock;  // a Retry after a failed write records the file once
     CUIString readyFolder_;            // the last file's folder, known to exist
-    std::wstring installFinal_;        // FinalFolderPath of the install folder at the start
+    std::wstring installFinal_;        // FinalPathOfPlace of the install folder at the start
 };
 
 }  // namespace

@@ -60,10 +60,7 @@ Outcome DeleteChecked(const std::wstring& path, const std::wstring& expected, bo
 std::wstring ExpectedPath(const Step& step, const std::wstring& installFolder) {
     const std::wstring anchor = step.path.substr(0, step.anchor);
     if (step.anchor == 0 || SameText(anchor, installFolder)) return PlainSpellingOf(step.path);
-    const UniqueFile folder(::CreateFileW(anchor.c_str(), FILE_READ_ATTRIBUTES,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    const std::wstring final = folder ? FinalPathOf(folder.get()) : std::wstring();
+    const std::wstring final = FinalPathOfPlace(anchor);
     return final.empty() ? PlainSpellingOf(step.path) : final + step.path.substr(step.anchor);
 }
 
