@@ -99,3 +99,20 @@ WriteOutcome WriteEntryFile(const std::wstring& path, const std::wstring& expect
     const WriteOutcome outcome = WriteAll(file.get(), data, size);
     return ::CloseHandle(file.release()) ? outcome : WriteOutcome::Failed;
 }
+
+bool WriteNewCheckedFile(const std::wstring& path, const std::wstring& expectedFinal, const void* data,
+                         std::size_t size) {
+    UniqueFile file = Open(path, false);
+    if (!file) return false;
+    const bool written = LeadsTo(file.get(), expectedFinal) &&
+                         WriteAll(file.get(), data, size) == WriteOutcome::Written && ::FlushFileBuffers(file.get());
+    if (!written) DeleteOpened(file.get());  // made by this call: gone when the handle closes
+    return written;
+}
+
+bool DeleteCheckedFile(const std::wstring& path, const std::wstring& expectedFinal) {
+    const UniqueFile file(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return file && LeadsTo(file.get(), expectedFinal) && DeleteOpened(file.get());
+}

@@ -32,3 +32,15 @@ std::wstring FirstLinkBelow(const std::wstring& folder, const std::wstring& path
 // would outlive every uninstall.
 WriteOutcome WriteEntryFile(const std::wstring& path, const std::wstring& expectedFinal, const void* data,
                             std::size_t size, const std::function<bool()>& record);
+
+// Makes `path` anew with the `size` bytes at `data`, flushed to disk: never replacing what
+// stands there, never through a link at its name, and kept only when the new file leads
+// to `expectedFinal` (empty: not compared) and was written whole. False, and the file made
+// deleted again, otherwise.
+bool WriteNewCheckedFile(const std::wstring& path, const std::wstring& expectedFinal, const void* data,
+                         std::size_t size);
+
+// Deletes `path` only when it is a file, no link, and leads to `expectedFinal` (empty: not
+// compared), through a handle opened without following a link at its name. False when
+// nothing was deleted.
+bool DeleteCheckedFile(const std::wstring& path, const std::wstring& expectedFinal);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "engine/EntryFile.h"
+#include "engine/FinalPath.h"
 #include "engine/JournalDecrypt.h"
 #include "engine/JournalEncrypt.h"
 #include "engine/JournalText.h"
@@ -32,18 +34,14 @@ FileRead ReadWholeFile(const std::wstring& path, std::string& bytes) {
     return FileRead::Read;
 }
 
-// Writes a new file at `path`. Whatever stood there (a draft an ended process left) is
-// removed first, and the file is made anew without following a link at its name: the
-// setup runs elevated, and a link planted as the draft would take the write elsewhere.
-bool WriteNewFile(const std::wstring& path, std::string_view bytes) {
-    ::DeleteFileW(path.c_str());  // a link at the name goes itself; its target is untouched
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file) return false;
-    DWORD written = 0;
-    const bool complete = ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                          written == bytes.size();
-    return complete && ::FlushFileBuffers(file.get());
+// Where the draft must turn out to be: its folder as the file system has it (the install
+// folder may be reached through a link the user chose), then its own name. Empty, and so
+// not compared, when the system cannot say.
+std::wstring DraftPlace(const std::wstring& draft) {
+    const std::size_t slash = draft.rfind(L'\\');
+    if (slash == std::wstring::npos) return {};
+    const std::wstring folder = FinalPathOfPlace(draft.substr(0, slash));
+    return folder.empty() ? std::wstring() : folder + draft.substr(slash);
 }
 
 }  // namespace
@@ -69,11 +67,15 @@ bool WriteEncryptedJournal(const std::wstring& cipherPath, std::string_view text
     try {
         std::string cipher;
         if (!EncryptJournalBytes(text, cipher)) return false;
-        const std::wstring draft = cipherPath + kCipherDraftSuffix;
-        if (WriteNewFile(draft, cipher) &&
+        // The setup runs elevated: a link planted as the draft must take the write nowhere.
+        // A draft that an ended process left goes first; a link at its name stays, and
+        // the draft cannot be made.
+        const std::wstring draft = cipherPath + kCipherDraftSuffix, place = DraftPlace(draft);
+        DeleteCheckedFile(draft, place);
+        if (WriteNewCheckedFile(draft, place, cipher.data(), cipher.size()) &&
             ::MoveFileExW(draft.c_str(), cipherPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return true;
-        ::DeleteFileW(draft.c_str());
+        DeleteCheckedFile(draft, place);
     } catch (...) {
     }
     return false;

@@ -303,10 +303,16 @@ class Links(UninstallTestCase):
             f.write("someone else's")
         shutil.rmtree(m.path("D:\\Links\\Inst\\data"))
         os.symlink(m.path("D:\\Victim"), m.path("D:\\Links\\Inst\\data"))
+        # And a link to that file planted as the draft of the journal the run rewrites: the
+        # draft cannot be made, so the journal as it was stays.
+        os.symlink(m.path("D:\\Victim\\x.txt"), m.path("D:\\Links\\Inst\\uninstallE.new"))
         self.assertEqual(m.uninstall_silently("D:\\Links\\Inst"), 1)
         self.assertEqual(sorted(os.listdir(m.path("D:\\Victim"))), ["x.txt"])
         with open(m.path("D:\\Victim\\x.txt")) as f:
             self.assertEqual(f.read(), "someone else's")
+        self.assertTrue(os.path.islink(m.path("D:\\Links\\Inst\\uninstallE.new")))
+        self.assertFalse(os.path.islink(m.path("D:\\Links\\Inst\\uninstallE")))
+        os.remove(m.path("D:\\Links\\Inst\\uninstallE.new"))
         self.assertFalse(os.path.exists(m.path("D:\\Links\\Inst\\keep.txt")), "the install's own file stays")
 
         # The folder above the install swapped for a link to a copy of it: the uninstaller
