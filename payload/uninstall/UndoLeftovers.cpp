@@ -67,7 +67,10 @@ std::vector<std::wstring> RemoveAtRestart(const std::vector<StepResult>& results
     std::vector<std::wstring> marked;
     for (const StepResult& result : results) {
         if (result.step.action != Action::RemoveFile || result.outcome != Outcome::Failed) continue;
-        if (::MoveFileExW(result.step.path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+        // Deleted by name when Windows restarts: only a file that leads where its record
+        // says now, as every other deletion here is checked (UndoRun.h).
+        if (FileStepInPlace(result.step) &&
+            ::MoveFileExW(result.step.path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
             marked.push_back(result.step.path);
     }
     return marked;

@@ -42,7 +42,8 @@ UndoOutcome RunUndo(const Plan& plan);
 // The records of `journalText` (the text the plan was made from) that were not undone.
 std::string LeftoverRecords(std::string_view journalText, const Plan& plan, const UndoOutcome& outcome);
 
-// Marks each file whose removal failed for deletion at the next restart; the paths marked.
+// Marks each file whose removal failed, and that still leads where its record says
+// (FileStepInPlace), for deletion at the next restart; the paths marked.
 std::vector<std::wstring> RemoveAtRestart(const std::vector<StepResult>& results);
 
 // Leaves `records` as the journal of `installFolder`: encrypted as "uninstallE", the plain
