@@ -377,13 +377,6 @@ class RemovableTable(unittest.TestCase, snap.SnapshotChecks):
                 self.assertSameRegistry(expected[1], before[1])
 
 
-display = None
-
-
-def setUpModule():
-    global display
-    display = winetest.PrivateDisplay()
-
-
-def tearDownModule():
-    display.close()
+# An X display of the test's own, as the setup's end-to-end tests have it.
+setUpModule = e2e.setUpModule
+tearDownModule = e2e.tearDownModule
