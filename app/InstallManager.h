@@ -40,6 +40,9 @@ public:
     void SetStatusText(const CUIString& text) { state_.SetStatusText(text); }
     CUIString GetStatusText() const { return state_.GetStatusText(); }
     bool ExtractionCompleted() const noexcept { return state_.extractionCompleted; }
+    // Finishes the install journal (engine/InstallJournal.h) when there is one: for a
+    // session that ends this process without the manager's destruction.
+    void FinishJournal() noexcept;
 
     bool CreateFolderChain(const CUIString& path);
     // Reads a REG_SZ value; `out` changes only on success.

@@ -11,3 +11,7 @@ void Install_CIM::StartInstall(HWND window) {
 }
 
 bool Install_CIM::AfterInstall() { return ::AfterInstall(state_); }
+
+void Install_CIM::FinishJournal() noexcept {
+    if (state_.journal) state_.journal->finish();
+}

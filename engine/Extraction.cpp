@@ -67,15 +67,6 @@ private:
     size_t capacity_ = 0;
 };
 
-// Where the install folder really is (it may be reached through a link the user chose);
-// empty when the system cannot say.
-std::wstring FinalFolderPath(const std::wstring& folder) {
-    const UniqueFile handle(::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    return handle ? FinalPathOf(handle.get()) : std::wstring();
-}
-
 // One run of the extraction: the decoder state lives exactly as long as this object.
 class PayloadExtraction {
 public:
@@ -102,7 +93,7 @@ public:
         LookToRead2_INIT(&look_);
         if (!look_.buf || SzArEx_Open(&db_, &look_.vt, &kMainAlloc, &kTempAlloc) != SZ_OK)
             throw formatError();
-        installFinal_ = FinalFolderPath(state_.installPath);
+        installFinal_ = FinalPathOfPlace(state_.installPath);
     }
 
     void extractAll() {
@@ -137,11 +128,14 @@ private:
             cache_.drop();  // the next decode starts the block afresh
             return !AskOnFailure(hooks_, formatError());
         }
+        // A file is made only once its record is written, or the uninstaller would never
+        // know it; a record that could not be written names the journal in the prompt.
         const auto record = [&] {
             if (InstallJournal* journal = state_.openJournal(); journal && recordedEntry_ != i) {
-                journal->recordFile(target);
+                if (!journal->recordFile(target)) return false;
                 recordedEntry_ = i;
             }
+            return true;
         };
         const void* data = cache_.buffer ? cache_.buffer + offset : nullptr;
         switch (WriteEntryFile(target, expectedFinal(target), data, size, record)) {
@@ -149,6 +143,11 @@ private:
             case WriteOutcome::Link: {
                 const std::wstring link = FirstLinkBelow(state_.installPath, target);
                 return !AskOnFailure(hooks_, linkRefused(link.empty() ? target : CUIString(link)));
+            }
+            case WriteOutcome::NotRecorded: {
+                const InstallJournal* journal = state_.openJournal();
+                return !AskOnFailure(hooks_, FormatText(state_.instance, kStringWriteFailed, L"Fail to write {file}",
+                                                        L"{file}", journal ? journal->path() : target));
             }
             case WriteOutcome::Refused:
             case WriteOutcome::Failed:
@@ -227,7 +226,7 @@ private:
     NameBuffer names_;
     UInt32 recordedEntry_ = kNoBlock;  // a Retry after a failed write records the file once
     CUIString readyFolder_;            // the last file's folder, known to exist
-    std::wstring installFinal_;        // FinalFolderPath of the install folder at the start
+    std::wstring installFinal_;        // FinalPathOfPlace of the install folder at the start
 };
 
 }  // namespace

@@ -10,13 +10,14 @@
 // by the user's Ignore), the status text (the last file written, or the text of the
 // failure that ended the run, empty after Abort) and INSTALL_EVENT_DONE, posted exactly
 // once, as its last action, on every path. Failures of one entry (folder, decode, write,
-// an entry name that would leave the install folder) ask the user: Retry handles the
-// entry again, Ignore skips it, Abort ends the run. So does a file that cannot be created
-// because another program holds it, its folder or medium takes no new files, or the disk
-// is full, and an entry that would be written through a junction or symbolic link below
-// the install folder (engine/EntryFile.h: nothing is written through it, no record is
-// made when the link is seen first). An existing file that may not be replaced (a
-// read-only file) is skipped silently; its F record stays.
+// its journal record, an entry name that would leave the install folder) ask the user:
+// Retry handles the entry again, Ignore skips it, Abort ends the run. So does a file that
+// cannot be created because another program holds it, its folder or medium takes no new
+// files, or the disk is full, and an entry that would be written through a junction or
+// symbolic link below the install folder (engine/EntryFile.h: nothing is written through
+// it, no record is made when the link is seen first). A file is created only once its F
+// record has been appended to the journal (when one is open). An existing file that may
+// not be replaced (a read-only file) is skipped silently; its F record stays.
 #include <windows.h>
 #include <cstdint>
 #include <functional>

@@ -1,11 +1,14 @@
 #include "windows/FrameWindow.h"
 
+#include <cwctype>
 #include <memory>
 #include <tuple>
 #include "app/InstallManager.h"
 #include "engine/InstallEvents.h"
+#include "engine/InstallFolder.h"
 #include "engine/PayloadRoom.h"
 #include "engine/Processes.h"
+#include "engine/ResStrings.h"
 #include "windows/PromptRunner.h"
 #include "windows/PromptWindows.h"
 
@@ -17,6 +20,17 @@ constexpr UINT kBannerPeriodMs = 2500;
 
 // Starts at 1 with the layout showing 273, so the banner runs 274, 250, 273, ...
 int g_bannerCounter = 1;
+
+constexpr UINT kStringDriveRoot = 143;
+
+// A whole drive is no install folder: its uninstaller would own, and empty, the drive.
+void ShowDriveRootRefusal(HWND owner, const Install_CIM& manager, const CUIString& typed) {
+    const CUIString root = std::wstring(1, static_cast<wchar_t>(::towupper(typed[0]))) + L":\\";
+    const CUIString text = FormatText(manager.Instance(), kStringDriveRoot,
+                                      L"Choose a folder on {folder}, not the drive itself.", L"{folder}", root);
+    const CUIString caption = manager.LoadResString(134, L"");
+    ::MessageBoxW(owner, text.c_str(), caption.c_str(), MB_ICONERROR);
+}
 
 }  // namespace
 
@@ -36,6 +50,11 @@ std::optional<LRESULT> CFrameWindowWnd::OnMessage(UINT uMsg, WPARAM wParam, LPAR
         break;
     case WM_INSTALL_EVENT:
         OnInstallEvent(wParam, lParam);
+        return 0;
+    case WM_ENDSESSION:
+        // A log-off or shutdown ends this process without the manager's destruction, which
+        // would otherwise finish the journal: whatever it holds is finished now.
+        if (wParam) GetInstallManager()->FinishJournal();
         return 0;
     case WM_CLOSE:
         // Alt+F4 or the task bar during a run would destroy the window under the running
@@ -119,14 +138,25 @@ void CFrameWindowWnd::Start() {
     if (!IsControlSelected(m_pm, L"agressinstall", false)) return;  // terms not accepted: silently nothing
     CControlUI* path = m_pm.FindControl(L"path");
     if (path == nullptr) return;
-    const CUIString folder = path->GetText();
-    manager->SetInstallPath(folder);
+    const CUIString typed = path->GetText();
+    manager->SetInstallPath(typed);
+    const FolderSpelling spelling = NormaliseInstallFolder(typed);
+    if (spelling.refusal == FolderRefusal::DriveRoot) {
+        ShowDriveRootRefusal(m_hWnd, *manager, typed);
+        return;
+    }
+    // From here on the folder has one spelling: shown, journalled, registered, recorded.
+    const CUIString folder = spelling.folder;
     // A folder too deep for the payload's longest path counts as one that cannot be made:
     // the files past MAX_PATH would be skipped without a word.
-    if (!PayloadFitsUnder(folder, manager->Instance()) || !manager->CreateFolderChain(folder)) {
+    if (!spelling.accepted() || !PayloadFitsUnder(folder, manager->Instance()) ||
+        !manager->CreateFolderChain(folder)) {
         manager->ShowResMessageBox(m_hWnd, 135, 134, MB_ICONERROR);
         return;
     }
+    manager->SetInstallPath(folder);
+    SetControlText(m_pm, L"path", folder);
+    SetControlText(m_pm, L"defaultpath", folder);
     if (!manager->BeforeInstall()) return;
 
     ShowControl(m_pm, L"beforeinstall", false);

@@ -207,6 +207,34 @@ TEST(Extraction, FileInUseAsksAndIgnoreKeepsItsRecord) {
     EXPECT_EQ(events.size(), 2u * 5 + 1);
 }
 
+// A file is made only once its record is in the journal. While the journal takes no
+// record (its plain file, gone after a finish, cannot be made again: a folder stands in
+// its place, as a full disk would refuse it), the prompt names the journal and the file
+// is not there; after Retry both are, the record once.
+TEST(Extraction, AFileIsMadeOnlyOnceItsRecordIsWritten) {
+    ExtractionRun run(Fixture(L"TREE"));
+    const std::wstring journal = run.scratch.journal(), first = run.scratch.install() + L"\\空文件.txt";
+    run.state.journal->finish();
+    ASSERT_TRUE(::CreateDirectoryW(journal.c_str(), nullptr));
+    std::vector<CUIString> messages;
+    bool madeWhileAsked = false;
+    run.hooks.prompt = [&](const CUIString& message) {
+        messages.push_back(message);
+        madeWhileAsked = madeWhileAsked || Exists(first);
+        ::RemoveDirectoryW(journal.c_str());
+        return Retry;
+    };
+    run.run();
+    EXPECT_EQ(messages, std::vector<CUIString>{L"Fail to write " + journal});
+    EXPECT_FALSE(madeWhileAsked);
+    EXPECT_TRUE(run.state.extractionCompleted);
+    EXPECT_TRUE(Exists(first));
+    const auto lines = run.journalLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(), Record('F', first));
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), Record('F', first)), 1);
+}
+
 TEST(Extraction, FolderThatCannotBeMadeAsksWithItsPathAndIgnoreSkipsOnlyThatFile) {
     ExtractionRun run(Fixture(L"TREE"), {Ignore, Retry, Ignore});
     const std::wstring in = run.scratch.install();
