@@ -28,9 +28,17 @@ public:
     CWindowManager();
     ~CWindowManager() override;
 
-    // Binds the manager to its window (takes its DC) and registers it among the managers
-    // whose translators the message loop consults. Call once, from WM_CREATE.
+    // Binds the manager to its window (takes its DC), takes the window's DPI as its scale
+    // and registers it among the managers whose translators the message loop consults.
+    // Call once, from WM_CREATE, before the layout is built.
     void Init(HWND hWnd);
+    // The window's DPI from now on (96 = 100 %): the tree is laid out again, fonts, the
+    // native edit and rich edits, the rounded corners and the shadow follow. The window's
+    // size is not changed here (WM_DPICHANGED brings its own). Init takes the window's
+    // DPI from the system: GetDpiForWindow where there is one, the screen's otherwise.
+    void SetDpi(UINT dpi);
+    // The DPI of `window` as the system gives it.
+    static UINT WindowDpi(HWND window);
     HWND GetPaintWindow() const { return hwnd_; }
     HDC GetPaintDC() const { return windowDc_.get(); }
 
@@ -55,6 +63,10 @@ public:
     // Lays the tree out for the window's client area when needed and draws the part
     // `paint` of it into `dc` (a 32-bit surface of at least the client size).
     void PaintTo(HDC dc, const RECT& paint);
+
+    // The size of `text` on one line in the window's font `font` (-1: the default), as
+    // the controls are drawn (for checks of the layouts against real fonts).
+    UISize MeasureText(const std::wstring& text, int font);
 
     // The native window that currently stands for `control` (the edit being typed in, a
     // rich edit), or nullptr.
@@ -83,11 +95,13 @@ private:
 
     void OnPaint();
     void OnSize();
+    void OnDpiChanged(WPARAM wParam, LPARAM lParam);
     bool OnMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
     bool OnNativeMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnSetCursorMessage(LPARAM lParam);
     bool OnTimerMessage(WPARAM id);
     void EndEdit(NativeEditEnd why);
+    RECT NativeEditRectOf(const CEditUI& edit) const;
     void SyncRichEdit(CRichEditUI* rich);
     RichEditLooks RichLooksOf(const CRichEditUI& rich) const;
     void OnRichEditScrolled(HWND native, int y);

@@ -37,22 +37,28 @@ int Clamp(int value, int minimum, int maximum) {
     return value;
 }
 
-int ClampMain(const CControlUI& c, int size, UIAxis axis) {
-    return axis == UIAxis::Vertical ? Clamp(size, c.GetMinHeight(), c.GetMaxHeight())
-                                    : Clamp(size, c.GetMinWidth(), c.GetMaxWidth());
+// The limits are markup pixels: they are compared at the window's scale.
+int ClampMain(const CControlUI& c, int size, UIAxis axis, const UIScale& scale) {
+    return axis == UIAxis::Vertical ? Clamp(size, scale.Px(c.GetMinHeight()), scale.Px(c.GetMaxHeight()))
+                                    : Clamp(size, scale.Px(c.GetMinWidth()), scale.Px(c.GetMaxWidth()));
 }
 
-int ClampCross(const CControlUI& c, int size, UIAxis axis) {
-    return axis == UIAxis::Vertical ? Clamp(size, c.GetMinWidth(), c.GetMaxWidth())
-                                    : Clamp(size, c.GetMinHeight(), c.GetMaxHeight());
+int ClampCross(const CControlUI& c, int size, UIAxis axis, const UIScale& scale) {
+    return axis == UIAxis::Vertical ? Clamp(size, scale.Px(c.GetMinWidth()), scale.Px(c.GetMaxWidth()))
+                                    : Clamp(size, scale.Px(c.GetMinHeight()), scale.Px(c.GetMaxHeight()));
 }
 
 bool InFlow(const CControlUI& c) { return c.IsVisible() && !c.IsFloat(); }
 
 }  // namespace
 
+// Sizes, paddings, limits and the gap come from markup and are scaled to the window one
+// by one; the rectangle given is already in device pixels. So the rounding of each scaled
+// length goes, as every other remainder, to the last adjustable child.
 void CBoxLayoutUI::SetPos(const UIRect& rect) {
     const UIAxis axis = m_axis;
+    const UIScale scale = GetScale();
+    const int gap = scale.Px(m_childPadding);
     CControlUI::SetPos(rect);
     const UIRect inner = InnerRect(m_rcItem);
     if (m_items.empty()) {
@@ -72,11 +78,12 @@ void CBoxLayoutUI::SetPos(const UIRect& rect) {
         if (!InFlow(*item)) continue;
         UISize sz = item->EstimateSize(available);
         if (Main(sz, axis) == 0) ++adjustables;
-        else Main(sz, axis) = ClampMain(*item, Main(sz, axis), axis);
-        fixedTotal += int64_t{LeadingPad(item->GetPadding(), axis)} + Main(sz, axis) + TrailingPad(item->GetPadding(), axis);
+        else Main(sz, axis) = ClampMain(*item, Main(sz, axis), axis, scale);
+        const UIRect pad = scale.Px(item->GetPadding());
+        fixedTotal += int64_t{LeadingPad(pad, axis)} + Main(sz, axis) + TrailingPad(pad, axis);
         ++placed;
     }
-    fixedTotal += int64_t{m_childPadding} * (placed - 1);
+    fixedTotal += int64_t{gap} * (placed - 1);
     const int64_t share = adjustables > 0 ? (Main(available, axis) - fixedTotal) / adjustables : 0;
     const int expand = UISaturate(std::max<int64_t>(0, share));
 
@@ -93,7 +100,7 @@ void CBoxLayoutUI::SetPos(const UIRect& rect) {
     for (auto& item : m_items) {
         if (!item->IsVisible()) continue;
         if (item->IsFloat()) { SetFloatPos(item.get()); continue; }
-        const UIRect& pad = item->GetPadding();
+        const UIRect pad = scale.Px(item->GetPadding());
         const int lead = LeadingPad(pad, axis), trail = TrailingPad(pad, axis);
         remaining -= lead;
         UISize sz = item->EstimateSize(SizeAlong(axis, UISaturate(remaining), Cross(available, axis)));
@@ -101,22 +108,22 @@ void CBoxLayoutUI::SetPos(const UIRect& rect) {
         if (size == 0) {
             ++adjusted;
             size = adjusted == adjustables ? UISaturate(std::max<int64_t>(0, remaining - trail - fixedRemaining)) : expand;
-            size = ClampMain(*item, size, axis);
+            size = ClampMain(*item, size, axis, scale);
         } else {
-            size = ClampMain(*item, size, axis);
+            size = ClampMain(*item, size, axis, scale);
             fixedRemaining -= size + lead + trail;
         }
-        fixedRemaining -= m_childPadding;
+        fixedRemaining -= gap;
         // Across the flow a child without a fixed size fills the room less its padding.
         int& crossSize = Cross(sz, axis);
         if (crossSize == 0) crossSize = Cross(available, axis) - CrossLeadingPad(pad, axis) - CrossTrailingPad(pad, axis);
-        crossSize = ClampCross(*item, std::max(0, crossSize), axis);
+        crossSize = ClampCross(*item, std::max(0, crossSize), axis, scale);
         item->SetPos(RectAlong(axis, along + lead, across + CrossLeadingPad(pad, axis), size, crossSize));
-        along += lead + size + trail + m_childPadding;
-        remaining -= size + m_childPadding + trail;
+        along += lead + size + trail + gap;
+        remaining -= size + gap + trail;
         needed += lead + size + trail;
     }
-    needed += int64_t{m_childPadding} * (placed - 1);
+    needed += int64_t{gap} * (placed - 1);
     if (axis == UIAxis::Vertical) ProcessScrollBar(m_rcItem, 0, UISaturate(needed));
     else ProcessScrollBar(m_rcItem, UISaturate(needed), 0);
 }

@@ -104,7 +104,9 @@ void CControlUI::SetMinHeight(int cy) { if (cy >= 0) { m_min.cy = UIClampCoord(c
 void CControlUI::SetMaxWidth(int cx) { if (cx >= 0) { m_max.cx = UIClampCoord(cx); NeedParentUpdate(); } }
 void CControlUI::SetMaxHeight(int cy) { if (cy >= 0) { m_max.cy = UIClampCoord(cy); NeedParentUpdate(); } }
 
-UISize CControlUI::EstimateSize(UISize) { return m_fixed; }
+UISize CControlUI::EstimateSize(UISize) { return GetScale().Px(m_fixed); }
+
+UIScale CControlUI::GetScale() const noexcept { return m_manager ? m_manager->GetScale() : UIScale{}; }
 
 void CControlUI::SetAttribute(std::wstring_view name, std::wstring_view value) {
     if (name == L"pos") SetFloatPos(ParseRect(value));
@@ -171,7 +173,8 @@ void CControlUI::PaintText(IRenderTarget&) {}
 void CControlUI::PaintBorder(IRenderTarget& target) {
     if (m_borderSize <= 0) return;
     const UIColor color = (m_focused && m_focusBorderColor != 0) ? m_focusBorderColor : m_borderColor;
-    if (color != 0) target.DrawBorder(m_rcItem, m_borderSize, color, m_borderRound);
+    const UIScale scale = GetScale();
+    if (color != 0) target.DrawBorder(m_rcItem, scale.Line(m_borderSize), color, scale.Px(m_borderRound));
 }
 
 void CControlUI::DoEvent(const UIEvent& event) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string_view>
 #include "ui/UIString.h"
+#include "ui/pure/DpiScale.h"
 #include "ui/pure/Geometry.h"
 #include "ui/pure/Render.h"
 #include "ui/pure/UIEvent.h"
@@ -89,6 +90,9 @@ public:
     void SetBorderRound(UISize round);
 
     // --- geometry
+    // The rectangle is in device pixels; every other length here (sizes, limits, padding,
+    // "pos") is in markup pixels, as written and set, and becomes device pixels through
+    // GetScale() where the layouts use it.
     const UIRect& GetPos() const noexcept { return m_rcItem; }
     // Gives the control its rectangle (client coordinates); containers lay out their children.
     virtual void SetPos(const UIRect& rect);
@@ -108,8 +112,11 @@ public:
     void SetMaxWidth(int cx);
     int GetMaxHeight() const noexcept { return m_max.cy; }
     void SetMaxHeight(int cy);
-    // The size a layout reserves for this control: its fixed size (0 = adjustable).
+    // The size a layout reserves for this control, in device pixels: its fixed size at
+    // the window's scale (0 = adjustable).
     virtual UISize EstimateSize(UISize available);
+    // The scale of the window the control belongs to (96 DPI without one).
+    UIScale GetScale() const noexcept;
 
     // --- markup
     // Applies one markup attribute; unknown names are ignored.

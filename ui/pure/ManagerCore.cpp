@@ -115,7 +115,7 @@ void UIManagerCore::SetWindowAttribute(std::wstring_view name, std::wstring_view
     // to the geometry bounds: a client edge less a margin stays in range.
     if (name == L"size") {
         w.initSize = UIClampSize(ParseSize(value));
-        Host().ResizeClient(w.initSize.cx, w.initSize.cy);
+        ApplyInitialSize();
     }
     else if (name == L"sizebox") w.sizeBox = UIClampRect(ParseRect(value));
     else if (name == L"caption") w.caption = UIClampRect(ParseRect(value));
@@ -131,6 +131,17 @@ void UIManagerCore::SetWindowAttribute(std::wstring_view name, std::wstring_view
     else if (name == L"linkfontcolor") w.linkFontColor = ParseColor(value);
     else if (name == L"linkhoverfontcolor") w.linkHoverFontColor = ParseColor(value);
     else if (name == L"selectedcolor") w.selectedColor = ParseColor(value);
+}
+
+void UIManagerCore::SetScale(UIScale scale) {
+    if (scale == m_scale) return;
+    m_scale = scale;
+    NeedUpdate();
+}
+
+void UIManagerCore::ApplyInitialSize() {
+    const UISize size = m_scale.Px(m_window.initSize);
+    Host().ResizeClient(size.cx, size.cy);  // the host refuses sizes that are not there
 }
 
 void UIManagerCore::NeedUpdate() {

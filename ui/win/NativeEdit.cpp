@@ -49,6 +49,11 @@ void CNativeEdit::Move(const RECT& rect) {
                    SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void CNativeEdit::SetFont(HFONT font) {
+    font_ = font;
+    if (window_ && font_) ::SendMessageW(window_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+}
+
 std::wstring CNativeEdit::GetText() const {
     if (!window_) return {};
     std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window_.get())) + 1, L'\0');

@@ -11,7 +11,7 @@ inline constexpr UINT kMsgRichEditScrolled = WM_APP + 0x3A3;
 
 struct RichEditLooks {
     std::wstring face;
-    int fontSize = 12;  // pixels
+    int fontSize = 12;  // pixels of the window (at its scale)
     bool bold = false, italic = false, underline = false;
     COLORREF textColor = 0;
     COLORREF bkColor = RGB(255, 255, 255);

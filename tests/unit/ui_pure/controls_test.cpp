@@ -193,7 +193,10 @@ TEST_F(Controls, ProgressFillsItsShare) {
     ASSERT_EQ(target.Images().size(), 1u);
     const ImageDescription drawn = ParseImageDescription(target.Images()[0]);
     EXPECT_EQ(drawn.file, L"226");
-    EXPECT_EQ(drawn.dest, (UIRect{0, 0, 185, 18}));
+    // Drawn into the filled part itself (device pixels), not through a "dest".
+    const UIRect& bar = progress->GetPos();
+    EXPECT_EQ(target.calls.back().rect, (UIRect{bar.left, bar.top, bar.left + 185, bar.top + 18}));
+    EXPECT_FALSE(drawn.hasDest);
     EXPECT_EQ(drawn.source, (UIRect{}));  // stretched: the whole image
 
     progress->SetStretchForeImage(false);

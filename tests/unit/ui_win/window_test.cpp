@@ -132,3 +132,23 @@ TEST(MessageLoop, PumpHandlesEverythingQueuedThenReturns) {
     EXPECT_EQ(3, std::count(notes.begin(), notes.end(), L"click:b"));
 }
 }  // namespace
+
+// The system moves a window to a screen of another DPI: WM_DPICHANGED carries the new DPI
+// and the rectangle it suggests. (Wine, with one screen, never sends it: sent here as the
+// system would.) The window takes the rectangle and lays itself out at the new scale.
+TEST(WindowScale, DpiChangedTakesTheSuggestedRectangleAndScalesTheLayout) {
+    TestWindow w(LR"(<Window size="100,50"><VerticalLayout><Control name="a" height="20"/><Control name="b"/></VerticalLayout></Window>)");
+    ASSERT_TRUE(w.Open());
+    ASSERT_EQ(w.pm.GetScale().dpi, 96);  // the unit tests' machine
+    RECT suggested = {100, 100, 300, 200};
+    ::SendMessageW(w.GetHWND(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    RECT now = {};
+    ::GetWindowRect(w.GetHWND(), &now);
+    EXPECT_EQ(now.left, 100);
+    EXPECT_EQ(now.right - now.left, 200);
+    EXPECT_EQ(now.bottom - now.top, 100);
+    EXPECT_EQ(w.pm.GetScale().dpi, 192);
+    Rendering picture(w.pm, 200, 100);  // lays out and paints
+    EXPECT_EQ(w.pm.FindControl(L"a")->GetPos(), (UIRect{0, 0, 200, 40}));
+    EXPECT_EQ(w.pm.FindControl(L"b")->GetPos(), (UIRect{0, 40, 200, 100}));
+}
