@@ -1,8 +1,10 @@
 // "uninstall.exe": reads the install journal "uninstallE" beside itself and undoes what
 // the install created, newest first, then removes itself. Run by the setup with the
-// command line " true" it works silently (the setup is about to install again); started
-// by hand it asks first and shows what it could not remove. Every run is noted, with its
-// command line, in "uninstall-ran.txt" beside it (one UTF-8 line per run).
+// command line " true" it works silently (the setup is about to install again); run with
+// "/S" (the uninstall entry's quiet command) it shows nothing and removes everything, its
+// folder included; started by hand it asks first and shows what it could not remove.
+// Every run is noted, with its command line, in "uninstall-ran.txt" beside it (one UTF-8
+// line per run).
 // Exit code: 0 when everything recorded was undone (or there was no journal, so nothing
 // to undo), 1 when records were refused or could not be undone.
 #include <windows.h>
@@ -51,7 +53,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (places.installFolder.empty()) return 1;
     NoteRun(places.installFolder);
     LeaveInstallFolder();
-    const bool silent = undo::IsSilentRun(::GetCommandLineW());
+    const undo::RunMode mode = undo::ReadRunMode(::GetCommandLineW());
+    const bool silent = mode != undo::RunMode::Interactive;  // no window at all
+    const bool forSetup = mode == undo::RunMode::ForSetup;
     if (!silent && !Confirmed()) return 0;
 
     std::string text;
@@ -68,6 +72,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // Run by the setup, the install folder stays, with the note of this run: the setup
     // has already made its target folder, usually this very one, and is about to unpack
     // into it; removing the folder now would pull it from under the new install.
-    undo::RemoveSelfAfterExit(places.installFolder, silent ? std::vector<std::wstring>() : plan.lastFolders, silent);
+    undo::RemoveSelfAfterExit(places.installFolder, forSetup ? std::vector<std::wstring>() : plan.lastFolders,
+                              forSetup);
     return report.clean ? 0 : 1;
 }
