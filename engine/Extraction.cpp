@@ -14,6 +14,7 @@
 #include "engine/InstallRun.h"
 #include "engine/MemoryInStream.h"
 #include "engine/PayloadResource.h"
+#include "engine/PayloadRoom.h"
 #include "engine/ResStrings.h"
 
 namespace {
@@ -103,6 +104,7 @@ public:
         LookToRead2_INIT(&look_);
         if (!look_.buf || SzArEx_Open(&db_, &look_.vt, &kMainAlloc, &kTempAlloc) != SZ_OK)
             throw formatError();
+        state_.payloadUnpackedBytes = ReadPayloadFootprint(payload).unpackedBytes();  // for the uninstall entry
         installFinal_ = FinalFolderPath(state_.installPath);
     }
 
