@@ -16,7 +16,8 @@
 // is full, and an entry that would be written through a junction or symbolic link below
 // the install folder (engine/EntryFile.h: nothing is written through it, no record is
 // made when the link is seen first). An existing file that may not be replaced (a
-// read-only file) is skipped silently; its F record stays.
+// read-only file) is skipped silently; its F record stays. Each prompt is announced to
+// the window: INSTALL_EVENT_ASKING sent with 1 before it shows and with 0 once answered.
 #include <windows.h>
 #include <cstdint>
 #include <functional>
