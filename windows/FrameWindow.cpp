@@ -8,6 +8,7 @@
 #include "windows/PromptRunner.h"
 #include "windows/PromptWindows.h"
 #include "windows/SkinWindow.h"
+#include "windows/TaskbarButton.h"
 
 namespace {
 
@@ -54,12 +55,18 @@ void CFrameWindowWnd::OnFinalMessage(HWND) {
 }
 
 LRESULT CFrameWindowWnd::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    if (uMsg == TaskbarButtonCreatedMessage() && uMsg != 0) {
+        OnTaskbarButtonCreated();
+        return 0;
+    }
     switch (uMsg) {
     case WM_CREATE:
         PrepareSkinWindow(m_hWnd, m_pm);
         LoadSkinLayout(m_pm, kMainLayout, this);
+        AllowTaskbarButtonMessage(m_hWnd);
         return 0;
     case WM_DESTROY:
+        m_taskbar.Attach(nullptr);  // the button, and COM with it, go with the window
         ::PostQuitMessage(0);
         return 0;
     case WM_ERASEBKGND:
@@ -93,6 +100,8 @@ void CFrameWindowWnd::Notify(TNotifyUI& msg) {
         OnWindowInit();
     } else if (IsNotify(msg, L"click")) {
         OnClick(msg);
+    } else if (IsNotify(msg, L"textchanged") && SenderIs(msg, L"path")) {
+        ShowRoom();
     }
 }
 
@@ -118,6 +127,8 @@ void CFrameWindowWnd::OnWindowInit() {
     const CUIString folder = GetInstallManager()->GetInstallPath();
     SetControlText(m_pm, L"path", folder);
     SetControlText(m_pm, L"defaultpath", folder);
+    m_installAction = GetControlText(m_pm, L"install_action");
+    ShowRoom();
     ::SetTimer(m_hWnd, kBannerTimer, kBannerPeriodMs, nullptr);  // runs as long as the window
 }
 
@@ -151,7 +162,9 @@ void CFrameWindowWnd::ShowDefaultPage() {
 // Only "path" changes; "defaultpath" follows when the user goes back.
 void CFrameWindowWnd::ChooseFolder() {
     const CUIString chosen = GetInstallManager()->BrowseForFolder(m_hWnd, GetControlText(m_pm, L"path"));
-    if (!chosen.empty()) SetControlText(m_pm, L"path", chosen);
+    if (chosen.empty()) return;
+    SetControlText(m_pm, L"path", chosen);
+    ShowRoom();
 }
 
 void CFrameWindowWnd::Start() {
@@ -161,6 +174,7 @@ void CFrameWindowWnd::Start() {
     if (path == nullptr) return;
     const CUIString folder = path->GetText();
     manager->SetInstallPath(folder);
+    if (!HasRoomFor(folder) || !ConfirmEarlierVersion()) return;  // nothing made yet
     // A folder too deep for the payload's longest path counts as one that cannot be made:
     // the files past MAX_PATH would be skipped without a word.
     if (!PayloadFitsUnder(folder, manager->Instance()) || !manager->CreateFolderChain(folder)) {
@@ -175,6 +189,7 @@ void CFrameWindowWnd::Start() {
     EnableControl(m_pm, L"browser", false);
     EnableControl(m_pm, L"start", false);
     ShowControl(m_pm, L"closebtn", false);
+    m_taskbar.Started();
 
     InstallOptions& options = manager->Options();
     options.autoStart = IsControlSelected(m_pm, L"autostart", options.autoStart);

@@ -6,6 +6,7 @@
 #include "ui/WindowManager.h"
 #include "ui/WindowWnd.h"
 #include "ui/pure/Notify.h"
+#include "windows/TaskbarProgress.h"
 
 class CFrameWindowWnd : public CWindowWnd, public INotifyUI {
 public:
@@ -38,6 +39,13 @@ private:
     void RunStopPrompt();
     void RunTermsPrompt();
 
+    // What the start step checks before it makes anything (FrameWindowChecks.cpp): each
+    // false when the start is to stop, with the page as it was.
+    bool HasRoomFor(const CUIString& folder);
+    bool ConfirmEarlierVersion();
+    void ShowRoom();  // the custom page's "space needed / available" for the folder in "path"
+    void OnTaskbarButtonCreated();
+
     // Install events (FrameWindowRun.cpp).
     void OnInstallEvent(WPARAM kind, LPARAM value);
     void SetShellExtensionAside();
@@ -46,6 +54,8 @@ private:
     void ResetAfterRun();
 
     CWindowManager m_pm;
+    TaskbarProgress m_taskbar;
+    CUIString m_installAction;   // the progress page's "正在安装", as the layout has it
     bool m_ownsItself = false;   // set once the window exists
     bool m_installing = false;   // from the page switch of "start" to the end of the run
     int m_handlerDepth = 0;      // HandleMessage calls on the stack

@@ -40,6 +40,24 @@ CAPTION = "^卸载 VexmoraZevlo邮箱$"
 VOLATILE = ("windows/temp/", "windows/logs/", "users/root/Temp/", "users/root/AppData/Local/Temp/")
 
 
+def file_snapshot(prefix):
+    """{'c:/relative/path' or 'd:/...': (size, mtime_ns) or 'dir'} for the two drives."""
+    snap = {}
+    for letter, top in (("c", prefix.unix_path("C:\\")), ("d", prefix.drives["d"])):
+        for root, dirs, names in os.walk(top):
+            rel_root = os.path.relpath(root, top).replace(os.sep, "/")
+            rel_root = "" if rel_root == "." else rel_root + "/"
+            if rel_root.startswith(VOLATILE):
+                continue
+            for d in dirs:
+                snap[f"{letter}:/{rel_root}{d}"] = "dir"
+            for n in names:
+                st = os.lstat(os.path.join(root, n))
+                snap[f"{letter}:/{rel_root}{n}"] = (st.st_size, st.st_mtime_ns)
+    snap.pop("c:/reg-export.reg", None)  # the snapshot's own scratch file
+    return snap
+
+
 class Machine:
     """A fresh prefix with the test programs and the archive in C:\\fx."""
 
@@ -83,21 +101,7 @@ class Machine:
                 setup.proc.kill()
 
     def files(self):
-        """{'c:/relative/path' or 'd:/...': (size, mtime_ns) or 'dir'} for the two drives."""
-        snap = {}
-        for letter, top in (("c", self.path("C:\\")), ("d", self.p.drives["d"])):
-            for root, dirs, names in os.walk(top):
-                rel_root = os.path.relpath(root, top).replace(os.sep, "/")
-                rel_root = "" if rel_root == "." else rel_root + "/"
-                if rel_root.startswith(VOLATILE):
-                    continue
-                for d in dirs:
-                    snap[f"{letter}:/{rel_root}{d}"] = "dir"
-                for n in names:
-                    st = os.lstat(os.path.join(root, n))
-                    snap[f"{letter}:/{rel_root}{n}"] = (st.st_size, st.st_mtime_ns)
-        snap.pop("c:/reg-export.reg", None)  # the snapshot's own scratch file
-        return snap
+        return file_snapshot(self.p)
 
     def registry(self):
         """{'HKLM'|'HKCU': {key under Software: sorted value lines}}, read from the hives
