@@ -1,37 +1,15 @@
 #include "app/InstallManager.h"
 
-#include "engine/FolderChain.h"
-#include "engine/JournalDecrypt.h"
-#include <filesystem>
 #include <shlwapi.h>
+
+#include "app/EarlierInstall.h"
+#include "engine/FolderChain.h"
 #include "engine/Processes.h"
 #include "engine/RegistryRead.h"
 #include "engine/ResStrings.h"
 
 namespace {
 Install_CIM* g_manager = nullptr;
-
-std::wstring FromUtf8(const std::string& text) {
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(size > 0 ? size : 0, L'\0');
-    if (size > 0) ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
-    return out;
-}
-
-// The folder records of the journal that an installation left in `folder`; none when it
-// cannot be read.
-std::vector<std::wstring> FoldersMadeByEarlierInstall(const std::wstring& folder) {
-    std::string plain;
-    if (!DecryptJournalFile(std::filesystem::path(folder + L"\\uninstallE"), plain)) return {};
-    std::vector<std::wstring> folders;
-    for (size_t start = 0; start < plain.size();) {
-        size_t end = plain.find("\r\n", start);
-        if (end == std::string::npos) end = plain.size();
-        if (plain.compare(start, 2, "D ") == 0) folders.push_back(FromUtf8(plain.substr(start + 2, end - start - 2)));
-        start = end + 2;
-    }
-    return folders;
-}
 }
 
 Install_CIM::Install_CIM(HINSTANCE instance) : state_(instance) { g_manager = this; }
@@ -44,17 +22,16 @@ Install_CIM::~Install_CIM() {
 
 Install_CIM* GetInstallManager() noexcept { return g_manager; }
 
-// The window makes the install folder before the run's journal is open; the levels it
-// creates are kept and journalled by the run (a journal still open from a failed run
-// would be replaced, and its records lost with it).
+// The window makes the install folder before the run's journal is open (the journal
+// lives in that folder); the levels it creates are journalled first by the run.
 bool Install_CIM::CreateFolderChain(const CUIString& path) {
     std::vector<std::wstring> missing;
     for (const std::wstring& level : FolderChainLevels(path))
         if (!::PathFileExistsW(level.c_str())) missing.push_back(level);
-    const bool made = ::CreateFolderChain(path, nullptr);
+    if (!::CreateFolderChain(path, nullptr)) return false;  // it took back what it made
     for (const std::wstring& level : missing)
         if (::PathFileExistsW(level.c_str())) state_.foldersBeforeJournal.push_back(level);
-    return made;
+    return true;
 }
 
 bool Install_CIM::ReadRegistryString(HKEY root, const wchar_t* key, const wchar_t* valueName, CUIString& out) {
@@ -80,9 +57,14 @@ bool Install_CIM::ReadPreviousInstallFolder(CUIString& folder) {
 bool Install_CIM::BeforeInstall() {
     CUIString previous;
     if (ReadPreviousInstallFolder(previous) && !previous.empty()) {
-        const std::vector<std::wstring> earlier = FoldersMadeByEarlierInstall(previous);
-        if (RunPreviousUninstaller(previous) == EarlierUninstaller::Refused) KeepEarlierInstallation(previous);
+        const std::wstring earlierFolder = EarlierFolderSpelling(previous);
+        const std::vector<std::wstring> earlier = FoldersOfEarlierJournal(earlierFolder);
+        const EarlierUninstaller earlierRun = RunPreviousUninstaller(earlierFolder);
+        if (earlierRun == EarlierUninstaller::Refused) KeepEarlierInstallation(earlierFolder);
         CarryFoldersOver(earlier);
+        // An installation kept as it is keeps its folders and its uninstaller's note too.
+        if (earlierRun != EarlierUninstaller::Refused)
+            RemoveEarlierFolderChain(earlierFolder, earlier, state_.installPath);
     }
     return true;
 }

@@ -34,11 +34,15 @@ public:
     InstallOptions& Options() noexcept { return state_.options; }
 
     // Opens the journal, sends INSTALL_EVENT_START and unpacks the payload; the outcome
-    // reaches `window` as INSTALL_EVENT_DONE.
+    // reaches `window` as INSTALL_EVENT_DONE. The windows' pump (SetupUi::PumpMessages)
+    // keeps them going meanwhile; without windows nothing is pumped.
     void StartInstall(HWND window);
     void SetStatusText(const CUIString& text) { state_.SetStatusText(text); }
     CUIString GetStatusText() const { return state_.GetStatusText(); }
     bool ExtractionCompleted() const noexcept { return state_.extractionCompleted; }
+    // Finishes the install journal (engine/InstallJournal.h) when there is one: for a
+    // session that ends this process without the manager's destruction.
+    void FinishJournal() noexcept;
 
     bool CreateFolderChain(const CUIString& path);
     // Reads a REG_SZ value; `out` changes only on success.

@@ -2,9 +2,16 @@
 // that programs which only need the manager's services do not pull in the engine's
 // extraction.
 #include "app/InstallManager.h"
+#include "app/SetupUi.h"
 #include "engine/InstallRun.h"
 #include "engine/Registration.h"
 
-void Install_CIM::StartInstall(HWND window) { ::StartInstall(state_, window); }
+void Install_CIM::StartInstall(HWND window) {
+    ::StartInstall(state_, window, [ui = ui_] { if (ui) ui->PumpMessages(); });
+}
 
 bool Install_CIM::AfterInstall() { return ::AfterInstall(state_); }
+
+void Install_CIM::FinishJournal() noexcept {
+    if (state_.journal) state_.journal->finish();
+}

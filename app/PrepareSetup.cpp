@@ -1,6 +1,7 @@
 #include "app/InstallManager.h"
 
 #include "app/DefaultFolder.h"
+#include "app/EarlierInstall.h"
 #include "app/SetupUi.h"
 #include "engine/Processes.h"
 
@@ -17,7 +18,9 @@ bool Install_CIM::PrepareSetup() {
 
     CUIString previous;
     if (ReadPreviousInstallFolder(previous) && !previous.empty()) {
-        SetInstallPath(previous);  // as recorded: not checked, not trimmed
+        // In the spelling the install will use; as recorded when it has none, for the
+        // start to refuse.
+        SetInstallPath(EarlierFolderSpelling(previous));
         return true;
     }
     return UseDefaultFolder();

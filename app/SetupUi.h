@@ -1,6 +1,7 @@
 #pragma once
 // What the start-up flow needs from the setup's windows. The install manager calls it
-// while it decides whether setup may go on; RunSetup uses it to open the main window.
+// while it decides whether setup may go on and while it installs; RunSetup uses it to
+// open the main window and run its loop.
 // The windows layer implements it; the manager only holds a pointer (not owned).
 #include <windows.h>
 #include <string>
@@ -28,7 +29,10 @@ public:
     // not be created.
     virtual bool OpenMainWindow() = 0;
 
-    // Runs the thread's message loop until WM_QUIT (posted when the main window is
-    // destroyed). The default is a plain GetMessage/Translate/Dispatch loop.
-    virtual void RunMessageLoop();
+    // Runs the thread's message loop until the main window is gone.
+    virtual void RunMessageLoop() = 0;
+
+    // Handles every message waiting in the thread's queue, then returns. The install run
+    // calls it between entries, so that the windows stay alive during the extraction.
+    virtual void PumpMessages() = 0;
 };

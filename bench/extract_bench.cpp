@@ -28,6 +28,7 @@
 #include "engine/InstallRun.h"
 #include "engine/MemoryInStream.h"
 #include "ui/Handles.h"
+#include "ui/MessageLoop.h"
 
 namespace {
 
@@ -89,7 +90,7 @@ int Run(const MappedFile& archive, const wchar_t* folder) {
         const double now = Now();
         longestGap = std::max(longestGap, now - lastPump);
         if (decodeStart >= 0) longestDecode = std::max(longestDecode, now - decodeStart), decodeStart = -1;
-        PumpMessages();
+        UIPumpMessages();
         lastPump = Now();
     };
     CreateFolderChain(folder, nullptr);  // the main window does this before the run
@@ -101,7 +102,7 @@ int Run(const MappedFile& archive, const wchar_t* folder) {
     const double start = Now();
     lastPump = start;
     StartInstall(state, window, hooks);
-    PumpMessages();
+    UIPumpMessages();
     longestGap = std::max(longestGap, Now() - lastPump);
     state.journal.reset();  // the journal's encryption belongs to the run
     const double elapsed = Now() - start;
@@ -189,8 +190,8 @@ int Analyze(const MappedFile& archive, const std::wstring& folder) {
     for (UInt32 i = 0; i < db.NumFiles; ++i) {
         state.SetStatusText(folder);
         ::PostMessageW(window, WM_INSTALL_EVENT, INSTALL_EVENT_PROGRESS, i * 100 / db.NumFiles);
-        PumpMessages();
-        PumpMessages();
+        UIPumpMessages();
+        UIPumpMessages();
     }
     const double eventTotal = Now() - e0;
     std::printf("entries %u\nblocks %u\nunpacked_bytes %llu\nlargest_block_bytes %llu\n"

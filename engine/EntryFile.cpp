@@ -77,11 +77,11 @@ std::wstring FirstLinkBelow(const std::wstring& folder, const std::wstring& path
 }
 
 WriteOutcome WriteEntryFile(const std::wstring& path, const std::wstring& expectedFinal, const void* data,
-                            std::size_t size, const std::function<void()>& record) {
+                            std::size_t size, const std::function<bool()>& record) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (IsLink(attributes)) return WriteOutcome::Link;
     const bool existed = attributes != INVALID_FILE_ATTRIBUTES;
-    record();  // before creation: the record stands even if creation fails
+    if (!record()) return WriteOutcome::NotRecorded;  // before creation: it stands even if creation fails
     // An existing file is opened as it is, checked, and only then emptied: a link swapped
     // in on the way must not cost anyone a file of theirs.
     UniqueFile file = Open(path, existed);
@@ -98,4 +98,21 @@ WriteOutcome WriteEntryFile(const std::wstring& path, const std::wstring& expect
     if (existed && !::SetEndOfFile(file.get())) return WriteOutcome::Failed;  // the pointer is at 0
     const WriteOutcome outcome = WriteAll(file.get(), data, size);
     return ::CloseHandle(file.release()) ? outcome : WriteOutcome::Failed;
+}
+
+bool WriteNewCheckedFile(const std::wstring& path, const std::wstring& expectedFinal, const void* data,
+                         std::size_t size) {
+    UniqueFile file = Open(path, false);
+    if (!file) return false;
+    const bool written = LeadsTo(file.get(), expectedFinal) &&
+                         WriteAll(file.get(), data, size) == WriteOutcome::Written && ::FlushFileBuffers(file.get());
+    if (!written) DeleteOpened(file.get());  // made by this call: gone when the handle closes
+    return written;
+}
+
+bool DeleteCheckedFile(const std::wstring& path, const std::wstring& expectedFinal) {
+    const UniqueFile file(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return file && LeadsTo(file.get(), expectedFinal) && DeleteOpened(file.get());
 }

@@ -14,6 +14,7 @@ enum class WriteOutcome {
     Refused,     // held by another program, no new files there, disk full: ask the user
     Failed,      // the write or the close failed: the file stays partial; ask the user
     Link,        // the path leads through a link, or a link stands at its name
+    NotRecorded, // its journal record could not be written: nothing created; ask the user
 };
 
 // The first level of `path` strictly below `folder` that exists and is a link or junction
@@ -26,6 +27,20 @@ std::wstring FirstLinkBelow(const std::wstring& folder, const std::wstring& path
 // `expectedFinal` skips that comparison. An existing file is truncated only after the
 // check; a file created in the wrong place is deleted again. `record` is called once,
 // before anything is created or changed, unless a link was seen at the name first (so the
-// record stands even when creation fails).
+// record stands even when creation fails); when it returns false (the journal did not
+// take the record), nothing is created or changed: a file the journal does not name
+// would outlive every uninstall.
 WriteOutcome WriteEntryFile(const std::wstring& path, const std::wstring& expectedFinal, const void* data,
-                            std::size_t size, const std::function<void()>& record);
+                            std::size_t size, const std::function<bool()>& record);
+
+// Makes `path` anew with the `size` bytes at `data`, flushed to disk: never replacing what
+// stands there, never through a link at its name, and kept only when the new file leads
+// to `expectedFinal` (empty: not compared) and was written whole. False, and the file made
+// deleted again, otherwise.
+bool WriteNewCheckedFile(const std::wstring& path, const std::wstring& expectedFinal, const void* data,
+                         std::size_t size);
+
+// Deletes `path` only when it is a file, no link, and leads to `expectedFinal` (empty: not
+// compared), through a handle opened without following a link at its name. False when
+// nothing was deleted.
+bool DeleteCheckedFile(const std::wstring& path, const std::wstring& expectedFinal);

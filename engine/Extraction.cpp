@@ -11,7 +11,6 @@
 #include "engine/FinalPath.h"
 #include "engine/FolderChain.h"
 #include "engine/InstallEvents.h"
-#include "engine/InstallRun.h"
 #include "engine/MemoryInStream.h"
 #include "engine/PayloadResource.h"
 #include "engine/PayloadRoom.h"
@@ -69,15 +68,6 @@ private:
     size_t capacity_ = 0;
 };
 
-// Where the install folder really is (it may be reached through a link the user chose);
-// empty when the system cannot say.
-std::wstring FinalFolderPath(const std::wstring& folder) {
-    const UniqueFile handle(::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    return handle ? FinalPathOf(handle.get()) : std::wstring();
-}
-
 // One run of the extraction: the decoder state lives exactly as long as this object.
 class PayloadExtraction {
 public:
@@ -105,7 +95,7 @@ public:
         if (!look_.buf || SzArEx_Open(&db_, &look_.vt, &kMainAlloc, &kTempAlloc) != SZ_OK)
             throw formatError();
         state_.payloadUnpackedBytes = ReadPayloadFootprint(payload).unpackedBytes();  // for the uninstall entry
-        installFinal_ = FinalFolderPath(state_.installPath);
+        installFinal_ = FinalPathOfPlace(state_.installPath);
     }
 
     void extractAll() {
@@ -140,11 +130,14 @@ private:
             cache_.drop();  // the next decode starts the block afresh
             return !AskOnFailure(hooks_, formatError());
         }
+        // A file is made only once its record is written, or the uninstaller would never
+        // know it; a record that could not be written names the journal in the prompt.
         const auto record = [&] {
             if (InstallJournal* journal = state_.openJournal(); journal && recordedEntry_ != i) {
-                journal->recordFile(target);
+                if (!journal->recordFile(target)) return false;
                 recordedEntry_ = i;
             }
+            return true;
         };
         const void* data = cache_.buffer ? cache_.buffer + offset : nullptr;
         switch (WriteEntryFile(target, expectedFinal(target), data, size, record)) {
@@ -152,6 +145,11 @@ private:
             case WriteOutcome::Link: {
                 const std::wstring link = FirstLinkBelow(state_.installPath, target);
                 return !AskOnFailure(hooks_, linkRefused(link.empty() ? target : CUIString(link)));
+            }
+            case WriteOutcome::NotRecorded: {
+                const InstallJournal* journal = state_.openJournal();
+                return !AskOnFailure(hooks_, FormatText(state_.instance, kStringWriteFailed, L"Fail to write {file}",
+                                                        L"{file}", journal ? journal->path() : target));
             }
             case WriteOutcome::Refused:
             case WriteOutcome::Failed:
@@ -214,7 +212,9 @@ private:
     CUIString formatError() const {
         return LoadResString(state_.instance, kStringFormatError, L"File format error");
     }
-    void pump() const { hooks_.pump ? hooks_.pump() : PumpMessages(); }
+    void pump() const {
+        if (hooks_.pump) hooks_.pump();
+    }
     void post(WPARAM kind, LPARAM value) const {
         if (state_.window) ::PostMessageW(state_.window, WM_INSTALL_EVENT, kind, value);
     }
@@ -228,7 +228,7 @@ private:
     NameBuffer names_;
     UInt32 recordedEntry_ = kNoBlock;  // a Retry after a failed write records the file once
     CUIString readyFolder_;            // the last file's folder, known to exist
-    std::wstring installFinal_;        // FinalFolderPath of the install folder at the start
+    std::wstring installFinal_;        // FinalPathOfPlace of the install folder at the start
 };
 
 }  // namespace

@@ -10,14 +10,16 @@
 // by the user's Ignore), the status text (the last file written, or the text of the
 // failure that ended the run, empty after Abort) and INSTALL_EVENT_DONE, posted exactly
 // once, as its last action, on every path. Failures of one entry (folder, decode, write,
-// an entry name that would leave the install folder) ask the user: Retry handles the
-// entry again, Ignore skips it, Abort ends the run. So does a file that cannot be created
-// because another program holds it, its folder or medium takes no new files, or the disk
-// is full, and an entry that would be written through a junction or symbolic link below
-// the install folder (engine/EntryFile.h: nothing is written through it, no record is
-// made when the link is seen first). An existing file that may not be replaced (a
-// read-only file) is skipped silently; its F record stays. Each prompt is announced to
-// the window: INSTALL_EVENT_ASKING sent with 1 before it shows and with 0 once answered.
+// its journal record, an entry name that would leave the install folder) ask the user:
+// Retry handles the entry again, Ignore skips it, Abort ends the run. So does a file that
+// cannot be created because another program holds it, its folder or medium takes no new
+// files, or the disk is full, and an entry that would be written through a junction or
+// symbolic link below the install folder (engine/EntryFile.h: nothing is written through
+// it, no record is made when the link is seen first). A file is created only once its F
+// record has been appended to the journal (when one is open). An existing file that may
+// not be replaced (a read-only file) is skipped silently; its F record stays. Each prompt
+// is announced to the window: INSTALL_EVENT_ASKING sent with 1 before it shows and with 0
+// once answered.
 #include <windows.h>
 #include <cstdint>
 #include <functional>
@@ -36,7 +38,8 @@ struct ExtractionHooks {
     std::function<PayloadBytes()> payload;
     // Shows a failure message and returns the user's answer.
     std::function<FailureAnswer(const CUIString& message)> prompt;
-    // Drains the thread's message queue; PumpMessages when empty.
+    // Handles the thread's waiting messages, so that the windows stay alive during the
+    // run (the windows' pump, handed in by whoever starts it); nothing when empty.
     std::function<void()> pump;
     // Told just before a solid block is decoded as a whole (optional, for measuring).
     std::function<void(std::uint32_t block)> decodingBlock;
@@ -45,7 +48,7 @@ struct ExtractionHooks {
 // The program's hooks: the "BIN" 227 resource of the process's own module (string 137
 // naming the executable of `state.instance` when it is missing or cannot be loaded) and
 // a modal MessageBoxW owned by `state.window` with caption 140 and style
-// MB_ABORTRETRYIGNORE | MB_ICONINFORMATION | MB_DEFBUTTON2.
+// MB_ABORTRETRYIGNORE | MB_ICONINFORMATION | MB_DEFBUTTON2. No pump: the caller adds its own.
 ExtractionHooks ProgramExtractionHooks(const InstallState& state);
 
 // Unpacks into `state.installPath`, reporting to `state.window` and recording in

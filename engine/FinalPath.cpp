@@ -1,5 +1,7 @@
 #include "engine/FinalPath.h"
 
+#include "ui/Handles.h"
+
 std::wstring FinalPathOf(HANDLE object) {
     constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
     std::wstring path(MAX_PATH, L'\0');
@@ -13,6 +15,13 @@ std::wstring FinalPathOf(HANDLE object) {
     if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + path.substr(8);
     if (path.compare(0, 4, L"\\\\?\\") == 0) return path.substr(4);
     return path;
+}
+
+std::wstring FinalPathOfPlace(const std::wstring& path) {
+    const UniqueFile place(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return place ? FinalPathOf(place.get()) : std::wstring();
 }
 
 bool SameFilePath(const std::wstring& a, const std::wstring& b) {

@@ -11,6 +11,11 @@
 // cannot say (a volume without a drive letter, a file system that does not tell).
 std::wstring FinalPathOf(HANDLE object);
 
+// Where the existing file or folder `path` really is: FinalPathOf a handle opened through
+// it, every link followed (the install folder may be reached through one the user chose).
+// Empty when it cannot be opened or the system cannot say.
+std::wstring FinalPathOfPlace(const std::wstring& path);
+
 // True when two paths name the same place as the file system compares names: ignoring
 // case (Unicode simple case folding, not only A-Z).
 bool SameFilePath(const std::wstring& a, const std::wstring& b);

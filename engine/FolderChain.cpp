@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 #include <algorithm>
 #include "engine/FolderSecurity.h"
+#include "engine/FolderSpelling.h"
 #include "engine/InstallJournal.h"
 
 namespace {
@@ -65,15 +66,38 @@ bool EnsureFolder(const std::wstring& folder, InstallJournal* journal) {
     return true;
 }
 
+// The levels of `path` that do not exist yet, outermost first: those below its deepest
+// existing level.
+std::vector<std::wstring> MissingLevels(const std::wstring& path) {
+    std::vector<std::wstring> levels = FolderChainLevels(path);
+    size_t existing = levels.size();
+    while (existing > 0 && !::PathFileExistsW(levels[existing - 1].c_str())) --existing;
+    levels.erase(levels.begin(), levels.begin() + static_cast<std::ptrdiff_t>(existing));
+    return levels;
+}
+
+// A chain that fails half way takes back what it made, innermost first and only what is
+// empty, so that no run leaves, or hands on to the next, folders of a folder that was
+// never installed. Always false: the result of the failed chain.
+bool RemoveLevelsMade(const std::vector<std::wstring>& missing) {
+    for (auto level = missing.rbegin(); level != missing.rend(); ++level) ::RemoveDirectoryW(level->c_str());
+    return false;
+}
+
 }  // namespace
 
 bool CreateFolderChain(const std::wstring& path, InstallJournal* journal) {
-    if (!IsAbsoluteLocalPath(path) || !IsCreatablePath(path)) return false;
+    if (!IsFolderChainPath(path)) return false;
+    const std::vector<std::wstring> missing = MissingLevels(path);
     for (size_t at = path.find(L'\\'); at != std::wstring::npos; at = path.find(L'\\', at + 1)) {
         if (at >= 2 && path[at - 1] == L':') continue;  // a drive root is never created
-        if (!EnsureFolder(path.substr(0, at), journal)) return false;
+        if (!EnsureFolder(path.substr(0, at), journal)) return RemoveLevelsMade(missing);
     }
-    return EnsureFolder(path, journal);
+    return EnsureFolder(path, journal) || RemoveLevelsMade(missing);
+}
+
+bool IsFolderChainPath(const std::wstring& path) {
+    return IsAbsoluteLocalPath(path) && !HasForbiddenNameCharacter(path) && IsCreatablePath(path);
 }
 
 std::vector<std::wstring> FolderChainLevels(const std::wstring& path) {

@@ -1,18 +1,11 @@
 #include "engine/InstallJournal.h"
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
 #include <utility>
 
-#include <cryptopp/aes.h>
-#include <cryptopp/files.h>
-#include <cryptopp/filters.h>
-#include <cryptopp/modes.h>
-
-#include "engine/JournalKey.h"
+#include "engine/JournalFiles.h"
 #include "engine/JournalRecord.h"
+#include "engine/JournalText.h"
 
 namespace {
 
@@ -22,54 +15,32 @@ std::uint32_t RootValue(HKEY root) {
     return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(root));
 }
 
-// Runs `work`, swallowing what it throws (only std::bad_alloc can come from building a
-// record): a lost record must not end the install.
-template <typename Work>
-void Guarded(Work work) noexcept {
+// Reads what `file` holds from its start.
+bool ReadAll(HANDLE file, std::string& bytes) {
+    const LARGE_INTEGER zero{};
+    if (!::SetFilePointerEx(file, zero, nullptr, FILE_BEGIN)) return false;
+    char buffer[16384];
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(file, buffer, sizeof(buffer), &read, nullptr)) return false;
+        if (read == 0) return true;
+        bytes.append(buffer, read);
+    }
+}
+
+// Cuts a line that an ended process left unfinished at the end of the file.
+void CutUnfinishedLine(HANDLE file) {
+    std::string bytes;
     try {
-        work();
+        if (!ReadAll(file, bytes)) return;
     } catch (...) {
+        return;
     }
-}
-
-bool FileIsMissing(const std::wstring& path) {
-    if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
-    const DWORD error = ::GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
-// Encrypts the whole plain file into `cipherFile` (created or replaced). Returns true
-// only when the encrypted file was written completely; a partly written one is removed
-// so that the uninstaller never reads a truncated journal.
-bool EncryptJournalFile(const std::filesystem::path& plainFile,
-                        const std::filesystem::path& cipherFile) noexcept {
-    bool cipherOpened = false;
-    try {
-        // The mingw Crypto++ has no wide-name file source or sink: hand it streams opened
-        // from wide paths instead, so names outside the ANSI code page work.
-        std::ifstream in(plainFile, std::ios::binary);
-        if (!in) return false;
-        std::ofstream out(cipherFile, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        cipherOpened = true;
-
-        const JournalKeyPair secret = JournalKeyMaterial();
-        CryptoPP::CBC_Mode<CryptoPP::AES>::Encryption encryption(
-            secret.key.data(), secret.key.size(), secret.iv.data());
-        CryptoPP::FileSource source(
-            in, true,
-            new CryptoPP::StreamTransformationFilter(
-                encryption, new CryptoPP::FileSink(out),
-                CryptoPP::BlockPaddingSchemeDef::PKCS_PADDING));
-        out.close();
-        if (!out.fail() && !in.bad()) return true;
-    } catch (...) {  // CryptoPP::Exception (read or write error), std::bad_alloc
-    }
-    if (cipherOpened) {
-        std::error_code ignored;
-        std::filesystem::remove(cipherFile, ignored);
-    }
-    return false;
+    const std::size_t whole = bytes.size() - journal::SplitJournal(bytes).cutShort.size();
+    if (whole == bytes.size()) return;
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(whole);
+    if (::SetFilePointerEx(file, end, nullptr, FILE_BEGIN)) ::SetEndOfFile(file);
 }
 
 }  // namespace
@@ -83,55 +54,110 @@ void InstallJournal::open(const std::wstring& path) noexcept {
     } catch (...) {
         return;
     }
-    UniqueFile file(::CreateFileW(path_.c_str(), GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return;
-    // Records go after whatever an earlier, unfinished journal left in the file.
-    const LARGE_INTEGER zero{};
-    if (!::SetFilePointerEx(file.get(), zero, nullptr, FILE_END)) return;
+    open_ = openFile();
+}
+
+bool InstallJournal::openFile() noexcept {
+    UniqueFile file(::CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    CutUnfinishedLine(file.get());
     file_ = std::move(file);
+    return true;
 }
 
-bool InstallJournal::isOpen() const noexcept { return file_.valid(); }
-
-void InstallJournal::append(const std::string& utf8Line) noexcept {
-    DWORD written = 0;
-    // A failed write loses this one record; the install goes on.
-    ::WriteFile(file_.get(), utf8Line.data(), static_cast<DWORD>(utf8Line.size()), &written, nullptr);
+bool InstallJournal::append(std::string utf8Line) noexcept {
+    if (!open_) return false;
+    // A record asked for again (a Retry after its append failed) is still the one waiting.
+    if (backlog_.empty() || backlog_.back() != utf8Line) {
+        try {
+            backlog_.push_back(std::move(utf8Line));
+        } catch (...) {
+            return false;
+        }
+    }
+    return writeBacklog();
 }
 
-void InstallJournal::recordFolder(const std::wstring& path) noexcept {
-    if (file_) Guarded([&] { append(journal::FolderRecord(path)); });
+bool InstallJournal::writeBacklog() noexcept {
+    if (backlog_.empty()) return true;
+    if (!file_ && !openFile()) return false;
+    while (!backlog_.empty()) {
+        const std::string& line = backlog_.front();
+        const LARGE_INTEGER zero{};
+        LARGE_INTEGER end{};
+        if (!::SetFilePointerEx(file_.get(), zero, &end, FILE_END)) return false;
+        DWORD written = 0;
+        if (!::WriteFile(file_.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) ||
+            written != line.size()) {
+            // A part of the line would be joined to the next record: cut it off again.
+            ::SetFilePointerEx(file_.get(), end, nullptr, FILE_BEGIN);
+            ::SetEndOfFile(file_.get());
+            return false;
+        }
+        backlog_.pop_front();
+    }
+    return true;
 }
 
-void InstallJournal::recordFile(const std::wstring& path) noexcept {
-    if (file_) Guarded([&] { append(journal::FileRecord(path)); });
+// Building a record can only throw std::bad_alloc; a record lost that way must not end
+// the install.
+template <typename Build>
+bool InstallJournal::record(Build build) noexcept {
+    if (!open_) return false;
+    try {
+        return append(build());
+    } catch (...) {
+        return false;
+    }
 }
 
-void InstallJournal::recordValue(HKEY root, const std::wstring& keyPath,
-                                 const std::wstring& valueName) noexcept {
-    if (file_) Guarded([&] { append(journal::ValueRecord(RootValue(root), keyPath, valueName)); });
+bool InstallJournal::recordFolder(const std::wstring& path) noexcept {
+    return record([&] { return journal::FolderRecord(path); });
 }
 
-void InstallJournal::recordKey(HKEY root, const std::wstring& keyPath) noexcept {
-    if (file_) Guarded([&] { append(journal::KeyRecord(RootValue(root), keyPath)); });
+bool InstallJournal::recordFile(const std::wstring& path) noexcept {
+    return record([&] { return journal::FileRecord(path); });
+}
+
+bool InstallJournal::recordValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName) noexcept {
+    return record([&] { return journal::ValueRecord(RootValue(root), keyPath, valueName); });
+}
+
+bool InstallJournal::recordKey(HKEY root, const std::wstring& keyPath) noexcept {
+    return record([&] { return journal::KeyRecord(RootValue(root), keyPath); });
+}
+
+void InstallJournal::finish() noexcept {
+    if (!open_) return;
+    writeBacklog();
+    if (file_) ::FlushFileBuffers(file_.get());
+    try {
+        const StoredJournal stored = ReadStoredJournal(path_);
+        if (!stored.plainRead && backlog_.empty()) {
+            // Nothing recorded since the last finish (or the plain file was taken away):
+            // the encrypted journal already holds everything there is.
+            file_.reset();
+            return;
+        }
+        // An encrypted journal that another program holds cannot be merged, and replacing
+        // it would lose its records: both files stay for the next finish, or the reader.
+        if (stored.cipherHeld) return;
+        std::string waiting;
+        for (const std::string& line : backlog_) waiting += line;
+        if (!WriteEncryptedJournal(CipherJournalPath(path_), journal::MergeJournals(stored.text, waiting))) return;
+        backlog_.clear();
+        // The handle was opened with delete sharing: the file goes when it is closed below.
+        ::DeleteFileW(path_.c_str());
+        file_.reset();
+    } catch (...) {  // out of memory: both files stay as they are
+    }
 }
 
 void InstallJournal::close() noexcept {
-    if (!file_) return;
-    // The handle is closed last, on leaving: the plain file was opened with delete
-    // sharing, so deleting it by name below takes effect when this handle goes.
-    UniqueFile file(std::move(file_));
-    ::FlushFileBuffers(file.get());
-    try {
-        // The companion's name comes from the wide path: an ANSI form of a folder such
-        // as "邮箱" on a Western system would name a different (or no) file.
-        const std::wstring cipherPath = path_ + L"E";
-        const bool missing = FileIsMissing(path_);
-        // Without a complete encrypted copy the plain journal is the only record of the
-        // install, and the uninstaller needs it: keep it.
-        if (missing || EncryptJournalFile(path_, cipherPath)) ::DeleteFileW(path_.c_str());
-    } catch (...) {
-    }
+    finish();
+    file_.reset();
+    backlog_.clear();
+    open_ = false;
 }

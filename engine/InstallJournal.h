@@ -1,42 +1,66 @@
 #pragma once
 // The install journal: one line per folder, file, registry value and registry key that
-// the install creates, later read back by the client's uninstaller. The plain journal is
-// encrypted into its companion file ("<path>E") when it is closed.
+// the install creates, later read back by the client's uninstaller. Records are appended
+// to the plain journal at `path`; finishing the journal encrypts everything recorded at
+// that path so far into its companion file ("<path>E", engine/JournalFiles.h) and removes
+// the plain file.
 //
-// Failure contract: no operation reports an error or throws. A journal that could not
-// be opened stays closed and every record operation on it does nothing.
+// No run ever discards records. Finishing merges the plain journal into the encrypted one
+// that is already there (an earlier run's, an earlier process's, or this journal's own
+// from an earlier finish), so opening a journal where one exists carries its records
+// forward. A journal stays usable after it has been finished: the next record starts a
+// new plain file, which the next finish merges in again.
+//
+// Failure contract: no operation throws or shows anything. A journal that could not be
+// opened stays closed and every record operation on it does nothing and returns false.
+// A record that cannot be appended (a full disk) is kept in memory, returns false and is
+// written before the next one, or into the encrypted journal when it is finished; it
+// counts as written only once it is in one of the two files.
 #include <windows.h>
+#include <deque>
 #include <string>
 #include "ui/Handles.h"
 
 class InstallJournal {
 public:
     InstallJournal() = default;
-    ~InstallJournal();  // closes (and so encrypts) an open journal
+    ~InstallJournal();  // closes (and so finishes) an open journal
     InstallJournal(const InstallJournal&) = delete;
     InstallJournal& operator=(const InstallJournal&) = delete;
 
-    // Finalises a journal that is still open, then opens `path` for appending.
+    // Closes a journal that is still open, then opens `path` for appending. A line that
+    // an ended process left unfinished at the end of the file is cut off first: it is not
+    // a record, and the next one would be joined to it.
     void open(const std::wstring& path) noexcept;
-    bool isOpen() const noexcept;
+    // From a successful open until close; a finished journal is still open.
+    bool isOpen() const noexcept { return open_; }
 
-    void recordFolder(const std::wstring& path) noexcept;                 // "D <path>"
-    void recordFile(const std::wstring& path) noexcept;                   // "F <path>"
-    void recordValue(HKEY root, const std::wstring& keyPath,
+    // True when the record, and every record before it, is in the file.
+    bool recordFolder(const std::wstring& path) noexcept;                 // "D <path>"
+    bool recordFile(const std::wstring& path) noexcept;                   // "F <path>"
+    bool recordValue(HKEY root, const std::wstring& keyPath,
                      const std::wstring& valueName) noexcept;             // "R <root> <key>\<name>"
-    void recordKey(HKEY root, const std::wstring& keyPath) noexcept;      // "r <root> <key>"
+    bool recordKey(HKEY root, const std::wstring& keyPath) noexcept;      // "r <root> <key>"
 
-    // Flushes, encrypts the whole plain file into "<path>E" (the wide path plus "E") and
-    // deletes the plain file. When the encrypted file cannot be written completely, the
-    // plain journal is kept (and a partly written encrypted file removed), so that the
-    // records are not lost; a later open at the same path appends to it. When the plain
-    // file has gone, nothing is written.
+    // Flushes, encrypts the records of both files (the encrypted journal's first, each
+    // record once) into "<path>E" and deletes the plain file. When the encrypted file
+    // cannot be written completely, both files stay as they were (the records of each
+    // are still read by the uninstaller), and the next finish tries again.
+    void finish() noexcept;
+    // Finishes, then closes: no further records are taken.
     void close() noexcept;
 
     const std::wstring& path() const noexcept { return path_; }
 
 private:
-    void append(const std::string& utf8Line) noexcept;
+    template <typename Build>
+    bool record(Build build) noexcept;
+    bool append(std::string utf8Line) noexcept;
+    bool writeBacklog() noexcept;
+    bool openFile() noexcept;
+
     UniqueFile file_;
     std::wstring path_;
+    bool open_ = false;
+    std::deque<std::string> backlog_;  // records not yet in the file, oldest first
 };

@@ -1,12 +1,15 @@
 #include "engine/InstallRun.h"
 
 #include <memory>
+#include <utility>
 #include "engine/Extraction.h"
 #include "engine/InstallEvents.h"
 
-void StartInstall(InstallState& state, HWND window) {
+void StartInstall(InstallState& state, HWND window, std::function<void()> pump) {
     state.window = window;  // before the hooks are made: the prompts are owned by it
-    StartInstall(state, window, ProgramExtractionHooks(state));
+    ExtractionHooks hooks = ProgramExtractionHooks(state);
+    hooks.pump = std::move(pump);
+    StartInstall(state, window, hooks);
 }
 
 void StartInstall(InstallState& state, HWND window, const ExtractionHooks& hooks) {
@@ -19,12 +22,4 @@ void StartInstall(InstallState& state, HWND window, const ExtractionHooks& hooks
     state.foldersBeforeJournal.clear();
     ::SendMessageW(window, WM_INSTALL_EVENT, INSTALL_EVENT_START, 0);
     ExtractPayload(state, hooks);
-}
-
-void PumpMessages() {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
 }

@@ -1,5 +1,7 @@
 #include "engine/JournalRecord.h"
 
+#include "engine/JournalText.h"
+
 namespace journal {
 namespace {
 
@@ -107,6 +109,36 @@ std::string Utf16ToUtf8(std::wstring_view text) {
     return out;
 }
 
+std::wstring Utf8ToUtf16(std::string_view text) {
+    std::wstring out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[at]);
+        std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+        std::uint32_t cp = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+        bool ok = length != 0 && at + length <= text.size();
+        for (std::size_t i = 1; ok && i < length; ++i) {
+            const unsigned char next = static_cast<unsigned char>(text[at + i]);
+            ok = (next & 0xC0) == 0x80;
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        if (!ok || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            out += static_cast<wchar_t>(0xFFFD);
+            at += 1;
+            continue;
+        }
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out += static_cast<wchar_t>(0xD800 + (cp >> 10));
+            out += static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
+        } else {
+            out += static_cast<wchar_t>(cp);
+        }
+        at += length;
+    }
+    return out;
+}
+
 std::string FolderRecord(std::wstring_view path) { return PathRecord('D', path); }
 std::string FileRecord(std::wstring_view path) { return PathRecord('F', path); }
 
@@ -143,14 +175,10 @@ std::string CheckRecordLine(std::string_view line) {
 }
 
 JournalProblem CheckJournalText(std::string_view text) {
-    std::size_t number = 1;
-    for (std::size_t at = 0; at < text.size(); ++number) {
-        const std::size_t end = text.find("\r\n", at);
-        if (end == std::string_view::npos) return {number, "line not ended by CR LF"};
-        if (std::string reason = CheckRecordLine(text.substr(at, end - at)); !reason.empty())
-            return {number, reason};
-        at = end + 2;
-    }
+    const JournalLines lines = SplitJournal(text);
+    for (std::size_t i = 0; i < lines.records.size(); ++i)
+        if (std::string reason = CheckRecordLine(lines.records[i]); !reason.empty()) return {i + 1, reason};
+    if (!lines.cutShort.empty()) return {lines.records.size() + 1, "line not ended by CR LF"};
     return {};
 }
 

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <set>
 #include <vector>
 
 #include "7z.h"
 #include "7zCrc.h"
+#include "engine/JournalFiles.h"
 #include "engine/JournalRecord.h"
 #include "engine/MemoryInStream.h"
 #include "engine/PayloadResource.h"
@@ -17,8 +19,9 @@ void* Allocate(ISzAllocPtr, size_t size) { return size == 0 ? nullptr : std::mal
 void Release(ISzAllocPtr, void* address) { std::free(address); }
 const ISzAlloc kAlloc = {Allocate, Release};
 constexpr size_t kLookBufferSize = size_t{1} << 16;
-// The journal's encrypted companion: "uninstall" + "E" (engine/InstallRun.cpp).
-constexpr std::size_t kJournalCompanionLength = 10;
+// The longest name the journal takes: its encrypted companion's draft, "uninstallE.new".
+constexpr std::size_t kJournalCompanionLength =
+    std::size(kPlainJournalName) + std::size(kCipherJournalSuffix) + std::size(kCipherDraftSuffix) - 3;
 
 // The archive's database, read in place; freed with the object.
 class ArchiveDatabase {

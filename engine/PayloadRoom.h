@@ -15,7 +15,7 @@
 // 0 when the archive cannot be opened. Never throws.
 std::size_t LongestEntryName(PayloadBytes archive) noexcept;
 
-// True when every entry of `archive`, and the install journal's companion file, fit below
+// True when every entry of `archive`, and the install journal's files, fit below
 // `folder` (joined with one backslash, as the extraction does) in fewer than MAX_PATH
 // characters. An archive that cannot be opened counts as one without entries (the
 // extraction reports it); the journal still has to fit.

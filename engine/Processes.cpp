@@ -2,6 +2,7 @@
 
 #include <psapi.h>
 #include "engine/FileTrust.h"
+#include "engine/UninstallerFiles.h"
 #include "ui/Handles.h"
 
 namespace {
@@ -79,7 +80,7 @@ void TerminateProcesses(const std::vector<DWORD>& ids) {
 }
 
 EarlierUninstaller RunPreviousUninstaller(const std::wstring& folder) {
-    const std::wstring path = folder + L"\\uninstall.exe";
+    const std::wstring path = folder + L"\\" + kUninstallerName;
     UniqueFile held;
     switch (CheckProgramTrust(path, held)) {
         case ProgramTrust::Missing: return EarlierUninstaller::None;

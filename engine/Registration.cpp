@@ -119,6 +119,10 @@ bool AfterInstall(InstallState& state) {
     ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
     // Sent, not posted: the window's reaction runs before registration returns.
     if (state.window) ::SendMessageW(state.window, WM_INSTALL_EVENT, INSTALL_EVENT_RESET, 0);
+    // The installation is complete from here on, whatever ends this process next (a kill,
+    // a log-off, a crash on the finish page): its uninstaller must find the whole journal
+    // encrypted before another setup may start.
+    if (state.journal) state.journal->finish();
     state.singleInstanceMutex.reset();  // a new setup program may now run
     return true;
 }

@@ -49,9 +49,10 @@ void CGdiplusRender::DrawBorder(const UIRect& rect, int size, UIColor color, UIS
 bool CGdiplusRender::DrawImage(const UIRect& controlRect, const UIRect& paintRect, const std::wstring& description) {
     if (description.empty()) return false;
     const ImageDescription desc = ParseImageDescription(description);
-    auto image = images_.Get(desc);
+    auto image = images_.Get(desc, scale_.dpi);
     if (!image) return false;
-    return DrawImageDescribed(dc_, *image, ToRECT(controlRect), ToRECT(paintRect), desc);
+    return DrawImageDescribed(dc_, *image, ToRECT(controlRect), ToRECT(paintRect), desc,
+                              ImageScales{scale_, UIScale::ForDpi(image->dpi)});
 }
 
 void CGdiplusRender::DrawText(const UIRect& rect, const std::wstring& text, int font, UIColor color, unsigned style) {
@@ -62,15 +63,22 @@ void CGdiplusRender::DrawText(const UIRect& rect, const std::wstring& text, int 
     ::SetTextColor(dc_, RGB((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF));
     const int length = static_cast<int>(text.size());
     // GDI centres vertically only single lines; a label asks for the vertical centre
-    // alone, so the text's own height places it.
+    // alone, so the text's own height places it. A line taller than the rectangle (the
+    // font's leading and descent reach past a tight label) is centred on it all the same
+    // and not clipped: what shows of the glyphs then is what the rectangle was meant for.
+    UINT clip = 0;
     if ((style & (DT_VCENTER | DT_BOTTOM)) && !(style & DT_SINGLELINE)) {
         RECT measure = r;
         const int height = ::DrawTextW(dc_, text.c_str(), length, &measure, (style & ~(DT_VCENTER | DT_BOTTOM)) | DT_CALCRECT | DT_NOPREFIX);
         const int free = (r.bottom - r.top) - height;
-        if (free > 0) r.top += (style & DT_BOTTOM) ? free : free / 2;
+        r.top += (style & DT_BOTTOM) ? free : free / 2;
+        if (free < 0) {
+            r.bottom = r.top + height;
+            clip = DT_NOCLIP;
+        }
         style &= ~(DT_VCENTER | DT_BOTTOM);
     }
-    ::DrawTextW(dc_, text.c_str(), length, &r, style | DT_NOPREFIX);
+    ::DrawTextW(dc_, text.c_str(), length, &r, style | DT_NOPREFIX | clip);
     ::SelectObject(dc_, old);
 }
 

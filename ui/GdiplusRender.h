@@ -1,8 +1,9 @@
 #pragma once
 // IRenderTarget on a device context (normally the window's 32-bit back buffer): fills and
-// borders with alpha through GDI+, images through the window's image cache, text with the
-// window's fonts through GDI.
+// borders with alpha through GDI+, images through the window's image cache at the
+// window's scale, text with the window's fonts (already at that scale) through GDI.
 #include <windows.h>
+#include "ui/pure/DpiScale.h"
 #include "ui/pure/Render.h"
 #include "ui/win/ImageCache.h"
 
@@ -15,7 +16,8 @@ public:
 
 class CGdiplusRender : public IRenderTarget {
 public:
-    CGdiplusRender(HDC dc, IFontProvider& fonts, CImageCache& images) : dc_(dc), fonts_(fonts), images_(images) {}
+    CGdiplusRender(HDC dc, IFontProvider& fonts, CImageCache& images, UIScale scale = {})
+        : dc_(dc), fonts_(fonts), images_(images), scale_(scale) {}
 
     void FillRect(const UIRect& rect, UIColor color) override;
     void DrawBorder(const UIRect& rect, int size, UIColor color, UISize round) override;
@@ -29,6 +31,7 @@ private:
     HDC dc_;
     IFontProvider& fonts_;
     CImageCache& images_;
+    UIScale scale_;
 };
 
 inline RECT ToRECT(const UIRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }

@@ -35,6 +35,17 @@ void CShadowUI::Attach(HWND owner) {
     Update(true);
 }
 
+void CShadowUI::SetScale(UIScale scale) {
+    if (scale == scale_) return;
+    scale_ = scale;
+    paintedSize_ = {};
+    Update(true);
+}
+
+RECT CShadowUI::ScaledCorner() const {
+    return RECT{scale_.Px(corner_.left), scale_.Px(corner_.top), scale_.Px(corner_.right), scale_.Px(corner_.bottom)};
+}
+
 void CShadowUI::OnOwnerMessage(UINT msg, WPARAM wParam, LPARAM) {
     switch (msg) {
     case WM_SHOWWINDOW:
@@ -71,8 +82,9 @@ void CShadowUI::Update(bool repaint, bool ownerShowing) {
     }
     RECT owner = {};
     ::GetWindowRect(owner_, &owner);
-    const SIZE size = {owner.right - owner.left + corner_.left + corner_.right,
-                       owner.bottom - owner.top + corner_.top + corner_.bottom};
+    const RECT corner = ScaledCorner();
+    const SIZE size = {owner.right - owner.left + corner.left + corner.right,
+                       owner.bottom - owner.top + corner.top + corner.bottom};
     if (repaint || size.cx != paintedSize_.cx || size.cy != paintedSize_.cy) {
         if (!Paint(owner)) {
             ::ShowWindow(shadow_.get(), SW_HIDE);
@@ -80,39 +92,40 @@ void CShadowUI::Update(bool repaint, bool ownerShowing) {
         }
     }
     // Just below the owner, so the shadow shows only around it.
-    ::SetWindowPos(shadow_.get(), owner_, owner.left - corner_.left, owner.top - corner_.top, size.cx, size.cy,
+    ::SetWindowPos(shadow_.get(), owner_, owner.left - corner.left, owner.top - corner.top, size.cx, size.cy,
                    SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 bool CShadowUI::Paint(const RECT& ownerRect) {
     const ImageDescription desc = ParseImageDescription(image_);
-    auto image = images_.Get(desc);
+    auto image = images_.Get(desc, scale_.dpi);
     if (!image) return false;
-    const SIZE size = {ownerRect.right - ownerRect.left + corner_.left + corner_.right,
-                       ownerRect.bottom - ownerRect.top + corner_.top + corner_.bottom};
+    const RECT corner = ScaledCorner();
+    const UIScale imageScale = UIScale::ForDpi(image->dpi);
+    const RECT imageCorner = {imageScale.Px(corner_.left), imageScale.Px(corner_.top), imageScale.Px(corner_.right),
+                              imageScale.Px(corner_.bottom)};
+    const SIZE size = {ownerRect.right - ownerRect.left + corner.left + corner.right,
+                       ownerRect.bottom - ownerRect.top + corner.top + corner.bottom};
     if (size.cx <= 0 || size.cy <= 0) return false;
     BITMAPINFO info = {};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     UniqueBitmap surface(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    UniqueMemDC dc(::CreateCompatibleDC(nullptr)), imageDc(::CreateCompatibleDC(nullptr));
-    if (!surface || !dc || !imageDc) return false;
+    UniqueMemDC dc(::CreateCompatibleDC(nullptr));
+    if (!surface || !dc) return false;
     HGDIOBJ oldSurface = ::SelectObject(dc.get(), surface.get());
-    HGDIOBJ oldImage = ::SelectObject(imageDc.get(), image->bitmap.get());
     const RECT dest = {0, 0, size.cx, size.cy};
-    const RECT source = {0, 0, image->width, image->height};
-    DrawNineGrid(dc.get(), imageDc.get(), dest, source, corner_, 255, false, false, false);
-    POINT from = {0, 0}, to = {ownerRect.left - corner_.left, ownerRect.top - corner_.top};
+    DrawNineGrid(dc.get(), *image, dest, corner, imageCorner, 255);
+    POINT from = {0, 0}, to = {ownerRect.left - corner.left, ownerRect.top - corner.top};
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     const bool ok = ::UpdateLayeredWindow(shadow_.get(), nullptr, &to, const_cast<SIZE*>(&size), dc.get(), &from, 0,
                                           &blend, ULW_ALPHA) != FALSE;
-    ::SelectObject(imageDc.get(), oldImage);
     ::SelectObject(dc.get(), oldSurface);
     if (!ok) return false;
     // Cut the owner's own area out of the shadow: where window managers cannot place the
     // shadow below its owner (Wine without one, for instance), it still never covers it.
     UniqueRegion ring(::CreateRectRgn(0, 0, size.cx, size.cy));
-    UniqueRegion inner(::CreateRectRgn(corner_.left, corner_.top, size.cx - corner_.right, size.cy - corner_.bottom));
+    UniqueRegion inner(::CreateRectRgn(corner.left, corner.top, size.cx - corner.right, size.cy - corner.bottom));
     if (ring && inner && ::CombineRgn(ring.get(), ring.get(), inner.get(), RGN_DIFF) != ERROR &&
         ::SetWindowRgn(shadow_.get(), ring.get(), TRUE))
         ring.release();  // the window owns its region now

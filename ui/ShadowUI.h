@@ -6,6 +6,7 @@
 #include <memory>
 #include "ui/Handles.h"
 #include "ui/UIString.h"
+#include "ui/pure/DpiScale.h"
 #include "ui/win/ImageCache.h"
 
 class CShadowUI {
@@ -18,6 +19,8 @@ public:
     // An image description, e.g. "res\shadow.png" (a file under the resource folder).
     void SetImage(const CUIString& description);
     void SetShow(bool show);
+    // How far the shadow reaches beyond the window on each side, in markup pixels (at the
+    // window's scale on screen); the image keeps as many of its own pixels unstretched.
     void SetCorner(int left, int top, int right, int bottom);
     void SetCorner(const RECT& corner) { SetCorner(corner.left, corner.top, corner.right, corner.bottom); }
 
@@ -28,19 +31,22 @@ public:
     HWND GetShadowHWND() const { return shadow_.get(); }
 
     // Called by the window's manager: bind to the window, and follow its moves, sizes,
-    // visibility and destruction.
+    // visibility and destruction, and its scale.
     void Attach(HWND owner);
+    void SetScale(UIScale scale);
     void OnOwnerMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
 private:
     void Update(bool repaint, bool ownerShowing = false);
     bool Paint(const RECT& ownerRect);
+    RECT ScaledCorner() const;
 
     HWND owner_ = nullptr;
     UniqueWindow shadow_;
     CUIString image_;
     bool show_ = false;
     RECT corner_ = {};
+    UIScale scale_;
     SIZE paintedSize_ = {};
     CImageCache images_;
 };

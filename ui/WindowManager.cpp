@@ -6,10 +6,15 @@
 #include <vector>
 #include "ui/UIGlobals.h"
 #include "ui/pure/Edit.h"
+#include "ui/pure/RichEdit.h"
 #include "ui/pure/MarkupBuilder.h"
+#include "ui/pure/ValueParse.h"
 #include "ui/win/NativeClasses.h"
 
 namespace {
+// WM_DPICHANGED, which headers for older systems lack.
+constexpr UINT kWmDpiChanged = 0x02E0;
+
 std::vector<CWindowManager*>& AllManagers() {
     static std::vector<CWindowManager*> managers;
     return managers;
@@ -22,11 +27,9 @@ std::string ToUtf8(const std::wstring& text) {
     return out;
 }
 
-bool IsNumber(const std::wstring& s) {
-    return !s.empty() && s.size() <= 5 && std::all_of(s.begin(), s.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
-}
-
+// Resource ids are 16 bits: a larger one would wrap round to another layout.
 bool ReadResource(UINT id, const wchar_t* type, std::string* out) {
+    if (id == 0 || id > 0xFFFF) return false;
     HMODULE module = UIGetInstance();
     HRSRC res = ::FindResourceW(module, MAKEINTRESOURCEW(id), type);
     HGLOBAL loaded = res ? ::LoadResource(module, res) : nullptr;
@@ -65,7 +68,50 @@ void CWindowManager::Init(HWND hWnd) {
     auto& all = AllManagers();
     if (std::find(all.begin(), all.end(), this) == all.end()) all.push_back(this);
     EnsureFrameworkWindowClasses();
+    SetDpi(WindowDpi(hWnd));
     shadow_.Attach(hWnd);
+}
+
+UINT CWindowManager::WindowDpi(HWND window) {
+    // GetDpiForWindow came with Windows 10 (1607); before it every window has the system's.
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow != nullptr && window != nullptr) {
+        if (const UINT dpi = getDpiForWindow(window)) return dpi;
+    }
+    UniqueWindowDC screen(nullptr, ::GetDC(nullptr));
+    return screen.get() ? static_cast<UINT>(::GetDeviceCaps(screen.get(), LOGPIXELSX)) : kUIBaseDpi;
+}
+
+void CWindowManager::SetDpi(UINT dpi) {
+    const UIScale scale = UIScale::ForDpi(static_cast<int>(dpi));
+    if (scale == GetScale() && !fonts_.empty()) return;
+    SetScale(scale);
+    fonts_.clear();  // made again at the new size when next asked for
+    shadow_.SetScale(scale);
+    if (hwnd_ == nullptr) return;
+    if (tooltip_) ::SendMessageW(tooltip_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(-1)), FALSE);
+    if (editing_ != nullptr && edit_.IsOpen()) {
+        edit_.SetFont(GetFont(editing_->GetFont()));
+        edit_.Move(NativeEditRectOf(*editing_));
+    }
+    std::vector<CControlUI*> rich;
+    for (auto& entry : richEdits_) rich.push_back(entry.first);
+    for (CControlUI* control : rich)
+        if (auto* edit = ui_cast<CRichEditUI>(control, L"RichEdit")) SyncRichEdit(edit);
+    OnSize();
+}
+
+// The system moved the window to a screen of another DPI (or the user changed the scale):
+// the new DPI is in the message, the rectangle the system suggests for the window at it
+// in lParam.
+void CWindowManager::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    SetDpi(LOWORD(wParam));
+    if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
+        ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 std::unique_ptr<CControlUI> CWindowManager::BuildFromUtf8(std::string_view markup) {
@@ -97,7 +143,10 @@ std::unique_ptr<CControlUI> CWindowManager::Build(UINT resourceId, const wchar_t
 
 std::unique_ptr<CControlUI> CWindowManager::Build(const CUIString& layout, const wchar_t* type) {
     if (!layout.empty() && layout[0] == L'<') return BuildFromUtf8(ToUtf8(layout));
-    if (type != nullptr && IsNumber(layout)) return Build(static_cast<UINT>(std::stoi(layout)), type);
+    if (type != nullptr) {
+        const UIResourceId number = ParseResourceId(layout);
+        if (number.numeric) return Build(number.id, type);  // id 0: out of range, refused
+    }
     return BuildFromDocument(ParseXmlFile(UIGetResourcePath() + layout));
 }
 
@@ -145,13 +194,17 @@ bool CWindowManager::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRE
     case WM_SIZE:
         OnSize();
         return false;
+    case kWmDpiChanged:
+        OnDpiChanged(wParam, lParam);
+        return true;
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
         const UIWindowAttributes& w = GetWindowAttributes();
-        if (w.minInfo.cx > 0) info->ptMinTrackSize.x = w.minInfo.cx;
-        if (w.minInfo.cy > 0) info->ptMinTrackSize.y = w.minInfo.cy;
-        if (w.maxInfo.cx > 0) info->ptMaxTrackSize.x = w.maxInfo.cx;
-        if (w.maxInfo.cy > 0) info->ptMaxTrackSize.y = w.maxInfo.cy;
+        const UISize minimum = GetScale().Px(w.minInfo), maximum = GetScale().Px(w.maxInfo);
+        if (minimum.cx > 0) info->ptMinTrackSize.x = minimum.cx;
+        if (minimum.cy > 0) info->ptMinTrackSize.y = minimum.cy;
+        if (maximum.cx > 0) info->ptMaxTrackSize.x = maximum.cx;
+        if (maximum.cy > 0) info->ptMaxTrackSize.y = maximum.cy;
         return false;
     }
     case WM_SETCURSOR:
@@ -273,7 +326,7 @@ void CWindowManager::OnSize() {
     NeedUpdate();
     RECT client = {};
     ::GetClientRect(hwnd_, &client);
-    const UISize round = GetWindowAttributes().roundCorner;
+    const UISize round = GetScale().Px(GetWindowAttributes().roundCorner);
     if ((round.cx > 0 || round.cy > 0) && !::IsIconic(hwnd_)) {
         RECT window = {};
         ::GetWindowRect(hwnd_, &window);

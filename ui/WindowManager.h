@@ -15,6 +15,7 @@
 #include "ui/pure/Control.h"
 #include "ui/pure/ManagerCore.h"
 #include "ui/pure/XmlParser.h"
+#include "ui/win/BackBuffer.h"
 #include "ui/win/ImageCache.h"
 #include "ui/win/NativeEdit.h"
 #include "ui/win/NativeRichEdit.h"
@@ -27,17 +28,26 @@ public:
     CWindowManager();
     ~CWindowManager() override;
 
-    // Binds the manager to its window (takes its DC) and registers it among the managers
-    // whose translators the message loop consults. Call once, from WM_CREATE.
+    // Binds the manager to its window (takes its DC), takes the window's DPI as its scale
+    // and registers it among the managers whose translators the message loop consults.
+    // Call once, from WM_CREATE, before the layout is built.
     void Init(HWND hWnd);
+    // The window's DPI from now on (96 = 100 %): the tree is laid out again, fonts, the
+    // native edit and rich edits, the rounded corners and the shadow follow. The window's
+    // size is not changed here (WM_DPICHANGED brings its own). Init takes the window's
+    // DPI from the system: GetDpiForWindow where there is one, the screen's otherwise.
+    void SetDpi(UINT dpi);
+    // The DPI of `window` as the system gives it.
+    static UINT WindowDpi(HWND window);
     HWND GetPaintWindow() const { return hwnd_; }
     HDC GetPaintDC() const { return windowDc_.get(); }
 
     // Builds a control tree from a layout; nullptr when it cannot be read or parsed. The
     // layout is a resource id of `type` in the module, markup text beginning with "<", or a
     // file name under the resource folder (a numeric text with a type counts as an id).
-    std::unique_ptr<CControlUI> Build(UINT resourceId, const wchar_t* type = L"XML");
-    std::unique_ptr<CControlUI> Build(const CUIString& layout, const wchar_t* type = nullptr);
+    // An id outside 1 to 65535 is refused (see ParseResourceId).
+    [[nodiscard]] std::unique_ptr<CControlUI> Build(UINT resourceId, const wchar_t* type = L"XML");
+    [[nodiscard]] std::unique_ptr<CControlUI> Build(const CUIString& layout, const wchar_t* type = nullptr);
     // The parser's message for the last failed build ("Expected start tag", ...), or empty.
     const CUIString& GetLastBuildError() const { return lastBuildError_; }
 
@@ -45,14 +55,18 @@ public:
 
     // Every message the window does not handle itself. Returns true when handled; then
     // `result` is the message's result.
-    bool MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    [[nodiscard]] bool MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     // The message loop's translators: tooltip relay of every manager. True when consumed.
-    static bool TranslateMessageAll(const MSG* msg);
+    [[nodiscard]] static bool TranslateMessageAll(const MSG* msg);
 
     // Lays the tree out for the window's client area when needed and draws the part
     // `paint` of it into `dc` (a 32-bit surface of at least the client size).
     void PaintTo(HDC dc, const RECT& paint);
+
+    // The size of `text` on one line in the window's font `font` (-1: the default), as
+    // the controls are drawn (for checks of the layouts against real fonts).
+    UISize MeasureText(const std::wstring& text, int font);
 
     // The native window that currently stands for `control` (the edit being typed in, a
     // rich edit), or nullptr.
@@ -81,11 +95,13 @@ private:
 
     void OnPaint();
     void OnSize();
+    void OnDpiChanged(WPARAM wParam, LPARAM lParam);
     bool OnMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
     bool OnNativeMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnSetCursorMessage(LPARAM lParam);
     bool OnTimerMessage(WPARAM id);
     void EndEdit(NativeEditEnd why);
+    RECT NativeEditRectOf(const CEditUI& edit) const;
     void SyncRichEdit(CRichEditUI* rich);
     RichEditLooks RichLooksOf(const CRichEditUI& rich) const;
     void OnRichEditScrolled(HWND native, int y);
@@ -93,10 +109,7 @@ private:
 
     HWND hwnd_ = nullptr;
     UniqueWindowDC windowDc_;
-    UniqueMemDC backDc_;
-    UniqueBitmap backBitmap_;
-    HGDIOBJ backOld_ = nullptr;
-    SIZE backSize_ = {};
+    CBackBuffer backBuffer_;
     bool trackingMouse_ = false;
     bool releasingCapture_ = false;
 

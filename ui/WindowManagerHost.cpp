@@ -9,24 +9,24 @@
 
 namespace {
 COLORREF ToColorRef(UIColor c) { return RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
+}  // namespace
 
 // Where the native edit lies: the control less its text padding and its border.
-RECT NativeEditRect(const CEditUI& edit) {
+RECT CWindowManager::NativeEditRectOf(const CEditUI& edit) const {
     UIRect r = edit.GetPos();
-    const UIRect pad = edit.GetTextPadding();
-    const int border = edit.GetBorderSize();
+    const UIRect pad = GetScale().Px(edit.GetTextPadding());
+    const int border = edit.GetBorderSize() > 0 ? GetScale().Line(edit.GetBorderSize()) : 0;
     r.left += pad.left + border;
     r.top += pad.top + border;
     r.right -= pad.right + border;
     r.bottom -= pad.bottom + border;
     return ToRECT(r);
 }
-}  // namespace
 
 // --- painting -----------------------------------------------------------------------
 
 void CWindowManager::PaintTo(HDC dc, const RECT& paint) {
-    CGdiplusRender target(dc, *this, images_);
+    CGdiplusRender target(dc, *this, images_, GetScale());
     // Whatever the tree leaves uncovered shows white, never the previous frame.
     HBRUSH white = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
     ::FillRect(dc, &paint, white);
@@ -39,21 +39,18 @@ void CWindowManager::OnPaint() {
     RECT client = {};
     ::GetClientRect(hwnd_, &client);
     const SIZE size = {std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1)};
-    if (!backDc_ || size.cx != backSize_.cx || size.cy != backSize_.cy) {
-        if (backDc_) ::SelectObject(backDc_.get(), backOld_);
-        BITMAPINFO info = {};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        backBitmap_.reset(::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (!backDc_) backDc_.reset(::CreateCompatibleDC(dc));
-        backOld_ = ::SelectObject(backDc_.get(), backBitmap_.get());
-        backSize_ = size;
-    }
     RECT r = ps.rcPaint;
     if (::IsRectEmpty(&r)) r = client;
-    PaintTo(backDc_.get(), r);
-    ::BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, backDc_.get(), r.left, r.top, SRCCOPY);
+    if (HDC back = backBuffer_.Prepare(dc, size)) {
+        PaintTo(back, r);
+        ::BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, back, r.left, r.top, SRCCOPY);
+    }
     ::EndPaint(hwnd_, &ps);
+}
+
+UISize CWindowManager::MeasureText(const std::wstring& text, int font) {
+    if (!windowDc_.get()) return {};
+    return CGdiplusRender(windowDc_.get(), *this, images_, GetScale()).MeasureText(text, font);
 }
 
 HFONT CWindowManager::GetFont(int index) {
@@ -70,8 +67,9 @@ HFONT CWindowManager::GetFont(int index) {
     }
     UniqueFont& font = fonts_[index];
     if (!font) {
-        // A negative height asks for the character height in pixels, as the layout gives it.
-        font.reset(::CreateFontW(-desc->size, 0, 0, 0, desc->bold ? FW_BOLD : FW_NORMAL, desc->italic,
+        // A negative height asks for the character height in pixels: the layout's, at the
+        // window's scale.
+        font.reset(::CreateFontW(-GetScale().Px(desc->size), 0, 0, 0, desc->bold ? FW_BOLD : FW_NORMAL, desc->italic,
                                  desc->underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                  ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, desc->face.c_str()));
     }
@@ -190,7 +188,7 @@ void CWindowManager::BeginEdit(CEditUI* edit) {
     if (edit_.IsOpen()) EndEdit(NativeEditEnd::FocusLost);
     NativeEditOptions o;
     o.text = edit->GetText();
-    o.rect = NativeEditRect(*edit);
+    o.rect = NativeEditRectOf(*edit);
     o.font = GetFont(edit->GetFont());
     o.textColor = ToColorRef(edit->GetNativeEditTextColor());
     o.maxChar = edit->GetMaxChar();
@@ -228,8 +226,16 @@ void CWindowManager::UpdateNativeControl(CControlUI* control) {
     if (control == editing_ && edit_.IsOpen()) {
         if (!control->IsVisible() || !control->IsEnabled()) {
             EndEdit(NativeEditEnd::FocusLost);
-        } else {
-            edit_.Move(NativeEditRect(*editing_));
+            return;
+        }
+        edit_.Move(NativeEditRectOf(*editing_));
+        // Typing keeps the two texts equal; a difference is text the program set while
+        // the user edits. The native edit shows it, editing ends with it, and Escape goes
+        // back to it rather than to the text from before.
+        const std::wstring text = editing_->GetText();
+        if (edit_.GetText() != text) {
+            textBeforeEdit_ = text;
+            edit_.SetText(text);
         }
         return;
     }
@@ -277,7 +283,7 @@ RichEditLooks CWindowManager::RichLooksOf(const CRichEditUI& rich) const {
     RichEditLooks looks;
     const UIFontDesc* font = UIManagerCore::GetFont(rich.GetFont());
     looks.face = font ? font->face : L"";
-    looks.fontSize = font ? font->size : 12;
+    looks.fontSize = GetScale().Px(font ? font->size : 12);
     looks.bold = font && font->bold;
     looks.italic = font && font->italic;
     looks.underline = font && font->underline;
@@ -308,7 +314,7 @@ void CWindowManager::SyncRichEdit(CRichEditUI* rich) {
     // The native window covers the control less its skinned scroll bar; the inset becomes
     // the text margin inside it.
     UIRect r = rich->GetPos();
-    UIRect inset = rich->GetInset();
+    UIRect inset = GetScale().Px(rich->GetInset());
     CScrollBarUI* bar = rich->GetVerticalScrollBar();
     if (bar != nullptr && bar->IsVisible() && !bar->GetPos().empty()) {
         const int cut = r.right - bar->GetPos().left;

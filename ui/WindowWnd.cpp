@@ -2,7 +2,6 @@
 #include <map>
 #include <string>
 #include "ui/UIGlobals.h"
-#include "ui/WindowManager.h"
 
 namespace {
 // The system procedure of each subclassed class, found once when the class is registered.
@@ -114,14 +113,4 @@ void CWindowWnd::ShowWindow(bool show, bool takeFocus) {
 
 void CWindowWnd::Close(UINT code) {
     if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) ::PostMessageW(m_hWnd, WM_CLOSE, code, 0);
-}
-
-int MessageLoop() {
-    MSG msg = {};
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (CWindowManager::TranslateMessageAll(&msg)) continue;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-    return static_cast<int>(msg.wParam);
 }

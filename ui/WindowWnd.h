@@ -16,7 +16,7 @@ public:
     // Creates the native window; returns it, or nullptr when registration or creation
     // failed. With a super-class name the window subclasses that system class, otherwise
     // it registers its own class (once per process) under GetWindowClassName.
-    HWND Create(HWND parent, const wchar_t* title, DWORD style, DWORD exStyle,
+    [[nodiscard]] HWND Create(HWND parent, const wchar_t* title, DWORD style, DWORD exStyle,
                 int x = CW_USEDEFAULT, int y = CW_USEDEFAULT, int cx = CW_USEDEFAULT,
                 int cy = CW_USEDEFAULT, HMENU menu = nullptr);
 
@@ -46,8 +46,3 @@ private:
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM);
 };
-
-// Runs the thread's message loop until WM_QUIT. Each message is first offered to the
-// translators of every window manager (native edit keys, tooltips); what none of them
-// consumes is translated and dispatched. Returns the quit message's exit code.
-int MessageLoop();

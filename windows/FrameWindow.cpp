@@ -1,13 +1,16 @@
 #include "windows/FrameWindow.h"
 
+#include <cwctype>
 #include <memory>
+#include <tuple>
 #include "app/InstallManager.h"
 #include "engine/InstallEvents.h"
+#include "engine/InstallFolder.h"
 #include "engine/PayloadRoom.h"
 #include "engine/Processes.h"
+#include "engine/ResStrings.h"
 #include "windows/PromptRunner.h"
 #include "windows/PromptWindows.h"
-#include "windows/SkinWindow.h"
 #include "windows/TaskbarButton.h"
 
 namespace {
@@ -19,60 +22,35 @@ constexpr UINT kBannerPeriodMs = 2500;
 // Starts at 1 with the layout showing 273, so the banner runs 274, 250, 273, ...
 int g_bannerCounter = 1;
 
+constexpr UINT kStringDriveRoot = 143;
+
+// A whole drive is no install folder: its uninstaller would own, and empty, the drive.
+void ShowDriveRootRefusal(HWND owner, const Install_CIM& manager, const CUIString& typed) {
+    const CUIString root = std::wstring(1, static_cast<wchar_t>(::towupper(typed[0]))) + L":\\";
+    const CUIString text = FormatText(manager.Instance(), kStringDriveRoot,
+                                      L"Choose a folder on {folder}, not the drive itself.", L"{folder}", root);
+    const CUIString caption = manager.LoadResString(134, L"");
+    ::MessageBoxW(owner, text.c_str(), caption.c_str(), MB_ICONERROR);
+}
+
 }  // namespace
 
-const wchar_t* CFrameWindowWnd::GetWindowClassName() const { return kSetupWindowClass; }
-const wchar_t* CFrameWindowWnd::GetSuperClassName() const { return nullptr; }
-UINT CFrameWindowWnd::GetClassStyle() const { return 0; }
+CFrameWindowWnd::CFrameWindowWnd() : CSkinWindow(kMainLayout) {}
 
-HWND CFrameWindowWnd::Open() {
-    const HWND window = Create(nullptr, kSetupWindowTitle, kSetupWindowStyle, kSetupWindowExStyle, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
-    if (window == nullptr) return nullptr;
-    m_ownsItself = true;
-    CenterWindow();
-    ShowWindow(true, true);
-    return window;
-}
+HWND CFrameWindowWnd::Open() { return CSkinWindow::Open(nullptr, SkinWindowLife::DeletedWithWindow); }
 
-// A prompt run from a click handler keeps that handler on the stack while its nested
-// loop may destroy this window; the object is deleted only once the outermost handler
-// call has returned, so no frame below is left with a dangling `this`.
-LRESULT CFrameWindowWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    ++m_handlerDepth;
-    const LRESULT result = Dispatch(uMsg, wParam, lParam);
-    if (--m_handlerDepth == 0 && m_deletePending) delete this;
-    return result;
-}
+// An elevated window hears from the shell that its task-bar button exists only when it
+// lets that message through.
+void CFrameWindowWnd::BeforeLayout() { AllowTaskbarButtonMessage(m_hWnd); }
 
-void CFrameWindowWnd::OnFinalMessage(HWND) {
-    if (!m_ownsItself) return;  // creation failed: the caller still owns the object
-    if (m_handlerDepth > 0) {
-        m_deletePending = true;
-        return;
-    }
-    delete this;  // the per-window manager goes with it
-}
-
-LRESULT CFrameWindowWnd::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+std::optional<LRESULT> CFrameWindowWnd::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     if (uMsg == TaskbarButtonCreatedMessage() && uMsg != 0) {
         OnTaskbarButtonCreated();
         return 0;
     }
     switch (uMsg) {
-    case WM_CREATE:
-        PrepareSkinWindow(m_hWnd, m_pm);
-        LoadSkinLayout(m_pm, kMainLayout, this);
-        AllowTaskbarButtonMessage(m_hWnd);
-        return 0;
-    case WM_DESTROY:
-        m_taskbar.Attach(nullptr);  // the button, and COM with it, go with the window
-        ::PostQuitMessage(0);
-        return 0;
     case WM_ERASEBKGND:
         return 1;
-    case WM_NCHITTEST:
-        return SkinHitTest(m_hWnd, m_pm, lParam);
     case WM_NCACTIVATE:
         if (!::IsIconic(m_hWnd)) return wParam == 0 ? TRUE : FALSE;
         break;
@@ -82,6 +60,11 @@ LRESULT CFrameWindowWnd::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_INSTALL_EVENT:
         OnInstallEvent(wParam, lParam);
         return 0;
+    case WM_ENDSESSION:
+        // A log-off or shutdown ends this process without the manager's destruction, which
+        // would otherwise finish the journal: whatever it holds is finished now.
+        if (wParam) GetInstallManager()->FinishJournal();
+        return 0;
     case WM_CLOSE:
         // Alt+F4 or the task bar during a run would destroy the window under the running
         // extraction (its pump dispatches this); the close waits for the end of the run.
@@ -90,9 +73,7 @@ LRESULT CFrameWindowWnd::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     default:
         break;
     }
-    LRESULT result = 0;
-    if (m_pm.MessageHandler(uMsg, wParam, lParam, result)) return result;
-    return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
+    return std::nullopt;
 }
 
 void CFrameWindowWnd::Notify(TNotifyUI& msg) {
@@ -172,15 +153,26 @@ void CFrameWindowWnd::Start() {
     if (!IsControlSelected(m_pm, L"agressinstall", false)) return;  // terms not accepted: silently nothing
     CControlUI* path = m_pm.FindControl(L"path");
     if (path == nullptr) return;
-    const CUIString folder = path->GetText();
-    manager->SetInstallPath(folder);
-    if (!HasRoomFor(folder) || !ConfirmEarlierVersion()) return;  // nothing made yet
+    const CUIString typed = path->GetText();
+    manager->SetInstallPath(typed);
+    const FolderSpelling spelling = NormaliseInstallFolder(typed);
+    if (spelling.refusal == FolderRefusal::DriveRoot) {
+        ShowDriveRootRefusal(m_hWnd, *manager, typed);
+        return;
+    }
+    // From here on the folder has one spelling: shown, journalled, registered, recorded.
+    const CUIString folder = spelling.folder;
+    if (spelling.accepted() && (!HasRoomFor(folder) || !ConfirmEarlierVersion())) return;  // nothing made yet
     // A folder too deep for the payload's longest path counts as one that cannot be made:
     // the files past MAX_PATH would be skipped without a word.
-    if (!PayloadFitsUnder(folder, manager->Instance()) || !manager->CreateFolderChain(folder)) {
+    if (!spelling.accepted() || !PayloadFitsUnder(folder, manager->Instance()) ||
+        !manager->CreateFolderChain(folder)) {
         manager->ShowResMessageBox(m_hWnd, 135, 134, MB_ICONERROR);
         return;
     }
+    manager->SetInstallPath(folder);
+    SetControlText(m_pm, L"path", folder);
+    SetControlText(m_pm, L"defaultpath", folder);
     if (!manager->BeforeInstall()) return;
 
     ShowControl(m_pm, L"beforeinstall", false);
@@ -206,10 +198,11 @@ void CFrameWindowWnd::Finish() {
     Close(1);
 }
 
+// A prompt that cannot be shown leaves the main window as it was.
 void CFrameWindowWnd::RunStopPrompt() {
-    RunPrompt(std::make_unique<CStopInstallfrm>(m_hWnd), m_hWnd);
+    std::ignore = RunPrompt(std::make_unique<CStopInstallfrm>(m_hWnd), m_hWnd);
 }
 
 void CFrameWindowWnd::RunTermsPrompt() {
-    RunPrompt(std::make_unique<CTermsfrm>(), m_hWnd);
+    std::ignore = RunPrompt(std::make_unique<CTermsfrm>(), m_hWnd);
 }

@@ -3,31 +3,26 @@
 // page and the finish page (layout 221). It turns clicks into the install manager's
 // choices, starts the install run and follows its events to the finish page.
 #include <windows.h>
-#include "ui/WindowManager.h"
-#include "ui/WindowWnd.h"
-#include "ui/pure/Notify.h"
+#include <optional>
+#include "windows/SkinWindow.h"
 #include "windows/TaskbarProgress.h"
 
-class CFrameWindowWnd : public CWindowWnd, public INotifyUI {
+class CFrameWindowWnd : public CSkinWindow {
 public:
-    CFrameWindowWnd() = default;
+    CFrameWindowWnd();
 
     // Creates the window (no parent, the setup windows' title and styles), centres it and
     // shows it with focus. From then on the object owns itself and is deleted with its
     // window. Null, and the object still the caller's, when creation failed.
-    HWND Open();
+    [[nodiscard]] HWND Open();
 
     void Notify(TNotifyUI& msg) override;
 
 protected:
-    const wchar_t* GetWindowClassName() const override;
-    const wchar_t* GetSuperClassName() const override;
-    UINT GetClassStyle() const override;
-    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
-    void OnFinalMessage(HWND hWnd) override;
+    void BeforeLayout() override;
+    std::optional<LRESULT> OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    LRESULT Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam);
     void OnClick(TNotifyUI& msg);
     void OnWindowInit();
     void StepBanner();
@@ -53,11 +48,7 @@ private:
     void OnRunEnded();
     void ResetAfterRun();
 
-    CWindowManager m_pm;
     TaskbarProgress m_taskbar;
     CUIString m_installAction;   // the progress page's "正在安装", as the layout has it
-    bool m_ownsItself = false;   // set once the window exists
     bool m_installing = false;   // from the page switch of "start" to the end of the run
-    int m_handlerDepth = 0;      // HandleMessage calls on the stack
-    bool m_deletePending = false;
 };

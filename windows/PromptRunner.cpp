@@ -1,16 +1,12 @@
 #include "windows/PromptRunner.h"
 
-#include "windows/SkinWindow.h"
-#include "windows/WindowLoop.h"
+#include "ui/MessageLoop.h"
 
-bool RunPrompt(std::unique_ptr<CWindowWnd> prompt, HWND parent) {
+bool RunPrompt(std::unique_ptr<CSkinWindow> prompt, HWND parent) {
     if (!prompt) return false;
-    const HWND window = prompt->Create(parent, kSetupWindowTitle, kSetupWindowStyle, kSetupWindowExStyle,
-                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
+    const HWND window = prompt->Open(parent, SkinWindowLife::ReleasedByCaller);
     if (window == nullptr) return false;
-    prompt->CenterWindow();
-    prompt->ShowWindow(true, true);
-    RunWindowLoop(window);
+    UIRunMessageLoop(window);
     // The object must not outlive its window's handler calls: its window goes first.
     if (::IsWindow(window)) ::DestroyWindow(window);
     return true;

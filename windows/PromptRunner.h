@@ -3,11 +3,10 @@
 // opened from the main window (parent = the main window, which stays enabled).
 #include <windows.h>
 #include <memory>
-#include "ui/WindowWnd.h"
+#include "windows/SkinWindow.h"
 
-// Creates `prompt` with the setup windows' title and styles at CW_USEDEFAULT (its layout
-// sets the size), centres it, shows it with focus and runs its nested message loop
-// until the window is gone. The prompt object is released afterwards, never by its
+// Opens `prompt` (CSkinWindow::Open: the setup windows' title and styles, centred, shown
+// with focus) and runs its nested message loop until the window is gone. The prompt object is released afterwards, never by its
 // window; a window still open then (the confirm-exit prompt ends its loop before the
 // main window closes it) is destroyed first. False when the window could not be created.
-bool RunPrompt(std::unique_ptr<CWindowWnd> prompt, HWND parent);
+[[nodiscard]] bool RunPrompt(std::unique_ptr<CSkinWindow> prompt, HWND parent);

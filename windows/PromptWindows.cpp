@@ -1,7 +1,6 @@
 #include "windows/PromptWindows.h"
 
 #include "engine/Processes.h"
-#include "windows/SkinWindow.h"
 
 namespace {
 
@@ -20,33 +19,8 @@ bool IsClickOn(const TNotifyUI& msg, std::wstring_view name) {
 
 bool ClientPromptCancelled() { return g_clientPromptCancelled; }
 
-// --- CPromptWindow ----------------------------------------------------------------------
-const wchar_t* CPromptWindow::GetWindowClassName() const { return kSetupWindowClass; }
-const wchar_t* CPromptWindow::GetSuperClassName() const { return nullptr; }
-UINT CPromptWindow::GetClassStyle() const { return 0; }
-void CPromptWindow::OnFinalMessage(HWND) {}
-
-LRESULT CPromptWindow::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    LRESULT result = 0;
-    switch (uMsg) {
-    case WM_CREATE:
-        PrepareSkinWindow(m_hWnd, m_pm);
-        BeforeLayout();
-        LoadSkinLayout(m_pm, m_layoutId, this);
-        return 0;
-    case WM_DESTROY:
-        ::PostQuitMessage(0);  // ends the nested loop that runs the prompt
-        return 0;
-    case WM_NCHITTEST:
-        return SkinHitTest(m_hWnd, m_pm, lParam);
-    default:
-        if (m_pm.MessageHandler(uMsg, wParam, lParam, result)) return result;
-        return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
-    }
-}
-
 // --- CInstallWarningfrm -------------------------------------------------------------
-CInstallWarningfrm::CInstallWarningfrm() : CPromptWindow(kAlreadyRunningLayout) {}
+CInstallWarningfrm::CInstallWarningfrm() : CSkinWindow(kAlreadyRunningLayout) {}
 
 void CInstallWarningfrm::Notify(TNotifyUI& msg) {
     if (IsClickOn(msg, L"closebtn") || IsClickOn(msg, L"okbtn")) Close(1);
@@ -54,7 +28,7 @@ void CInstallWarningfrm::Notify(TNotifyUI& msg) {
 
 // --- CInstallWarningForZevloRun -------------------------------------------------------
 CInstallWarningForZevloRun::CInstallWarningForZevloRun(std::vector<DWORD> processIds)
-    : CPromptWindow(kClientRunningLayout), m_processIds(std::move(processIds)) {}
+    : CSkinWindow(kClientRunningLayout), m_processIds(std::move(processIds)) {}
 
 void CInstallWarningForZevloRun::BeforeLayout() {
     // The shadow is set up before the layout so that it follows the window from its
@@ -78,7 +52,7 @@ void CInstallWarningForZevloRun::Notify(TNotifyUI& msg) {
 }
 
 // --- CStopInstallfrm -------------------------------------------------------------------
-CStopInstallfrm::CStopInstallfrm(HWND mainWindow) : CPromptWindow(kConfirmExitLayout), m_mainWindow(mainWindow) {}
+CStopInstallfrm::CStopInstallfrm(HWND mainWindow) : CSkinWindow(kConfirmExitLayout), m_mainWindow(mainWindow) {}
 
 void CStopInstallfrm::Notify(TNotifyUI& msg) {
     if (IsClickOn(msg, L"closebtn") || IsClickOn(msg, L"installbtn")) {
@@ -93,7 +67,7 @@ void CStopInstallfrm::Notify(TNotifyUI& msg) {
 }
 
 // --- CTermsfrm -------------------------------------------------------------------------
-CTermsfrm::CTermsfrm() : CPromptWindow(kTermsLayout) {}
+CTermsfrm::CTermsfrm() : CSkinWindow(kTermsLayout) {}
 
 void CTermsfrm::Notify(TNotifyUI& msg) {
     if (IsClickOn(msg, L"closebtn") || IsClickOn(msg, L"btn_ok")) Close(1);

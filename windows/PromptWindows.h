@@ -4,33 +4,10 @@
 // object after its loop: the window itself never deletes it.
 #include <windows.h>
 #include <vector>
-#include "ui/WindowManager.h"
-#include "ui/WindowWnd.h"
-#include "ui/pure/Notify.h"
-
-// What the prompts share: the setup windows' class, their layout built at creation with
-// the prompt as receiver, the caption hit test, and the end of the nested loop that runs
-// the prompt when its window is destroyed.
-class CPromptWindow : public CWindowWnd, public INotifyUI {
-protected:
-    explicit CPromptWindow(UINT layoutId) : m_layoutId(layoutId) {}
-
-    const wchar_t* GetWindowClassName() const override;
-    const wchar_t* GetSuperClassName() const override;
-    UINT GetClassStyle() const override;
-    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
-    void OnFinalMessage(HWND hWnd) override;
-    // At creation, after the window is prepared and before its layout is built.
-    virtual void BeforeLayout() {}
-
-    CWindowManager m_pm;
-
-private:
-    UINT m_layoutId;
-};
+#include "windows/SkinWindow.h"
 
 // The setup program is already running (layout 228). Either button closes it.
-class CInstallWarningfrm : public CPromptWindow {
+class CInstallWarningfrm : public CSkinWindow {
 public:
     CInstallWarningfrm();
     void Notify(TNotifyUI& msg) override;
@@ -38,7 +15,7 @@ public:
 
 // The mail client is running (layout 229, with a drop shadow). "installbtn" ends the
 // listed processes; "closebtn" and "cancelbtn" decline, which the cancel flag records.
-class CInstallWarningForZevloRun : public CPromptWindow {
+class CInstallWarningForZevloRun : public CSkinWindow {
 public:
     explicit CInstallWarningForZevloRun(std::vector<DWORD> processIds);
     void Notify(TNotifyUI& msg) override;
@@ -56,7 +33,7 @@ bool ClientPromptCancelled();
 
 // Confirm leaving setup (layout 230). "cancelbtn" stops setup: it ends its own loop and
 // asks the main window to close; "installbtn" and "closebtn" go back.
-class CStopInstallfrm : public CPromptWindow {
+class CStopInstallfrm : public CSkinWindow {
 public:
     explicit CStopInstallfrm(HWND mainWindow);
     void Notify(TNotifyUI& msg) override;
@@ -66,7 +43,7 @@ private:
 };
 
 // The licence agreement (layout 232): shown only; either button closes it.
-class CTermsfrm : public CPromptWindow {
+class CTermsfrm : public CSkinWindow {
 public:
     CTermsfrm();
     void Notify(TNotifyUI& msg) override;

@@ -5,19 +5,25 @@
 #include "ui/pure/Option.h"
 #include "ui/pure/Progress.h"
 
+namespace {
+
+// The skin draws its own title strip; the clip styles keep native children out of the
+// painting.
+constexpr DWORD kCaptionDropped = ~static_cast<DWORD>(WS_CAPTION);
+constexpr DWORD kClipping = WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+static_assert(kCaptionDropped == 0xFF3FFFFF && kClipping == 0x06000000);
+
 void PrepareSkinWindow(HWND window, CWindowManager& manager) {
-    LONG style = ::GetWindowLongW(window, GWL_STYLE);
-    style = (style & 0xFF3FFFFF) | 0x06000000;  // no WS_CAPTION; WS_CLIPSIBLINGS | WS_CLIPCHILDREN
-    ::SetWindowLongW(window, GWL_STYLE, style);
+    const DWORD style = static_cast<DWORD>(::GetWindowLongW(window, GWL_STYLE));
+    ::SetWindowLongW(window, GWL_STYLE, static_cast<LONG>((style & kCaptionDropped) | kClipping));
     manager.Init(window);
 }
 
-bool LoadSkinLayout(CWindowManager& manager, UINT layoutId, INotifyUI* receiver) {
+void LoadSkinLayout(CWindowManager& manager, UINT layoutId, INotifyUI* receiver) {
     std::unique_ptr<CControlUI> root = manager.Build(layoutId, L"XML");
-    if (!root) return false;
+    if (!root) return;
     manager.AttachDialog(std::move(root));
     manager.AddNotifier(receiver);
-    return true;
 }
 
 LRESULT SkinHitTest(HWND window, const CWindowManager& manager, LPARAM lParam) {
@@ -27,6 +33,63 @@ LRESULT SkinHitTest(HWND window, const CWindowManager& manager, LPARAM lParam) {
     ::GetClientRect(window, &client);
     const UIRect clientRect{client.left, client.top, client.right, client.bottom};
     return CaptionHitTest(manager, clientRect, UIPoint{pt.x, pt.y}, ::IsZoomed(window) != FALSE);
+}
+
+}  // namespace
+
+HWND CSkinWindow::Open(HWND parent, SkinWindowLife life) {
+    const HWND window = Create(parent, kSetupWindowTitle, kSetupWindowStyle, kSetupWindowExStyle, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
+    if (window == nullptr) return nullptr;
+    m_ownsItself = life == SkinWindowLife::DeletedWithWindow;
+    CenterWindow();
+    ShowWindow(true, true);
+    return window;
+}
+
+const wchar_t* CSkinWindow::GetWindowClassName() const { return kSetupWindowClass; }
+const wchar_t* CSkinWindow::GetSuperClassName() const { return nullptr; }
+UINT CSkinWindow::GetClassStyle() const { return 0; }
+std::optional<LRESULT> CSkinWindow::OnMessage(UINT, WPARAM, LPARAM) { return std::nullopt; }
+
+// A prompt run from a click handler keeps that handler on the stack while its nested
+// loop may destroy this window; an object that owns itself is deleted only once the
+// outermost handler call has returned, so no frame below is left with a dangling `this`.
+LRESULT CSkinWindow::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    ++m_handlerDepth;
+    const LRESULT result = Route(uMsg, wParam, lParam);
+    if (--m_handlerDepth == 0 && m_deletePending) delete this;
+    return result;
+}
+
+void CSkinWindow::OnFinalMessage(HWND) {
+    if (!m_ownsItself) return;  // a prompt, or creation failed: the caller still owns the object
+    if (m_handlerDepth > 0) {
+        m_deletePending = true;
+        return;
+    }
+    delete this;  // the per-window manager goes with it
+}
+
+LRESULT CSkinWindow::Route(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    switch (uMsg) {
+    case WM_CREATE:
+        PrepareSkinWindow(m_hWnd, m_pm);
+        BeforeLayout();
+        LoadSkinLayout(m_pm, m_layoutId, this);
+        return 0;
+    case WM_DESTROY:
+        ::PostQuitMessage(0);
+        return 0;
+    case WM_NCHITTEST:
+        return SkinHitTest(m_hWnd, m_pm, lParam);
+    default:
+        break;
+    }
+    if (const std::optional<LRESULT> own = OnMessage(uMsg, wParam, lParam)) return *own;
+    LRESULT result = 0;
+    if (m_pm.MessageHandler(uMsg, wParam, lParam, result)) return result;
+    return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
 }
 
 bool IsNotify(const TNotifyUI& msg, std::wstring_view type) { return msg.sType == type; }

@@ -1,30 +1,67 @@
 #pragma once
-// What the five setup windows share: their class, title and styles, the steps of their
-// WM_CREATE, the caption hit test and the look-up of controls by name. A control is
-// found each time it is needed; a name the layout lacks makes the step do nothing.
+// What the five setup windows share: their window base (class, title and styles, the
+// layout built at creation, the caption hit test, the end of the loop that runs them,
+// their lifetime) and the look-up of controls by name. A control is found each time it
+// is needed; a name the layout lacks makes the step do nothing.
 #include <windows.h>
+#include <optional>
 #include <string_view>
 #include "ui/WindowManager.h"
+#include "ui/WindowWnd.h"
 #include "ui/pure/Notify.h"
 
 inline constexpr wchar_t kSetupWindowClass[] = L"UIMainFrame";
 inline constexpr wchar_t kSetupWindowTitle[] = L"VexmoraFM";
-inline constexpr DWORD kSetupWindowStyle = 0x96C80000;  // popup, visible, clipping, caption, system menu
-inline constexpr DWORD kSetupWindowExStyle = 0x00000100;  // WS_EX_WINDOWEDGE
+inline constexpr DWORD kSetupWindowStyle =
+    WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
+inline constexpr DWORD kSetupWindowExStyle = WS_EX_WINDOWEDGE;
+static_assert(kSetupWindowStyle == 0x96C80000 && kSetupWindowExStyle == 0x00000100);
 
-// WM_CREATE, first steps: the skin draws its own title strip, so the system caption goes,
-// and the clip styles keep native children out of the painting; then the manager is
-// bound to the window.
-void PrepareSkinWindow(HWND window, CWindowManager& manager);
+// Who releases a setup window object: the main window deletes itself with its window;
+// a prompt is released by whoever ran it, after its loop (never by its window).
+enum class SkinWindowLife { ReleasedByCaller, DeletedWithWindow };
 
-// WM_CREATE, last steps: builds layout `layoutId` of type "XML", makes it the window's
-// tree and registers `receiver` for its notifications. False when the layout cannot be
-// built (the window then stays empty).
-bool LoadSkinLayout(CWindowManager& manager, UINT layoutId, INotifyUI* receiver);
+// The base of the setup windows. It routes: the shared messages here, the window's own
+// in OnMessage, the rest to the per-window manager and the system.
+//   WM_CREATE      the system caption goes (the skin draws its own title strip) and the
+//                  clip styles keep native children out of the painting; the manager is
+//                  bound; BeforeLayout; the layout is built and this window receives its
+//                  notifications (a layout that cannot be built leaves the window empty)
+//   WM_DESTROY     posts the quit message that wakes the loop running the window, which
+//                  then ends because its window is gone (ui/MessageLoop.h)
+//   WM_NCHITTEST   the size-box edges, the layout's caption strip (except over buttons,
+//                  options and text), else the client area
+class CSkinWindow : public CWindowWnd, public INotifyUI {
+public:
+    // Creates the window with the setup windows' title and styles at CW_USEDEFAULT (its
+    // layout sets the size), owned by `parent` (none for a top-level window), centres it
+    // and shows it with focus. Null when it could not be created; the object then stays
+    // the caller's whatever `life` says.
+    [[nodiscard]] HWND Open(HWND parent, SkinWindowLife life);
 
-// WM_NCHITTEST: the size-box edges, the layout's caption strip (except over buttons,
-// options and text), else the client area.
-LRESULT SkinHitTest(HWND window, const CWindowManager& manager, LPARAM lParam);
+protected:
+    explicit CSkinWindow(UINT layoutId) : m_layoutId(layoutId) {}
+
+    // At creation, after the window is prepared and before its layout is built.
+    virtual void BeforeLayout() {}
+    // The window's own messages, before the manager's; a result when handled.
+    virtual std::optional<LRESULT> OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+    CWindowManager m_pm;
+
+private:
+    const wchar_t* GetWindowClassName() const final;
+    const wchar_t* GetSuperClassName() const final;
+    UINT GetClassStyle() const final;
+    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) final;
+    void OnFinalMessage(HWND hWnd) final;
+    LRESULT Route(UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+    const UINT m_layoutId;
+    bool m_ownsItself = false;    // DeletedWithWindow, once the window exists
+    int m_handlerDepth = 0;       // HandleMessage calls on the stack
+    bool m_deletePending = false;
+};
 
 // Notification helpers: type and sender name, compared exactly.
 bool IsNotify(const TNotifyUI& msg, std::wstring_view type);

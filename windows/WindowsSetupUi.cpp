@@ -1,13 +1,14 @@
 #include "windows/WindowsSetupUi.h"
 
 #include <memory>
+#include <tuple>
 #include "windows/FrameWindow.h"
 #include "windows/PromptRunner.h"
 #include "windows/PromptWindows.h"
-#include "windows/WindowLoop.h"
+#include "ui/MessageLoop.h"
 
 void WindowsSetupUi::ShowAlreadyRunning() {
-    RunPrompt(std::make_unique<CInstallWarningfrm>(), nullptr);
+    std::ignore = RunPrompt(std::make_unique<CInstallWarningfrm>(), nullptr);  // setup ends either way
 }
 
 bool WindowsSetupUi::ShowClientRunning(const std::vector<DWORD>& ids) {
@@ -29,5 +30,9 @@ bool WindowsSetupUi::OpenMainWindow() {
 }
 
 void WindowsSetupUi::RunMessageLoop() {
-    RunWindowLoop(mainWindow_);
+    UIRunMessageLoop(mainWindow_);
+}
+
+void WindowsSetupUi::PumpMessages() {
+    UIPumpMessages();
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The start-up flow's windows: the two start-up prompts, the main window and its loop.
+// The start-up flow's windows: the two start-up prompts, the main window and its loop,
+// and the pump that keeps them going during the install run.
 #include "app/SetupUi.h"
 
 class WindowsSetupUi final : public SetupUi {
@@ -8,8 +9,10 @@ public:
     bool ShowClientRunning(const std::vector<DWORD>& ids) override;
     void ShowWarning(const std::wstring& text, const std::wstring& caption) override;
     bool OpenMainWindow() override;
-    // Runs until the main window is gone (see RunWindowLoop).
+    // The framework's loop and pump (ui/MessageLoop.h); the loop runs until the main
+    // window is gone.
     void RunMessageLoop() override;
+    void PumpMessages() override;
 
 private:
     HWND mainWindow_ = nullptr;

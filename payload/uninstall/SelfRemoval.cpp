@@ -26,8 +26,8 @@ std::wstring MoveAside(const std::wstring& self, std::wstring folder) {
     if (folder.empty()) return {};
     if (folder.back() != L'\\') folder += L'\\';
     for (DWORD attempt = 0; attempt < 16; ++attempt) {
-        const std::wstring aside = folder + L"~uninstall-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                                   std::to_wstring(attempt) + L".tmp";
+        const std::wstring aside = folder + kRenamedUninstallerPrefix + std::to_wstring(::GetCurrentProcessId()) +
+                                   L"-" + std::to_wstring(attempt) + kRenamedUninstallerSuffix;
         if (::MoveFileExW(self.c_str(), aside.c_str(), 0)) return aside;
         if (::GetLastError() != ERROR_ALREADY_EXISTS && ::GetLastError() != ERROR_FILE_EXISTS) break;
     }
@@ -71,7 +71,6 @@ bool StartHidden(const std::wstring& arguments) {
 
 bool RemoveSelfAfterExit(const std::wstring& installFolder, const std::vector<std::wstring>& folders, bool keepNote) {
     DWORD ignored = 0;
-    RemoveFileAsNamed(installFolder + L"\\" + kJournalName, ignored);
     if (!keepNote) RemoveFileAsNamed(installFolder + L"\\" + kRanNoteName, ignored);
 
     const std::wstring self = SelfPath();

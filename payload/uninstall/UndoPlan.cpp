@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 
+#include "engine/FolderSpelling.h"
 #include "engine/JournalRecord.h"
+#include "engine/JournalText.h"
 
 namespace undo {
 namespace {
@@ -63,9 +65,9 @@ bool IsDeviceName(std::wstring_view part) {
 bool IsAcceptablePart(std::wstring_view part) {
     if (part.empty() || part == L"." || part == L"..") return false;
     if (part.back() == L'.' || part.back() == L' ') return false;
-    for (wchar_t c : part) {
-        if (c < 0x20 || std::wstring_view(L"/:*?\"<>|").find(c) != std::wstring_view::npos) return false;
-    }
+    // The characters no file name may hold are the setup's own rule; "/" and ":" would
+    // make another path of it or name a stream.
+    if (HasForbiddenNameCharacter(part) || part.find_first_of(L"/:") != std::wstring_view::npos) return false;
     return !IsDeviceName(part);
 }
 
@@ -225,36 +227,6 @@ bool SameText(std::wstring_view a, std::wstring_view b) {
     return true;
 }
 
-std::wstring Utf8ToUtf16(std::string_view text) {
-    std::wstring out;
-    out.reserve(text.size());
-    for (std::size_t at = 0; at < text.size();) {
-        const unsigned char lead = static_cast<unsigned char>(text[at]);
-        std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
-        std::uint32_t cp = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
-        bool ok = length != 0 && at + length <= text.size();
-        for (std::size_t i = 1; ok && i < length; ++i) {
-            const unsigned char next = static_cast<unsigned char>(text[at + i]);
-            ok = (next & 0xC0) == 0x80;
-            cp = (cp << 6) | (next & 0x3F);
-        }
-        if (!ok || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            out += static_cast<wchar_t>(0xFFFD);
-            at += 1;
-            continue;
-        }
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out += static_cast<wchar_t>(0xD800 + (cp >> 10));
-            out += static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
-        } else {
-            out += static_cast<wchar_t>(cp);
-        }
-        at += length;
-    }
-    return out;
-}
-
 bool IsPlainAbsolutePath(std::wstring_view path) {
     if (path.size() < 4 || path[1] != L':' || path[2] != L'\\') return false;
     const wchar_t drive = FoldCase(path[0]);
@@ -269,16 +241,11 @@ bool IsPlainAbsolutePath(std::wstring_view path) {
 
 Plan MakeUndoPlan(std::string_view journalText, const Places& places) {
     Planner planner(places);
-    std::size_t number = 1;
-    for (std::size_t at = 0; at < journalText.size(); ++number) {
-        const std::size_t end = journalText.find("\r\n", at);
-        if (end == std::string_view::npos) {  // a journal cut short: its last line is unsure
-            planner.Refuse(number, journalText.substr(at), "line not ended by CR LF");
-            break;
-        }
-        planner.Add(number, journalText.substr(at, end - at));
-        at = end + 2;
-    }
+    const journal::JournalLines lines = journal::SplitJournal(journalText);
+    for (std::size_t i = 0; i < lines.records.size(); ++i) planner.Add(i + 1, lines.records[i]);
+    // A journal cut short: its last line is unsure.
+    if (!lines.cutShort.empty())
+        planner.Refuse(lines.records.size() + 1, lines.cutShort, "line not ended by CR LF");
     return planner.Finish();
 }
 

@@ -23,7 +23,9 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include "engine/JournalRecord.h"
 #include "engine/RegistryNames.h"
+#include "engine/UninstallerFiles.h"
 
 namespace undo {
 
@@ -86,13 +88,13 @@ using ::kUninstallKey64;
 inline constexpr const wchar_t* kMenuNames[] = {L"VexmoraZevlo邮箱", L"VexmoraFM"};
 
 // The files of the uninstaller itself, inside the install folder.
-inline constexpr wchar_t kSelfName[] = L"uninstall.exe";
+inline constexpr const wchar_t* kSelfName = kUninstallerName;
 inline constexpr wchar_t kJournalName[] = L"uninstallE";
-inline constexpr wchar_t kRanNoteName[] = L"uninstall-ran.txt";
+inline constexpr const wchar_t* kRanNoteName = kUninstallerNoteName;
 
 // Helpers shared with the uninstaller's Windows side.
 bool SameText(std::wstring_view a, std::wstring_view b);  // ignoring A-Z case
-std::wstring Utf8ToUtf16(std::string_view text);          // invalid bytes become U+FFFD
+using journal::Utf8ToUtf16;                               // invalid bytes become U+FFFD
 // True for "X:\part\part..." with every part acceptable as described above.
 bool IsPlainAbsolutePath(std::wstring_view path);
 

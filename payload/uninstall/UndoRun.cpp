@@ -15,19 +15,19 @@ HKEY RootKey(std::uint32_t root) {
     return root == journal::kRootLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }
 
-// Deletes through a handle opened without following a link at the last level, after
-// checking that the handle leads exactly to `expected`: a folder on the way swapped for a
-// junction since the check would otherwise take the delete elsewhere. A link standing at
-// the name, or a path that now leads elsewhere, is not the install's: Refused.
-Outcome DeleteChecked(const std::wstring& path, const std::wstring& expected, bool folder, DWORD& error) {
-    UniqueFile object(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+// Opens `path` with `access` without following a link at the last level and checks that
+// it is what a step means (a folder or a file) and leads exactly to `expected`: a folder
+// on the way swapped for a junction since would otherwise take what follows elsewhere. A
+// link standing at the name, or a path that now leads elsewhere, is not the install's:
+// Refused. Done with the handle in `object` and its information in `info`.
+Outcome OpenChecked(const std::wstring& path, const std::wstring& expected, bool folder, DWORD access,
+                    UniqueFile& object, BY_HANDLE_FILE_INFORMATION& info, DWORD& error) {
+    object.reset(::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!object) {
         error = ::GetLastError();
         return IsGone(error) ? Outcome::AlreadyGone : Outcome::Failed;
     }
-    BY_HANDLE_FILE_INFORMATION info{};
     if (!::GetFileInformationByHandle(object.get(), &info)) {
         error = ::GetLastError();
         return Outcome::Failed;
@@ -39,6 +39,16 @@ Outcome DeleteChecked(const std::wstring& path, const std::wstring& expected, bo
     }
     const std::wstring final = FinalPathOf(object.get());
     if (final.empty() || !SameFilePath(final, expected)) return Outcome::Refused;
+    return Outcome::Done;
+}
+
+// Deletes through a handle that OpenChecked found leading to `expected`.
+Outcome DeleteChecked(const std::wstring& path, const std::wstring& expected, bool folder, DWORD& error) {
+    UniqueFile object;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const Outcome opened = OpenChecked(path, expected, folder, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                       object, info, error);
+    if (opened != Outcome::Done) return opened;
     // A read-only file is still the install's own.
     if (!folder && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
         FILE_BASIC_INFO basic{};  // zero times and zero attributes mean "leave as they are"
@@ -60,10 +70,7 @@ Outcome DeleteChecked(const std::wstring& path, const std::wstring& expected, bo
 std::wstring ExpectedPath(const Step& step, const std::wstring& installFolder) {
     const std::wstring anchor = step.path.substr(0, step.anchor);
     if (step.anchor == 0 || SameText(anchor, installFolder)) return PlainSpellingOf(step.path);
-    const UniqueFile folder(::CreateFileW(anchor.c_str(), FILE_READ_ATTRIBUTES,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    const std::wstring final = folder ? FinalPathOf(folder.get()) : std::wstring();
+    const std::wstring final = FinalPathOfPlace(anchor);
     return final.empty() ? PlainSpellingOf(step.path) : final + step.path.substr(step.anchor);
 }
 
@@ -134,6 +141,15 @@ Outcome RemoveFolderIfEmpty(const std::wstring& folder, DWORD& error) {
 
 Outcome RemoveFileAsNamed(const std::wstring& file, DWORD& error) {
     return DeleteChecked(file, PlainSpellingOf(file), false, error);
+}
+
+bool FileStepInPlace(const Step& step) {
+    if (step.action != Action::RemoveFile) return false;
+    UniqueFile object;
+    BY_HANDLE_FILE_INFORMATION info{};
+    DWORD error = 0;
+    return OpenChecked(step.path, ExpectedPath(step, OwnFolder()), false, FILE_READ_ATTRIBUTES, object, info, error) ==
+           Outcome::Done;
 }
 
 std::vector<StepResult> RunUndoPlan(const Plan& plan) {

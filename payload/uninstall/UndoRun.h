@@ -43,4 +43,9 @@ Outcome RemoveFolderIfEmpty(const std::wstring& folder, DWORD& error);
 // Deletes one file: Done, AlreadyGone, Refused or Failed.
 Outcome RemoveFileAsNamed(const std::wstring& file, DWORD& error);
 
+// True when the file of a RemoveFile step is there and leads where the journal says, by
+// the same check as a delete's, made without asking for delete access (which a program
+// that holds the file may deny).
+bool FileStepInPlace(const Step& step);
+
 }  // namespace undo

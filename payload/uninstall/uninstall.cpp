@@ -1,23 +1,25 @@
-// "uninstall.exe": reads the install journal "uninstallE" beside itself and undoes what
-// the install created, newest first, then removes itself. Run by the setup with the
-// command line " true" it works silently (the setup is about to install again); run with
-// "/S" (the uninstall entry's quiet command) it shows nothing and removes everything, its
-// folder included; started by hand it asks first and shows what it could not remove.
-// Every run is noted, with its command line, in "uninstall-ran.txt" beside it (one UTF-8
-// line per run).
+// "uninstall.exe": reads the install journal beside itself (the encrypted "uninstallE"
+// and a plain "uninstall" that a setup ended early left, merged: neither is trusted more
+// than the other) and undoes what the install created, newest first, then removes itself.
+// Run by the setup with the command line " true" it works silently (the setup is about to
+// install again); run with "/S" (the uninstall entry's quiet command) it shows nothing and
+// removes everything, its folder included; started by hand it asks first and shows what
+// it could not remove. What could not be undone stays in the journal for a later attempt
+// (UndoLeftovers.h). Every run is noted, with its command line, in "uninstall-ran.txt"
+// beside it (one UTF-8 line per run).
 // Exit code: 0 when everything recorded was undone (or there was no journal, so nothing
 // to undo), 1 when records were refused or could not be undone.
 #include <windows.h>
 
-#include <filesystem>
 #include <string>
 
 #include "Invocation.h"
 #include "SelfRemoval.h"
+#include "UndoLeftovers.h"
 #include "UndoPlan.h"
 #include "UndoReport.h"
 #include "UndoRun.h"
-#include "engine/JournalDecrypt.h"
+#include "engine/JournalFiles.h"
 #include "engine/JournalRecord.h"
 #include "ui/Handles.h"
 
@@ -58,21 +60,31 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const bool forSetup = mode == undo::RunMode::ForSetup;
     if (!silent && !Confirmed()) return 0;
 
-    std::string text;
-    if (!DecryptJournalFile(std::filesystem::path(places.installFolder + L"\\" + undo::kJournalName), text)) {
-        // Without the journal nothing here is known to be the install's: touch nothing.
+    const StoredJournal stored = ReadStoredJournal(places.installFolder + L"\\" + kPlainJournalName);
+    // Without the journal nothing here is known to be the install's: touch nothing. One
+    // that another program holds now cannot be merged, nor rewritten without losing it.
+    if (!stored.found() || stored.cipherHeld) {
         if (!silent)
             ::MessageBoxW(nullptr, L"找不到安装记录，无法卸载 VexmoraZevlo邮箱。", kCaption, MB_OK | MB_ICONERROR);
         return 0;
     }
-    const undo::Plan plan = undo::MakeUndoPlan(text, places);
-    const std::vector<undo::StepResult> results = undo::RunUndoPlan(plan);
-    const undo::Report report = undo::MakeReport(plan, results);
+    const undo::Plan plan = undo::MakeUndoPlan(stored.text, places);
+    const undo::UndoOutcome outcome = undo::RunUndo(plan);
+    undo::Leftovers leftovers;
+    leftovers.entryKept = !outcome.keptBack.empty();
+    // Not for a setup that installs again: it unpacks new files under the same names at
+    // once, and a deletion pending until the restart would take those.
+    if (!forSetup) leftovers.atRestart = undo::RemoveAtRestart(outcome.results);
+    undo::StoreLeftoverJournal(places.installFolder, undo::LeftoverRecords(stored.text, plan, outcome));
+    const undo::Report report = undo::MakeReport(plan, outcome.results, leftovers);
     if (!silent) ::MessageBoxW(nullptr, report.text.c_str(), kCaption, MB_OK | (report.clean ? MB_ICONINFORMATION : MB_ICONWARNING));
     // Run by the setup, the install folder stays, with the note of this run: the setup
     // has already made its target folder, usually this very one, and is about to unpack
-    // into it; removing the folder now would pull it from under the new install.
-    undo::RemoveSelfAfterExit(places.installFolder, forSetup ? std::vector<std::wstring>() : plan.lastFolders,
-                              forSetup);
+    // into it; removing the folder now would pull it from under the new install. Run by
+    // hand or quietly with the uninstall entry kept, the uninstaller stays too, for the
+    // next attempt.
+    if (forSetup || !leftovers.entryKept)
+        undo::RemoveSelfAfterExit(places.installFolder, forSetup ? std::vector<std::wstring>() : plan.lastFolders,
+                                  forSetup);
     return report.clean ? 0 : 1;
 }

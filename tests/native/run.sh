@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
 # Builds the framework's pure code natively with clang, runs its unit tests under
 # AddressSanitizer and UndefinedBehaviorSanitizer, then runs each fuzzer for a bounded
-# time on a copy of its seed corpus. Exits non-zero on any failure or finding.
+# time on its seeds: the setup's own layouts and the image descriptions they hold, read
+# from skin/layouts at each run, and the few hand-made inputs under corpus/. Exits
+# non-zero on any failure or finding.
 # Build folder: $VEXMORA_BUILD/native (default build/native). Fuzzing time per target:
-# $VEXMORA_FUZZ_SECONDS (default 30).
+# $VEXMORA_FUZZ_SECONDS (default 24, two minutes for the five); longest input:
+# $VEXMORA_FUZZ_MAX_LEN (default 65536: the largest layout several times over).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/../.." && pwd)
 build=${VEXMORA_BUILD:-$top/build}/native
-seconds=${VEXMORA_FUZZ_SECONDS:-30}
+seconds=${VEXMORA_FUZZ_SECONDS:-24}
+max_len=${VEXMORA_FUZZ_MAX_LEN:-65536}
+layouts="$top/skin/layouts"
 
 # The native build must not pick up the cross toolchain of the main build.
 mkdir -p "$build"
@@ -25,13 +30,29 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 echo "native: unit tests (address, undefined)"
 "$build/ui_pure_tests" --gtest_brief=1
 
-for target in xml image_description markup; do
+# The image descriptions the layouts write (the values of their "...image" attributes),
+# one seed file each, into folder $1.
+layout_images() {
+  grep -oh '[a-z]*image="[^"]*"' "$layouts"/*.xml | sed -e 's/^[a-z]*image="//' -e 's/"$//' | sort -u |
+    { n=0; while IFS= read -r description; do printf '%s' "$description" >"$1/layout-image-$n"; n=$((n + 1)); done; }
+}
+
+# The seeds of target $1 into folder $2.
+seeds() {
+  case $1 in
+    xml | markup) cp "$here/corpus/$1/"* "$layouts"/*.xml "$2/" ;;
+    caption_hit_test) cp "$here/corpus/markup/"* "$layouts"/*.xml "$2/" ;;
+    image_description | image_geometry) cp "$here/corpus/image_description/"* "$2/"; layout_images "$2" ;;
+  esac
+}
+
+for target in xml image_description markup caption_hit_test image_geometry; do
   work="$build/fuzz-$target"
   rm -rf "$work"
   mkdir -p "$work/corpus"
-  cp "$here/corpus/$target/"* "$work/corpus/"
+  seeds "$target" "$work/corpus"
   echo "native: fuzz_$target for ${seconds}s"
-  if ! "$build/fuzz_$target" -max_total_time="$seconds" -max_len=8192 -timeout=20 -rss_limit_mb=2048 \
+  if ! "$build/fuzz_$target" -max_total_time="$seconds" -max_len="$max_len" -timeout=20 -rss_limit_mb=2048 \
        -artifact_prefix="$work/" "$work/corpus" >"$work/log.txt" 2>&1; then
     tail -n 60 "$work/log.txt"
     echo "native: fuzz_$target found a failure; the input is in $work/" >&2

@@ -10,11 +10,15 @@
 #include <windows.h>
 #include <cstdio>
 #include <string>
+#include <string_view>
+#include <vector>
 #include "engine/Extraction.h"
 #include "engine/InstallEvents.h"
 #include "engine/InstallRun.h"
 #include "engine/ExtractionPrompt.h"
+#include "engine/JournalText.h"
 #include "ui/Handles.h"
+#include "ui/MessageLoop.h"
 
 namespace {
 
@@ -81,17 +85,18 @@ int wmain(int argc, wchar_t** argv) {
         Print(L"prompt " + message);
         return ShowFailureBox(state.window, state.instance, message);
     };
+    hooks.pump = UIPumpMessages;
     StartInstall(state, window, hooks);
-    PumpMessages();
+    UIPumpMessages();
 
     const std::string journal = ReadShared(state.installPath + L"\\uninstall");
     DWORD written = 0;
-    for (size_t start = 0; start < journal.size();) {
-        const size_t end = journal.find("\r\n", start);
-        const std::string line = "journal " + journal.substr(start, end - start) + "\n";
+    const journal::JournalLines lines = journal::SplitJournal(journal);
+    std::vector<std::string_view> shown = lines.records;
+    if (!lines.cutShort.empty()) shown.push_back(lines.cutShort);
+    for (std::string_view record : shown) {
+        const std::string line = "journal " + std::string(record) + "\n";
         ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-        if (end == std::string::npos) break;
-        start = end + 2;
     }
     Print(L"completed " + std::to_wstring(state.extractionCompleted ? 1 : 0));
     Print(L"status " + state.GetStatusText());

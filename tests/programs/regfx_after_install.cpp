@@ -7,7 +7,8 @@
 //       arrived before AfterInstall returned), mutex_held=0|1 (the state still holds
 //       them), mutex_alive=0|1 (the named mutex "isRunning" or "Global\\isRunning" still
 //       exists), version=<what GetSetupVersion reads>, then one "journal=<line>" per
-//       plain journal line, read just before the journal is closed (and so encrypted).
+//       journal record as the uninstaller reads them (registration finished the journal),
+//       read just before the journal is closed.
 //   regfx_after_install readlink LINK...
 //       per link: link=<LINK>, then hr, path, arguments, description, showcmd, workdir,
 //       icon, iconindex as read back through the shell's link object.
@@ -17,11 +18,14 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/InstallEvents.h"
 #include "engine/InstallJournal.h"
 #include "engine/InstallState.h"
+#include "engine/JournalFiles.h"
+#include "engine/JournalText.h"
 #include "engine/Registration.h"
 #include "engine/SystemInfo.h"
 #include "ui/Handles.h"
@@ -72,27 +76,11 @@ UniqueWindow CreateStandInWindow(HINSTANCE instance) {
                                           instance, nullptr));
 }
 
-// The plain journal as it stands, read beside the journal's own open handle.
-std::string ReadShared(const std::wstring& path) {
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr));
-    std::string bytes;
-    if (!file) return bytes;
-    char buffer[4096];
-    DWORD got = 0;
-    while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-    return bytes;
-}
-
+// The journal as the uninstaller reads it: the encrypted file that registration
+// finished, and a plain one beside it when it could not.
 void PrintJournal(const std::wstring& path) {
-    const std::string bytes = ReadShared(path);
-    size_t at = 0;
-    while (at < bytes.size()) {
-        size_t end = bytes.find("\r\n", at);
-        if (end == std::string::npos) end = bytes.size();
-        PrintRaw("journal=" + bytes.substr(at, end - at) + "\n");
-        at = end + 2;
-    }
+    for (std::string_view record : journal::SplitJournal(ReadStoredJournal(path).text).records)
+        PrintRaw("journal=" + std::string(record) + "\n");
 }
 
 // What the extraction would have found in its archive: the uninstall entry's size.

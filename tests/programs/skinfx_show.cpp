@@ -13,6 +13,7 @@
 #include <cwchar>
 #include <memory>
 #include <string>
+#include "ui/MessageLoop.h"
 #include "ui/UIGlobals.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowWnd.h"
@@ -143,5 +144,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ::SetWindowPos(window->GetHWND(), nullptr, work.right - (own.right - own.left) - 30, work.top + 30, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     window->ShowWindow(true, true);
-    return MessageLoop();
+    return UIRunMessageLoop();
 }

@@ -6,6 +6,7 @@
 // the same time, and the window does not take the activation when it appears. Ends on its
 // "closebtn" or WM_CLOSE.
 #include <windows.h>
+#include "ui/MessageLoop.h"
 #include "ui/UIGlobals.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowWnd.h"
@@ -115,12 +116,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const int cx = 420, cy = 280;
     const int x = work.left + 10, y = work.bottom - cy - 20;
     Backdrop backdrop;
-    backdrop.Create(nullptr, L"UIFxBackdrop", WS_POPUP, 0, x - 10, y - 10, cx + 100, work.bottom - y + 10);
+    if (!backdrop.Create(nullptr, L"UIFxBackdrop", WS_POPUP, 0, x - 10, y - 10, cx + 100, work.bottom - y + 10)) return 1;
     backdrop.ShowWindow(true, false);
     DemoWindow window;
     if (!window.Create(nullptr, L"VexmoraFM", 0x96C80000 & ~WS_VISIBLE, 0x100)) return 1;
     ::SetWindowPos(window.GetHWND(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     window.ShowWindow(true, false);
-    MessageLoop();
+    UIRunMessageLoop();
     return 0;
 }

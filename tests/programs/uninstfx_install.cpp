@@ -18,6 +18,7 @@
 #include "engine/Registration.h"
 #include "engine/RegistryRead.h"
 #include "ui/Handles.h"
+#include "ui/MessageLoop.h"
 
 namespace {
 
@@ -69,8 +70,9 @@ int wmain(int argc, wchar_t** argv) {
     ExtractionHooks hooks = ProgramExtractionHooks(state);
     hooks.payload = [bytes] { return bytes; };
     hooks.prompt = [](const CUIString&) { return FailureAnswer::Abort; };
+    hooks.pump = UIPumpMessages;
     StartInstall(state, window, hooks);
-    PumpMessages();
+    UIPumpMessages();
     Print(L"completed " + std::to_wstring(state.extractionCompleted ? 1 : 0));
     const bool registered = AfterInstall(state);
     state.journal.reset();

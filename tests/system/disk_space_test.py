@@ -15,7 +15,7 @@ import unittest
 import winetest
 import e2e_install_test as e2e
 from extraction_fulldisk_test import small_disk
-from uninstall_test import file_snapshot
+import machine_snapshot as snap
 
 AS_ROOT = unittest.skipUnless(os.geteuid() == 0, "mount needs root")
 PROGRAMS = os.path.join(winetest.BUILD, "tests", "programs")
@@ -62,7 +62,7 @@ class DiskSpaceTest(unittest.TestCase):
                                 what="the figures in red for E:")
             e2e.shot(setup.wid, "main-custom-no-room")
 
-            before = file_snapshot(m.p)
+            before = snap.files(m.p)
             setup.click("start_small")
             box = e2e.wait_message_box(NO_ROOM_CAPTION)
             caption, *text = message_box_text(m)
@@ -79,7 +79,7 @@ class DiskSpaceTest(unittest.TestCase):
             winetest.wait_gone(box)
             # Nothing made anywhere; the setup stays on its page.
             self.assertEqual(os.listdir(disk), [])
-            self.assertEqual(file_snapshot(m.p), before)
+            self.assertEqual(snap.files(m.p), before)
             self.assertIsNone(proc.poll())
             setup.wait_page("custom")
 

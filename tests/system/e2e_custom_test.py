@@ -58,7 +58,7 @@ class CustomInstallTest(unittest.TestCase, InstallationChecks):
 
         setup.click("start")
         setup.wait_page("finish")
-        self.assert_payload_installed(m, FOLDER, extra=("uninstall",) + BAK)
+        self.assert_payload_installed(m, FOLDER, extra=("uninstallE",) + BAK)
         for name, old in (("QuillwireShell_bak.dll", "QuillwireShell.dll"),
                           ("QuillwireShell64_bak.dll", "QuillwireShell64.dll")):
             with open(m.unix(f"{FOLDER}\\{name}"), "rb") as f:
@@ -124,7 +124,7 @@ class FolderPickerTest(unittest.TestCase, InstallationChecks):
         self.pick(setup, "Right", "Down", "Return")
         setup.click("start_small")
         setup.wait_page("finish")
-        self.assert_payload_installed(m, "D:\\Mail\\邮箱", extra=("uninstall",))
+        self.assert_payload_installed(m, "D:\\Mail\\邮箱", extra=("uninstallE",))
         self.assertEqual(["邮箱"], os.listdir(m.unix("D:\\Mail")))
         setup.click("closebtn")
         setup.click("cancelbtn", CONFIRM_EXIT, wid=setup.prompt())

@@ -45,11 +45,13 @@ def tree_journal(folder):
 
 # -- machines -------------------------------------------------------------------------------
 @contextlib.contextmanager
-def tmpfs(size="2m", read_only=False):
-    """A small Linux tmpfs holding an "inst" folder; remounted read-only when asked."""
+def tmpfs(size="2m", read_only=False, inodes=None):
+    """A small Linux tmpfs holding an "inst" folder; remounted read-only when asked; with
+    room for only `inodes` files and folders (its root and "inst" among them) when given."""
     os.makedirs(os.path.join(BUILD, "wine", "tmp"), exist_ok=True)
     where = tempfile.mkdtemp(prefix="vx-hostile-", dir=os.path.join(BUILD, "wine", "tmp"))
-    subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size}", "tmpfs", where], check=True)
+    options = f"size={size}" + (f",nr_inodes={inodes}" if inodes else "")
+    subprocess.run(["mount", "-t", "tmpfs", "-o", options, "tmpfs", where], check=True)
     try:
         os.makedirs(os.path.join(where, "inst"))
         if read_only:

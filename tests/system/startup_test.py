@@ -42,6 +42,7 @@ STRINGS = {
     140: "安装失败",
     141: "卸载 ",
     142: "写入文件 {file} 失败，请检查磁盘空间后重试。",
+    143: "不能直接安装到磁盘根目录 {folder}，请选择或新建其中的一个文件夹。",
     150: "{path} 是指向其他位置的链接，为安全起见不会通过它写入文件，请删除该链接后重试。",
     151: "旧版本所在的目录 {folder} 可被普通用户修改，为安全起见不运行其中的卸载程序，旧版本将保留在原处。",
 }
@@ -80,7 +81,7 @@ class ResourcesTest(unittest.TestCase):
 
     def test_string_table_is_chinese_with_the_exact_texts(self):
         table = string_table(self.pe)
-        self.assertEqual(set(range(128, 143)) | {150, 151}, set(table))
+        self.assertEqual(set(range(128, 144)) | {150, 151}, set(table))
         for sid, (lang, text) in table.items():
             self.assertEqual(2052, lang, sid)
             self.assertTrue(text, sid)

@@ -5,18 +5,18 @@ the click table and page recognition of e2e_install_test.py), and, where a test 
 install folder of its own choosing, a 32-bit machine or many runs, by the engine's whole
 run in tests/programs/uninstfx_install.exe (folder chain, earlier uninstaller, unpacking,
 registration, encrypted journal) with the payload archive that the setup carries.
-Before and after, the tests take a snapshot of every file on C: and D: (name, size,
-time) and of HKLM\\Software and HKCU\\Software, and compare: the uninstaller must take
-away exactly what the install made, and nothing else.
+Before and after, the tests take a snapshot (machine_snapshot.py) of every file on C:
+and D: (name, size, time) and of HKLM\\Software and HKCU\\Software, and compare: the
+uninstaller must take away exactly what the install made, and nothing else.
 """
 import glob
 import os
 import shutil
-import subprocess
 import unittest
 
 import winetest
 import e2e_install_test as e2e  # the shared driver of the setup's windows
+import machine_snapshot as snap
 
 BUILD = winetest.BUILD
 PROGRAMS = os.path.join(BUILD, "tests", "programs")
@@ -36,27 +36,6 @@ APP_PATHS = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\QuillwireV
 RUN = "Software\\Microsoft\\Windows\\CurrentVersion\\Run"
 CAPTION = "^卸载 VexmoraZevlo邮箱$"
 
-# Files that Wine itself rewrites while programs run; nothing of ours lives there.
-VOLATILE = ("windows/temp/", "windows/logs/", "users/root/Temp/", "users/root/AppData/Local/Temp/")
-
-
-def file_snapshot(prefix):
-    """{'c:/relative/path' or 'd:/...': (size, mtime_ns) or 'dir'} for the two drives."""
-    snap = {}
-    for letter, top in (("c", prefix.unix_path("C:\\")), ("d", prefix.drives["d"])):
-        for root, dirs, names in os.walk(top):
-            rel_root = os.path.relpath(root, top).replace(os.sep, "/")
-            rel_root = "" if rel_root == "." else rel_root + "/"
-            if rel_root.startswith(VOLATILE):
-                continue
-            for d in dirs:
-                snap[f"{letter}:/{rel_root}{d}"] = "dir"
-            for n in names:
-                st = os.lstat(os.path.join(root, n))
-                snap[f"{letter}:/{rel_root}{n}"] = (st.st_size, st.st_mtime_ns)
-    snap.pop("c:/reg-export.reg", None)  # the snapshot's own scratch file
-    return snap
-
 
 class Machine:
     """A fresh prefix with the test programs and the archive in C:\\fx."""
@@ -67,6 +46,7 @@ class Machine:
         for name in ("uninstfx_install.exe", "uninstfx_journal.exe"):
             shutil.copy(os.path.join(PROGRAMS, name), self.p.unix_path("C:\\fx\\" + name))
         shutil.copy(ARCHIVE, self.p.unix_path("C:\\fx\\payload.7z"))
+        shutil.copy(e2e.JOURNAL_DUMP, self.p.unix_path("C:\\fx\\journal-dump.exe"))
         os.makedirs(self.p.unix_path("D:\\Vexmora Mail"))
         shutil.copy(winetest.SETUP_EXE, self.p.unix_path(e2e.SETUP_WIN))
         # The first start of a copied prefix settles a few things of Wine's own (network
@@ -100,21 +80,17 @@ class Machine:
             if setup.proc.poll() is None:
                 setup.proc.kill()
 
-    def files(self):
-        return file_snapshot(self.p)
+    def journal(self, folder):
+        """The records of folder\\uninstallE, decrypted by the journal's own reader."""
+        r = self.p.run(["C:\\fx\\journal-dump.exe", folder + "\\uninstallE"])
+        assert r.returncode == 0, r
+        return r.stdout.decode("utf-8").splitlines()
 
     def registry(self):
-        """{'HKLM'|'HKCU': {key under Software: sorted value lines}}, read from the hives
-        that wineserver writes when it is stopped: the same data as `wine reg export` of
-        the two trees, which takes about 9 s a snapshot here, against 2 s for this and
-        the next program's start."""
-        subprocess.run(["wineserver", "-k"], env=self.p.env, timeout=60, check=False)
-        subprocess.run(["wineserver", "-w"], env=self.p.env, timeout=60, check=False)
-        return {hive: read_hive(os.path.join(self.p.path, name))
-                for hive, name in (("HKLM", "system.reg"), ("HKCU", "user.reg"))}
+        return snap.registry(self.p)
 
     def snapshot(self):
-        return self.files(), self.registry()
+        return snap.snapshot(self.p)
 
     def uninstall_silently(self, folder=FOLDER):
         r = self.p.run([folder + "\\uninstall.exe", "true"], timeout=120)
@@ -146,33 +122,6 @@ class Machine:
                             timeout=60, what="the uninstaller's delayed delete")
 
 
-# Wine's own bookkeeping, rewritten as it starts and as windows come and go: the desktop's
-# current settings and the font registrations.
-VOLATILE_KEYS = tuple(k.lower().replace("\\", "\\\\") for k in (
-    "Software\\Wine\\Temporary System Parameters",
-    "Software\\Wine\\Fonts\\External Fonts",
-    "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Fonts",
-))
-
-
-def read_hive(path):
-    """Keys under Software of a Wine hive file, each with its value lines (names and data
-    as the file escapes them), without the files' time stamps."""
-    keys, current = {}, None
-    with open(path, encoding="utf-8", errors="surrogateescape") as f:
-        text = f.read().replace("\\\n  ", "")
-    for line in text.splitlines():
-        if line.startswith("["):
-            name = line[1:line.rindex("]")]
-            low = name.lower()
-            keep = (low == "software" or low.startswith("software\\\\")) and not low.startswith(VOLATILE_KEYS)
-            current = keys.setdefault(name, []) if keep else None
-        elif current is not None and line and not line.startswith("#time="):
-            current.append(line)
-    return {k: sorted(v) for k, v in keys.items()}
-
-
 def tree(machine, folder):
     """Sorted relative paths under a folder, '/' for folders."""
     top = machine.path(folder)
@@ -184,7 +133,7 @@ def tree(machine, folder):
     return sorted(out)
 
 
-class UninstallTestCase(unittest.TestCase):
+class UninstallTestCase(unittest.TestCase, snap.SnapshotChecks):
     arch = 64
 
     def setUp(self):
@@ -194,25 +143,8 @@ class UninstallTestCase(unittest.TestCase):
         self.m = Machine(self.arch)
         self.addCleanup(self.m.close)
 
-    def assertSameFiles(self, before, after, extra=()):
-        """after == before, apart from the files listed in `extra` (c:/ d:/ paths)."""
-        added = sorted(set(after) - set(before) - set(extra))
-        removed = sorted(set(before) - set(after))
-        changed = sorted(k for k in set(before) & set(after) if before[k] != after[k])
-        self.assertEqual((added, removed, changed), ([], [], []))
 
-    def assertSameRegistry(self, before, after):
-        for hive in before:
-            b, a = before[hive], after[hive]
-            added = {k: a[k] for k in set(a) - set(b)}
-            removed = sorted(set(b) - set(a))
-            changed = {k: (b[k], a[k]) for k in set(a) & set(b) if a[k] != b[k]}
-            self.assertEqual((added, removed, changed), ({}, [], {}), hive)
-
-
-def d(win):
-    """'D:\\x\\y' -> 'd:/x/y', the key of the file snapshot."""
-    return win[0].lower() + ":/" + win[3:].replace("\\", "/")
+d = snap.key_of  # 'D:\\x\\y' -> 'd:/x/y', the key of the file snapshot
 
 
 class RoundTrip(UninstallTestCase):
@@ -303,20 +235,20 @@ class Tampered(UninstallTestCase):
         self.assertEqual(m.p.run(["reg", "add", "HKLM\\Software\\Planted", "/f"]).returncode, 0)
         before_files, before_reg = m.snapshot()
         m.install()
-        r = m.p.run(["C:\\fx\\uninstfx_journal.exe", FOLDER,
-                     "F C:\\windows\\vexmora-planted.dll",
-                     "D C:\\windows",
-                     "F " + FOLDER + "\\..\\outside.txt",
-                     "F D:\\Vexmora Mail\\outside.txt",
-                     "F C:\\users\\Public\\Desktop\\notes.txt",
-                     "F C:\\users\\Public\\Desktop\\Other Mail.lnk",
-                     "D C:\\users\\Public\\Desktop\\Empty",
-                     "D " + PROGRAMS_MENU + "\\Other Mail",
-                     "F C:\\windows\\system32\\kernel32.dll",
-                     "F windows\\win.ini",
-                     "R 2147483649 " + RUN + "\\OtherProgram",
-                     "r 2147483650 Software\\Planted",
-                     "r 2147483649 " + RUN])
+        refused = ["F C:\\windows\\vexmora-planted.dll",
+                   "D C:\\windows",
+                   "F " + FOLDER + "\\..\\outside.txt",
+                   "F D:\\Vexmora Mail\\outside.txt",
+                   "F C:\\users\\Public\\Desktop\\notes.txt",
+                   "F C:\\users\\Public\\Desktop\\Other Mail.lnk",
+                   "D C:\\users\\Public\\Desktop\\Empty",
+                   "D " + PROGRAMS_MENU + "\\Other Mail",
+                   "F C:\\windows\\system32\\kernel32.dll",
+                   "F windows\\win.ini",
+                   "R 2147483649 " + RUN + "\\OtherProgram",
+                   "r 2147483650 Software\\Planted",
+                   "r 2147483649 " + RUN]
+        r = m.p.run(["C:\\fx\\uninstfx_journal.exe", FOLDER] + refused)
         self.assertEqual(r.returncode, 0, r)
 
         # Some records were refused: the exit code says so; the rest is undone.
@@ -329,9 +261,12 @@ class Tampered(UninstallTestCase):
             self.assertTrue(os.path.isdir(m.path(folder)), folder)
         after_files, after_reg = m.snapshot()
         # Run silently (by a setup that is about to install again) it keeps the install
-        # folder itself, with nothing in it but the note of its run.
-        self.assertEqual(tree(m, FOLDER), ["uninstall-ran.txt"])
-        self.assertSameFiles(before_files, after_files, extra=[d(FOLDER), d(FOLDER + "\\uninstall-ran.txt")])
+        # folder itself, with nothing in it but the note of its run and the journal, now
+        # holding exactly the records it refused: none is forgotten.
+        self.assertEqual(tree(m, FOLDER), ["uninstall-ran.txt", "uninstallE"])
+        self.assertEqual(m.journal(FOLDER), refused)
+        self.assertSameFiles(before_files, after_files,
+                             extra=[d(FOLDER), d(FOLDER + "\\uninstall-ran.txt"), d(FOLDER + "\\uninstallE")])
         self.assertSameRegistry(before_reg, after_reg)
 
 
@@ -368,10 +303,16 @@ class Links(UninstallTestCase):
             f.write("someone else's")
         shutil.rmtree(m.path("D:\\Links\\Inst\\data"))
         os.symlink(m.path("D:\\Victim"), m.path("D:\\Links\\Inst\\data"))
+        # And a link to that file planted as the draft of the journal the run rewrites: the
+        # draft cannot be made, so the journal as it was stays.
+        os.symlink(m.path("D:\\Victim\\x.txt"), m.path("D:\\Links\\Inst\\uninstallE.new"))
         self.assertEqual(m.uninstall_silently("D:\\Links\\Inst"), 1)
         self.assertEqual(sorted(os.listdir(m.path("D:\\Victim"))), ["x.txt"])
         with open(m.path("D:\\Victim\\x.txt")) as f:
             self.assertEqual(f.read(), "someone else's")
+        self.assertTrue(os.path.islink(m.path("D:\\Links\\Inst\\uninstallE.new")))
+        self.assertFalse(os.path.islink(m.path("D:\\Links\\Inst\\uninstallE")))
+        os.remove(m.path("D:\\Links\\Inst\\uninstallE.new"))
         self.assertFalse(os.path.exists(m.path("D:\\Links\\Inst\\keep.txt")), "the install's own file stays")
 
         # The folder above the install swapped for a link to a copy of it: the uninstaller

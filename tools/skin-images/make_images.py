@@ -5,17 +5,39 @@ Run with Debian's Python (python3-pil):  /usr/bin/python3 tools/skin-images/make
 The output is committed, so the build never needs this script; run it again after a
 change here and commit both. Everything is drawn at twice the final size and scaled
 down, which gives smooth edges on the small rounded shapes.
+
+Each image is drawn again for 200 % (<id>@2x.png), and the small ones whose lines and
+captions a shrunk 200 % copy would blur also for 150 % (<id>@1.5x.png); the framework
+takes the one for the window's scale (ui/pure/ImageScale.h, which also says their
+resource ids). skin/scaled_images.rc, which embeds them, is written here too.
 """
 import math
 import os
+import re
+import shutil
+import subprocess
 import sys
 
 from PIL import Image, ImageDraw, ImageFilter, ImageFont
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.normpath(os.path.join(HERE, "..", "..", "skin", "images"))
+RC = os.path.normpath(os.path.join(HERE, "..", "..", "skin", "scaled_images.rc"))
 FONT_FILE = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc"
-S = 2  # supersampling factor
+K = 1  # the scale being drawn (1, 1.5 or 2): final pixels per markup pixel
+S = 2  # canvas pixels per markup pixel: the supersampling factor 2 times K
+
+# The scales drawn besides 100 %, as (scale, file suffix, resource id offset); the ids
+# follow ui/pure/ImageScale.h.
+SCALES = ((1.5, "@1.5x", 15000), (2, "@2x", 20000))
+# Images that are not drawn for 150 %: large artwork and soft shapes, for which the
+# 200 % copy, shrunk, is as good.
+NOT_AT_ONE_AND_A_HALF = {226, 250, 273, 274, 281, "shadow"}
+
+
+def px(v):
+    """Markup pixels at the scale being drawn, rounded as the framework rounds."""
+    return int(math.floor(v * K + 0.5))
 
 # The product's palette.
 BLUE = (0x14, 0x8C, 0xC8)       # main blue of the layouts
@@ -49,7 +71,7 @@ def new(w, h, color=(0, 0, 0, 0)):
 
 
 def finish(img, w, h):
-    return img.resize((w, h), Image.LANCZOS)
+    return img.resize((px(w), px(h)), Image.LANCZOS)
 
 
 def gradient(w, h, top, bottom, horizontal=False):
@@ -326,21 +348,24 @@ def hscroll_sprite():
 
 def _clip_cells(img, vertical):
     """Down-sampling smears colour across cell borders; clear the spill so each source
-    rectangle holds only its own part."""
-    px = img.load()
+    rectangle holds only its own part (the cells' edges at the scale being drawn, as the
+    framework rounds the source rectangles)."""
+    pixels = img.load()
     w, h = img.size
     for y in range(h):
         for x in range(w):
-            if vertical and y == 30 and 20 <= x < 30:
-                px[x, y] = (0, 0, 0, 0)  # the pushed thumb begins one row lower
-            if not vertical and x == 30:
-                px[x, y] = (0, 0, 0, 0)  # the thumbs begin at column 31
+            if vertical and px(30) <= y < px(31) and px(20) <= x < px(30):
+                pixels[x, y] = (0, 0, 0, 0)  # the pushed thumb begins one row lower
+            if not vertical and px(30) <= x < px(31):
+                pixels[x, y] = (0, 0, 0, 0)  # the thumbs begin at column 31
+    if K != 1:
+        return
     # The thumbs' far end is the one-pixel kept border: soften its two corner pixels.
     for cell in range(3):
         for edge in (2, 7):
             x, y = (cell * 10 + edge, 39) if vertical else (39, cell * 10 + edge)
-            r, g, b, a = px[x, y]
-            px[x, y] = (r, g, b, a * 45 // 100)
+            r, g, b, a = pixels[x, y]
+            pixels[x, y] = (r, g, b, a * 45 // 100)
 
 
 # ---------------------------------------------------------------- backgrounds and banners
@@ -586,7 +611,7 @@ def drop_shadow():
     # the window casts its shadow slightly downwards
     d.rounded_rectangle(((l - 3) * S, (t - 1) * S, (l + inner + 3) * S, (t + inner + 6) * S), radius=6 * S, fill=(0, 18, 36, 120))
     img = img.filter(ImageFilter.GaussianBlur(8 * S))
-    return img.resize((w, h), Image.LANCZOS)
+    return finish(img, w, h)
 
 
 # ---------------------------------------------------------------- the table
@@ -632,15 +657,72 @@ def images():
     }
 
 
+def set_scale(scale):
+    global K, S
+    K, S = scale, int(2 * scale)
+
+
+def scales_of(key):
+    return [(1, "", 0)] + [entry for entry in SCALES if not (entry[0] == 1.5 and key in NOT_AT_ONE_AND_A_HALF)]
+
+
+# Large opaque artwork whose 200 % copy is stored with a palette of 256 colours
+# (pngquant, dithered; no difference to see at that scale, a third fewer bytes).
+PALETTE_AT_TWO = {250, 273, 274, 281}
+
+
+def save(img, path, palette=False):
+    """PNG, as small as zlib makes it; then, with `palette`, quantised by pngquant; then
+    as small as zopflipng makes it, losslessly. Both tools are installed by
+    tools/bootstrap.sh; without them the images are only larger."""
+    img.save(path, optimize=True)
+    if palette and shutil.which("pngquant"):
+        subprocess.run(["pngquant", "--quality=90-100", "--speed", "1", "--strip", "--force", "--output", path, path],
+                       check=True)
+    if shutil.which("zopflipng"):
+        # The skin's images are 32-bit RGBA PNGs; only the quantised ones keep their palette.
+        keep = [] if palette else ["--keepcolortype"]
+        subprocess.run(["zopflipng", "-y", "--lossy_transparent"] + keep + [path, path], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+RC_HEAD = """// Written by tools/skin-images/make_images.py: the skin's images drawn for 150 % and
+// 200 %, embedded beside the 100 % ones of skin.rc under the ids ui/pure/ImageScale.h
+// gives them (15000 + id, 20000 + id; "@2x" in the fallback name of a file).
+#include <winresrc.h>
+
+LANGUAGE LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED
+
+"""
+
+
+def write_rc():
+    lines = []
+    for key in images():
+        for scale, suffix, offset in scales_of(key)[1:]:
+            name = f"{key}{suffix}.png"
+            if isinstance(key, int):
+                rid = str(offset + key)
+            else:  # the file res\<key>.png's fallback resource name
+                rid = "RES_" + re.sub(r"[^A-Za-z0-9]", "_", f"{key}{suffix}.png").upper()
+            lines.append(f'{rid} PNG "skin/images/{name}"\n')
+    with open(RC, "w", encoding="utf-8", newline="\n") as f:
+        f.write(RC_HEAD + "".join(lines))
+
+
 def main(argv):
     wanted = set(argv[1:])
     os.makedirs(OUT, exist_ok=True)
     for key, make in images().items():
         if wanted and str(key) not in wanted:
             continue
-        img = make().convert("RGBA")
-        img.save(os.path.join(OUT, f"{key}.png"), optimize=True)
-        print(f"{key}.png {img.size[0]}x{img.size[1]}")
+        for scale, suffix, _ in scales_of(key):
+            set_scale(scale)
+            img = make().convert("RGBA")
+            save(img, os.path.join(OUT, f"{key}{suffix}.png"), palette=scale == 2 and key in PALETTE_AT_TWO)
+            print(f"{key}{suffix}.png {img.size[0]}x{img.size[1]}")
+    set_scale(1)
+    write_rc()
 
 
 if __name__ == "__main__":

@@ -1,25 +1,132 @@
 #include "ui/pure/BoxLayout.h"
 
 #include <algorithm>
+#include <cstdint>
 #include "ui/pure/ScrollBar.h"
 
 namespace {
 
-int ClampHeight(const CControlUI& c, int cy) {
-    if (cy < c.GetMinHeight()) cy = c.GetMinHeight();
-    if (cy > c.GetMaxHeight()) cy = c.GetMaxHeight();
-    return cy;
+// Sizes and paddings seen along the flow (main) and across it (cross). The vertical
+// layout flows along y: its main size is a height, its cross size a width.
+int& Main(UISize& s, UIAxis axis) { return axis == UIAxis::Vertical ? s.cy : s.cx; }
+int& Cross(UISize& s, UIAxis axis) { return axis == UIAxis::Vertical ? s.cx : s.cy; }
+int Main(UIPoint p, UIAxis axis) { return axis == UIAxis::Vertical ? p.y : p.x; }
+int Cross(UIPoint p, UIAxis axis) { return axis == UIAxis::Vertical ? p.x : p.y; }
+int LeadingPad(const UIRect& pad, UIAxis axis) { return axis == UIAxis::Vertical ? pad.top : pad.left; }
+int TrailingPad(const UIRect& pad, UIAxis axis) { return axis == UIAxis::Vertical ? pad.bottom : pad.right; }
+int CrossLeadingPad(const UIRect& pad, UIAxis axis) { return axis == UIAxis::Vertical ? pad.left : pad.top; }
+int CrossTrailingPad(const UIRect& pad, UIAxis axis) { return axis == UIAxis::Vertical ? pad.right : pad.bottom; }
+
+UISize SizeAlong(UIAxis axis, int main, int cross) {
+    return axis == UIAxis::Vertical ? UISize{cross, main} : UISize{main, cross};
 }
 
-int ClampWidth(const CControlUI& c, int cx) {
-    if (cx < c.GetMinWidth()) cx = c.GetMinWidth();
-    if (cx > c.GetMaxWidth()) cx = c.GetMaxWidth();
-    return cx;
+// A child's rectangle from where it starts along and across the flow, saturated to the
+// layouts' extent.
+UIRect RectAlong(UIAxis axis, int64_t main, int64_t cross, int mainSize, int crossSize) {
+    const int mainStart = UISaturate(main), mainEnd = UISaturate(main + mainSize);
+    const int crossStart = UISaturate(cross), crossEnd = UISaturate(cross + crossSize);
+    if (axis == UIAxis::Vertical) return {crossStart, mainStart, crossEnd, mainEnd};
+    return {mainStart, crossStart, mainEnd, crossEnd};
+}
+
+// The maximum wins over the minimum when the two disagree.
+int Clamp(int value, int minimum, int maximum) {
+    if (value < minimum) value = minimum;
+    if (value > maximum) value = maximum;
+    return value;
+}
+
+// The limits are markup pixels: they are compared at the window's scale.
+int ClampMain(const CControlUI& c, int size, UIAxis axis, const UIScale& scale) {
+    return axis == UIAxis::Vertical ? Clamp(size, scale.Px(c.GetMinHeight()), scale.Px(c.GetMaxHeight()))
+                                    : Clamp(size, scale.Px(c.GetMinWidth()), scale.Px(c.GetMaxWidth()));
+}
+
+int ClampCross(const CControlUI& c, int size, UIAxis axis, const UIScale& scale) {
+    return axis == UIAxis::Vertical ? Clamp(size, scale.Px(c.GetMinWidth()), scale.Px(c.GetMaxWidth()))
+                                    : Clamp(size, scale.Px(c.GetMinHeight()), scale.Px(c.GetMaxHeight()));
 }
 
 bool InFlow(const CControlUI& c) { return c.IsVisible() && !c.IsFloat(); }
 
 }  // namespace
+
+// Sizes, paddings, limits and the gap come from markup and are scaled to the window one
+// by one; the rectangle given is already in device pixels. So the rounding of each scaled
+// length goes, as every other remainder, to the last adjustable child.
+void CBoxLayoutUI::SetPos(const UIRect& rect) {
+    const UIAxis axis = m_axis;
+    const UIScale scale = GetScale();
+    const int gap = scale.Px(m_childPadding);
+    CControlUI::SetPos(rect);
+    const UIRect inner = InnerRect(m_rcItem);
+    if (m_items.empty()) {
+        ProcessScrollBar(m_rcItem, 0, 0);
+        return;
+    }
+    // Only the horizontal bar's range widens the room, in both layouts.
+    UISize available{inner.width(), inner.height()};
+    if (IsHScrollShown()) available.cx += m_hScroll->GetScrollRange();
+
+    // First pass: the room taken by fixed sizes and paddings, and the share of the rest
+    // for each child without a fixed size along the flow. Sums are taken in 64 bits: each
+    // term is a clamped attribute, but thousands of children pass the int range.
+    int adjustables = 0, placed = 0;
+    int64_t fixedTotal = 0;
+    for (auto& item : m_items) {
+        if (!InFlow(*item)) continue;
+        UISize sz = item->EstimateSize(available);
+        if (Main(sz, axis) == 0) ++adjustables;
+        else Main(sz, axis) = ClampMain(*item, Main(sz, axis), axis, scale);
+        const UIRect pad = scale.Px(item->GetPadding());
+        fixedTotal += int64_t{LeadingPad(pad, axis)} + Main(sz, axis) + TrailingPad(pad, axis);
+        ++placed;
+    }
+    fixedTotal += int64_t{gap} * (placed - 1);
+    const int64_t share = adjustables > 0 ? (Main(available, axis) - fixedTotal) / adjustables : 0;
+    const int expand = UISaturate(std::max<int64_t>(0, share));
+
+    // Second pass: place them along the flow; the last adjustable child takes what the
+    // integer division left over. The horizontal bar's position shifts the children in
+    // both layouts, the vertical bar's only in the vertical one.
+    const int shiftX = IsHScrollShown() ? m_hScroll->GetScrollPos() : 0;
+    const int shiftY = axis == UIAxis::Vertical && IsVScrollShown() ? m_vScroll->GetScrollPos() : 0;
+    const UIPoint origin{inner.left - shiftX, inner.top - shiftY};
+    int64_t along = Main(origin, axis);
+    const int across = Cross(origin, axis);
+    int64_t remaining = Main(available, axis), fixedRemaining = fixedTotal, needed = 0;
+    int adjusted = 0;
+    for (auto& item : m_items) {
+        if (!item->IsVisible()) continue;
+        if (item->IsFloat()) { SetFloatPos(item.get()); continue; }
+        const UIRect pad = scale.Px(item->GetPadding());
+        const int lead = LeadingPad(pad, axis), trail = TrailingPad(pad, axis);
+        remaining -= lead;
+        UISize sz = item->EstimateSize(SizeAlong(axis, UISaturate(remaining), Cross(available, axis)));
+        int& size = Main(sz, axis);
+        if (size == 0) {
+            ++adjusted;
+            size = adjusted == adjustables ? UISaturate(std::max<int64_t>(0, remaining - trail - fixedRemaining)) : expand;
+            size = ClampMain(*item, size, axis, scale);
+        } else {
+            size = ClampMain(*item, size, axis, scale);
+            fixedRemaining -= size + lead + trail;
+        }
+        fixedRemaining -= gap;
+        // Across the flow a child without a fixed size fills the room less its padding.
+        int& crossSize = Cross(sz, axis);
+        if (crossSize == 0) crossSize = Cross(available, axis) - CrossLeadingPad(pad, axis) - CrossTrailingPad(pad, axis);
+        crossSize = ClampCross(*item, std::max(0, crossSize), axis, scale);
+        item->SetPos(RectAlong(axis, along + lead, across + CrossLeadingPad(pad, axis), size, crossSize));
+        along += lead + size + trail + gap;
+        remaining -= size + gap + trail;
+        needed += lead + size + trail;
+    }
+    needed += int64_t{gap} * (placed - 1);
+    if (axis == UIAxis::Vertical) ProcessScrollBar(m_rcItem, 0, UISaturate(needed));
+    else ProcessScrollBar(m_rcItem, UISaturate(needed), 0);
+}
 
 std::wstring_view CVerticalLayoutUI::GetClass() const { return L"VerticalLayoutUI"; }
 
@@ -28,117 +135,9 @@ void* CVerticalLayoutUI::GetInterface(std::wstring_view name) {
     return CContainerUI::GetInterface(name);
 }
 
-void CVerticalLayoutUI::SetPos(const UIRect& rect) {
-    CControlUI::SetPos(rect);
-    const UIRect inner = InnerRect(m_rcItem);
-    if (m_items.empty()) {
-        ProcessScrollBar(m_rcItem, 0, 0);
-        return;
-    }
-    UISize available{inner.width(), inner.height()};
-    if (IsHScrollShown()) available.cx += m_hScroll->GetScrollRange();
-
-    // First pass: the room taken by fixed heights and paddings, and the share of the rest
-    // for each child without a fixed height.
-    int adjustables = 0, fixedTotal = 0, placed = 0;
-    for (auto& item : m_items) {
-        if (!InFlow(*item)) continue;
-        UISize sz = item->EstimateSize(available);
-        if (sz.cy == 0) ++adjustables;
-        else sz.cy = ClampHeight(*item, sz.cy);
-        fixedTotal += item->GetPadding().top + sz.cy + item->GetPadding().bottom;
-        ++placed;
-    }
-    fixedTotal += m_childPadding * (placed - 1);
-    const int expand = adjustables > 0 ? std::max(0, (available.cy - fixedTotal) / adjustables) : 0;
-
-    // Second pass: place them top to bottom; the last adjustable child takes what the
-    // integer division left over.
-    int y = inner.top - (IsVScrollShown() ? m_vScroll->GetScrollPos() : 0);
-    const int x = inner.left - (IsHScrollShown() ? m_hScroll->GetScrollPos() : 0);
-    int remaining = available.cy, fixedRemaining = fixedTotal, adjusted = 0, needed = 0;
-    for (auto& item : m_items) {
-        if (!item->IsVisible()) continue;
-        if (item->IsFloat()) { SetFloatPos(item.get()); continue; }
-        const UIRect& pad = item->GetPadding();
-        remaining -= pad.top;
-        UISize sz = item->EstimateSize({available.cx, remaining});
-        if (sz.cy == 0) {
-            ++adjusted;
-            sz.cy = adjusted == adjustables ? std::max(0, remaining - pad.bottom - fixedRemaining) : expand;
-            sz.cy = ClampHeight(*item, sz.cy);
-        } else {
-            sz.cy = ClampHeight(*item, sz.cy);
-            fixedRemaining -= sz.cy + pad.top + pad.bottom;
-        }
-        fixedRemaining -= m_childPadding;
-        if (sz.cx == 0) sz.cx = available.cx - pad.left - pad.right;
-        sz.cx = ClampWidth(*item, std::max(0, sz.cx));
-        const int left = x + pad.left, top = y + pad.top;
-        item->SetPos({left, top, left + sz.cx, top + sz.cy});
-        y += pad.top + sz.cy + pad.bottom + m_childPadding;
-        remaining -= sz.cy + m_childPadding + pad.bottom;
-        needed += pad.top + sz.cy + pad.bottom;
-    }
-    needed += m_childPadding * (placed - 1);
-    ProcessScrollBar(m_rcItem, 0, needed);
-}
-
 std::wstring_view CHorizontalLayoutUI::GetClass() const { return L"HorizontalLayoutUI"; }
 
 void* CHorizontalLayoutUI::GetInterface(std::wstring_view name) {
     if (name == L"HorizontalLayout") return static_cast<CHorizontalLayoutUI*>(this);
     return CContainerUI::GetInterface(name);
-}
-
-void CHorizontalLayoutUI::SetPos(const UIRect& rect) {
-    CControlUI::SetPos(rect);
-    const UIRect inner = InnerRect(m_rcItem);
-    if (m_items.empty()) {
-        ProcessScrollBar(m_rcItem, 0, 0);
-        return;
-    }
-    UISize available{inner.width(), inner.height()};
-    if (IsHScrollShown()) available.cx += m_hScroll->GetScrollRange();
-
-    int adjustables = 0, fixedTotal = 0, placed = 0;
-    for (auto& item : m_items) {
-        if (!InFlow(*item)) continue;
-        UISize sz = item->EstimateSize(available);
-        if (sz.cx == 0) ++adjustables;
-        else sz.cx = ClampWidth(*item, sz.cx);
-        fixedTotal += item->GetPadding().left + sz.cx + item->GetPadding().right;
-        ++placed;
-    }
-    fixedTotal += m_childPadding * (placed - 1);
-    const int expand = adjustables > 0 ? std::max(0, (available.cx - fixedTotal) / adjustables) : 0;
-
-    int x = inner.left - (IsHScrollShown() ? m_hScroll->GetScrollPos() : 0);
-    int remaining = available.cx, fixedRemaining = fixedTotal, adjusted = 0, needed = 0;
-    for (auto& item : m_items) {
-        if (!item->IsVisible()) continue;
-        if (item->IsFloat()) { SetFloatPos(item.get()); continue; }
-        const UIRect& pad = item->GetPadding();
-        remaining -= pad.left;
-        UISize sz = item->EstimateSize({remaining, available.cy});
-        if (sz.cx == 0) {
-            ++adjusted;
-            sz.cx = adjusted == adjustables ? std::max(0, remaining - pad.right - fixedRemaining) : expand;
-            sz.cx = ClampWidth(*item, sz.cx);
-        } else {
-            sz.cx = ClampWidth(*item, sz.cx);
-            fixedRemaining -= sz.cx + pad.left + pad.right;
-        }
-        fixedRemaining -= m_childPadding;
-        // Across the flow a child without a fixed height fills the inner rectangle.
-        if (sz.cy == 0) sz.cy = inner.height() - pad.top - pad.bottom;
-        sz.cy = ClampHeight(*item, std::max(0, sz.cy));
-        const int left = x + pad.left, top = inner.top + pad.top;
-        item->SetPos({left, top, left + sz.cx, top + sz.cy});
-        x += pad.left + sz.cx + pad.right + m_childPadding;
-        remaining -= sz.cx + m_childPadding + pad.right;
-        needed += pad.left + sz.cx + pad.right;
-    }
-    needed += m_childPadding * (placed - 1);
-    ProcessScrollBar(m_rcItem, needed, 0);
 }

@@ -4,16 +4,29 @@
 // a fixed size along that axis (the last of them takes the rounding remainder).
 #include "ui/pure/Container.h"
 
-class CVerticalLayoutUI : public CContainerUI {
-public:
-    std::wstring_view GetClass() const override;
-    void* GetInterface(std::wstring_view name) override;
+// The axis the children flow along.
+enum class UIAxis { Horizontal, Vertical };
+
+// The one flow algorithm; the two layouts differ only in their axis.
+class CBoxLayoutUI : public CContainerUI {
+protected:
+    explicit CBoxLayoutUI(UIAxis axis) : m_axis(axis) {}
     void SetPos(const UIRect& rect) override;
+
+private:
+    const UIAxis m_axis;
 };
 
-class CHorizontalLayoutUI : public CContainerUI {
+class CVerticalLayoutUI : public CBoxLayoutUI {
 public:
+    CVerticalLayoutUI() : CBoxLayoutUI(UIAxis::Vertical) {}
     std::wstring_view GetClass() const override;
     void* GetInterface(std::wstring_view name) override;
-    void SetPos(const UIRect& rect) override;
+};
+
+class CHorizontalLayoutUI : public CBoxLayoutUI {
+public:
+    CHorizontalLayoutUI() : CBoxLayoutUI(UIAxis::Horizontal) {}
+    std::wstring_view GetClass() const override;
+    void* GetInterface(std::wstring_view name) override;
 };

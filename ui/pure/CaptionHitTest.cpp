@@ -24,7 +24,7 @@ bool IsInteractive(const CControlUI& control) {
 int CaptionHitTest(const UIManagerCore& core, const UIRect& client, UIPoint pt, bool maximised) {
     const int x = pt.x, y = pt.y;
     if (!maximised) {
-        const UIRect& box = core.GetSizeBox();
+        const UIRect box = core.GetScaledSizeBox();
         if (y < client.top + box.top) {
             if (x < client.left + box.left) return UI_HTTOPLEFT;
             if (x > client.right - box.right) return UI_HTTOPRIGHT;
@@ -38,7 +38,7 @@ int CaptionHitTest(const UIManagerCore& core, const UIRect& client, UIPoint pt, 
         if (x < client.left + box.left) return UI_HTLEFT;
         if (x > client.right - box.right) return UI_HTRIGHT;
     }
-    const UIRect& caption = core.GetCaptionRect();
+    const UIRect caption = core.GetScaledCaptionRect();
     if (x >= client.left + caption.left && x < client.right - caption.right && y >= caption.top && y < caption.bottom) {
         const CControlUI* control = core.FindControlAt(pt);
         if (control && !IsInteractive(*control)) return UI_HTCAPTION;

@@ -131,14 +131,18 @@ void CContainerUI::SetInternVisible(bool visible) {
 void CContainerUI::SetEnabled(bool enabled) { CControlUI::SetEnabled(enabled); }
 
 UIRect CContainerUI::InnerRect(const UIRect& rect) const {
-    UIRect r{rect.left + m_inset.left, rect.top + m_inset.top, rect.right - m_inset.right, rect.bottom - m_inset.bottom};
-    if (IsVScrollShown()) r.right -= m_vScroll->GetFixedWidth();
-    if (IsHScrollShown()) r.bottom -= m_hScroll->GetFixedHeight();
+    const UIRect inset = GetScale().Px(m_inset);
+    UIRect r{rect.left + inset.left, rect.top + inset.top, rect.right - inset.right, rect.bottom - inset.bottom};
+    if (IsVScrollShown()) r.right -= ScrollBarWidth();
+    if (IsHScrollShown()) r.bottom -= ScrollBarHeight();
     return r;
 }
 
+int CContainerUI::ScrollBarWidth() const { return m_vScroll ? GetScale().Px(m_vScroll->GetFixedWidth()) : 0; }
+int CContainerUI::ScrollBarHeight() const { return m_hScroll ? GetScale().Px(m_hScroll->GetFixedHeight()) : 0; }
+
 void CContainerUI::SetFloatPos(CControlUI* child) const {
-    const UIRect& pos = child->GetFloatPos();
+    const UIRect pos = GetScale().Px(child->GetFloatPos());
     child->SetPos({m_rcItem.left + pos.left, m_rcItem.top + pos.top, m_rcItem.left + pos.right, m_rcItem.top + pos.bottom});
 }
 
@@ -149,17 +153,18 @@ void CContainerUI::SetPos(const UIRect& rect) {
     for (auto& item : m_items) {
         if (!item->IsVisible()) continue;
         if (item->IsFloat()) { SetFloatPos(item.get()); continue; }
-        const UIRect& pad = item->GetPadding();
+        const UIRect pad = GetScale().Px(item->GetPadding());
         item->SetPos({inner.left + pad.left, inner.top + pad.top, inner.right - pad.right, inner.bottom - pad.bottom});
     }
     ProcessScrollBar(m_rcItem, 0, 0);
 }
 
 void CContainerUI::ProcessScrollBar(const UIRect& rect, int cxRequired, int cyRequired) {
-    const int insetBottom = rect.bottom - m_inset.bottom;
-    const int insetRight = rect.right - m_inset.right;
+    const UIRect inset = GetScale().Px(m_inset);
+    const int insetBottom = rect.bottom - inset.bottom;
+    const int insetRight = rect.right - inset.right;
     if (m_hScroll) {
-        const int available = (insetRight - (rect.left + m_inset.left)) - (IsVScrollShown() ? m_vScroll->GetFixedWidth() : 0);
+        const int available = (insetRight - (rect.left + inset.left)) - (IsVScrollShown() ? ScrollBarWidth() : 0);
         const int range = cxRequired - available;
         m_hScroll->SetScrollRange(std::max(0, range));
         const bool show = range > 0;
@@ -168,12 +173,12 @@ void CContainerUI::ProcessScrollBar(const UIRect& rect, int cxRequired, int cyRe
             if (!show) m_hScroll->SetScrollPos(0);
             NeedUpdate();  // the inner rectangle changed: lay out again on the next paint
         }
-        const int h = m_hScroll->GetFixedHeight();
-        m_hScroll->SetPos({rect.left + m_inset.left, insetBottom - h,
-                           insetRight - (IsVScrollShown() ? m_vScroll->GetFixedWidth() : 0), insetBottom});
+        const int h = ScrollBarHeight();
+        m_hScroll->SetPos({rect.left + inset.left, insetBottom - h,
+                           insetRight - (IsVScrollShown() ? ScrollBarWidth() : 0), insetBottom});
     }
     if (m_vScroll) {
-        const int available = (insetBottom - (rect.top + m_inset.top)) - (IsHScrollShown() ? m_hScroll->GetFixedHeight() : 0);
+        const int available = (insetBottom - (rect.top + inset.top)) - (IsHScrollShown() ? ScrollBarHeight() : 0);
         const int range = cyRequired - available;
         m_vScroll->SetScrollRange(std::max(0, range));
         const bool show = range > 0;
@@ -182,9 +187,9 @@ void CContainerUI::ProcessScrollBar(const UIRect& rect, int cxRequired, int cyRe
             if (!show) m_vScroll->SetScrollPos(0);
             NeedUpdate();
         }
-        const int w = m_vScroll->GetFixedWidth();
-        m_vScroll->SetPos({insetRight - w, rect.top + m_inset.top, insetRight,
-                           insetBottom - (IsHScrollShown() ? m_hScroll->GetFixedHeight() : 0)});
+        const int w = ScrollBarWidth();
+        m_vScroll->SetPos({insetRight - w, rect.top + inset.top, insetRight,
+                           insetBottom - (IsHScrollShown() ? ScrollBarHeight() : 0)});
     }
 }
 
@@ -242,7 +247,7 @@ void CContainerUI::DoPaint(IRenderTarget& target, const UIRect& paintRect) {
 
 void CContainerUI::DoEvent(const UIEvent& event) {
     if (event.type == UIEventType::ScrollWheel && IsVScrollShown()) {
-        m_vScroll->ScrollBy(-int64_t{event.wheelDelta} / 120 * 3 * m_vScroll->GetLineSize());
+        m_vScroll->ScrollBy(-int64_t{event.wheelDelta} / 120 * 3 * GetScale().Px(m_vScroll->GetLineSize()));
         return;
     }
     CControlUI::DoEvent(event);

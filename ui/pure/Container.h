@@ -55,7 +55,8 @@ public:
     void DoEvent(const UIEvent& event) override;
 
 protected:
-    // Inner rectangle: the own rectangle less the inset (and less shown scroll bars).
+    // Inner rectangle: the own rectangle less the inset (and less shown scroll bars), in
+    // device pixels.
     UIRect InnerRect(const UIRect& rect) const;
     // Places a floating child by its "pos" relative to the container's rectangle.
     void SetFloatPos(CControlUI* child) const;
@@ -63,6 +64,9 @@ protected:
     virtual void ProcessScrollBar(const UIRect& rect, int cxRequired, int cyRequired);
     bool IsVScrollShown() const;
     bool IsHScrollShown() const;
+    // The bars' thickness in device pixels (0 without the bar).
+    int ScrollBarWidth() const;
+    int ScrollBarHeight() const;
 
     std::vector<std::unique_ptr<CControlUI>> m_items;
     UIRect m_inset;

@@ -104,7 +104,9 @@ void CControlUI::SetMinHeight(int cy) { if (cy >= 0) { m_min.cy = UIClampCoord(c
 void CControlUI::SetMaxWidth(int cx) { if (cx >= 0) { m_max.cx = UIClampCoord(cx); NeedParentUpdate(); } }
 void CControlUI::SetMaxHeight(int cy) { if (cy >= 0) { m_max.cy = UIClampCoord(cy); NeedParentUpdate(); } }
 
-UISize CControlUI::EstimateSize(UISize) { return m_fixed; }
+UISize CControlUI::EstimateSize(UISize) { return GetScale().Px(m_fixed); }
+
+UIScale CControlUI::GetScale() const noexcept { return m_manager ? m_manager->GetScale() : UIScale{}; }
 
 void CControlUI::SetAttribute(std::wstring_view name, std::wstring_view value) {
     if (name == L"pos") SetFloatPos(ParseRect(value));
@@ -150,14 +152,8 @@ CControlUI* CControlUI::FindControlAt(UIPoint pt, unsigned flags) {
     return m_rcItem.contains(pt) ? this : nullptr;
 }
 
-namespace {
-UIRect Intersect(const UIRect& a, const UIRect& b) {
-    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
-}
-}  // namespace
-
 void CControlUI::DoPaint(IRenderTarget& target, const UIRect& paintRect) {
-    m_rcPaint = Intersect(paintRect, m_rcItem);
+    m_rcPaint = UIIntersect(paintRect, m_rcItem);
     if (m_rcPaint.empty()) return;
     PaintBkColor(target);
     PaintBkImage(target);
@@ -177,7 +173,8 @@ void CControlUI::PaintText(IRenderTarget&) {}
 void CControlUI::PaintBorder(IRenderTarget& target) {
     if (m_borderSize <= 0) return;
     const UIColor color = (m_focused && m_focusBorderColor != 0) ? m_focusBorderColor : m_borderColor;
-    if (color != 0) target.DrawBorder(m_rcItem, m_borderSize, color, m_borderRound);
+    const UIScale scale = GetScale();
+    if (color != 0) target.DrawBorder(m_rcItem, scale.Line(m_borderSize), color, scale.Px(m_borderRound));
 }
 
 void CControlUI::DoEvent(const UIEvent& event) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string_view>
 #include "ui/UIString.h"
+#include "ui/pure/DpiScale.h"
 #include "ui/pure/Geometry.h"
 #include "ui/pure/Render.h"
 #include "ui/pure/UIEvent.h"
@@ -24,14 +25,6 @@ enum : unsigned {
 using UIControlMatch = std::function<bool(CControlUI*)>;
 
 inline constexpr int kUIMaxSize = 9999;
-
-// Geometry attributes are kept within this many pixels either way, so that the layout
-// arithmetic of even absurd markup stays far from integer overflow.
-inline constexpr int kUIMaxCoord = 100000;
-inline int UIClampCoord(int v) { return v < -kUIMaxCoord ? -kUIMaxCoord : (v > kUIMaxCoord ? kUIMaxCoord : v); }
-inline UIRect UIClampRect(const UIRect& r) {
-    return {UIClampCoord(r.left), UIClampCoord(r.top), UIClampCoord(r.right), UIClampCoord(r.bottom)};
-}
 
 class CControlUI {
 public:
@@ -97,6 +90,9 @@ public:
     void SetBorderRound(UISize round);
 
     // --- geometry
+    // The rectangle is in device pixels; every other length here (sizes, limits, padding,
+    // "pos") is in markup pixels, as written and set, and becomes device pixels through
+    // GetScale() where the layouts use it.
     const UIRect& GetPos() const noexcept { return m_rcItem; }
     // Gives the control its rectangle (client coordinates); containers lay out their children.
     virtual void SetPos(const UIRect& rect);
@@ -116,8 +112,11 @@ public:
     void SetMaxWidth(int cx);
     int GetMaxHeight() const noexcept { return m_max.cy; }
     void SetMaxHeight(int cy);
-    // The size a layout reserves for this control: its fixed size (0 = adjustable).
+    // The size a layout reserves for this control, in device pixels: its fixed size at
+    // the window's scale (0 = adjustable).
     virtual UISize EstimateSize(UISize available);
+    // The scale of the window the control belongs to (96 DPI without one).
+    UIScale GetScale() const noexcept;
 
     // --- markup
     // Applies one markup attribute; unknown names are ignored.

@@ -14,9 +14,9 @@ void SkipBlanks(std::wstring_view text, size_t& i) {
 void ApplyPair(ImageDescription& d, std::wstring_view key, std::wstring_view value) {
     if (key == L"file" || key == L"res") d.file = std::wstring(value);
     else if (key == L"restype") d.resType = std::wstring(value);
-    else if (key == L"dest") { d.dest = ParseRect(value); d.hasDest = true; }
-    else if (key == L"source") d.source = ParseRect(value);
-    else if (key == L"corner") d.corner = ParseRect(value);
+    else if (key == L"dest") { d.dest = UIClampRect(ParseRect(value)); d.hasDest = true; }
+    else if (key == L"source") d.source = UIClampRect(ParseRect(value));
+    else if (key == L"corner") d.corner = UIClampRect(ParseRect(value));
     else if (key == L"mask") d.mask = ParseColor(value);
     else if (key == L"fade") d.fade = static_cast<unsigned char>(std::clamp(ParseInt(value), 0, 255));
     else if (key == L"hole") d.hole = ParseBool(value);

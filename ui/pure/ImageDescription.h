@@ -23,7 +23,8 @@ struct ImageDescription {
 };
 
 // Parses a description. Never fails: a malformed pair ends the parsing and the pairs
-// read before it stay in force.
+// read before it stay in force. The numbers of "dest", "source" and "corner" are held to
+// the geometry bounds (kUIMaxCoord).
 ImageDescription ParseImageDescription(std::wstring_view text);
 
 // The canonical text of a description, which parses back to an equal value (for

@@ -1,6 +1,7 @@
 #include "ui/pure/Label.h"
 
 #include "ui/pure/ManagerCore.h"
+#include "ui/pure/TextLines.h"
 #include "ui/pure/ValueParse.h"
 
 CLabelUI::CLabelUI() = default;
@@ -56,12 +57,37 @@ UIColor CLabelUI::CurrentTextColor() const {
     return m_manager ? m_manager->GetWindowAttributes().defaultFontColor : UIWindowAttributes{}.defaultFontColor;
 }
 
+UIRect CLabelUI::TextRect() const {
+    const UIRect pad = GetScale().Px(m_textPadding);
+    return {m_rcItem.left + pad.left, m_rcItem.top + pad.top, m_rcItem.right - pad.right, m_rcItem.bottom - pad.bottom};
+}
+
+std::vector<UITextLine> CLabelUI::LayoutLines(IRenderTarget& target, std::wstring_view text) const {
+    const int font = m_font;
+    const UITextMeasure measure = [&target, font](std::wstring_view piece) {
+        return target.MeasureText(std::wstring(piece), font).cx;
+    };
+    const UIRect rc = TextRect();
+    const int lineHeight = target.MeasureText(std::wstring(text.substr(0, 1)), font).cy;
+    return LayoutTextLines(text, rc, m_textStyle, lineHeight, measure);
+}
+
+// Text that fits on one line is drawn as it is; longer text is broken into lines here
+// (between Chinese characters, as the system does), unless the label is single-line or
+// ends in an ellipsis.
 void CLabelUI::DrawLabelText(IRenderTarget& target, UIColor color) {
     const CUIString text = DisplayText();
     if (text.empty()) return;
-    const UIRect rc{m_rcItem.left + m_textPadding.left, m_rcItem.top + m_textPadding.top,
-                    m_rcItem.right - m_textPadding.right, m_rcItem.bottom - m_textPadding.bottom};
-    target.DrawText(rc, text, m_font, color, m_textStyle);
+    const UIRect rc = TextRect();
+    const bool oneLine = (m_textStyle & (UI_DT_SINGLELINE | UI_DT_END_ELLIPSIS)) != 0 ||
+                         (text.find(L'\n') == CUIString::npos && target.MeasureText(text, m_font).cx <= rc.width());
+    if (oneLine) {
+        target.DrawText(rc, text, m_font, color, m_textStyle);
+        return;
+    }
+    const unsigned lineStyle = (m_textStyle & (UI_DT_CENTER | UI_DT_RIGHT)) | UI_DT_SINGLELINE | UI_DT_TOP;
+    for (const UITextLine& line : LayoutLines(target, text))
+        if (!line.text.empty()) target.DrawText(line.rect, std::wstring(line.text), m_font, color, lineStyle);
 }
 
 void CLabelUI::PaintText(IRenderTarget& target) { DrawLabelText(target, CurrentTextColor()); }

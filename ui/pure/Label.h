@@ -1,6 +1,9 @@
 #pragma once
-// Text in a rectangle: font index, colours, padding and alignment.
+// Text in a rectangle: font index, colours, padding and alignment. Text wider than the
+// rectangle is broken into lines (ui/pure/TextLines.h) unless the label is single-line.
+#include <vector>
 #include "ui/pure/Control.h"
+#include "ui/pure/TextLines.h"
 
 class CLabelUI : public CControlUI {
 public:
@@ -21,6 +24,12 @@ public:
 
     void SetAttribute(std::wstring_view name, std::wstring_view value) override;
     void PaintText(IRenderTarget& target) override;
+
+    // Where the text goes: the control less its text padding, in device pixels.
+    UIRect TextRect() const;
+    // The lines `text` is drawn in when it does not fit on one line, measured with the
+    // target's font for this label.
+    std::vector<UITextLine> LayoutLines(IRenderTarget& target, std::wstring_view text) const;
 
 protected:
     // The text that is drawn (edits mask it in password mode).

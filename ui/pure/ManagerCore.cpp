@@ -111,12 +111,14 @@ const CUIString* UIManagerCore::GetDefaultAttributeList(std::wstring_view contro
 
 void UIManagerCore::SetWindowAttribute(std::wstring_view name, std::wstring_view value) {
     UIWindowAttributes& w = m_window;
+    // The rectangles that the hit test and the window's size are computed from are held
+    // to the geometry bounds: a client edge less a margin stays in range.
     if (name == L"size") {
-        w.initSize = ParseSize(value);
-        Host().ResizeClient(w.initSize.cx, w.initSize.cy);
+        w.initSize = UIClampSize(ParseSize(value));
+        ApplyInitialSize();
     }
-    else if (name == L"sizebox") w.sizeBox = ParseRect(value);
-    else if (name == L"caption") w.caption = ParseRect(value);
+    else if (name == L"sizebox") w.sizeBox = UIClampRect(ParseRect(value));
+    else if (name == L"caption") w.caption = UIClampRect(ParseRect(value));
     else if (name == L"roundcorner") w.roundCorner = ParseSize(value);
     else if (name == L"mininfo") w.minInfo = ParseSize(value);  // two numbers; the rest is ignored
     else if (name == L"maxinfo") w.maxInfo = ParseSize(value);
@@ -129,6 +131,17 @@ void UIManagerCore::SetWindowAttribute(std::wstring_view name, std::wstring_view
     else if (name == L"linkfontcolor") w.linkFontColor = ParseColor(value);
     else if (name == L"linkhoverfontcolor") w.linkHoverFontColor = ParseColor(value);
     else if (name == L"selectedcolor") w.selectedColor = ParseColor(value);
+}
+
+void UIManagerCore::SetScale(UIScale scale) {
+    if (scale == m_scale) return;
+    m_scale = scale;
+    NeedUpdate();
+}
+
+void UIManagerCore::ApplyInitialSize() {
+    const UISize size = m_scale.Px(m_window.initSize);
+    Host().ResizeClient(size.cx, size.cy);  // the host refuses sizes that are not there
 }
 
 void UIManagerCore::NeedUpdate() {

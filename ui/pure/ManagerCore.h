@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 #include "ui/UIString.h"
+#include "ui/pure/DpiScale.h"
 #include "ui/pure/Geometry.h"
 #include "ui/pure/Notify.h"
 #include "ui/pure/Render.h"
@@ -18,7 +19,7 @@ class CControlUI;
 
 struct UIFontDesc {
     CUIString face;
-    int size = 12;  // pixels
+    int size = 12;  // pixels at 96 DPI
     bool bold = false, underline = false, italic = false;
     friend bool operator==(const UIFontDesc&, const UIFontDesc&) = default;
 };
@@ -29,7 +30,7 @@ struct UIImageInfo {
     UIColor mask = 0;
 };
 
-// The attributes of the layout's Window element.
+// The attributes of the layout's Window element, in markup pixels (96 DPI).
 struct UIWindowAttributes {
     UISize initSize;           // "size"; 0,0 when not given
     UIRect sizeBox;            // "sizebox"
@@ -82,13 +83,27 @@ public:
     void AddDefaultAttributeList(std::wstring_view controlName, std::wstring_view list);
     const CUIString* GetDefaultAttributeList(std::wstring_view controlName) const;
 
+    // --- scale
+    // The window's DPI as a scale (96 until the platform says otherwise). A change lays the
+    // tree out again; the host is asked for the window size that "size" gives at the new scale
+    // only by ApplyInitialSize.
+    void SetScale(UIScale scale);
+    const UIScale& GetScale() const noexcept { return m_scale; }
+    // Resizes the window to the layout's "size" at the current scale.
+    void ApplyInitialSize();
+
     // --- Window attributes
-    // Applies one attribute of the Window element ("size" resizes the window at once).
+    // Applies one attribute of the Window element ("size" resizes the window at once, to
+    // the size at the current scale).
+    // "size", "sizebox" and "caption" are held to the geometry bounds (kUIMaxCoord).
     void SetWindowAttribute(std::wstring_view name, std::wstring_view value);
     const UIWindowAttributes& GetWindowAttributes() const noexcept { return m_window; }
     UIWindowAttributes& WindowAttributes() noexcept { return m_window; }
     const UIRect& GetSizeBox() const noexcept { return m_window.sizeBox; }
     const UIRect& GetCaptionRect() const noexcept { return m_window.caption; }
+    // The same in device pixels of the window.
+    UIRect GetScaledSizeBox() const noexcept { return m_scale.Px(m_window.sizeBox); }
+    UIRect GetScaledCaptionRect() const noexcept { return m_scale.Px(m_window.caption); }
 
     // --- layout and painting
     void NeedUpdate();  // the tree is laid out again before the next paint
@@ -149,6 +164,7 @@ private:
     std::vector<UIImageInfo> m_images;
     std::map<std::wstring, CUIString, std::less<>> m_defaults;
     UIWindowAttributes m_window;
+    UIScale m_scale;
     bool m_updateNeeded = true, m_laidOut = false, m_windowInitSent = false;
     CControlUI* m_hot = nullptr;
     CControlUI* m_captured = nullptr;

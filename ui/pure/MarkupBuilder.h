@@ -16,7 +16,7 @@ class UIManagerCore;
 
 // Creates the control for an element name of the markup table (names compared exactly),
 // or null for names outside it.
-std::unique_ptr<CControlUI> CreateControlForElement(std::wstring_view elementName);
+[[nodiscard]] std::unique_ptr<CControlUI> CreateControlForElement(std::wstring_view elementName);
 
 class CMarkupBuilder {
 public:
@@ -31,9 +31,9 @@ public:
     // Builds from UTF-8 markup. `manager` may be null (then no Window attributes, fonts,
     // images or defaults are taken). Returns the root, or null when the markup cannot be
     // parsed (LastError() tells why) or creates no control.
-    std::unique_ptr<CControlUI> Build(std::string_view utf8Markup, UIManagerCore* manager);
+    [[nodiscard]] std::unique_ptr<CControlUI> Build(std::string_view utf8Markup, UIManagerCore* manager);
     // Builds from a parsed document (same rules).
-    std::unique_ptr<CControlUI> Build(const XmlDocument& document, UIManagerCore* manager);
+    [[nodiscard]] std::unique_ptr<CControlUI> Build(const XmlDocument& document, UIManagerCore* manager);
 
     const XmlDocument& LastError() const noexcept { return m_lastError; }
 

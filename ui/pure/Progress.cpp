@@ -57,17 +57,25 @@ void CProgressUI::SetAttribute(std::wstring_view name, std::wstring_view value) 
 }
 
 // The fore image goes into the filled part: stretched over it, or cut from the same
-// rectangle of the image so that the image keeps its own scale.
+// rectangle of the image so that the image keeps its own scale. The filled part is in
+// device pixels, so it is handed over as the rectangle to draw into rather than as a
+// "dest" (which counts in markup pixels); the cut, in pixels of the image as written,
+// goes back to markup pixels.
 void CProgressUI::PaintStatusImage(IRenderTarget& target) {
     if (m_foreImage.empty()) return;
     const UIRect fill = GetFillRect();
     if (fill.empty()) return;
     ImageDescription d = ParseImageDescription(m_foreImage);
     if (!m_stretchForeImage) {
+        const UIScale scale = GetScale();
         const UIRect& s = d.source;
-        d.source = {s.left + fill.left, s.top + fill.top, s.left + fill.right, s.top + fill.bottom};
+        d.source = {s.left + scale.ToMarkup(fill.left), s.top + scale.ToMarkup(fill.top),
+                    s.left + scale.ToMarkup(fill.right), s.top + scale.ToMarkup(fill.bottom)};
     }
-    d.dest = fill;
-    d.hasDest = true;
-    DrawImage(target, FormatImageDescription(d));
+    d.dest = {};
+    d.hasDest = false;
+    const UIRect into{m_rcItem.left + fill.left, m_rcItem.top + fill.top, m_rcItem.left + fill.right,
+                      m_rcItem.top + fill.bottom};
+    const UIRect paint = UIIntersect(m_rcPaint, into);
+    if (!paint.empty()) target.DrawImage(into, paint, FormatImageDescription(d));
 }

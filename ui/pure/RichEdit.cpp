@@ -63,13 +63,13 @@ void CRichEditUI::SetPos(const UIRect& rect) {
     const UIRect inner{rect.left, rect.top, rect.right, rect.bottom};
     if (m_vScroll) {
         m_vScroll->SetVisible(m_wantVScroll);
-        const int h = (m_hScroll && m_wantHScroll) ? m_hScroll->GetFixedHeight() : 0;
-        m_vScroll->SetPos({inner.right - m_vScroll->GetFixedWidth(), inner.top, inner.right, inner.bottom - h});
+        const int h = (m_hScroll && m_wantHScroll) ? ScrollBarHeight() : 0;
+        m_vScroll->SetPos({inner.right - ScrollBarWidth(), inner.top, inner.right, inner.bottom - h});
     }
     if (m_hScroll) {
         m_hScroll->SetVisible(m_wantHScroll);
-        const int w = (m_vScroll && m_wantVScroll) ? m_vScroll->GetFixedWidth() : 0;
-        m_hScroll->SetPos({inner.left, inner.bottom - m_hScroll->GetFixedHeight(), inner.right - w, inner.bottom});
+        const int w = (m_vScroll && m_wantVScroll) ? ScrollBarWidth() : 0;
+        m_hScroll->SetPos({inner.left, inner.bottom - ScrollBarHeight(), inner.right - w, inner.bottom});
     }
     NotifyNativeControl();
 }

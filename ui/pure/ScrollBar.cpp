@@ -28,7 +28,7 @@ void CScrollBarUI::SetHorizontal(bool horizontal) {
 }
 
 void CScrollBarUI::SetScrollRange(int range) {
-    m_range = std::clamp(range, 0, kUIMaxCoord * 1000);
+    m_range = std::clamp(range, 0, kUIMaxExtent);
     m_pos = std::clamp(m_pos, 0, m_range);
     LayoutParts();
     Invalidate();
@@ -116,8 +116,8 @@ void CScrollBarUI::DoEvent(const UIEvent& event) {
     case UIEventType::DblClick:
         if (!IsEnabled()) return;
         m_lastMouse = pt;
-        if (m_button1.contains(pt)) { m_button1State |= UISTATE_PUSHED; ScrollBy(-int64_t{m_lineSize}); }
-        else if (m_button2.contains(pt)) { m_button2State |= UISTATE_PUSHED; ScrollBy(m_lineSize); }
+        if (m_button1.contains(pt)) { m_button1State |= UISTATE_PUSHED; ScrollBy(-int64_t{GetScale().Px(m_lineSize)}); }
+        else if (m_button2.contains(pt)) { m_button2State |= UISTATE_PUSHED; ScrollBy(GetScale().Px(m_lineSize)); }
         else if (m_thumb.contains(pt)) { m_thumbState |= UISTATE_PUSHED | UISTATE_CAPTURED; m_dragStartPos = m_pos; }
         else if (!m_thumb.empty()) {  // the rail: a page towards the pointer
             const bool before = m_horizontal ? pt.x < m_thumb.left : pt.y < m_thumb.top;
@@ -156,7 +156,7 @@ void CScrollBarUI::DoEvent(const UIEvent& event) {
         Invalidate();
         return;
     case UIEventType::ScrollWheel:
-        ScrollBy(-int64_t{event.wheelDelta} / 120 * 3 * m_lineSize);
+        ScrollBy(-int64_t{event.wheelDelta} / 120 * 3 * GetScale().Px(m_lineSize));
         return;
     default:
         CControlUI::DoEvent(event);

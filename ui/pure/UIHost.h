@@ -28,7 +28,8 @@ public:
     virtual void UpdateNativeControl(CControlUI* control) { (void)control; }
     // The control goes away: destroy any native window that belongs to it.
     virtual void ReleaseNativeControl(CControlUI* control) { (void)control; }
-    // "size" of the layout's Window element: the window's initial client size.
+    // "size" of the layout's Window element at the window's scale: its client size in
+    // device pixels.
     virtual void ResizeClient(int cx, int cy) { (void)cx; (void)cy; }
     // The current client rectangle (left and top 0).
     virtual UIRect GetClientRect() const { return {}; }

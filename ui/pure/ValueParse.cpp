@@ -78,6 +78,19 @@ UIColor ParseColor(std::wstring_view text) {
 
 bool ParseBool(std::wstring_view text) { return text == L"true"; }
 
+UIResourceId ParseResourceId(std::wstring_view text) {
+    UIResourceId result;
+    if (text.empty()) return result;
+    uint32_t value = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9') return result;
+        if (value <= 0xFFFF) value = value * 10 + static_cast<uint32_t>(c - L'0');
+    }
+    result.numeric = true;
+    if (value <= 0xFFFF) result.id = static_cast<uint16_t>(value);
+    return result;
+}
+
 std::vector<std::pair<std::wstring, std::wstring>> ParseAttributeList(std::wstring_view list) {
     std::vector<std::pair<std::wstring, std::wstring>> pairs;
     size_t i = 0;

@@ -2,6 +2,7 @@
 // Parsing of markup values: numbers, number lists, colours, booleans, attribute lists,
 // and UTF-8 to UTF-16 conversion. None of these fail: malformed text gives what could
 // be read (missing numbers are 0), never more.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -18,6 +19,15 @@ UISize ParseSize(std::wstring_view text);
 UIColor ParseColor(std::wstring_view text);
 // True only for the text "true".
 bool ParseBool(std::wstring_view text);
+
+// A resource named in markup by its id: decimal digits and nothing else. Ids are 16 bits,
+// 1 to 65535; a number outside that range names no resource (id 0), so that it never
+// wraps round to another one. Any other text is a name, not an id (numeric false).
+struct UIResourceId {
+    bool numeric = false;
+    uint16_t id = 0;
+};
+UIResourceId ParseResourceId(std::wstring_view text);
 
 // name="value" pairs separated by blanks. A pair without "=" or without a closing quote
 // ends the list; the pairs before it are returned.

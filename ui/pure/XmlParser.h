@@ -58,7 +58,7 @@ inline constexpr int kXmlMaxDepth = 200;
 // Files larger than this fail with "File too large".
 inline constexpr size_t kXmlMaxFileSize = 16u << 20;
 
-XmlDocument ParseXml(std::string_view utf8);
+[[nodiscard]] XmlDocument ParseXml(std::string_view utf8);
 // Reads and parses a file (UTF-8). Fails with the file messages: "Error opening file",
 // "File is empty", "File too large", "Could not read file".
-XmlDocument ParseXmlFile(const std::wstring& path);
+[[nodiscard]] XmlDocument ParseXmlFile(const std::wstring& path);

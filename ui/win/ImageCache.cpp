@@ -4,16 +4,12 @@
 #include <cwctype>
 #include <vector>
 #include "ui/UIGlobals.h"
+#include "ui/pure/ImageResample.h"
+#include "ui/pure/ImageScale.h"
+#include "ui/pure/ValueParse.h"
 #include "ui/win/GdiplusSession.h"
 
 namespace {
-bool IsNumber(const std::wstring& s) {
-    if (s.empty() || s.size() > 5) return false;
-    for (wchar_t c : s)
-        if (c < L'0' || c > L'9') return false;
-    return true;
-}
-
 // A resource's bytes stay mapped for the life of the module; no copy is needed here.
 bool FindResourceBytes(const wchar_t* name, const wchar_t* type, const void** data, size_t* size) {
     HMODULE module = UIGetInstance();
@@ -44,7 +40,9 @@ bool IsAbsolute(const std::wstring& path) {
 std::shared_ptr<LoadedImage> LoadFromResource(const std::wstring& name, const std::wstring& type, UIColor mask) {
     const void* data = nullptr;
     size_t size = 0;
-    const wchar_t* id = IsNumber(name) ? MAKEINTRESOURCEW(std::stoi(name)) : name.c_str();
+    const UIResourceId number = ParseResourceId(name);
+    if (number.numeric && number.id == 0) return nullptr;
+    const wchar_t* id = number.numeric ? MAKEINTRESOURCEW(number.id) : name.c_str();
     if (!FindResourceBytes(id, type.c_str(), &data, &size)) return nullptr;
     return DecodeImage(data, size, mask);
 }
@@ -56,6 +54,25 @@ std::shared_ptr<LoadedImage> LoadFromFile(const std::wstring& file, UIColor mask
     return LoadFromResource(FallbackResourceName(file), L"PNG", mask);
 }
 
+// An empty top-down 32-bit DIB of w x h; its pixels in `*bits`.
+std::shared_ptr<LoadedImage> NewDib(int w, int h, uint32_t** bits) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* raw = nullptr;
+    auto image = std::make_shared<LoadedImage>();
+    image->bitmap.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &raw, nullptr, 0));
+    if (!image->bitmap) return nullptr;
+    *bits = static_cast<uint32_t*>(raw);
+    image->width = w;
+    image->height = h;
+    image->pixels = *bits;
+    return image;
+}
+
 // Copies decoded ARGB pixels into a DIB, premultiplied, with the mask colour made clear.
 std::shared_ptr<LoadedImage> ToDib(Gdiplus::Bitmap& bitmap, UIColor mask) {
     const int w = static_cast<int>(bitmap.GetWidth()), h = static_cast<int>(bitmap.GetHeight());
@@ -64,17 +81,9 @@ std::shared_ptr<LoadedImage> ToDib(Gdiplus::Bitmap& bitmap, UIColor mask) {
     Gdiplus::BitmapData locked = {};
     if (bitmap.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &locked) != Gdiplus::Ok)
         return nullptr;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    auto image = std::make_shared<LoadedImage>();
-    image->bitmap.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (image->bitmap) {
-        auto* out = static_cast<uint32_t*>(bits);
+    uint32_t* out = nullptr;
+    auto image = NewDib(w, h, &out);
+    if (image) {
         for (int y = 0; y < h; ++y) {
             auto* row = reinterpret_cast<const uint32_t*>(static_cast<const char*>(locked.Scan0) + y * locked.Stride);
             for (int x = 0; x < w; ++x) {
@@ -85,14 +94,51 @@ std::shared_ptr<LoadedImage> ToDib(Gdiplus::Bitmap& bitmap, UIColor mask) {
                 out[y * w + x] = (a << 24) | (r << 16) | (g << 8) | b;
             }
         }
-        image->width = w;
-        image->height = h;
-        image->pixels = out;
     }
     bitmap.UnlockBits(&locked);
-    return image->bitmap ? image : nullptr;
+    return image;
 }
+
+// The image of `desc` drawn for `dpi`, when there is one.
+std::shared_ptr<LoadedImage> LoadScaled(const ImageDescription& desc, int dpi) {
+    if (desc.resType.empty()) {
+        const std::wstring file = ScaledImageFile(desc.file, dpi);
+        return file.empty() ? nullptr : LoadFromFile(file, desc.mask);
+    }
+    if (dpi == kUIBaseDpi) return LoadFromResource(desc.file, desc.resType, desc.mask);
+    // Only images named by id come in other scales.
+    const UIResourceId number = ParseResourceId(desc.file);
+    const std::optional<unsigned> id = number.numeric ? ScaledImageId(number.id, dpi) : std::nullopt;
+    return id ? LoadFromResource(std::to_wstring(*id), desc.resType, desc.mask) : nullptr;
+}
+
+// Resized pieces larger than this are not made (a stretch over a huge control).
+constexpr int64_t kMaxResizedPixels = 16 << 20;
+// How many resized pieces an image keeps.
+constexpr size_t kMaxResizedPieces = 64;
 }  // namespace
+
+std::shared_ptr<LoadedImage> MakeImage(const uint32_t* pixels, int width, int height) {
+    if (pixels == nullptr || width <= 0 || height <= 0) return nullptr;
+    uint32_t* out = nullptr;
+    auto image = NewDib(width, height, &out);
+    if (image) memcpy(out, pixels, static_cast<size_t>(width) * static_cast<size_t>(height) * sizeof(uint32_t));
+    return image;
+}
+
+std::shared_ptr<LoadedImage> LoadedImage::Resized(const UIRect& from, UISize size) {
+    if (size.cx <= 0 || size.cy <= 0 || int64_t{size.cx} * size.cy > kMaxResizedPixels) return nullptr;
+    if (from.left < 0 || from.top < 0 || from.right > width || from.bottom > height || from.empty()) return nullptr;
+    const std::array<int, 6> key = {from.left, from.top, from.right, from.bottom, size.cx, size.cy};
+    if (auto found = resized_.find(key); found != resized_.end()) return found->second;
+    const std::vector<uint32_t> pixelsOut = ResamplePixels(pixels, width, from, size);
+    auto piece = MakeImage(pixelsOut.data(), size.cx, size.cy);
+    if (!piece) return nullptr;
+    // The progress fill asks for a new width at each step: keep a bounded number.
+    if (resized_.size() >= kMaxResizedPieces) resized_.clear();
+    resized_.emplace(key, piece);
+    return piece;
+}
 
 std::wstring FallbackResourceName(const std::wstring& file) {
     std::wstring name;
@@ -122,13 +168,20 @@ std::shared_ptr<LoadedImage> DecodeImage(const void* data, size_t size, UIColor 
     return ToDib(bitmap, mask);
 }
 
-std::shared_ptr<LoadedImage> CImageCache::Get(const ImageDescription& desc) {
+std::shared_ptr<LoadedImage> CImageCache::Get(const ImageDescription& desc, int windowDpi) {
     if (desc.file.empty()) return nullptr;
-    const std::wstring key = desc.file + L'|' + desc.resType + L'|' + std::to_wstring(desc.mask);
+    const std::wstring key = desc.file + L'|' + desc.resType + L'|' + std::to_wstring(desc.mask) + L'|' +
+                             std::to_wstring(windowDpi);
     auto found = images_.find(key);
     if (found != images_.end()) return found->second;
-    auto image = desc.resType.empty() ? LoadFromFile(desc.file, desc.mask)
-                                      : LoadFromResource(desc.file, desc.resType, desc.mask);
+    std::shared_ptr<LoadedImage> image;
+    for (int dpi : ImageDpiPreference(windowDpi)) {
+        image = LoadScaled(desc, dpi);
+        if (image) {
+            image->dpi = dpi;
+            break;
+        }
+    }
     images_.emplace(key, image);
     return image;
 }

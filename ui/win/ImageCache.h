@@ -2,6 +2,7 @@
 // Decoded images of one window, keyed by what names them. An image is held as a
 // top-down 32-bit DIB with premultiplied alpha, ready for AlphaBlend.
 #include <windows.h>
+#include <array>
 #include <map>
 #include <memory>
 #include <string>
@@ -13,10 +14,20 @@ struct LoadedImage {
     int width = 0;
     int height = 0;
     const uint32_t* pixels = nullptr;  // premultiplied 0xAARRGGBB, row by row from the top
+    int dpi = 96;                      // the scale it was drawn for (ui/pure/ImageScale.h)
+
+    // The part `from` resized to `size` with high-quality filtering, kept for the next
+    // paint; nullptr when it cannot be made (or would be too large to keep).
+    [[nodiscard]] std::shared_ptr<LoadedImage> Resized(const UIRect& from, UISize size);
+
+private:
+    std::map<std::array<int, 6>, std::shared_ptr<LoadedImage>> resized_;
 };
 
 // Decodes a PNG (or any format GDI+ reads) from memory. Returns nullptr on failure.
-std::shared_ptr<LoadedImage> DecodeImage(const void* data, size_t size, UIColor mask);
+[[nodiscard]] std::shared_ptr<LoadedImage> DecodeImage(const void* data, size_t size, UIColor mask);
+// A DIB of premultiplied pixels, `width` a row. nullptr on failure.
+[[nodiscard]] std::shared_ptr<LoadedImage> MakeImage(const uint32_t* pixels, int width, int height);
 
 // The resource name a missing image file falls back to: the file name uppercased with
 // every character that is not a letter or digit replaced by '_' ("res\shadow.png" ->
@@ -25,10 +36,12 @@ std::wstring FallbackResourceName(const std::wstring& file);
 
 class CImageCache {
 public:
-    // The image that `desc` names: a resource (numeric id or name) of desc.resType, or a
-    // file under the resource folder with the resource fallback above. nullptr when it
-    // cannot be found or decoded; failures are remembered too.
-    std::shared_ptr<LoadedImage> Get(const ImageDescription& desc);
+    // The image that `desc` names, as drawn for the scale nearest above a window at
+    // `windowDpi` that there is (ui/pure/ImageScale.h; its `dpi` says which): a resource
+    // (numeric id or name) of desc.resType, or a file under the resource folder with the
+    // resource fallback above. nullptr when it cannot be found or decoded (an id outside
+    // 1 to 65535 is not looked up, see ParseResourceId); failures are remembered too.
+    [[nodiscard]] std::shared_ptr<LoadedImage> Get(const ImageDescription& desc, int windowDpi = 96);
     void Clear() { images_.clear(); }
 
 private:

@@ -1,16 +1,20 @@
 #pragma once
-// Draws a decoded image into a control's rectangle by the keys of its description:
-// "dest" (negative values count from the right/bottom edge; clipped to the control),
-// "source" (cut to the image; all zero = whole image), "corner" (nine-grid stretch),
-// "hole" (centre left out), "xtiled"/"ytiled" (repeat instead of stretch) and "fade".
+// Draws a decoded image into a control's rectangle by the keys of its description: the
+// pieces and where they go come from ui/pure/ImageGeometry.h; here they are blended with
+// the description's "fade", clipped to the part being painted. A piece drawn at another
+// size than its source is resized with high-quality filtering first (ui/pure/ImageResample.h),
+// so images scaled to the window's DPI, and stretched ones, stay smooth.
 #include <windows.h>
 #include "ui/pure/ImageDescription.h"
+#include "ui/pure/ImageGeometry.h"
 #include "ui/win/ImageCache.h"
 
-// Returns false when nothing could be drawn (empty source or destination).
-bool DrawImageDescribed(HDC dc, const LoadedImage& image, const RECT& control, const RECT& paint,
-                        const ImageDescription& desc);
+// Returns false when nothing could be drawn (empty source or destination). `scales`: the
+// window's and the one the image was drawn for.
+[[nodiscard]] bool DrawImageDescribed(HDC dc, LoadedImage& image, const RECT& control, const RECT& paint,
+                                      const ImageDescription& desc, const ImageScales& scales = {});
 
-// The plain nine-grid blit that the above and the shadow window share.
-void DrawNineGrid(HDC dc, HDC imageDc, const RECT& dest, const RECT& source, const RECT& corner,
-                  BYTE alpha, bool hole, bool xtiled, bool ytiled);
+// The plain nine-grid draw that the shadow window uses: `destCorner` in device pixels,
+// `sourceCorner` in pixels of the image.
+void DrawNineGrid(HDC dc, LoadedImage& image, const RECT& dest, const RECT& destCorner, const RECT& sourceCorner,
+                  BYTE alpha);

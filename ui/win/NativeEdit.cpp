@@ -49,11 +49,23 @@ void CNativeEdit::Move(const RECT& rect) {
                    SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void CNativeEdit::SetFont(HFONT font) {
+    font_ = font;
+    if (window_ && font_) ::SendMessageW(window_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+}
+
 std::wstring CNativeEdit::GetText() const {
     if (!window_) return {};
     std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window_.get())) + 1, L'\0');
     text.resize(static_cast<size_t>(::GetWindowTextW(window_.get(), text.data(), static_cast<int>(text.size()))));
     return text;
+}
+
+void CNativeEdit::SetText(const std::wstring& text) {
+    if (!window_) return;
+    ::SetWindowTextW(window_.get(), text.c_str());
+    const LPARAM end = static_cast<LPARAM>(text.size());
+    ::SendMessageW(window_.get(), EM_SETSEL, static_cast<WPARAM>(end), end);
 }
 
 void CNativeEdit::Close() {

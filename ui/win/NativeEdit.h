@@ -30,10 +30,14 @@ public:
     CNativeEdit& operator=(const CNativeEdit&) = delete;
 
     // Creates the window over `options.rect`, selects all and takes the focus.
-    bool Open(HWND parent, const NativeEditOptions& options);
+    [[nodiscard]] bool Open(HWND parent, const NativeEditOptions& options);
     // Moves it (the control moved); the height stays one text line, centred.
     void Move(const RECT& rect);
+    // Another font (the window's scale changed); Move afterwards for the new line height.
+    void SetFont(HFONT font);
     std::wstring GetText() const;
+    // Replaces the text (the control's text was set while editing); the caret goes to its end.
+    void SetText(const std::wstring& text);
     // Destroys the window without reporting anything.
     void Close();
     void Forget() { window_.release(); }  // the system already destroyed it

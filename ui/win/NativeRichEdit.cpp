@@ -4,6 +4,16 @@
 #include "ui/UIGlobals.h"
 
 namespace {
+// Twips (1/1440 inch) for `pixels` at the DPI the control draws with.
+LONG PixelsToTwips(HWND window, int pixels) {
+    int dpi = 96;
+    if (HDC dc = ::GetDC(window)) {
+        dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
+        ::ReleaseDC(window, dc);
+    }
+    return ::MulDiv(pixels, 1440, dpi > 0 ? dpi : 96);
+}
+
 // The rich edit library stays loaded for the life of the process once a window used it.
 bool LoadRichEditLibrary() {
     static const bool loaded = ::LoadLibraryW(L"msftedit.dll") != nullptr;
@@ -39,8 +49,9 @@ void CNativeRichEdit::SetLooks(const RichEditLooks& looks) {
     cf.crTextColor = looks.textColor;
     cf.bCharSet = DEFAULT_CHARSET;
     lstrcpynW(cf.szFaceName, looks.face.c_str(), LF_FACESIZE);
-    // Twips at 96 dpi: a pixel is 15 twips.
-    cf.yHeight = looks.fontSize * 15;
+    // The control measures in twips and turns them into pixels at its screen's DPI; the
+    // size wanted is in pixels of the window (already at its scale).
+    cf.yHeight = PixelsToTwips(w, looks.fontSize);
     cf.dwEffects = (looks.bold ? CFE_BOLD : 0) | (looks.italic ? CFE_ITALIC : 0) | (looks.underline ? CFE_UNDERLINE : 0);
     ::SendMessageW(w, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
     ::SendMessageW(w, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
@@ -109,7 +120,7 @@ int CNativeRichEdit::ContentHeight() const {
         CHARFORMAT2W cf = {};
         cf.cbSize = sizeof(cf);
         ::SendMessageW(w, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
-        line = cf.yHeight / 15 * 4 / 3 + 1;
+        line = MulDiv(looks_.fontSize, 4, 3) + 1;
     }
     return last.y + GetScrollY() + line + inset_.bottom;
 }

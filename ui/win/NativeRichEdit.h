@@ -11,7 +11,7 @@ inline constexpr UINT kMsgRichEditScrolled = WM_APP + 0x3A3;
 
 struct RichEditLooks {
     std::wstring face;
-    int fontSize = 12;  // pixels
+    int fontSize = 12;  // pixels of the window (at its scale)
     bool bold = false, italic = false, underline = false;
     COLORREF textColor = 0;
     COLORREF bkColor = RGB(255, 255, 255);
@@ -24,7 +24,7 @@ struct RichEditLooks {
 class CNativeRichEdit {
 public:
     // Creates the window (hidden) under `parent`. False when msftedit.dll is missing.
-    bool Create(HWND parent, const RichEditLooks& looks);
+    [[nodiscard]] bool Create(HWND parent, const RichEditLooks& looks);
     // Applies the looks when they differ from those applied last (reformatting is costly).
     void SetLooks(const RichEditLooks& looks);
     // Sets the text when it differs from what the window shows.

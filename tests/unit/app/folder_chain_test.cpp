@@ -28,7 +28,7 @@ const ChainCase kChainCases[] = {
     {"names outside the ANSI code page", {}, {}, L"中文\\邮箱", true, {L"中文", L"中文\\邮箱"}, {}},
     {"a file in the middle stops the chain", {}, {L"F"}, L"F\\X\\Y", false, {}, {L"F\\X"}},
     {"a file at the end counts as existing", {}, {L"F"}, L"F", true, {}, {}},
-    {"levels made before a failing one stay", {}, {}, L"A\\B|C\\D", false, {L"A"}, {L"A\\B|C"}},
+    {"a name no file may have is refused before any level", {}, {}, L"A\\B|C\\D", false, {}, {L"A"}},
 };
 
 class FolderChain : public ::testing::TestWithParam<ChainCase> {};

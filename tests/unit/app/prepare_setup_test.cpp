@@ -15,6 +15,8 @@ public:
     void ShowAlreadyRunning() override { ++alreadyRunning; }
     bool ShowClientRunning(const std::vector<DWORD>&) override { ++clientRunning; return true; }
     bool OpenMainWindow() override { return false; }
+    void RunMessageLoop() override {}
+    void PumpMessages() override {}
     void ShowWarning(const std::wstring& text, const std::wstring& caption) override {
         warnings.push_back(caption + L": " + text);
     }

@@ -7,6 +7,7 @@
 #include "engine/Extraction.h"
 #include "engine/FolderChain.h"
 #include "engine/InstallRun.h"
+#include "engine/JournalDecrypt.h"
 #include "engine/JournalRecord.h"
 #include "scratch.h"
 
@@ -46,9 +47,34 @@ TEST(StartFolder, LevelsMadeBeforeTheRunAreJournalledFirstAndOnce) {
                   journal::FolderRecord(folder),
               ReadFile(folder + L"\\uninstall"));
 
-    // A second start into the same folder (after a failed run) journals no folder again.
+    // A second start into the same folder (after a failed run) journals no folder again,
+    // and the first run's records are carried forward, not replaced.
     RunWithoutPayload(manager, window);
     EXPECT_EQ("", ReadFile(folder + L"\\uninstall"));
+    manager.State().journal.reset();
+    std::string carried;
+    ASSERT_TRUE(DecryptJournalFile(std::filesystem::path(folder + L"\\uninstallE"), carried));
+    EXPECT_EQ(journal::FolderRecord(outer) + journal::FolderRecord(outer + L"\\Vexmora") +
+                  journal::FolderRecord(folder),
+              carried);
+    ::DestroyWindow(window);
+}
+
+// A start refused for its folder leaves nothing, and nothing of it reaches the journal of
+// the start that follows.
+TEST(StartFolder, ARefusedChainIsNeitherLeftNorCarried) {
+    ScratchFolder scratch(L"startrefused");
+    Install_CIM manager(::GetModuleHandleW(nullptr));
+    HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, window);
+
+    EXPECT_FALSE(manager.CreateFolderChain(scratch / L"Mail\\Vex|mora"));
+    EXPECT_FALSE(Exists(scratch / L"Mail"));
+    const std::wstring folder = scratch / L"Other";
+    ASSERT_TRUE(manager.CreateFolderChain(folder));
+    manager.SetInstallPath(folder);
+    RunWithoutPayload(manager, window);
+    EXPECT_EQ(journal::FolderRecord(folder), ReadFile(folder + L"\\uninstall"));
     manager.State().journal.reset();
     ::DestroyWindow(window);
 }

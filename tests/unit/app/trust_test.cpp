@@ -168,20 +168,38 @@ BOOL WINAPI RecordingCreator(LPCWSTR path, LPSECURITY_ATTRIBUTES attributes) {
     return ::CreateDirectoryW(path, attributes);
 }
 
+// The same for the first two levels; the third cannot be made.
+BOOL WINAPI FailingThirdCreator(LPCWSTR path, LPSECURITY_ATTRIBUTES attributes) {
+    if (g_created.size() < 2) return RecordingCreator(path, attributes);
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
+// A "Program Files" folder that is there, and the chain below it made through `creator`,
+// which notes in g_created what it is handed.
+struct ChainBelowExisting {
+    ChainBelowExisting(const wchar_t* name, FolderCreator creator, const std::wstring& below) : scratch(name) {
+        existing = scratch / L"Program Files";
+        EXPECT_TRUE(::CreateDirectoryW(existing.c_str(), nullptr));
+        g_created.clear();
+        const FolderCreator before = SetFolderCreator(creator);
+        made = CreateFolderChain(existing + below, nullptr);
+        SetFolderCreator(before);
+    }
+    ScratchFolder scratch;
+    std::wstring existing;
+    bool made = false;
+};
+
 }  // namespace
 
 // This Wine stores no descriptor with a folder, so what the chain hands to the system is
 // looked at where it is handed over: the protected descriptor for each level it creates,
 // nothing at all for the levels that were there.
 TEST(ProtectedFolder, TheFolderChainHandsItOverForEachLevelItCreatesOnly) {
-    ScratchFolder scratch(L"fxprotect");
-    const std::wstring existing = scratch / L"Program Files";
-    ASSERT_TRUE(::CreateDirectoryW(existing.c_str(), nullptr));
-    g_created.clear();
-    const FolderCreator before = SetFolderCreator(RecordingCreator);
-    const bool made = CreateFolderChain(existing + L"\\Vexmora\\VexmoraZevlo邮箱", nullptr);
-    SetFolderCreator(before);
-    ASSERT_TRUE(made);
+    const ChainBelowExisting chain(L"fxprotect", RecordingCreator, L"\\Vexmora\\VexmoraZevlo邮箱");
+    const std::wstring& existing = chain.existing;
+    ASSERT_TRUE(chain.made);
 
     const trust::Descriptor expected = FromSddl(kProtectedFolderSddl);
     ASSERT_EQ(2u, g_created.size());
@@ -198,6 +216,17 @@ TEST(ProtectedFolder, TheFolderChainHandsItOverForEachLevelItCreatesOnly) {
         }
     }
     EXPECT_TRUE(IsFolder(existing + L"\\Vexmora\\VexmoraZevlo邮箱"));
+}
+
+// A chain that fails half way takes back the levels it made, each of which was handed the
+// protected descriptor; the level that was there stays.
+TEST(ProtectedFolder, AChainThatFailsHalfWayTakesBackTheLevelsItMade) {
+    const ChainBelowExisting chain(L"fxprotecthalf", FailingThirdCreator, L"\\Vexmora\\VexmoraZevlo邮箱\\data");
+    EXPECT_FALSE(chain.made);
+    ASSERT_EQ(2u, g_created.size());
+    for (const CreatedFolder& folder : g_created) EXPECT_TRUE(folder.hasAttributes) << U8(folder.path);
+    EXPECT_FALSE(Exists(chain.existing + L"\\Vexmora"));
+    EXPECT_TRUE(IsFolder(chain.existing));
 }
 
 // The earlier uninstaller as this machine has it: a file and its folder whose Everyone
@@ -255,6 +284,8 @@ public:
     void ShowAlreadyRunning() override {}
     bool ShowClientRunning(const std::vector<DWORD>&) override { return true; }
     bool OpenMainWindow() override { return false; }
+    void RunMessageLoop() override {}
+    void PumpMessages() override {}
     void ShowWarning(const std::wstring& text, const std::wstring&) override { warnings.push_back(text); }
     std::vector<std::wstring> warnings;
 };

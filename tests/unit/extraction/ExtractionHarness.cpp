@@ -5,6 +5,7 @@
 #include <sstream>
 #include "engine/InstallEvents.h"
 #include "engine/InstallRun.h"
+#include "ui/MessageLoop.h"
 
 PayloadBytes Fixture(const wchar_t* name) {
     HRSRC resource = ::FindResourceW(nullptr, name, L"FIXTURE");
@@ -46,7 +47,7 @@ LRESULT CALLBACK EventWindow::Proc(HWND window, UINT message, WPARAM wParam, LPA
 }
 
 const std::vector<RecordedEvent>& EventWindow::drained() {
-    PumpMessages();
+    UIPumpMessages();
     return events_;
 }
 
@@ -94,6 +95,7 @@ ExtractionRun::ExtractionRun(PayloadBytes archive, std::deque<FailureAnswer> ans
     hooks.payload = [archive] { return archive; };
     hooks.prompt = [this](const CUIString& message) { return prompt(message); };
     hooks.decodingBlock = [this](std::uint32_t block) { decodedBlocks.push_back(block); };
+    hooks.pump = UIPumpMessages;  // as the setup's windows do
 }
 
 void ExtractionRun::run() { ExtractPayload(state, hooks); }

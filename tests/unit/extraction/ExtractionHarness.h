@@ -68,7 +68,8 @@ private:
 };
 
 // One extraction set up for a test: state with the scratch folder, an open journal at
-// scratch.journal(), the event window, and hooks over a fixture and a scripted prompt.
+// scratch.journal(), the event window, and hooks over a fixture, a scripted prompt and
+// the framework's pump.
 struct ExtractionRun {
     explicit ExtractionRun(PayloadBytes archive, std::deque<FailureAnswer> answers = {});
     void run();                                   // ExtractPayload with the hooks

@@ -194,10 +194,11 @@ TEST(PayloadRoom, LongestEntryAndTheFolderItLeavesRoomFor) {
     EXPECT_EQ(LongestEntryName(plain), 9u);  // "a/b/c.txt", "empty.txt"
     EXPECT_EQ(LongestEntryName(PayloadBytes(kPackedSeed, sizeof kPackedSeed)), 9u);
     EXPECT_EQ(LongestEntryName(PayloadBytes(kPlainSeed, 40)), 0u);
-    // The journal's companion "uninstallE" (10) is the deepest here: 248 + 1 + 10 = 259.
-    EXPECT_TRUE(PayloadFitsUnder(std::wstring(248, L'x'), plain));
-    EXPECT_FALSE(PayloadFitsUnder(std::wstring(249, L'x'), plain));
+    // The draft of the journal's companion, "uninstallE.new" (14), is the deepest here:
+    // 244 + 1 + 14 = 259.
+    EXPECT_TRUE(PayloadFitsUnder(std::wstring(244, L'x'), plain));
+    EXPECT_FALSE(PayloadFitsUnder(std::wstring(245, L'x'), plain));
     // An unreadable archive is left to the extraction to report; the journal must fit.
-    EXPECT_TRUE(PayloadFitsUnder(std::wstring(248, L'x'), PayloadBytes(kPlainSeed, 40)));
-    EXPECT_FALSE(PayloadFitsUnder(std::wstring(249, L'x'), PayloadBytes(kPlainSeed, 40)));
+    EXPECT_TRUE(PayloadFitsUnder(std::wstring(244, L'x'), PayloadBytes(kPlainSeed, 40)));
+    EXPECT_FALSE(PayloadFitsUnder(std::wstring(245, L'x'), PayloadBytes(kPlainSeed, 40)));
 }

@@ -31,6 +31,10 @@ const PathCase kRefused[] = {
     {"parent level", L"a\\..\\..\\escape"},
     {"current level", L"a\\.\\b"},
     {"stream name", L"a\\inst:stream"},
+    {"a bar", L"Mail\\Vex|mora"},
+    {"wildcards", L"Mail\\Vex*mora?"},
+    {"angle brackets and quotes", L"Mail\\<\"Vex\">"},
+    {"a control character", L"Mail\\Vex\x01mora"},
 };
 
 void PrintTo(const PathCase& c, std::ostream* out) { *out << c.why; }

@@ -125,16 +125,60 @@ TEST_F(InstallJournalTest, EmptyJournalEncryptsToOnePaddingBlock) {
     EXPECT_EQ("", Decrypted());
 }
 
-TEST_F(InstallJournalTest, SecondOpenFinalisesTheFirstAndReplacesItsEncryptedFile) {
+// No run discards the records of another: a second install run into the same folder in
+// the same process (a start after a failed run) carries the first run's records forward.
+TEST_F(InstallJournalTest, SecondOpenFinishesTheFirstAndCarriesItsRecordsForward) {
     InstallJournal journal;
     journal.open(plain_);
     journal.recordFile(L"C:\\first");
-    journal.open(plain_);  // a second install run in the same process
+    journal.open(plain_);
     EXPECT_EQ("F C:\\first\r\n", Decrypted());
     EXPECT_EQ("", ReadBytes(plain_).value_or("<missing>"));  // the new plain journal starts empty
     journal.recordFile(L"C:\\second");
     journal.close();
-    EXPECT_EQ("F C:\\second\r\n", Decrypted());
+    EXPECT_EQ("F C:\\first\r\nF C:\\second\r\n", Decrypted());
+}
+
+// Finishing encrypts what there is and removes the plain file, and the journal goes on:
+// a record after it starts a new plain file, merged in by the next finish, the close or
+// a later process's journal at the same path.
+TEST_F(InstallJournalTest, AFinishedJournalStaysUsableAndLosesNothing) {
+    InstallJournal journal;
+    journal.open(plain_);
+    EXPECT_TRUE(journal.recordFile(L"C:\\a"));
+    journal.finish();
+    EXPECT_TRUE(journal.isOpen());
+    EXPECT_FALSE(fs::exists(plain_));
+    EXPECT_EQ("F C:\\a\r\n", Decrypted());
+
+    EXPECT_TRUE(journal.recordFile(L"C:\\b"));
+    EXPECT_EQ("F C:\\b\r\n", ReadBytes(plain_).value_or("<missing>"));
+    journal.finish();
+    EXPECT_FALSE(fs::exists(plain_));
+    EXPECT_EQ("F C:\\a\r\nF C:\\b\r\n", Decrypted());
+    journal.finish();  // nothing new: nothing changes
+    journal.close();
+    EXPECT_EQ("F C:\\a\r\nF C:\\b\r\n", Decrypted());
+
+    InstallJournal later;  // another process, later, at the same path
+    later.open(plain_);
+    later.recordFile(L"C:\\c");
+    later.close();
+    EXPECT_EQ("F C:\\a\r\nF C:\\b\r\nF C:\\c\r\n", Decrypted());
+}
+
+// A setup ended before it finished its journal (killed, logged off mid-run) leaves the
+// plain journal beside an older encrypted one, its last line perhaps cut short.
+TEST_F(InstallJournalTest, APlainJournalLeftByAnEndedProcessIsMergedWithoutItsCutLine) {
+    WriteBytes(cipher_, Encrypt("F C:\\a\r\nF C:\\b\r\n"));
+    WriteBytes(plain_, "F C:\\b\r\nF C:\\c\r\nF C:\\d-cut");
+    InstallJournal journal;
+    journal.open(plain_);
+    EXPECT_TRUE(journal.recordFile(L"C:\\e"));
+    EXPECT_EQ("F C:\\b\r\nF C:\\c\r\nF C:\\e\r\n", ReadBytes(plain_).value_or("<missing>"));
+    journal.close();
+    EXPECT_EQ("F C:\\a\r\nF C:\\b\r\nF C:\\c\r\nF C:\\e\r\n", Decrypted());
+    EXPECT_FALSE(fs::exists(cipher_ + L".new"));
 }
 
 TEST_F(InstallJournalTest, DestructionClosesAndEncrypts) {
@@ -152,10 +196,10 @@ TEST_F(InstallJournalTest, OpenInAMissingFolderLeavesAClosedJournalAndNoFile) {
     InstallJournal journal;
     journal.open(missing);
     EXPECT_FALSE(journal.isOpen());
-    journal.recordFolder(L"C:\\A");
-    journal.recordFile(L"C:\\A\\b");
-    journal.recordValue(HKEY_CURRENT_USER, L"K", L"V");
-    journal.recordKey(HKEY_CURRENT_USER, L"K");
+    EXPECT_FALSE(journal.recordFolder(L"C:\\A"));
+    EXPECT_FALSE(journal.recordFile(L"C:\\A\\b"));
+    EXPECT_FALSE(journal.recordValue(HKEY_CURRENT_USER, L"K", L"V"));
+    EXPECT_FALSE(journal.recordKey(HKEY_CURRENT_USER, L"K"));
     journal.close();
     EXPECT_FALSE(fs::exists(folder_ + L"\\gone"));
     EXPECT_TRUE(fs::is_empty(folder_));

@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include "tools/layout-rects/SetupPages.h"
 #include "ui/pure/Controls.h"
 #include "ui/pure/ImageDescription.h"
 #include "ui/pure/ManagerCore.h"
@@ -93,22 +94,13 @@ private:
     bool built_ = false;
 };
 
-// The pages of the main window, switched as the window switches them.
+// The pages of the main window, switched as the window switches them
+// (tools/layout-rects/SetupPages.h, in this order).
 enum class Page { Default, Custom, Progress, Finish, None };
 
 void ShowPage(BuiltLayout& main, Page page) {
-    if (page == Page::Custom) {
-        main.Show(L"defaultinstall", false);
-        main.Show(L"freeinstall", true);
-        main.Show(L"vl_defaultinstall", false);
-        main.Show(L"vl_freeinstall", true);
-    } else if (page == Page::Progress) {
-        main.Show(L"beforeinstall", false);
-        main.Show(L"progress_container", true);
-    } else if (page == Page::Finish) {
-        main.Show(L"beforeinstall", false);
-        main.Show(L"finishinstall", true);
-    }
+    if (page != Page::None)
+        for (const SetupPageStep& step : MainWindowPages().at(static_cast<size_t>(page)).steps) main.Show(step.name, step.visible);
     main.Layout();
 }
 
@@ -132,8 +124,8 @@ const Placement kPlacements[] = {
     {221, Page::Default, L"defaultpath", nullptr, {170, 325, 470, 355}},
     // Terms row at 350 (the sub-page above is 100 high), inner row 20..560, children on top.
     {221, Page::Default, L"agressinstall", nullptr, {20, 350, 34, 364}},
-    {221, Page::Default, L"zevloterms", nullptr, {119, 350, 319, 364}},  // 20 + 14 + 85
-    // 540 wide: column 300 + spring + 88: the spring is 152, the link at 472.
+    {221, Page::Default, L"zevloterms", nullptr, {119, 350, 329, 364}},  // 20 + 14 + 85, 210 wide
+    // 540 wide: column 310 + spring + 88: the spring is 142, the link at 472.
     {221, Page::Default, L"btn_freeinstall", nullptr, {472, 350, 560, 365}},
     // Custom page: the label row, 20 high after its 10 padding (y 260..280), indented 35;
     // the space label beside "安装路径：" ends where the edit ends. The path row follows at
@@ -143,12 +135,12 @@ const Placement kPlacements[] = {
     {221, Page::Custom, L"browser", nullptr, {485, 280, 551, 314}},
     // Option row at 280+34+10 = 324; the hidden group takes no space: spring 580-280 = 300.
     {221, Page::Custom, L"createDesktopshortcut", nullptr, {300, 324, 314, 338}},
-    {221, Page::Custom, L"autostart", nullptr, {460, 324, 474, 338}},  // 300+140+20
-    // 540 wide: column 300 + spring + 170: the spring is 70, the buttons from 390.
+    {221, Page::Custom, L"autostart", nullptr, {460, 324, 474, 338}},  // 300+140+20 (its group 20,100,20)
+    // 540 wide: column 310 + spring + 170: the spring is 60, the buttons from 390.
     {221, Page::Custom, L"start", L"vl_freeinstall", {390, 350, 486, 374}},
     {221, Page::Custom, L"back", nullptr, {494, 350, 560, 374}},       // 390+96+8
     {221, Page::Custom, L"agressinstall", nullptr, {20, 350, 34, 364}},
-    {221, Page::Custom, L"zevloterms", nullptr, {119, 350, 319, 364}},
+    {221, Page::Custom, L"zevloterms", nullptr, {119, 350, 329, 364}},
     // Progress page: inset 40,30,40,10 -> the bar at 40,280; the text row below it is
     // 150-40-18 = 92 high (y 298); the two labels share 500-10: 245, the last gets
     // 500-245-10 (its padding counted twice) = 235, starting at 40+245+10.
@@ -328,7 +320,7 @@ TEST(SkinLayouts, DescriptionWithoutClosingApostropheNamesTheImageByIdAlone) {
 
 TEST(SkinLayouts, ShadowImageComesFromTheProgramWhenNoFileIsBesideIt) {
     UISetInstance(::GetModuleHandleW(nullptr));
-    UISetResourcePath(L"C:\no-such-folder\skin");
+    UISetResourcePath(LR"(C:\no-such-folder\skin)");
     CImageCache cache;
     auto shadow = cache.Get(ParseImageDescription(L"res\\shadow.png"));
     ASSERT_NE(shadow, nullptr);

@@ -95,9 +95,11 @@ struct TestWindow {
     RecordingReceiver receiver;
     CMarkupBuilder builder;
 
-    explicit TestWindow(std::string_view markup, UIRect client = {0, 0, 580, 400}) {
+    // `client` in device pixels; `dpi` the window's scale (96: 100 %).
+    explicit TestWindow(std::string_view markup, UIRect client = {0, 0, 580, 400}, int dpi = 96) {
         host.client = client;
         core.SetHost(&host);
+        core.SetScale(UIScale::ForDpi(dpi));
         std::unique_ptr<CControlUI> root = builder.Build(markup, &core);
         EXPECT_TRUE(root) << Narrow(builder.LastError().Describe());
         core.AttachDialog(std::move(root));

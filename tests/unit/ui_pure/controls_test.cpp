@@ -193,7 +193,10 @@ TEST_F(Controls, ProgressFillsItsShare) {
     ASSERT_EQ(target.Images().size(), 1u);
     const ImageDescription drawn = ParseImageDescription(target.Images()[0]);
     EXPECT_EQ(drawn.file, L"226");
-    EXPECT_EQ(drawn.dest, (UIRect{0, 0, 185, 18}));
+    // Drawn into the filled part itself (device pixels), not through a "dest".
+    const UIRect& bar = progress->GetPos();
+    EXPECT_EQ(target.calls.back().rect, (UIRect{bar.left, bar.top, bar.left + 185, bar.top + 18}));
+    EXPECT_FALSE(drawn.hasDest);
     EXPECT_EQ(drawn.source, (UIRect{}));  // stretched: the whole image
 
     progress->SetStretchForeImage(false);
@@ -287,6 +290,22 @@ TEST_F(Controls, CaptionStripDragsExceptOverButtons) {
     w.core.WindowAttributes().sizeBox = {4, 4, 4, 4};
     EXPECT_EQ(CaptionHitTest(w.core, client, {2, 2}, false), UI_HTTOPLEFT);
     EXPECT_EQ(CaptionHitTest(w.core, client, {577, 200}, false), UI_HTRIGHT);
+}
+
+// Numbers beyond any screen in the window's rectangles are held to the geometry bounds
+// as they are read, so the hit test's edges (a client edge less a margin) stay in range:
+// here the caption strip covers the whole window and the size box is inside out.
+TEST(WindowAttributes, ExtremeRectanglesAreHeldToTheBoundsWhenRead) {
+    TestWindow w(R"(<Window size="99999999999,-5" caption="-99999999999,0,-2147483648,99999999999"
+                     sizebox="0,0,-2147483648,0"><Control name="strip"/></Window>)");
+    const UIWindowAttributes& a = w.core.GetWindowAttributes();
+    EXPECT_EQ(a.caption, (UIRect{-kUIMaxCoord, 0, -kUIMaxCoord, kUIMaxCoord}));
+    EXPECT_EQ(a.sizeBox, (UIRect{0, 0, -kUIMaxCoord, 0}));
+    EXPECT_EQ(a.initSize.cx, kUIMaxCoord);
+    EXPECT_EQ(a.initSize.cy, -5);
+    EXPECT_EQ(w.host.resized.cx, kUIMaxCoord);
+    EXPECT_EQ(CaptionHitTest(w.core, w.host.client, {290, 200}, false), UI_HTCAPTION);
+    EXPECT_EQ(CaptionHitTest(w.core, w.host.client, {579, 399}, false), UI_HTCAPTION);
 }
 
 TEST(Manager, WindowInitOnceOnTheFirstPaintAfterTheFirstLayout) {

@@ -87,6 +87,24 @@ INSTANTIATE_TEST_SUITE_P(Nested, BoxLayout, ::testing::Values(
         {{L"defaultinstall", {0, 250, 580, 350}}, {L"row", {0, 270, 580, 320}}, {L"start", {181, 270, 399, 320}},
          {L"row2", {0, 325, 580, 350}}, {L"lbl", {110, 325, 170, 355}}, {L"path", {170, 325, 470, 355}}}}));
 
+// Thousands of children with the largest paddings and gaps the markup allows: the sums
+// pass the int range. They saturate: no share is handed out, and the children beyond the
+// layouts' extent stay at its edge instead of wrapping round to negative places.
+TEST(BoxLayoutSums, ManyLargeChildrenSaturateInsteadOfWrapping) {
+    constexpr int kChildren = 6000;  // 6000 × (3 × 100000 + 100000 gap) > 2^31
+    std::string markup = R"(<Window><VerticalLayout childpadding="100000"><Control name="first"/>)";
+    for (int i = 0; i < kChildren; ++i)
+        markup += "<Control name=\"c" + std::to_string(i) + R"(" height="100000" maxheight="100000" padding="0,100000,0,100000"/>)";
+    markup += "</VerticalLayout></Window>";
+    TestWindow w(markup, {0, 0, 100, 100});
+    EXPECT_EQ(w.Find(L"first")->GetPos(), (UIRect{0, 0, 100, 0}));
+    // "first" and its gap come before c0; each child takes 400000 with its gap.
+    EXPECT_EQ(w.Find(L"c0")->GetPos(), (UIRect{0, 200000, 100, 300000}));
+    EXPECT_EQ(w.Find(L"c200")->GetPos(), (UIRect{0, 80200000, 100, 80300000}));
+    EXPECT_EQ(w.Find(L"c300")->GetPos(), (UIRect{0, kUIMaxExtent, 100, kUIMaxExtent}));
+    EXPECT_EQ(w.Find(L"c5999")->GetPos(), (UIRect{0, kUIMaxExtent, 100, kUIMaxExtent}));
+}
+
 TEST(BoxLayoutChanges, HidingAChildLaysTheParentOutAgain) {
     TestWindow w(R"(<Window><VerticalLayout><Control name="a" height="50"/><Control name="b"/></VerticalLayout></Window>)",
                  {0, 0, 100, 100});

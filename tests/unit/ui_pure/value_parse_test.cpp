@@ -18,6 +18,21 @@ TEST(ValueParse, NumberListsReadWhatIsThereAndIgnoreTheRest) {
     EXPECT_EQ(ParseInt(L"-99999999999"), -2147483647 - 1);
 }
 
+TEST(ValueParse, ResourceIdsAreSixteenBitsAndNeverWrap) {
+    const auto id = [](std::wstring_view text) {
+        const UIResourceId r = ParseResourceId(text);
+        return r.numeric ? static_cast<int>(r.id) : -1;  // -1: a name, not an id
+    };
+    EXPECT_EQ(id(L"221"), 221);
+    EXPECT_EQ(id(L"65535"), 65535);
+    EXPECT_EQ(id(L"65536"), 0);  // refused: no resource has id 0
+    EXPECT_EQ(id(L"4295033077"), 0);  // 2^32 + 221
+    EXPECT_EQ(id(L"0"), 0);
+    EXPECT_EQ(id(L"221a"), -1);
+    EXPECT_EQ(id(L" 221"), -1);
+    EXPECT_EQ(id(L""), -1);
+}
+
 TEST(ValueParse, ColoursAreHexadecimalAlphaFirst) {
     EXPECT_EQ(ParseColor(L"#FF333333"), 0xFF333333u);
     EXPECT_EQ(ParseColor(L"#333333FF"), 0x333333FFu);

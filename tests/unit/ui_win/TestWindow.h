@@ -1,11 +1,13 @@
 #pragma once
 // A real framework window built from markup, recording the notifications it receives,
-// plus the helpers the tests share: pumping messages and rendering to an off-screen DIB.
+// plus the helpers the tests share: pumping messages until a condition holds and rendering
+// to an off-screen DIB.
 #include <windows.h>
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
+#include "ui/MessageLoop.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowWnd.h"
 #include "ui/pure/Controls.h"
@@ -70,23 +72,13 @@ private:
     std::wstring layout_;
 };
 
-// Handles every queued message the way the framework's loop does.
-inline void Pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (CWindowManager::TranslateMessageAll(&msg)) continue;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
 // Pumps until `done` holds or two seconds pass; returns `done()`.
 template <class Pred>
 bool PumpUntil(Pred done) {
     const DWORD deadline = ::GetTickCount() + 2000;
     while (!done()) {
         if (static_cast<int>(deadline - ::GetTickCount()) <= 0) return false;
-        Pump();
+        UIPumpMessages();
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
     return true;

@@ -30,7 +30,7 @@ protected:
     }
     void Post(UINT msg, WPARAM w, LPARAM l) {
         ::PostMessageW(window.GetHWND(), msg, w, l);
-        Pump();
+        UIPumpMessages();
     }
     std::vector<std::wstring> Clicks() const {
         std::vector<std::wstring> out;
@@ -175,7 +175,8 @@ TEST(WindowBase, CenterWindowCentresOnTheWorkAreaAndStaysInside) {
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     EXPECT_EQ((area.left + area.right) / 2 - 150, r.left);
     EXPECT_EQ((area.top + area.bottom) / 2 - 100, r.top);
-    // A window larger than the work area is pulled back to its left and top edges.
+    // A window wider than the work area ends on its right edge: the left and top edges are
+    // pulled in first, then the right and bottom ones.
     ::SetWindowPos(w.GetHWND(), nullptr, 0, 0, area.right - area.left + 400, 100, SWP_NOMOVE | SWP_NOZORDER);
     w.CenterWindow();
     ::GetWindowRect(w.GetHWND(), &r);

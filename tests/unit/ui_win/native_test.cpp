@@ -80,6 +80,30 @@ TEST_F(EditTest, FocusLossKeepsAndEscapeDropsTheTypedText) {
     EXPECT_EQ(L"abc", edit->GetText());
 }
 
+// The program sets the text while the user is in the native edit (a folder picked, for
+// instance): the native edit shows it at once, and editing ends with it; after Escape too,
+// which drops only what was typed after it.
+TEST_F(EditTest, TextSetWhileEditingIsKeptWhenEditingEnds) {
+    HWND native = StartEditing(20, 17, edit);
+    ASSERT_NE(nullptr, native);
+    Type(native, L"abc");
+    edit->SetText(L"D:\\选定");
+    wchar_t shown[64] = {};
+    ::GetWindowTextW(native, shown, 64);
+    EXPECT_STREQ(L"D:\\选定", shown);
+    ::SetFocus(window.GetHWND());
+    ASSERT_TRUE(PumpUntil([&] { return window.pm.GetNativeWindow(edit) == nullptr; }));
+    EXPECT_EQ(L"D:\\选定", edit->GetText());
+
+    native = StartEditing(20, 17, edit);
+    ASSERT_NE(nullptr, native);
+    edit->SetText(L"E:\\再选");
+    Type(native, L"xyz");
+    ::SendMessageW(native, WM_KEYDOWN, VK_ESCAPE, 1);
+    ASSERT_TRUE(PumpUntil([&] { return window.pm.GetNativeWindow(edit) == nullptr; }));
+    EXPECT_EQ(L"E:\\再选", edit->GetText());
+}
+
 TEST_F(EditTest, TabLeavesTheEditKeepingTheText) {
     HWND native = StartEditing(20, 17, edit);
     ASSERT_NE(nullptr, native);
@@ -129,7 +153,7 @@ TEST(RichEdit, ShowsItsTextAndScrollsWithTheSkinnedBar) {
     TestWindow window(RichLayout());
     ASSERT_TRUE(window.Open());
     // Hidden windows get no WM_PAINT: the layout is brought up to date by drawing.
-    const auto settle = [&] { Pump(); Rendering(window.pm, 300, 200); };
+    const auto settle = [&] { UIPumpMessages(); Rendering(window.pm, 300, 200); };
     ASSERT_TRUE(window.built);
     CControlUI* control = window.pm.FindControl(L"licence");
     auto* rich = ui_cast<CRichEditUI>(control, L"RichEdit");
@@ -203,7 +227,7 @@ TEST(WindowLooks, RoundCornersAndShadowFollowTheWindow) {
     shadow.SetCorner(23, 22, 25, 26);
     shadow.SetShow(true);
     ::ShowWindow(window.GetHWND(), SW_SHOWNOACTIVATE);
-    Pump();
+    UIPumpMessages();
     HRGN region = ::CreateRectRgn(0, 0, 0, 0);
     ASSERT_NE(ERROR, ::GetWindowRgn(window.GetHWND(), region));
     EXPECT_FALSE(::PtInRegion(region, 0, 0));    // the corner is cut
@@ -236,7 +260,7 @@ TEST(WindowLooks, NoShadowWithoutItsImage) {
     window.pm.GetShadow().SetCorner(10, 10, 10, 10);
     window.pm.GetShadow().SetShow(true);
     ::ShowWindow(window.GetHWND(), SW_SHOWNOACTIVATE);
-    Pump();
+    UIPumpMessages();
     HWND shadowWindow = window.pm.GetShadow().GetShadowHWND();
     EXPECT_TRUE(shadowWindow == nullptr || !::IsWindowVisible(shadowWindow));
 }
@@ -247,6 +271,9 @@ TEST(Layouts, BuildFromResourceIdMarkupAndFile) {
     EXPECT_NE(nullptr, standalone.Build(201, L"XML"));
     EXPECT_NE(nullptr, standalone.Build(CUIString(L"201"), L"XML"));
     EXPECT_EQ(nullptr, standalone.Build(999, L"XML"));
+    // Ids are 16 bits: 65737 (65536 + 201) must not wrap round to layout 201.
+    EXPECT_EQ(nullptr, standalone.Build(65536 + 201, L"XML"));
+    EXPECT_EQ(nullptr, standalone.Build(CUIString(L"65737"), L"XML"));
     EXPECT_NE(nullptr, standalone.Build(CUIString(L"<Window><Label text=\"x\" /></Window>")));
     EXPECT_EQ(nullptr, standalone.Build(CUIString(L"<Window><Label text=x /></Window>")));
     EXPECT_EQ(L"Expected attribute value", standalone.GetLastBuildError());

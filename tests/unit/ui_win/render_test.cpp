@@ -118,6 +118,41 @@ TEST_F(RenderTest, BordersStayInsideTheControl) {
     EXPECT_FALSE(Near(r.At(0, 102), kRed, 60)) << std::hex << r.At(0, 102);
 }
 
+// A bitmap still selected into a DC cannot be deleted: the surface is selected out of its
+// DC before it goes, when the buffer grows and when the buffer itself goes. (Windows
+// refuses such a deletion and keeps the bitmap for good; Wine defers it until the bitmap
+// leaves its DC or the DC is deleted, so under Wine these checks hold either way.)
+TEST(BackBuffer, ItsSurfaceLeavesTheDcBeforeItIsDeleted) {
+    UniqueWindowDC screen(nullptr, ::GetDC(nullptr));
+    HBITMAP first = nullptr, second = nullptr;
+    HDC dc = nullptr;
+    {
+        CBackBuffer buffer;
+        dc = buffer.Prepare(screen.get(), SIZE{10, 10});
+        ASSERT_NE(nullptr, dc);
+        first = buffer.bitmap();
+        EXPECT_EQ(first, ::GetCurrentObject(dc, OBJ_BITMAP));
+        EXPECT_EQ(dc, buffer.Prepare(screen.get(), SIZE{10, 10}));
+        EXPECT_EQ(first, buffer.bitmap());  // the same size keeps the surface
+        EXPECT_EQ(dc, buffer.Prepare(screen.get(), SIZE{20, 10}));
+        second = buffer.bitmap();
+        EXPECT_EQ(second, ::GetCurrentObject(dc, OBJ_BITMAP));
+        EXPECT_EQ(0u, ::GetObjectType(first));  // deleted at once, not left selected
+    }
+    EXPECT_EQ(0u, ::GetObjectType(second));
+    EXPECT_EQ(0u, ::GetObjectType(dc));
+}
+
+// A resource id is 16 bits: a larger number must not wrap round to another image (65637
+// is 65536 + 101), whether named as a resource or as a missing file's fallback.
+TEST(ImageIds, AboveTheResourceRangeAreRefused) {
+    CImageCache cache;
+    EXPECT_TRUE(cache.Get(ParseImageDescription(L"res='101' restype='png'")));
+    EXPECT_FALSE(cache.Get(ParseImageDescription(L"res='65637' restype='png'")));
+    EXPECT_FALSE(cache.Get(ParseImageDescription(L"65637")));
+    EXPECT_FALSE(cache.Get(ParseImageDescription(L"res='0' restype='png'")));
+}
+
 TEST(ImageFallback, MissingFileFallsBackToItsResourceName) {
     EXPECT_EQ(L"RES_SHADOW_PNG", FallbackResourceName(L"res\\shadow.png"));
     EXPECT_EQ(L"A_B_9_PNG", FallbackResourceName(L"a-b/9.png"));

@@ -4,3 +4,4 @@
 #include "payload/uninstall/UndoPlan.cpp"
 #include "payload/uninstall/UndoReport.cpp"
 #include "payload/uninstall/UndoRun.cpp"
+#include "payload/uninstall/UndoLeftovers.cpp"

@@ -1,0 +1,20 @@
+// fx_shortname PATH: prints the 8.3 short form of an existing PATH (GetShortPathNameW), as
+// UTF-8, the way a program or an old shortcut may hand a folder to the setup.
+// Exit code 0 on success, 1 when the system has no short form to give.
+#include <windows.h>
+
+#include <string>
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 2) return 2;
+    wchar_t buffer[MAX_PATH];
+    const DWORD length = ::GetShortPathNameW(argv[1], buffer, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return 1;
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+    std::string text(size, '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length), text.data(), size, nullptr, nullptr);
+    text += "\n";
+    DWORD written = 0;
+    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    return 0;
+}

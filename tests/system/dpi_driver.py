@@ -1,0 +1,238 @@
+"""The setup at one display scale, end to end, as a person uses it: shared by
+e2e_dpi96_test.py, e2e_dpi144_test.py and e2e_dpi192_test.py (one file per scale, so that
+ctest runs them side by side). Each makes a fresh machine whose "LogPixels" is set before
+the program starts, and on it:
+
+- the client-running prompt (with the stand-in client running), and the already-running
+  prompt (a second setup while the first is open);
+- the main window at its scaled size, its custom page and back;
+- the licence window and the confirm-exit prompt opened from it;
+- a quick install, then the confirm-exit prompt's stop button.
+
+Every click lands on a control's centre from build/layout-rects.json (the framework's own
+layout at 96 DPI), scaled. Each prompt is left alone for a few seconds before its one click
+(the scenario of a person reading it; the wait itself is that settle, stated as such): the
+click must act at once. Screenshots of every page and prompt go to
+build/screenshots/dpi<DPI>-*.png. At 192 DPI the text is also checked to be drawn at
+192 DPI rather than stretched from 96.
+"""
+import os
+import time
+
+import layoutrects
+import winetest
+from e2e_install_test import DEFAULT_FOLDER, TITLE, InstallationChecks, Machine, screen_shot
+
+RECTS = layoutrects.load()
+MAIN, ALREADY, CLIENT, CONFIRM, TERMS = 221, 228, 229, 230, 232
+# How long a person leaves a prompt alone before clicking (part of the scenario).
+READING = 3
+# Which button of each prompt a scale clicks; together the three scales click them all.
+BUTTONS = {
+    96: {"terms": "btn_ok", "confirm": "installbtn", "already": "okbtn", "client": "cancelbtn"},
+    144: {"terms": "closebtn", "confirm": "closebtn", "already": "closebtn", "client": "closebtn"},
+    192: {"terms": "btn_ok", "confirm": "installbtn", "already": "okbtn", "client": "installbtn"},
+}
+
+
+def blue(pixel):
+    r, g, b = pixel
+    return b > 150 and b > r + 60
+
+
+class ScaledSetup:
+    """One setup program at a scale, and the windows it shows."""
+
+    def __init__(self, machine, dpi, proc):
+        self.m, self.dpi, self.proc = machine, dpi, proc
+        self.wid = None
+
+    def at(self, layout, name, page="default", index=0):
+        return RECTS.centre(layout, name, page, index, self.dpi)
+
+    def probe(self, img, x, y):
+        return img.getpixel(RECTS.point(x, y, self.dpi))
+
+    def page(self):
+        """'default', 'custom', 'progress', 'finish' or None, from the colours at places
+        that only one page paints blue (the large and small "start", the filled bar, the
+        finish button)."""
+        img = winetest.capture(self.wid)
+        if blue(img.getpixel(self.at(MAIN, "finishinstallbtn", "finish"))) and not blue(img.getpixel(self.at(MAIN, "start"))):
+            return "finish"
+        if blue(self.probe(img, 60, 289)):
+            return "progress"
+        if blue(img.getpixel(self.at(MAIN, "start"))):
+            return "default"
+        if blue(img.getpixel(self.at(MAIN, "start", "custom"))):
+            return "custom"
+        return None
+
+    def wait_page(self, name, timeout=90):
+        try:
+            winetest.wait_until(lambda: self.page() == name, timeout=timeout, what=f"the {name} page at {self.dpi}")
+        except AssertionError:
+            screen_shot(f"dpi{self.dpi}-failed-waiting-for-{name}")
+            raise
+
+    def wait_main(self):
+        size = RECTS.size(MAIN, self.dpi)
+        self.wid = winetest.wait_window(TITLE, size=size, timeout=120)
+        winetest.wait_drawn(self.wid)
+        self.wait_page("default")
+
+    def click(self, wid, point):
+        winetest.click(wid, *point)
+        winetest.xdotool("mousemove", "--window", wid, 1, 1)  # away: no hot button in the pictures
+
+    def shot(self, wid, name):
+        return winetest.screenshot(wid, f"dpi{self.dpi}-{name}")
+
+    def prompt(self, layout, exclude=()):
+        """The next window of that layout's scaled size (not the main window), drawn."""
+        wid = winetest.wait_window(TITLE, size=RECTS.size(layout, self.dpi), timeout=90,
+                                   exclude=tuple(exclude) + ((self.wid,) if self.wid else ()))
+        winetest.wait_drawn(wid)
+        return wid
+
+    def read_then_click(self, wid, layout, button):
+        """Left alone for a few seconds, as a person reads it, then one click."""
+        time.sleep(READING)
+        self.click(wid, self.at(layout, button))
+
+
+class DpiCase(InstallationChecks):
+    """Mixed into a unittest.TestCase of one scale (`dpi`)."""
+    dpi = 96
+
+    @classmethod
+    def setUpClass(cls):
+        cls.display = winetest.PrivateDisplay()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.display.close()
+
+    def start(self, m):
+        return ScaledSetup(m, self.dpi, m.start(["C:\\VexmoraSetup.exe"]))
+
+    def test_prompts_pages_and_a_quick_install(self):
+        dpi, buttons = self.dpi, BUTTONS[self.dpi]
+        m = Machine()
+        self.addCleanup(m.close)
+        m.p.reg_add("HKCU\\Control Panel\\Desktop", "LogPixels", "REG_DWORD", dpi)
+
+        # The client is running: its prompt comes first.
+        client, _ = m.start_client()
+        s = self.start(m)
+        prompt = s.prompt(CLIENT)
+        s.shot(prompt, "prompt-client-running")
+        s.read_then_click(prompt, CLIENT, buttons["client"])
+        if buttons["client"] == "installbtn":
+            client.wait(timeout=60)  # ended; the setup goes on to its main window
+        else:
+            self.assertEqual(0, s.proc.wait(timeout=60))
+            self.assertIsNone(client.poll())
+            client.kill()
+            client.wait(timeout=60)
+            s = self.start(m)
+        s.wait_main()
+        self.assertEqual(winetest.window_geometry(s.wid)[2:], RECTS.size(MAIN, dpi))
+        self.assertEqual(RECTS.size(MAIN, dpi), {96: (580, 400), 144: (870, 600), 192: (1160, 800)}[dpi])
+        main_shot = s.shot(s.wid, "main-default")
+
+        # A second setup meanwhile: the already-running prompt.
+        second = m.start(["C:\\VexmoraSetup.exe"])
+        prompt = s.prompt(ALREADY)
+        s.shot(prompt, "prompt-already-running")
+        s.read_then_click(prompt, ALREADY, buttons["already"])
+        self.assertEqual(0, second.wait(timeout=60))
+
+        s.click(s.wid, s.at(MAIN, "btn_freeinstall"))
+        s.wait_page("custom")
+        s.shot(s.wid, "main-custom")
+        s.click(s.wid, s.at(MAIN, "back", "custom"))
+        s.wait_page("default")
+
+        s.click(s.wid, s.at(MAIN, "zevloterms"))
+        terms = s.prompt(TERMS)
+        s.shot(terms, "prompt-terms")
+        s.read_then_click(terms, TERMS, buttons["terms"])
+        winetest.wait_gone(terms, timeout=10)  # on the first click
+
+        s.click(s.wid, s.at(MAIN, "closebtn"))
+        confirm = s.prompt(CONFIRM)
+        s.shot(confirm, "prompt-confirm-exit")
+        s.read_then_click(confirm, CONFIRM, buttons["confirm"])
+        winetest.wait_gone(confirm, timeout=10)
+        self.assertIsNone(s.proc.poll())
+
+        # The quick install; the progress page is photographed when it is caught.
+        s.click(s.wid, s.at(MAIN, "start"))
+        seen = set()
+
+        def finished():
+            page = s.page()
+            if page == "progress" and "progress" not in seen:
+                seen.add("progress")
+                s.shot(s.wid, "main-progress")
+            return page == "finish"
+        winetest.wait_until(finished, timeout=180, what=f"the finish page at {dpi}")
+        s.shot(s.wid, "main-finish")
+        self.assert_payload_installed(m, DEFAULT_FOLDER, extra=("uninstall",))
+
+        s.click(s.wid, s.at(MAIN, "closebtn"))
+        confirm = s.prompt(CONFIRM)
+        s.read_then_click(confirm, CONFIRM, "cancelbtn")
+        self.assertEqual(0, s.proc.wait(timeout=60))
+        self.assertTrue(os.path.exists(m.unix(DEFAULT_FOLDER + "\\uninstallE")))
+        if dpi == 192:
+            self.check_text_is_drawn_at_192(m, main_shot)
+
+    def check_text_is_drawn_at_192(self, m, main_shot):
+        """The licence link's text at 192 DPI against the same window at 96 DPI scaled by
+        two (what a system stretching the window would show): about twice as tall, and
+        with edges at least half again as sharp."""
+        from PIL import Image
+        m.p.reg_add("HKCU\\Control Panel\\Desktop", "LogPixels", "REG_DWORD", 96)
+        show = os.path.join(winetest.BUILD, "tests", "programs", "skinfx_show.exe")
+        proc = m.p.start([show, "221", "default"])
+        try:
+            wid = winetest.wait_window("^SkinFx ready$", size=RECTS.size(MAIN, 96), timeout=90)
+            winetest.xdotool("mousemove", 0, 0)
+            small = winetest.capture(wid)
+        finally:
+            proc.kill()
+        box = RECTS.rect(MAIN, "zevloterms")
+        at96 = small.crop(tuple(box)).resize(((box[2] - box[0]) * 2, (box[3] - box[1]) * 2), Image.BILINEAR)
+        at192 = Image.open(main_shot).convert("RGB").crop(tuple(RECTS.rect(MAIN, "zevloterms", dpi=192)))
+        at96.save(os.path.join(winetest.BUILD, "screenshots", "dpi192-link-96-stretched.png"))
+        at192.save(os.path.join(winetest.BUILD, "screenshots", "dpi192-link-192.png"))
+        ink96, ink192 = ink_rows(at96), ink_rows(at192)
+        self.assertGreater(ink96, 0)
+        self.assertLess(abs(ink192 - ink96), ink96 * 0.2, (ink192, ink96))
+        self.assertGreater(sharpness(at192), 1.5 * sharpness(at96), (sharpness(at192), sharpness(at96)))
+
+
+def luminance(img):
+    return img.convert("L")
+
+
+def ink_rows(img):
+    """Rows holding text: rows with a pixel clearly darker than the lightest of the picture."""
+    grey = luminance(img)
+    light = max(grey.getdata())
+    return sum(1 for y in range(grey.height) if min(grey.getpixel((x, y)) for x in range(grey.width)) < light - 60)
+
+
+def sharpness(img):
+    """The mean of the largest steps between neighbouring pixels along each row: text drawn
+    at its size has steps of nearly the full contrast, a stretched copy half of them."""
+    grey = luminance(img)
+    steps = []
+    for y in range(grey.height):
+        row = [grey.getpixel((x, y)) for x in range(grey.width)]
+        diffs = sorted((abs(a - b) for a, b in zip(row, row[1:])), reverse=True)
+        if diffs and diffs[0] > 30:
+            steps.extend(diffs[:4])
+    return sum(steps) / len(steps) if steps else 0

@@ -1,0 +1,13 @@
+"""The setup at 144 DPI (150 %): its prompts, pages and a quick install, clicked at the
+scaled places of the controls (tests/system/dpi_driver.py)."""
+import unittest
+
+from dpi_driver import DpiCase
+
+
+class Dpi144Test(DpiCase, unittest.TestCase):
+    dpi = 144
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

@@ -1,0 +1,382 @@
+"""Every installation stays removable: one table of the ways a run of the setup can end,
+each row run for real and checked the same way.
+
+For each row: a snapshot of the machine (machine_snapshot.py: the files of C: and of every
+mapped drive, shortcuts included, and HKLM\\Software and HKCU\\Software), then the real
+VexmoraSetup.exe driven as a person would (the driver of e2e_install_test.py), ended the
+way the row says (closed, killed, logged off with Wine's `wineboot --end-session --force`,
+aborted on a full disk, started again...), then the installation removed the way users
+remove programs: Wine's own Programs and Features, `wine uninstaller --remove
+"Quillwire-Vexmora专用版"`, which runs the entry's "UninstallString" as Windows does, its
+question answered with Yes and its report closed. The machine must then be as it was.
+Nothing may be left but what the user made, and the rows remove that themselves.
+
+The rows are split into groups, one test program each (removable_*_test.py), so that
+ctest runs them side by side; within a group the rows share one machine, each starting
+from the snapshot the row before it ended with.
+"""
+import contextlib
+import os
+import subprocess
+import unittest
+from collections import namedtuple
+
+import winetest
+import e2e_install_test as e2e  # the driver of the setup's windows
+import hostile_test  # its small disks and its file holder
+import machine_snapshot as snap
+
+PROGRAMS = os.path.join(winetest.BUILD, "tests", "programs")
+ENTRY_NAME = "Quillwire-Vexmora专用版"
+UNINSTALLER_CAPTION = "^卸载 VexmoraZevlo邮箱$"
+FAILURE_CAPTION = "^安装失败$"       # string 140: the extraction's Retry/Ignore/Abort box
+REFUSAL_CAPTION = "^创建目录失败$"   # string 134: a folder the setup will not install to
+PRODUCT = e2e.PRODUCT
+DEFAULT_FOLDER = e2e.DEFAULT_FOLDER
+OTHER_FOLDER = "D:\\Other Mail\\VexmoraZevlo邮箱"
+DISK_FOLDER = "E:\\inst\\VexmoraZevlo邮箱"
+# The keys as the 32-bit setup sees them on a 64-bit machine.
+APP_PATHS_KEY = e2e.WOW + e2e.APP_PATHS.split("Software\\", 1)[1]
+ENTRY_KEY = "HKLM\\" + e2e.UNINSTALL
+SESSION_MANAGER = "HKLM\\System\\CurrentControlSet\\Control\\Session Manager"
+
+
+class Machine(e2e.Machine):
+    """e2e's machine (the setup at C:\\VexmoraSetup.exe, D: a fixed drive), settled
+    before its first snapshot, with small Linux disks mapped as further drives."""
+
+    def __init__(self):
+        super().__init__()
+        self.disks = contextlib.ExitStack()
+        self.disk = None        # E:, a small disk to fill (removable_disk_test.py)
+        self.few_inodes = None  # F:, a disk with room for few folders (removable_folders_test.py)
+        # The first start of a copied prefix settles a few things of Wine's own.
+        self.p.run(["cmd", "/c", "exit"])
+
+    def add_disk(self, letter, size, inodes=None):
+        """A tmpfs (root only) as drive `letter`, with an "inst" folder; its Linux path."""
+        where = self.disks.enter_context(hostile_test.tmpfs(size=size, inodes=inodes))
+        self.p.map_drive(letter, ("hd", where))
+        return where
+
+    def close(self):
+        super().close()
+        self.disks.close()
+
+    def end_started(self):
+        """Ends the setups (and other programs) the test started that still run."""
+        for proc in self.started:
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait(timeout=30)
+        self.started.clear()
+        winetest.wait_until(lambda: not winetest.find_windows(), timeout=60, what="their windows to go")
+
+    def exists(self, win_path):
+        return os.path.exists(self.unix(win_path))
+
+    def short_name(self, win_path):
+        r = self.p.run([self.tool("fx_shortname"), win_path])
+        assert r.returncode == 0, r
+        return r.stdout.decode("utf-8").strip()
+
+    def pending_deletes(self):
+        """The files marked for deletion at the next restart (MOVEFILE_DELAY_UNTIL_REBOOT),
+        as "D:\\..." paths."""
+        values = self.reg_values(SESSION_MANAGER)
+        kind, data = values.get("PendingFileRenameOperations", (None, b""))
+        names = data.decode("utf-16-le").split("\0") if isinstance(data, bytes) else []
+        return [n[4:] if n.startswith("\\??\\") else n for n in names if n]
+
+
+# --- a person at the setup ----------------------------------------------------------------
+def open_setup(m):
+    setup = m.start_setup()
+    setup.wait_main()
+    return setup
+
+
+def choose_folder(setup, folder):
+    """The custom page, with `folder` pasted into "path"."""
+    if e2e.page_of(setup.picture()) != "custom":
+        setup.click("btn_freeinstall")
+        setup.wait_page("custom")
+    setup.type_into_path(folder)
+
+
+def install(m, folder=None):
+    """A setup run to its finish page: a quick install, or a custom one into `folder`."""
+    setup = open_setup(m)
+    if folder is None:
+        setup.click("start")
+    else:
+        choose_folder(setup, folder)
+        setup.click("start_small")
+    setup.wait_page("finish")
+    return setup
+
+
+def close_setup(setup):
+    """The close button and the confirm-exit prompt's "cancelbtn", which ends setup."""
+    setup.click("closebtn")
+    confirm = setup.prompt()
+    setup.click("cancelbtn", e2e.CONFIRM_EXIT, wid=confirm)
+    assert setup.wait_exit() == 0
+
+
+def answer_box(caption, key, shot):
+    box = winetest.wait_window(caption, timeout=90)
+    winetest.screenshot(box, "e2e-removable-" + shot)
+    winetest.key(box, key)
+    winetest.wait_gone(box)
+
+
+def refused(setup, folder, shot):
+    """"start" with `folder` gives the refusal box, which is closed."""
+    choose_folder(setup, folder)
+    setup.click("start_small")
+    answer_box(REFUSAL_CAPTION, "Return", shot)
+
+
+# --- Programs and Features ----------------------------------------------------------------
+def remove(m, shot):
+    """Wine's Programs and Features removes the entry: the uninstaller asks (Yes), works
+    and reports (closed)."""
+    proc = m.p.start(["uninstaller", "--remove", ENTRY_NAME])
+    try:
+        ask = winetest.wait_window(UNINSTALLER_CAPTION, timeout=90)
+        winetest.key(ask, "y")
+        report = winetest.wait_window(UNINSTALLER_CAPTION, timeout=90, exclude=(ask,))
+        winetest.screenshot(report, "e2e-removable-" + shot)
+        winetest.key(report, "Return")
+        winetest.wait_gone(report)
+        proc.wait(timeout=60)
+    finally:
+        if proc.poll() is None:
+            proc.kill()
+
+
+def fill_disk(where, leave=0):
+    """A file of the user's on the disk at `where` that leaves `leave` bytes free (none:
+    not even room for one more byte)."""
+    path = os.path.join(where, "filler.bin")
+    stat = os.statvfs(where)
+    size = max(0, stat.f_bavail * stat.f_frsize - leave)
+    fd = os.open(path, os.O_WRONLY | os.O_CREAT | os.O_TRUNC)
+    try:
+        os.write(fd, bytes(size))
+        while not leave:
+            os.write(fd, bytes(4096))
+    except OSError:  # full: as meant
+        pass
+    finally:
+        os.close(fd)
+    return path
+
+
+# --- what the rows check on the way ------------------------------------------------------------
+def assert_one_spelling(t, m, folder):
+    """`folder` is what was registered and recorded, and every record of the install
+    folder and of the levels above it spells it so."""
+    t.assertEqual(m.reg_values(APP_PATHS_KEY).get("SoftwarePath"), ("sz", folder))
+    t.assertEqual(m.reg_values(ENTRY_KEY).get("UninstallString"), ("sz", f'"{folder}\\uninstall.exe"'))
+    drive = folder[:3]
+    for record in m.journal(folder):
+        path = record[2:]
+        if record[0] in "DF" and path.startswith(drive):
+            t.assertTrue(path.startswith(folder + "\\") or (folder + "\\").startswith(path + "\\"), record)
+
+
+# --- the rows ---------------------------------------------------------------------------------
+def closed_normally(t, m):
+    close_setup(install(m))
+    remove(m, "closed")
+
+
+def killed_on_the_finish_page(t, m):
+    setup = install(m)
+    # Registration finished the journal before it let another setup start.
+    t.assertTrue(m.exists(DEFAULT_FOLDER + "\\uninstallE"))
+    t.assertFalse(m.exists(DEFAULT_FOLDER + "\\uninstall"))
+    setup.proc.kill()
+    setup.proc.wait(timeout=30)
+    winetest.wait_gone(setup.wid)
+    remove(m, "killed")
+
+
+def logged_off_on_the_finish_page(t, m):
+    setup = install(m)
+    # Not captured: the programs the log-on starts would hold the pipes open.
+    m.p.run(["wineboot", "--end-session", "--force"], timeout=120, capture_output=False,
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    setup.wait_exit()
+    # As at a new log-on the Run key starts the client; the user closes it before removing.
+    client = winetest.wait_window(f"^{PRODUCT}$", timeout=90)
+    m.p.run(["taskkill", "/f", "/im", "Vexmora-PC.exe"])
+    winetest.wait_gone(client)
+    remove(m, "logged-off")
+
+
+def file_in_use_then_removed_again(t, m):
+    close_setup(install(m))
+    held = DEFAULT_FOLDER + "\\Vexmora-PC.exe"
+    locker = hostile_test.Locker(m.p, held)
+    try:
+        remove(m, "file-in-use")
+        # Not undone, so not forgotten: the file and its record, marked for deletion at the
+        # next restart, and the entry that starts the uninstaller again, with the uninstaller.
+        t.assertTrue(m.exists(held))
+        t.assertTrue(m.exists(DEFAULT_FOLDER + "\\uninstall.exe"))
+        t.assertIn(f"F {held}", m.journal(DEFAULT_FOLDER))
+        t.assertIn(held, m.pending_deletes())
+        t.assertIn("UninstallString", m.reg_values(ENTRY_KEY))
+    finally:
+        locker.release()
+    remove(m, "second-attempt")
+
+
+def typed_as(spelling, folder):
+    """A custom install into `spelling(m)`, which must come out as `folder`."""
+    def row(t, m):
+        setup = install(m, spelling(m))
+        assert_one_spelling(t, m, folder)
+        close_setup(setup)
+        remove(m, "spelling")
+    return row
+
+
+def recorded_with_a_trailing_backslash(t, m):
+    m.p.reg_add(APP_PATHS_KEY, "SoftwarePath", "REG_SZ", "D:\\Apps\\Mail\\")
+    setup = install(m)  # quick: into the folder recorded by an earlier installation
+    assert_one_spelling(t, m, "D:\\Apps\\Mail")
+    close_setup(setup)
+    remove(m, "recorded")
+
+
+def drive_root(t, m):
+    setup = open_setup(m)
+    refused(setup, "D:\\", "drive-root")
+    close_setup(setup)
+
+
+def failed_chains_then_an_install(t, m):
+    setup = open_setup(m)
+    refused(setup, "D:\\Mail\\Vex|mora", "bad-name")
+    t.assertFalse(m.exists("D:\\Mail"))
+    if m.few_inodes:  # F: holds two more folders: A and B are made, C is not
+        refused(setup, "F:\\inst\\A\\B\\C", "chain-half-way")
+        t.assertEqual(os.listdir(os.path.join(m.few_inodes, "inst")), [])
+    choose_folder(setup, OTHER_FOLDER)
+    setup.click("start_small")
+    setup.wait_page("finish")
+    close_setup(setup)
+    remove(m, "after-refusals")
+
+
+def reinstall_elsewhere(t, m):
+    close_setup(install(m))
+    setup = install(m, OTHER_FOLDER)
+    # The earlier installation's uninstaller ran, then its folders went with its note.
+    t.assertFalse(m.exists("D:\\Program Files"))
+    close_setup(setup)
+    remove(m, "reinstalled")
+
+
+def record_on_a_full_disk(t, m):
+    filler = fill_disk(m.disk)
+    setup = open_setup(m)
+    choose_folder(setup, DISK_FOLDER)
+    setup.click("start_small")
+    # Nothing can be appended to the journal: asked before the first file is made. The
+    # user makes room and retries.
+    box = winetest.wait_window(FAILURE_CAPTION, timeout=90)
+    winetest.screenshot(box, "e2e-removable-full-disk")
+    os.remove(filler)
+    winetest.key(box, "r")
+    setup.wait_page("finish")
+    close_setup(setup)
+    remove(m, "full-disk")
+
+
+def abort_on_a_full_disk(m):
+    """A run into DISK_FOLDER that the disk cannot hold, aborted; back on the custom page
+    with the room made again."""
+    # The payload unpacks to more than 5 MB: the disk fills while the data files are
+    # unpacked, before any program file is written.
+    filler = fill_disk(m.disk, leave=1 << 20)
+    setup = open_setup(m)
+    choose_folder(setup, DISK_FOLDER)
+    setup.click("start_small")
+    answer_box(FAILURE_CAPTION, "a", "aborted")
+    setup.wait_page("custom")
+    os.remove(filler)
+    return setup
+
+
+def started_again_after_an_abort(t, m):
+    setup = abort_on_a_full_disk(m)
+    setup.click("start_small")
+    setup.wait_page("finish")
+    close_setup(setup)
+    remove(m, "started-again")
+
+
+def a_later_setup_into_an_aborted_runs_folder(t, m):
+    close_setup(abort_on_a_full_disk(m))
+    close_setup(install(m, DISK_FOLDER))
+    remove(m, "later-setup")
+
+
+Row = namedtuple("Row", "group situation run")
+
+ROWS = [
+    Row("ends", "a quick install, closed from the finish page", closed_normally),
+    Row("ends", "killed on the finish page", killed_on_the_finish_page),
+    Row("ends", "logged off on the finish page", logged_off_on_the_finish_page),
+    Row("ends", "a file in use at the first removal, removed again", file_in_use_then_removed_again),
+    Row("folders", "typed with slashes, a \".\" part, doubled and trailing separators",
+        typed_as(lambda m: "d:/Apps/./Mail\\\\", "D:\\Apps\\Mail")),
+    Row("folders", "typed in 8.3 short form",
+        typed_as(lambda m: m.short_name("D:\\Vexmora Mail") + "\\VexmoraZevlo邮箱", "D:\\Vexmora Mail\\VexmoraZevlo邮箱")),
+    Row("folders", "recorded by an earlier installation with a trailing backslash", recorded_with_a_trailing_backslash),
+    Row("folders", "a drive root, refused", drive_root),
+    Row("folders", "chains refused or failing half way, then an install", failed_chains_then_an_install),
+    Row("folders", "reinstalled into another folder than the recorded one", reinstall_elsewhere),
+    Row("disk", "a record that cannot be appended: the disk is full", record_on_a_full_disk),
+    Row("disk", "started again after a run aborted on a full disk", started_again_after_an_abort),
+    Row("disk", "a later setup into the folder of an aborted run", a_later_setup_into_an_aborted_runs_folder),
+]
+
+
+class RemovableTable(unittest.TestCase, snap.SnapshotChecks):
+    """Runs the rows of one group on one machine; a subclass names the group and builds
+    the machine. VEXMORA_ROWS=text runs only the rows whose situation contains it."""
+    group = None
+
+    def make_machine(self):
+        return Machine()
+
+    def test_each_situation_ends_removable(self):
+        m = self.make_machine()
+        self.addCleanup(m.close)
+        only = os.environ.get("VEXMORA_ROWS", "")
+        before = snap.snapshot(m.p)
+        for row in [r for r in ROWS if r.group == self.group and only in r.situation]:
+            with self.subTest(row.situation):
+                try:
+                    row.run(self, m)
+                finally:
+                    # A row that failed half way leaves no process behind for the next one.
+                    m.end_started()
+                    # The uninstaller's helper removes the last folders a moment after it ended.
+                    with contextlib.suppress(AssertionError):
+                        winetest.wait_until(lambda: snap.file_changes(before[0], snap.files(m.p)) == ([], [], []),
+                                            timeout=60, what="the files as they were")
+                    expected, before = before, snap.snapshot(m.p)
+                self.assertSameFiles(expected[0], before[0])
+                self.assertSameRegistry(expected[1], before[1])
+
+
+# An X display of the test's own, as the setup's end-to-end tests have it.
+setUpModule = e2e.setUpModule
+tearDownModule = e2e.tearDownModule
