@@ -13,6 +13,7 @@
 #include "engine/InstallEvents.h"
 #include "engine/MemoryInStream.h"
 #include "engine/PayloadResource.h"
+#include "engine/PayloadRoom.h"
 #include "engine/ResStrings.h"
 
 namespace {
@@ -93,6 +94,7 @@ public:
         LookToRead2_INIT(&look_);
         if (!look_.buf || SzArEx_Open(&db_, &look_.vt, &kMainAlloc, &kTempAlloc) != SZ_OK)
             throw formatError();
+        state_.payloadUnpackedBytes = ReadPayloadFootprint(payload).unpackedBytes();  // for the uninstall entry
         installFinal_ = FinalPathOfPlace(state_.installPath);
     }
 
@@ -240,11 +242,29 @@ ExtractionHooks ProgramExtractionHooks(const InstallState& state) {
     return hooks;
 }
 
+namespace {
+
+// The hooks with each failure prompt announced to the window before it shows and after it
+// is answered (INSTALL_EVENT_ASKING, sent): the task-bar button shows that the run waits.
+ExtractionHooks AnnouncingPrompts(HWND window, const ExtractionHooks& hooks) {
+    ExtractionHooks announcing = hooks;
+    announcing.prompt = [window, prompt = hooks.prompt](const CUIString& message) {
+        if (window) ::SendMessageW(window, WM_INSTALL_EVENT, INSTALL_EVENT_ASKING, 1);
+        const FailureAnswer answer = prompt(message);
+        if (window) ::SendMessageW(window, WM_INSTALL_EVENT, INSTALL_EVENT_ASKING, 0);
+        return answer;
+    };
+    return announcing;
+}
+
+}  // namespace
+
 void ExtractPayload(InstallState& state) { ExtractPayload(state, ProgramExtractionHooks(state)); }
 
 void ExtractPayload(InstallState& state, const ExtractionHooks& hooks) {
     try {
-        PayloadExtraction extraction(state, hooks);
+        const ExtractionHooks announcing = AnnouncingPrompts(state.window, hooks);
+        PayloadExtraction extraction(state, announcing);
         try {
             extraction.open();
             extraction.extractAll();

@@ -17,7 +17,9 @@
 // symbolic link below the install folder (engine/EntryFile.h: nothing is written through
 // it, no record is made when the link is seen first). A file is created only once its F
 // record has been appended to the journal (when one is open). An existing file that may
-// not be replaced (a read-only file) is skipped silently; its F record stays.
+// not be replaced (a read-only file) is skipped silently; its F record stays. Each prompt
+// is announced to the window: INSTALL_EVENT_ASKING sent with 1 before it shows and with 0
+// once answered.
 #include <windows.h>
 #include <cstdint>
 #include <functional>

@@ -3,6 +3,7 @@
 // install manager (app/) owns the one instance; engine operations take it by reference,
 // so they can be tested on their own.
 #include <windows.h>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -44,6 +45,7 @@ public:
     // them too.
     std::vector<std::wstring> foldersBeforeJournal;
     bool extractionCompleted = false;
+    std::uint64_t payloadUnpackedBytes = 0;     // of the archive the extraction opened
     SingleInstanceMutexes singleInstanceMutex;  // until registration closes them
 
     InstallJournal* openJournal() const noexcept {

@@ -1,5 +1,5 @@
 #pragma once
-// Whether the payload fits below an install folder. Paths of MAX_PATH characters or more
+// Whether the payload fits below an install folder, and what it takes on disk there. Paths of MAX_PATH characters or more
 // cannot be created without the long-path prefix, and the extraction skips a file it
 // cannot create without a word (a file in use must not stop an install). A folder deep
 // enough to push some payload files past that limit would give a partial install that
@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <cstddef>
 #include <string>
+#include "engine/DiskRoom.h"
 #include "engine/Extraction.h"
 
 // The longest entry name of a 7z archive, in UTF-16 units without the terminating zero;
@@ -21,3 +22,9 @@ std::size_t LongestEntryName(PayloadBytes archive) noexcept;
 bool PayloadFitsUnder(const std::wstring& folder, PayloadBytes archive) noexcept;
 // The same for the program's own payload ("BIN" 227); a missing payload counts as fitting.
 bool PayloadFitsUnder(const std::wstring& folder, HINSTANCE instance) noexcept;
+
+// The unpacked size of every file entry of `archive` and the journal records its entries
+// make; empty when the archive cannot be opened. Never throws.
+PayloadFootprint ReadPayloadFootprint(PayloadBytes archive) noexcept;
+// The same for the program's own payload ("BIN" 227); empty when it is missing.
+PayloadFootprint ReadOwnPayloadFootprint(HINSTANCE instance) noexcept;

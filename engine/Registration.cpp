@@ -3,12 +3,16 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <cstdio>
+
+#include "engine/DiskRoom.h"
 #include "engine/InstallEvents.h"
 #include "engine/RegistryWrite.h"
 #include "engine/ResStrings.h"
 #include "engine/ShellFolders.h"
 #include "engine/SystemInfo.h"
 #include "engine/RegistryNames.h"
+#include "engine/UninstallerSwitches.h"
 
 namespace {
 
@@ -58,10 +62,33 @@ void WriteRunEntries(InstallState& state, const std::wstring& startProgram) {
     DeleteRegValue(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
 }
 
+// Today's local date as the list of installed programs shows it: yyyymmdd.
+std::wstring InstallDateText() {
+    SYSTEMTIME today = {};
+    ::GetLocalTime(&today);
+    wchar_t text[16] = {};
+    std::swprintf(text, 16, L"%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
+    return text;
+}
+
+// What Windows' list of installed programs shows and offers beyond the six values: the
+// folder, the size, the date, no modify or repair buttons (the setup has neither), and the
+// command that removes everything without a window (deployment tools run it).
+void WriteUninstallDetails(InstallState& state, const wchar_t* key, const std::wstring& uninstaller) {
+    InstallJournal* journal = state.openJournal();
+    SetRegString(HKEY_LOCAL_MACHINE, key, L"InstallLocation", state.installPath, journal);
+    SetRegDword(HKEY_LOCAL_MACHINE, key, L"EstimatedSize", EstimatedKilobytes(state.payloadUnpackedBytes), journal);
+    SetRegString(HKEY_LOCAL_MACHINE, key, L"InstallDate", InstallDateText(), journal);
+    SetRegDword(HKEY_LOCAL_MACHINE, key, L"NoModify", 1, journal);
+    SetRegDword(HKEY_LOCAL_MACHINE, key, L"NoRepair", 1, journal);
+    SetRegString(HKEY_LOCAL_MACHINE, key, L"QuietUninstallString",
+                 Quoted(uninstaller) + L" " + kUninstallQuietArgument, journal);
+}
+
 void WriteUninstallEntry(InstallState& state, const std::wstring& startProgram, const std::wstring& uninstaller) {
     std::wstring version;
     GetSetupVersion(version);  // stays empty when the version block cannot be read
-    const wchar_t* key = GetSystemBitness() == "64" ? kUninstallKey64 : kUninstallKey32;
+    const wchar_t* key = UninstallKeyPath();
     InstallJournal* journal = state.openJournal();
     SetRegString(HKEY_LOCAL_MACHINE, key, L"UninstallString", Quoted(uninstaller), journal);
     SetRegString(HKEY_LOCAL_MACHINE, key, L"Publisher", kPublisher, journal);
@@ -69,6 +96,7 @@ void WriteUninstallEntry(InstallState& state, const std::wstring& startProgram, 
     SetRegString(HKEY_LOCAL_MACHINE, key, L"DisplayVersion", version, journal);
     SetRegString(HKEY_LOCAL_MACHINE, key, L"DisplayIcon", startProgram, journal);
     SetRegString(HKEY_LOCAL_MACHINE, key, L"URLInfoAbout", kWebAddress, journal);
+    WriteUninstallDetails(state, key, uninstaller);
 }
 
 }  // namespace

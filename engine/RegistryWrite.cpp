@@ -3,20 +3,35 @@
 #include "engine/InstallJournal.h"
 #include "ui/Handles.h"
 
-bool SetRegString(HKEY root, const std::wstring& keyPath, const std::wstring& valueName,
-                  const std::wstring& data, InstallJournal* journal) {
+namespace {
+
+// Creates keyPath (with missing parents), stores one value and journals it once stored.
+bool SetRegValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName, DWORD type,
+                 const void* data, DWORD bytes, InstallJournal* journal) {
     UniqueHKey key;
     if (::RegCreateKeyExW(root, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
                           nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
         return false;
     }
-    const DWORD bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
-    if (::RegSetValueExW(key.get(), valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                         bytes) != ERROR_SUCCESS) {
+    if (::RegSetValueExW(key.get(), valueName.c_str(), 0, type, static_cast<const BYTE*>(data), bytes) !=
+        ERROR_SUCCESS) {
         return false;
     }
     if (journal) journal->recordValue(root, keyPath, valueName);
     return true;
+}
+
+}  // namespace
+
+bool SetRegString(HKEY root, const std::wstring& keyPath, const std::wstring& valueName,
+                  const std::wstring& data, InstallJournal* journal) {
+    const DWORD bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
+    return SetRegValue(root, keyPath, valueName, REG_SZ, data.c_str(), bytes, journal);
+}
+
+bool SetRegDword(HKEY root, const std::wstring& keyPath, const std::wstring& valueName, DWORD data,
+                 InstallJournal* journal) {
+    return SetRegValue(root, keyPath, valueName, REG_DWORD, &data, sizeof data, journal);
 }
 
 bool DeleteRegValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName) {

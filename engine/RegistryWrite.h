@@ -13,6 +13,10 @@ class InstallJournal;
 bool SetRegString(HKEY root, const std::wstring& keyPath, const std::wstring& valueName,
                   const std::wstring& data, InstallJournal* journal);
 
+// The same for a REG_DWORD value (4 bytes, little-endian), journalled the same way.
+bool SetRegDword(HKEY root, const std::wstring& keyPath, const std::wstring& valueName, DWORD data,
+                 InstallJournal* journal);
+
 // Deletes one value; the key stays, also when it becomes empty. True only when the value
 // existed and was deleted. Never journalled.
 bool DeleteRegValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName);

@@ -1,5 +1,6 @@
 #include "engine/ResStrings.h"
 
+#include <cwchar>
 #include <iterator>
 
 CUIString LoadResString(HINSTANCE instance, UINT id, const wchar_t* fallback) {
@@ -14,5 +15,26 @@ CUIString FormatText(HINSTANCE instance, UINT id, const wchar_t* fallback,
                      const wchar_t* placeholder, const CUIString& value) {
     CUIString text = LoadResString(instance, id, fallback);
     text.Replace(placeholder, value);
+    return text;
+}
+
+CUIString FormatText(HINSTANCE instance, UINT id, const wchar_t* fallback,
+                     std::initializer_list<TextPlaceholder> values) {
+    const CUIString pattern = LoadResString(instance, id, fallback);
+    // Split at the placeholders first, so that no value is read as a later placeholder.
+    CUIString text;
+    for (size_t at = 0; at < pattern.size();) {
+        const TextPlaceholder* found = nullptr;
+        for (const TextPlaceholder& value : values) {
+            const size_t length = std::wcslen(value.placeholder);
+            if (length > 0 && pattern.compare(at, length, value.placeholder) == 0) found = &value;
+        }
+        if (found) {
+            text += found->value;
+            at += std::wcslen(found->placeholder);
+        } else {
+            text += pattern[at++];
+        }
+    }
     return text;
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <cstdio>
 #include <vector>
+#include "engine/RegistryNames.h"
 
 bool GetSetupVersion(std::wstring& version) {
     version.clear();
@@ -44,4 +45,8 @@ std::string GetSystemBitness() {
     }
     const WORD arch = info.wProcessorArchitecture;
     return arch == PROCESSOR_ARCHITECTURE_AMD64 || arch == PROCESSOR_ARCHITECTURE_IA64 ? "64" : "32";
+}
+
+const wchar_t* UninstallKeyPath() {
+    return GetSystemBitness() == "64" ? kUninstallKey64 : kUninstallKey32;
 }

@@ -9,3 +9,8 @@ bool GetSetupVersion(std::wstring& version);
 // "64" on a 64-bit Windows (x64 or Itanium), "32" otherwise. Correct also inside WOW64,
 // where this 32-bit process would otherwise be told it runs on a 32-bit system.
 std::string GetSystemBitness();
+
+// The uninstall entry's key under HKEY_LOCAL_MACHINE on this system: under WOW6432Node on
+// a 64-bit Windows (engine/RegistryNames.h). Registration writes it; the next setup reads
+// the earlier installation's version from it.
+const wchar_t* UninstallKeyPath();

@@ -11,6 +11,7 @@
 #include "engine/ResStrings.h"
 #include "windows/PromptRunner.h"
 #include "windows/PromptWindows.h"
+#include "windows/TaskbarButton.h"
 
 namespace {
 
@@ -38,7 +39,15 @@ CFrameWindowWnd::CFrameWindowWnd() : CSkinWindow(kMainLayout) {}
 
 HWND CFrameWindowWnd::Open() { return CSkinWindow::Open(nullptr, SkinWindowLife::DeletedWithWindow); }
 
+// An elevated window hears from the shell that its task-bar button exists only when it
+// lets that message through.
+void CFrameWindowWnd::BeforeLayout() { AllowTaskbarButtonMessage(m_hWnd); }
+
 std::optional<LRESULT> CFrameWindowWnd::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    if (uMsg == TaskbarButtonCreatedMessage() && uMsg != 0) {
+        OnTaskbarButtonCreated();
+        return 0;
+    }
     switch (uMsg) {
     case WM_ERASEBKGND:
         return 1;
@@ -72,6 +81,8 @@ void CFrameWindowWnd::Notify(TNotifyUI& msg) {
         OnWindowInit();
     } else if (IsNotify(msg, L"click")) {
         OnClick(msg);
+    } else if (IsNotify(msg, L"textchanged") && SenderIs(msg, L"path")) {
+        ShowRoom();
     }
 }
 
@@ -97,6 +108,8 @@ void CFrameWindowWnd::OnWindowInit() {
     const CUIString folder = GetInstallManager()->GetInstallPath();
     SetControlText(m_pm, L"path", folder);
     SetControlText(m_pm, L"defaultpath", folder);
+    m_installAction = GetControlText(m_pm, L"install_action");
+    ShowRoom();
     ::SetTimer(m_hWnd, kBannerTimer, kBannerPeriodMs, nullptr);  // runs as long as the window
 }
 
@@ -130,7 +143,9 @@ void CFrameWindowWnd::ShowDefaultPage() {
 // Only "path" changes; "defaultpath" follows when the user goes back.
 void CFrameWindowWnd::ChooseFolder() {
     const CUIString chosen = GetInstallManager()->BrowseForFolder(m_hWnd, GetControlText(m_pm, L"path"));
-    if (!chosen.empty()) SetControlText(m_pm, L"path", chosen);
+    if (chosen.empty()) return;
+    SetControlText(m_pm, L"path", chosen);
+    ShowRoom();
 }
 
 void CFrameWindowWnd::Start() {
@@ -147,6 +162,7 @@ void CFrameWindowWnd::Start() {
     }
     // From here on the folder has one spelling: shown, journalled, registered, recorded.
     const CUIString folder = spelling.folder;
+    if (spelling.accepted() && (!HasRoomFor(folder) || !ConfirmEarlierVersion())) return;  // nothing made yet
     // A folder too deep for the payload's longest path counts as one that cannot be made:
     // the files past MAX_PATH would be skipped without a word.
     if (!spelling.accepted() || !PayloadFitsUnder(folder, manager->Instance()) ||
@@ -165,6 +181,7 @@ void CFrameWindowWnd::Start() {
     EnableControl(m_pm, L"browser", false);
     EnableControl(m_pm, L"start", false);
     ShowControl(m_pm, L"closebtn", false);
+    m_taskbar.Started();
 
     InstallOptions& options = manager->Options();
     options.autoStart = IsControlSelected(m_pm, L"autostart", options.autoStart);

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <optional>
 #include "windows/SkinWindow.h"
+#include "windows/TaskbarProgress.h"
 
 class CFrameWindowWnd : public CSkinWindow {
 public:
@@ -18,6 +19,7 @@ public:
     void Notify(TNotifyUI& msg) override;
 
 protected:
+    void BeforeLayout() override;
     std::optional<LRESULT> OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
 
 private:
@@ -32,6 +34,13 @@ private:
     void RunStopPrompt();
     void RunTermsPrompt();
 
+    // What the start step checks before it makes anything (FrameWindowChecks.cpp): each
+    // false when the start is to stop, with the page as it was.
+    bool HasRoomFor(const CUIString& folder);
+    bool ConfirmEarlierVersion();
+    void ShowRoom();  // the custom page's "space needed / available" for the folder in "path"
+    void OnTaskbarButtonCreated();
+
     // Install events (FrameWindowRun.cpp).
     void OnInstallEvent(WPARAM kind, LPARAM value);
     void SetShellExtensionAside();
@@ -39,5 +48,7 @@ private:
     void OnRunEnded();
     void ResetAfterRun();
 
+    TaskbarProgress m_taskbar;
+    CUIString m_installAction;   // the progress page's "正在安装", as the layout has it
     bool m_installing = false;   // from the page switch of "start" to the end of the run
 };

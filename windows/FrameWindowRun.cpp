@@ -7,6 +7,7 @@
 #include "engine/InstallEvents.h"
 #include "engine/ShellExtensionAside.h"
 #include "windows/SkinWindow.h"
+#include "windows/TaskbarButton.h"
 
 void CFrameWindowWnd::OnInstallEvent(WPARAM kind, LPARAM value) {
     switch (kind) {
@@ -15,6 +16,7 @@ void CFrameWindowWnd::OnInstallEvent(WPARAM kind, LPARAM value) {
     case INSTALL_EVENT_DONE: OnRunEnded(); break;
     case INSTALL_EVENT_STATUS: break;
     case INSTALL_EVENT_RESET: ResetAfterRun(); break;
+    case INSTALL_EVENT_ASKING: m_taskbar.Waiting(value != 0); break;
     default: break;
     }
 }
@@ -28,6 +30,7 @@ void CFrameWindowWnd::SetShellExtensionAside() {
 
 void CFrameWindowWnd::ShowProgress(int percent) {
     SetProgressValue(m_pm, L"progress", percent);
+    m_taskbar.Progress(percent);
     wchar_t text[32] = {};
     std::swprintf(text, 32, L"%d%c", percent, L'%');
     SetControlText(m_pm, L"install_msg", text);
@@ -37,6 +40,7 @@ void CFrameWindowWnd::OnRunEnded() {
     Install_CIM* manager = GetInstallManager();
     if (manager->ExtractionCompleted()) {
         manager->AfterInstall();  // sends INSTALL_EVENT_RESET before it returns
+        m_taskbar.Ended();
         ShowControl(m_pm, L"progress_container", false);
         ShowControl(m_pm, L"finishinstall", true);
         ShowControl(m_pm, L"closebtn", true);
@@ -44,8 +48,10 @@ void CFrameWindowWnd::OnRunEnded() {
         const CUIString status = manager->GetStatusText();
         if (!status.empty()) {
             const CUIString caption = manager->LoadResString(140, L"Install fail");
+            m_taskbar.Waiting(true);  // the failure, as long as the user reads it
             ::MessageBoxW(m_hWnd, status.c_str(), caption.c_str(), MB_ICONINFORMATION);
         }
+        m_taskbar.Ended();
         ResetAfterRun();
         // Back on the page of choices, with the sub-page the user had, so that the folder
         // can be corrected and the install started again, or setup left.
@@ -60,3 +66,6 @@ void CFrameWindowWnd::ResetAfterRun() {
     EnableControl(m_pm, L"browser", true);
     EnableControl(m_pm, L"start", true);
 }
+
+// The shell made (or, after a restart of its own, made again) the window's task-bar button.
+void CFrameWindowWnd::OnTaskbarButtonCreated() { m_taskbar.Attach(CreateTaskbarButton(m_hWnd)); }

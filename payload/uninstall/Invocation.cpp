@@ -1,6 +1,7 @@
 #include "Invocation.h"
 
 #include "UndoPlan.h"
+#include "engine/UninstallerSwitches.h"
 
 namespace undo {
 namespace {
@@ -29,11 +30,13 @@ std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
 }  // namespace
 
-bool IsSilentRun(std::wstring_view commandLine) {
+RunMode ReadRunMode(std::wstring_view commandLine) {
     std::wstring_view args = Arguments(commandLine);
     while (!args.empty() && IsBlank(args.front())) args.remove_prefix(1);
     while (!args.empty() && IsBlank(args.back())) args.remove_suffix(1);
-    return SameText(args, L"true");
+    if (SameText(args, kUninstallForSetupArgument)) return RunMode::ForSetup;
+    if (SameText(args, kUninstallQuietArgument)) return RunMode::Quiet;
+    return RunMode::Interactive;
 }
 
 std::wstring CleanupCommand(const std::wstring& file, const std::vector<std::wstring>& folders, int tries,

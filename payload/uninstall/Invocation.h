@@ -7,11 +7,17 @@
 
 namespace undo {
 
-// True when the arguments are exactly "true": the setup runs an earlier installation's
-// uninstaller with the command line " true" (program name given apart, so the line
-// starts with the blank); started by hand, the line begins with the program's path,
-// quoted or not. Anything else is an interactive run.
-bool IsSilentRun(std::wstring_view commandLine);
+// How the uninstaller was started, read from its whole command line. The setup runs an
+// earlier installation's uninstaller with the command line " true" (program name given
+// apart, so the line starts with the blank); otherwise the line begins with the program's
+// path, quoted or not, and the arguments follow it.
+enum class RunMode {
+    Interactive,  // no arguments, or any but these: asks first, reports, removes everything
+    ForSetup,     // exactly "true": silent, and the install folder stays for the new install
+    Quiet,        // exactly "/S" (any case; the uninstall entry's "QuietUninstallString"):
+                  // no window at all, and everything goes, its own folder included
+};
+RunMode ReadRunMode(std::wstring_view commandLine);
 
 // The text after "cmd /c" of a hidden helper that waits until `file` (the renamed,
 // still running uninstaller) can be deleted, deletes it, then removes each of `folders`

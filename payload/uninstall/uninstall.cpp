@@ -2,10 +2,11 @@
 // and a plain "uninstall" that a setup ended early left, merged: neither is trusted more
 // than the other) and undoes what the install created, newest first, then removes itself.
 // Run by the setup with the command line " true" it works silently (the setup is about to
-// install again); started by hand it asks first and shows what it could not remove. What
-// could not be undone stays in the journal for a later attempt (UndoLeftovers.h). Every
-// run is noted, with its command line, in "uninstall-ran.txt" beside it (one UTF-8 line
-// per run).
+// install again); run with "/S" (the uninstall entry's quiet command) it shows nothing and
+// removes everything, its folder included; started by hand it asks first and shows what
+// it could not remove. What could not be undone stays in the journal for a later attempt
+// (UndoLeftovers.h). Every run is noted, with its command line, in "uninstall-ran.txt"
+// beside it (one UTF-8 line per run).
 // Exit code: 0 when everything recorded was undone (or there was no journal, so nothing
 // to undo), 1 when records were refused or could not be undone.
 #include <windows.h>
@@ -54,7 +55,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (places.installFolder.empty()) return 1;
     NoteRun(places.installFolder);
     LeaveInstallFolder();
-    const bool silent = undo::IsSilentRun(::GetCommandLineW());
+    const undo::RunMode mode = undo::ReadRunMode(::GetCommandLineW());
+    const bool silent = mode != undo::RunMode::Interactive;  // no window at all
+    const bool forSetup = mode == undo::RunMode::ForSetup;
     if (!silent && !Confirmed()) return 0;
 
     const StoredJournal stored = ReadStoredJournal(places.installFolder + L"\\" + kPlainJournalName);
@@ -71,15 +74,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     leftovers.entryKept = !outcome.keptBack.empty();
     // Not for a setup that installs again: it unpacks new files under the same names at
     // once, and a deletion pending until the restart would take those.
-    if (!silent) leftovers.atRestart = undo::RemoveAtRestart(outcome.results);
+    if (!forSetup) leftovers.atRestart = undo::RemoveAtRestart(outcome.results);
     undo::StoreLeftoverJournal(places.installFolder, undo::LeftoverRecords(stored.text, plan, outcome));
     const undo::Report report = undo::MakeReport(plan, outcome.results, leftovers);
     if (!silent) ::MessageBoxW(nullptr, report.text.c_str(), kCaption, MB_OK | (report.clean ? MB_ICONINFORMATION : MB_ICONWARNING));
     // Run by the setup, the install folder stays, with the note of this run: the setup
     // has already made its target folder, usually this very one, and is about to unpack
     // into it; removing the folder now would pull it from under the new install. Run by
-    // hand with the uninstall entry kept, the uninstaller stays too, for the next attempt.
-    if (silent || !leftovers.entryKept)
-        undo::RemoveSelfAfterExit(places.installFolder, silent ? std::vector<std::wstring>() : plan.lastFolders, silent);
+    // hand or quietly with the uninstall entry kept, the uninstaller stays too, for the
+    // next attempt.
+    if (forSetup || !leftovers.entryKept)
+        undo::RemoveSelfAfterExit(places.installFolder, forSetup ? std::vector<std::wstring>() : plan.lastFolders,
+                                  forSetup);
     return report.clean ? 0 : 1;
 }

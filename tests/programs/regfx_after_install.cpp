@@ -83,6 +83,9 @@ void PrintJournal(const std::wstring& path) {
         PrintRaw("journal=" + std::string(record) + "\n");
 }
 
+// What the extraction would have found in its archive: the uninstall entry's size.
+constexpr std::uint64_t kPayloadBytes = 3 * 1024 * 1024 + 1;
+
 bool HasFlag(int argc, wchar_t** argv, const wchar_t* flag) {
     for (int i = 3; i < argc; ++i) {
         if (std::wstring(argv[i]) == flag) return true;
@@ -95,6 +98,7 @@ int Run(int argc, wchar_t** argv) {
     InstallState state(instance);
     state.installPath = argv[2];
     state.extractionCompleted = !HasFlag(argc, argv, L"--incomplete");
+    state.payloadUnpackedBytes = kPayloadBytes;
     state.options.autoStart = !HasFlag(argc, argv, L"--no-autostart");
     state.options.desktopShortcut = !HasFlag(argc, argv, L"--no-desktop");
     state.singleInstanceMutex.local.reset(::CreateMutexW(nullptr, FALSE, L"isRunning"));

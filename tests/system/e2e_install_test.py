@@ -351,6 +351,8 @@ HKLM, HKCU = winetest.HKLM, winetest.HKCU
 APP_PATHS = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\QuillwireVexmora.exe"
 RUN = "Software\\Microsoft\\Windows\\CurrentVersion\\Run"
 UNINSTALL = "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillwire-Vexmora专用版"
+UNINSTALL_VALUES = ("UninstallString", "Publisher", "DisplayName", "DisplayVersion", "DisplayIcon", "URLInfoAbout",
+                    "InstallLocation", "EstimatedSize", "InstallDate", "NoModify", "NoRepair", "QuietUninstallString")
 # Where the 32-bit program's machine keys land in a 64-bit prefix.
 WOW = "HKLM\\Software\\Wow6432Node\\"
 
@@ -371,6 +373,14 @@ def payload_tree():
                         tree[os.path.normpath(os.path.join(rel_top, f)).replace("/", "\\")] = fh.read()
             payload_tree.cache = tree
     return payload_tree.cache
+
+
+def payload_kilobytes():
+    """The unpacked size of the payload in kilobytes, rounded up, as 7zz lists it."""
+    listing = subprocess.run(["7zz", "l", "-slt", PAYLOAD_ARCHIVE], capture_output=True, text=True, check=True,
+                             timeout=60).stdout
+    sizes = [int(line.split("=", 1)[1]) for line in listing.splitlines() if line.startswith("Size = ")]
+    return (sum(sizes) + 1023) // 1024
 
 
 def setup_version():
@@ -424,6 +434,12 @@ class InstallationChecks:
             "DisplayVersion": ("sz", setup_version()),
             "DisplayIcon": ("sz", start),
             "URLInfoAbout": ("sz", "https://www.vexmora.com/zevlo"),
+            "InstallLocation": ("sz", folder),
+            "EstimatedSize": ("dword", payload_kilobytes()),
+            "InstallDate": ("sz", winetest.Today()),
+            "NoModify": ("dword", 1),
+            "NoRepair": ("dword", 1),
+            "QuietUninstallString": ("sz", f'"{uninstaller}" /S'),
         })
         links = {CLIENT_LINK: start, UNINSTALL_LINK: uninstaller}
         if desktop:
@@ -453,8 +469,7 @@ class InstallationChecks:
         tail += [f"F {UNINSTALL_LINK}", f"r {HKLM} {APP_PATHS}", f"R {HKLM} {APP_PATHS}\\SoftwarePath"]
         if autostart:
             tail.append(f"R {HKCU} {RUN}\\Vexmora-PC")
-        tail += [f"R {HKLM} {UNINSTALL}\\{name}" for name in
-                 ("UninstallString", "Publisher", "DisplayName", "DisplayVersion", "DisplayIcon", "URLInfoAbout")]
+        tail += [f"R {HKLM} {UNINSTALL}\\{name}" for name in UNINSTALL_VALUES]
         self.assertEqual(records, [f"D {f}" for f in new_folders] + aside + payload + tail)
 
 

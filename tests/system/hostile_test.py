@@ -291,7 +291,7 @@ class RegistryRefusesTest(unittest.TestCase):
         self.assertEqual(lines[0], "enforced=1 error=5")
         self.assertIn(f"r {HKLM} {APP_PATHS}", journal)
         self.assertNotIn(f"R {HKLM} {APP_PATHS}\\SoftwarePath", journal)
-        self.assertEqual(len([r for r in journal if UNINSTALL in r]), 6)
+        self.assertEqual(len([r for r in journal if UNINSTALL in r]), 12)
         self.assertEqual(records, journal)
 
 

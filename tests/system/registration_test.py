@@ -36,7 +36,9 @@ APP_PATHS = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\QuillwireV
 RUN = "Software\\Microsoft\\Windows\\CurrentVersion\\Run"
 UNINSTALL_64 = "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillwire-Vexmora专用版"
 UNINSTALL_32 = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillwire-Vexmora专用版"
-UNINSTALL_VALUES = ["UninstallString", "Publisher", "DisplayName", "DisplayVersion", "DisplayIcon", "URLInfoAbout"]
+UNINSTALL_VALUES = ["UninstallString", "Publisher", "DisplayName", "DisplayVersion", "DisplayIcon", "URLInfoAbout",
+                    "InstallLocation", "EstimatedSize", "InstallDate", "NoModify", "NoRepair", "QuietUninstallString"]
+PAYLOAD_KB = 3073  # the stand-in payload size of regfx_after_install: 3 MB and a byte
 OLD_START = "C:\\old\\Start.exe"
 
 
@@ -196,6 +198,12 @@ def expected_uninstall_values(folder, version):
         "DisplayVersion": ("sz", version),
         "DisplayIcon": ("sz", f"{folder}\\Start.exe"),
         "URLInfoAbout": ("sz", "https://www.vexmora.com/zevlo"),
+        "InstallLocation": ("sz", folder),
+        "EstimatedSize": ("dword", PAYLOAD_KB),
+        "InstallDate": ("sz", winetest.Today()),
+        "NoModify": ("dword", 1),
+        "NoRepair": ("dword", 1),
+        "QuietUninstallString": ("sz", f'"{folder}\\uninstall.exe" /S'),
     }
 
 

@@ -282,11 +282,36 @@ def reinstall_elsewhere(t, m):
     remove(m, "reinstalled")
 
 
-def record_on_a_full_disk(t, m):
-    filler = fill_disk(m.disk)
-    setup = open_setup(m)
+# The setup measures the room before it makes anything, and refuses a disk that is full
+# already. A disk that fills while the setup runs (another program writes to it) is made
+# so: a newer version is recorded, and the disk is filled while the setup asks about it,
+# after its room check; the user answers Yes.
+SEEDED_ENTRY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + ENTRY_NAME  # 32-bit view
+SETUP_CAPTION = "^VexmoraZevlo邮箱 安装程序$"  # string 128: the version question
+
+
+def start_and_fill_the_disk(m, setup, leave=0):
+    """"start_small" into DISK_FOLDER, the disk filled (see fill_disk) once the setup has
+    found room; its filler."""
+    m.p.reg_add(SEEDED_ENTRY, "DisplayVersion", "REG_SZ", "99.0.0.0")
     choose_folder(setup, DISK_FOLDER)
     setup.click("start_small")
+    question = winetest.wait_window(SETUP_CAPTION, timeout=90)
+    filler = fill_disk(m.disk, leave)
+    winetest.key(question, "y")
+    winetest.wait_gone(question)
+    return filler
+
+
+def forget_the_seeded_version(m):
+    """The recorded newer version goes again where no installation replaced it."""
+    r = m.p.run(["reg", "delete", SEEDED_ENTRY, "/f"])
+    assert r.returncode == 0, r
+
+
+def record_on_a_full_disk(t, m):
+    setup = open_setup(m)
+    filler = start_and_fill_the_disk(m, setup)
     # Nothing can be appended to the journal: asked before the first file is made. The
     # user makes room and retries.
     box = winetest.wait_window(FAILURE_CAPTION, timeout=90)
@@ -303,13 +328,12 @@ def abort_on_a_full_disk(m):
     with the room made again."""
     # The payload unpacks to more than 5 MB: the disk fills while the data files are
     # unpacked, before any program file is written.
-    filler = fill_disk(m.disk, leave=1 << 20)
     setup = open_setup(m)
-    choose_folder(setup, DISK_FOLDER)
-    setup.click("start_small")
+    filler = start_and_fill_the_disk(m, setup, leave=1 << 20)
     answer_box(FAILURE_CAPTION, "a", "aborted")
     setup.wait_page("custom")
     os.remove(filler)
+    forget_the_seeded_version(m)
     return setup
 
 

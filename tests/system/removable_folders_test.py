@@ -18,7 +18,9 @@ class TheInstallFolder(removable.RemovableTable):
         m = removable.Machine()
         os.makedirs(m.unix("D:\\Vexmora Mail"))  # the user's, there before: its short name is typed
         if os.geteuid() == 0:
-            m.few_inodes = m.add_disk("f", "1m", inodes=4)  # its root, "inst", then two more
+            # Its root, "inst", then two more; room enough for the payload, so that the
+            # setup's check of the disk space lets the folder chain be tried.
+            m.few_inodes = m.add_disk("f", "8m", inodes=4)
         return m
 
 

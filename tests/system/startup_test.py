@@ -45,6 +45,12 @@ STRINGS = {
     143: "不能直接安装到磁盘根目录 {folder}，请选择或新建其中的一个文件夹。",
     150: "{path} 是指向其他位置的链接，为安全起见不会通过它写入文件，请删除该链接后重试。",
     151: "旧版本所在的目录 {folder} 可被普通用户修改，为安全起见不运行其中的卸载程序，旧版本将保留在原处。",
+    152: "安装目录所在的磁盘空间不足：安装需要 {need} MB，可用空间仅 {free} MB，请清理磁盘或选择其他安装目录后重试。",
+    153: "磁盘空间不足",
+    154: "所需空间：{need} MB　可用空间：{free} MB",
+    155: "所需空间：{need} MB",
+    156: "此电脑已安装较新版本的 VexmoraZevlo邮箱（{installed}），本安装程序的版本为 {setup}。继续安装将以旧版本替换较新版本，是否继续？",
+    157: "正在修复",
 }
 
 
@@ -81,7 +87,7 @@ class ResourcesTest(unittest.TestCase):
 
     def test_string_table_is_chinese_with_the_exact_texts(self):
         table = string_table(self.pe)
-        self.assertEqual(set(range(128, 144)) | {150, 151}, set(table))
+        self.assertEqual(set(range(128, 144)) | set(range(150, 158)), set(table))
         for sid, (lang, text) in table.items():
             self.assertEqual(2052, lang, sid)
             self.assertTrue(text, sid)

@@ -242,6 +242,18 @@ def _parse_reg_data(data):
     return ("?", data)
 
 
+class Today:
+    """Equal to the text yyyymmdd of any day from the start of this test program to now
+    (a test that runs over midnight sees either date written)."""
+    START = time.strftime("%Y%m%d")
+
+    def __eq__(self, other):
+        return isinstance(other, str) and self.START <= other <= time.strftime("%Y%m%d")
+
+    def __repr__(self):
+        return f"<today: {self.START}..{time.strftime('%Y%m%d')}>"
+
+
 # -- driving windows as a person would --------------------------------------------------
 def wait_until(predicate, timeout=30, interval=0.1, what="condition"):
     """Polls `predicate` until it returns a true value or the deadline passes."""

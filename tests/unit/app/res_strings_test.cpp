@@ -25,6 +25,15 @@ TEST(FormatText, ReplacesEveryPlaceholderInTheEntryOrTheFallback) {
               FormatText(Self(), 142, L"Fail to write {file}", L"{file}", L"C:\\{file}"));
 }
 
+TEST(FormatText, FillsSeveralPlaceholdersWithoutReadingTheValuesAgain) {
+    EXPECT_EQ(L"need 5.3 MB of 1.0 MB, 5.3 again",
+              FormatText(Self(), 131, L"need {need} MB of {free} MB, {need} again",
+                         {{L"{need}", L"5.3"}, {L"{free}", L"1.0"}}));
+    // A value holding a placeholder stays as it is; an empty placeholder matches nothing.
+    EXPECT_EQ(L"{free} / 2", FormatText(Self(), 131, L"{need} / {free}", {{L"{need}", L"{free}"}, {L"{free}", L"2"}, {L"", L"x"}}));
+    EXPECT_EQ(L"创建目录 D:\\x 失败！D:\\x", FormatText(Self(), 136, L"", {{L"{folder}", L"D:\\x"}}));
+}
+
 TEST(InstallManagerStrings, LoadFromTheManagersInstance) {
     Install_CIM manager(Self());
     EXPECT_EQ(L"VexmoraZevlo邮箱", manager.LoadResString(130, L"VexmoraFM"));

@@ -40,6 +40,7 @@ LRESULT CALLBACK EventWindow::Proc(HWND window, UINT message, WPARAM wParam, LPA
     auto* self = reinterpret_cast<EventWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message == WM_INSTALL_EVENT && self) {
         self->events_.push_back({wParam, lParam, self->state_->GetStatusText()});
+        if (self->onEvent) self->onEvent(wParam, lParam);
         return 0;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);

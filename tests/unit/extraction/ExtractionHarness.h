@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 #include "engine/Extraction.h"
@@ -29,6 +30,8 @@ public:
     // Dispatches what is still queued (the events posted last), then returns the record.
     const std::vector<RecordedEvent>& drained();
     std::vector<WPARAM> kinds();
+    // Told of each event as the window handles it, after it is recorded (optional).
+    std::function<void(WPARAM kind, LPARAM value)> onEvent;
 
 private:
     static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);

@@ -24,6 +24,7 @@ const CUIString kFormatError = L"File format error";
 RecordedEvent Status(const std::wstring& path) { return {INSTALL_EVENT_STATUS, 0, path}; }
 RecordedEvent Progress(LPARAM percent, const std::wstring& path) { return {INSTALL_EVENT_PROGRESS, percent, path}; }
 RecordedEvent Done(const std::wstring& status) { return {INSTALL_EVENT_DONE, 0, status}; }
+RecordedEvent Asking(LPARAM waiting, const std::wstring& status) { return {INSTALL_EVENT_ASKING, waiting, status}; }
 
 std::string Record(char letter, const std::wstring& path) { return std::string(1, letter) + " " + Utf8(path); }
 
@@ -156,7 +157,9 @@ TEST(Extraction, CorruptEntryRetryDecodesAgainIgnoreSkipsItAbortEnds) {
         EXPECT_EQ(std::count_if(events.begin(), events.end(),
                                 [](const RecordedEvent& e) { return e.kind == INSTALL_EVENT_DONE; }), 1);
         if (!c.completed) {  // Abort: the status text is emptied, so the window shows nothing
+            // The prompt is announced before it shows and after it is answered.
             EXPECT_EQ(events, (std::vector<RecordedEvent>{Status(in + L"\\1.txt"), Progress(0, in + L"\\1.txt"),
+                                                          Asking(1, in + L"\\1.txt"), Asking(0, in + L"\\1.txt"),
                                                           {INSTALL_EVENT_STATUS, 0, L""}, Done(L"")}));
         } else {
             EXPECT_EQ(events.end()[-2], Progress(66, in + L"\\3.txt"));
@@ -204,7 +207,7 @@ TEST(Extraction, FileInUseAsksAndIgnoreKeepsItsRecord) {
                             [](const RecordedEvent& e) { return e.kind == INSTALL_EVENT_PROGRESS && e.value == 66; }),
               0)
         << "entry 4 of 6 (top.txt) reports nothing";
-    EXPECT_EQ(events.size(), 2u * 5 + 1);
+    EXPECT_EQ(events.size(), 2u * 5 + 1 + 2);  // and the prompt, announced before and after
 }
 
 // A file is made only once its record is in the journal. While the journal takes no

@@ -83,6 +83,27 @@ TEST_F(RegistryWriteTest, RefusedWriteReturnsFalseAndIsNotJournalled) {
     EXPECT_TRUE(PlainJournalLines(journal_).empty());
 }
 
+TEST_F(RegistryWriteTest, SetRegDwordStoresFourBytesAndJournalsLikeAString) {
+    const std::wstring key = key_.path() + L"\\Uninstall\\Quillwire-Vexmora\u4e13\u7528\u7248";
+    ASSERT_TRUE(SetRegDword(HKEY_CURRENT_USER, key, L"EstimatedSize", 0x12345678, &journal_));
+    ASSERT_TRUE(SetRegDword(HKEY_CURRENT_USER, key, L"NoModify", 1, nullptr));
+    UniqueHKey handle;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, handle.put()));
+    for (const auto& [name, expected] : {std::pair<const wchar_t*, DWORD>{L"EstimatedSize", 0x12345678},
+                                         std::pair<const wchar_t*, DWORD>{L"NoModify", 1}}) {
+        DWORD type = REG_NONE, data = 0, bytes = 8;
+        ASSERT_EQ(ERROR_SUCCESS, ::RegQueryValueExW(handle.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&data),
+                                                    &bytes));
+        EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
+        EXPECT_EQ(4u, bytes);
+        EXPECT_EQ(expected, data);
+    }
+    EXPECT_EQ(std::vector<std::string>{"R 2147483649 " + Utf8(key) + "\\EstimatedSize"}, PlainJournalLines(journal_));
+    // Refused like a string: nothing is journalled.
+    EXPECT_FALSE(SetRegDword(HKEY_CURRENT_USER, key_.path(), std::wstring(20000, L'n'), 1, &journal_));
+    EXPECT_EQ(1u, PlainJournalLines(journal_).size());
+}
+
 TEST_F(RegistryWriteTest, DeleteRegValueDeletesOnlyAnExistingValueAndKeepsTheKey) {
     ASSERT_TRUE(SetRegString(HKEY_CURRENT_USER, key_.path(), L"Vexmora-PC", L"C:\\Start.exe", nullptr));
     EXPECT_TRUE(DeleteRegValue(HKEY_CURRENT_USER, key_.path(), L"Vexmora-PC"));

@@ -83,6 +83,9 @@ void FillRunTimeTexts(CWindowManager& pm) {
     for (const wchar_t* name : {L"defaultpath", L"path"})
         if (CControlUI* c = pm.FindControl(name)) c->SetText(L"D:\\Program Files\\Vexmora\\VexmoraZevlo邮箱");
     if (CControlUI* c = pm.FindControl(L"install_msg")) c->SetText(L"100%");
+    // The custom page's space figures at their widest: a large disk, both figures shown.
+    if (CControlUI* c = pm.FindControl(L"room")) c->SetText(L"所需空间：9999.9 MB　可用空间：9999999.9 MB");
+    if (CControlUI* c = pm.FindControl(L"install_action")) c->SetText(L"正在修复");
 }
 
 void CheckLabels(CWindowManager& pm, const std::string& where) {

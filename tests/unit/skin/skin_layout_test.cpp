@@ -127,8 +127,10 @@ const Placement kPlacements[] = {
     {221, Page::Default, L"zevloterms", nullptr, {119, 350, 329, 364}},  // 20 + 14 + 85, 210 wide
     // 540 wide: column 310 + spring + 88: the spring is 142, the link at 472.
     {221, Page::Default, L"btn_freeinstall", nullptr, {472, 350, 560, 365}},
-    // Custom page: the label (10 padding, adjustable) gets 100-10-70 = 20 (y 260..280);
-    // the path row follows at 280, indented 35.
+    // Custom page: the label row, 20 high after its 10 padding (y 260..280), indented 35;
+    // the space label beside "安装路径：" ends where the edit ends. The path row follows at
+    // 280, indented 35.
+    {221, Page::Custom, L"room", nullptr, {105, 260, 475, 280}},
     {221, Page::Custom, L"path", nullptr, {35, 280, 475, 314}},
     {221, Page::Custom, L"browser", nullptr, {485, 280, 551, 314}},
     // Option row at 280+34+10 = 324; the hidden group takes no space: spring 580-280 = 300.
@@ -144,6 +146,7 @@ const Placement kPlacements[] = {
     // 500-245-10 (its padding counted twice) = 235, starting at 40+245+10.
     {221, Page::Progress, L"progress", nullptr, {40, 280, 540, 298}},
     {221, Page::Progress, L"install_msg", nullptr, {295, 318, 530, 390}},
+    {221, Page::Progress, L"install_action", nullptr, {40, 318, 285, 390}},
     // Finish page: 150-93 = 57 for the two springs: 28 and 29; the label row at 278,
     // 26 padding, the button row at 321.
     {221, Page::Finish, L"finishinstallbtn", nullptr, {181, 321, 399, 371}},
@@ -277,7 +280,8 @@ TEST(SkinLayouts, EveryNameTheWindowsLookUpIsThere) {
         {221, {L"background", L"closebtn", L"beforeinstall", L"defaultinstall", L"vl_defaultinstall", L"freeinstall",
                L"vl_freeinstall", L"start", L"btn_freeinstall", L"back", L"path", L"defaultpath", L"browser",
                L"agressinstall", L"zevloterms", L"autostart", L"createDesktopshortcut", L"createStartupMenu",
-               L"progress_container", L"progress", L"install_msg", L"finishinstall", L"finishinstallbtn"}},
+               L"progress_container", L"progress", L"install_msg", L"install_action", L"room", L"finishinstall",
+               L"finishinstallbtn"}},
         {228, {L"closebtn", L"okbtn"}},
         {229, {L"closebtn", L"installbtn", L"cancelbtn"}},
         {230, {L"closebtn", L"installbtn", L"cancelbtn"}},

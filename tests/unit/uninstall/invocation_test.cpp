@@ -5,24 +5,36 @@
 
 namespace {
 
-TEST(SilentRun, OnlyTheArgumentTrueMakesARunSilent) {
-    struct Case { const wchar_t* line; bool silent; };
+TEST(RunMode, OnlyTheExactArgumentsTrueAndSlashSMakeARunSilent) {
+    using undo::RunMode;
+    struct Case { const wchar_t* line; RunMode mode; };
     const Case cases[] = {
-        {L" true", true},                                    // as the setup starts it
-        {L"C:\\inst\\uninstall.exe true", true},             // typed by hand
-        {L"\"D:\\Program Files\\邮箱\\uninstall.exe\" true", true},
-        {L"\"D:\\Program Files\\邮箱\\uninstall.exe\"  TRUE  ", true},
-        {L"", false},
-        {L" ", false},
-        {L"C:\\inst\\uninstall.exe", false},
-        {L"\"D:\\my true\\uninstall.exe\"", false},          // "true" inside the path
-        {L"D:\\true", false},
-        {L" true false", false},
-        {L" truee", false},
-        {L" /true", false},
-        {L"\"D:\\unterminated true", false},
+        {L" true", RunMode::ForSetup},                                  // as the setup starts it
+        {L"C:\\inst\\uninstall.exe true", RunMode::ForSetup},           // typed by hand
+        {L"\"D:\\Program Files\\邮箱\\uninstall.exe\" true", RunMode::ForSetup},
+        {L"\"D:\\Program Files\\邮箱\\uninstall.exe\"  TRUE  ", RunMode::ForSetup},
+        // The uninstall entry's quiet command, as the system or a deployment tool runs it.
+        {L"\"D:\\Program Files\\邮箱\\uninstall.exe\" /S", RunMode::Quiet},
+        {L"\"D:\\Program Files\\邮箱\\uninstall.exe\"/S", RunMode::Quiet},
+        {L"C:\\inst\\uninstall.exe /s ", RunMode::Quiet},
+        {L" /S", RunMode::Quiet},
+        {L"", RunMode::Interactive},
+        {L" ", RunMode::Interactive},
+        {L"C:\\inst\\uninstall.exe", RunMode::Interactive},
+        {L"\"D:\\my true\\uninstall.exe\"", RunMode::Interactive},          // "true" inside the path
+        {L"\"D:\\a /S\\uninstall.exe\"", RunMode::Interactive},             // "/S" inside the path
+        {L"D:\\true", RunMode::Interactive},
+        {L" true false", RunMode::Interactive},
+        {L" truee", RunMode::Interactive},
+        {L" /true", RunMode::Interactive},
+        {L" /S true", RunMode::Interactive},
+        {L" /SILENT", RunMode::Interactive},
+        {L" -S", RunMode::Interactive},
+        {L" S", RunMode::Interactive},
+        {L"\"D:\\unterminated true", RunMode::Interactive},
+        {L"\"D:\\unterminated /S", RunMode::Interactive},
     };
-    for (const Case& c : cases) EXPECT_EQ(undo::IsSilentRun(c.line), c.silent) << c.line;
+    for (const Case& c : cases) EXPECT_EQ(undo::ReadRunMode(c.line), c.mode) << c.line;
 }
 
 constexpr wchar_t kPing[] = L"C:\\Windows\\system32\\ping.exe";

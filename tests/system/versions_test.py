@@ -1,0 +1,115 @@
+"""An earlier installation's version against the setup's own, with the real setup on a
+machine that has an earlier installation recorded (its folder, which the setup proposes, a
+stand-in uninstaller that notes each run, and the uninstall entry's "DisplayVersion"):
+- newer than the setup's: "start" asks first, naming both versions; No (the default)
+  leaves every file and registry value as it was, nothing run, the setup on its page;
+- the same version is a repair, and the progress page says so where an upgrade says
+  "正在安装". Each run is held on its progress page by a payload file that another program
+  holds (the Retry/Ignore/Abort prompt), and aborted there.
+"""
+import os
+import shutil
+import unittest
+
+from PIL import ImageChops
+
+import winetest
+import e2e_install_test as e2e
+import uninstall_test
+from hostile_test import Locker
+
+PROGRAMS = os.path.join(winetest.BUILD, "tests", "programs")
+OLD = "D:\\Old Mail"
+RECORD_KEY = "HKLM\\" + e2e.APP_PATHS  # the 32-bit program's view: Wow6432Node here
+ENTRY_KEY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillwire-Vexmora专用版"
+SETUP_CAPTION = "VexmoraZevlo邮箱 安装程序"
+ACTION_LABEL = (40, 318, 285, 390)  # "install_action" on the progress page, right-aligned
+HELD = OLD + "\\res\\lang\\en-US.xml"  # the payload's second file, where the setup installs
+
+
+class VersionsTest(uninstall_test.UninstallTestCase):
+    def setUp(self):
+        super().setUp()
+        m = self.m
+        os.makedirs(m.path(OLD))
+        shutil.copy(os.path.join(PROGRAMS, "fx_recorder.exe"), m.path(OLD + "\\uninstall.exe"))
+        m.p.reg_add(RECORD_KEY, "SoftwarePath", "REG_SZ", OLD)
+
+    def start_setup(self):
+        setup = e2e.Setup(self.m, self.m.p.start([e2e.SETUP_WIN]))
+        self.addCleanup(lambda: setup.proc.poll() is None and setup.proc.kill())
+        setup.wait_main()
+        return setup
+
+    def test_newer_installed_asks_and_no_changes_nothing(self):
+        m = self.m
+        m.p.reg_add(ENTRY_KEY, "DisplayVersion", "REG_SZ", "99.0.0.0")
+        before_files, before_reg = m.snapshot()
+        setup = self.start_setup()
+        setup.click("start")
+        box = e2e.wait_message_box(SETUP_CAPTION)
+        r = m.p.run([os.path.join(PROGRAMS, "winfx_msgtext.exe")])
+        text = "".join(r.stdout.decode("utf-8").splitlines()[1:])
+        self.assertIn("（99.0.0.0）", text)
+        self.assertIn(f"为 {e2e.setup_version()}。", text)
+        winetest.key(box, "Return")  # No is the default
+        winetest.wait_gone(box)
+        setup.wait_page("default")
+        self.assertIsNone(setup.proc.poll())
+        setup.click("closebtn")
+        setup.click("cancelbtn", e2e.CONFIRM_EXIT, wid=setup.prompt())
+        self.assertEqual(setup.wait_exit(), 0)
+        after_files, after_reg = m.snapshot()
+        self.assertSameFiles(before_files, after_files)
+        self.assertSameRegistry(before_reg, after_reg)
+        self.assertFalse(os.path.exists(m.path(OLD + "\\uninstall-cmdline.txt")), "the earlier uninstaller ran")
+
+    def test_the_same_version_is_a_repair_and_says_so(self):
+        m = self.m
+        m.p.reg_add(ENTRY_KEY, "DisplayVersion", "REG_SZ", "1.0")
+        os.makedirs(os.path.dirname(m.path(HELD)))
+        locker = Locker(m.p, HELD)
+        self.addCleanup(locker.release)
+        setup = self.start_setup()
+
+        def held_progress_page():
+            """Starts the install, waits for the prompt about the held file, and returns the
+            progress page's label; then aborts, back to the page of choices."""
+            setup.click("start")
+            box = e2e.wait_message_box("安装失败")
+            label = setup.picture().crop(ACTION_LABEL)
+            # A click on the box (beside its text) makes it the active window first: the
+            # keys would otherwise go to the window that was active before the earlier
+            # uninstaller ran.
+            winetest.click(box, 5, 5)
+            winetest.key(box, "a")
+            winetest.wait_gone(box)
+            setup.wait_page("default")
+            return label
+
+        upgrade = held_progress_page()  # 1.0 is older: "正在安装"
+        m.p.reg_add(ENTRY_KEY, "DisplayVersion", "REG_SZ", e2e.setup_version())
+        repair = held_progress_page()
+        # Both say "正在..." in the same place; only the last two characters differ.
+        text = upgrade.convert("L").point(lambda v: 255 if v < 200 else 0).getbbox()
+        self.assertIsNotNone(text, "no text on the progress page")
+        changed = ImageChops.difference(upgrade, repair).convert("L").point(lambda v: 255 if v > 30 else 0).getbbox()
+        self.assertIsNotNone(changed, "the repair reads as an upgrade")
+        left, _, right, _ = text
+        self.assertGreater(changed[0], left + (right - left) * 0.4, (text, changed))
+
+
+display = None
+
+
+def setUpModule():
+    global display
+    display = winetest.PrivateDisplay()
+
+
+def tearDownModule():
+    display.close()
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,72 @@
+// The main window's checks before an install starts, made before anything is created so
+// that a "no" leaves the machine as it was: room on the folder's volume, and the version of
+// an earlier installation. Also the custom page's figures of space needed and available.
+#include "windows/FrameWindow.h"
+
+#include "app/InstallManager.h"
+#include "engine/EarlierVersion.h"
+#include "engine/InstallRoom.h"
+#include "engine/ResStrings.h"
+#include "windows/SkinWindow.h"
+
+namespace {
+
+constexpr UINT kStringSetupCaption = 128;
+constexpr UINT kStringNoRoom = 152;
+constexpr UINT kStringNoRoomCaption = 153;
+constexpr UINT kStringRoom = 154;
+constexpr UINT kStringRoomNeeded = 155;
+constexpr UINT kStringOlderThanInstalled = 156;
+constexpr UINT kStringRepairing = 157;
+
+// The custom page's label turns red when the folder's volume is too small.
+constexpr wchar_t kRoomColour[] = L"#FF858585";
+constexpr wchar_t kNoRoomColour[] = L"#FFE0453A";
+
+}  // namespace
+
+bool CFrameWindowWnd::HasRoomFor(const CUIString& folder) {
+    const Install_CIM* manager = GetInstallManager();
+    const InstallRoom room = MeasureInstallRoom(folder, manager->Instance());
+    if (room.enough()) return true;
+    const CUIString text = FormatText(manager->Instance(), kStringNoRoom,
+                                      L"Not enough space on the disk: the install needs {need} MB, {free} MB are free.",
+                                      {{L"{need}", MegabytesNeededText(room.needed)},
+                                       {L"{free}", MegabytesFreeText(room.available)}});
+    const CUIString caption = manager->LoadResString(kStringNoRoomCaption, L"VexmoraFM");
+    ::MessageBoxW(m_hWnd, text.c_str(), caption.c_str(), MB_ICONERROR);
+    return false;
+}
+
+// Going back to an older version is asked first (No is the default); the same version is a
+// repair, and the progress page says so.
+bool CFrameWindowWnd::ConfirmEarlierVersion() {
+    const Install_CIM* manager = GetInstallManager();
+    const EarlierVersion earlier = ReadEarlierVersion();
+    if (earlier.order == VersionOrder::Newer) {
+        const CUIString text = FormatText(manager->Instance(), kStringOlderThanInstalled,
+                                          L"A newer version ({installed}) is installed; this setup installs {setup}. "
+                                          L"Go on?",
+                                          {{L"{installed}", earlier.installed}, {L"{setup}", earlier.setup}});
+        const CUIString caption = manager->LoadResString(kStringSetupCaption, L"VexmoraFM");
+        if (::MessageBoxW(m_hWnd, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+            return false;
+    }
+    SetControlText(m_pm, L"install_action",
+                   earlier.order == VersionOrder::Same ? manager->LoadResString(kStringRepairing, L"Repairing")
+                                                       : m_installAction);
+    return true;
+}
+
+void CFrameWindowWnd::ShowRoom() {
+    CControlUI* label = m_pm.FindControl(L"room");
+    if (label == nullptr) return;
+    const Install_CIM* manager = GetInstallManager();
+    const InstallRoom room = MeasureInstallRoom(GetControlText(m_pm, L"path"), manager->Instance());
+    const CUIString need = MegabytesNeededText(room.needed);
+    label->SetText(room.measured ? FormatText(manager->Instance(), kStringRoom, L"Needed: {need} MB  Free: {free} MB",
+                                              {{L"{need}", need}, {L"{free}", MegabytesFreeText(room.available)}})
+                                 : FormatText(manager->Instance(), kStringRoomNeeded, L"Needed: {need} MB",
+                                              {{L"{need}", need}}));
+    label->SetAttribute(L"textcolor", room.enough() ? kRoomColour : kNoRoomColour);
+}
