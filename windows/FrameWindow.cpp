@@ -97,6 +97,10 @@ void CFrameWindowWnd::OnWindowInit() {
     const CUIString folder = GetInstallManager()->GetInstallPath();
     SetControlText(m_pm, L"path", folder);
     SetControlText(m_pm, L"defaultpath", folder);
+    // The layout ticks both; /NOAUTOSTART and /NODESKTOPICON clear them.
+    const InstallOptions& options = GetInstallManager()->Options();
+    if (!options.autoStart) SelectControl(m_pm, L"autostart", false);
+    if (!options.desktopShortcut) SelectControl(m_pm, L"createDesktopshortcut", false);
     ::SetTimer(m_hWnd, kBannerTimer, kBannerPeriodMs, nullptr);  // runs as long as the window
 }
 
