@@ -206,6 +206,30 @@ class SilentInstallTest(unittest.TestCase, e2e.InstallationChecks):
         ])
 
 
+class WindowsWithArgumentsTest(unittest.TestCase, e2e.InstallationChecks):
+    def test_arguments_preset_the_main_window_and_log_its_run(self):
+        """Without /S the same arguments set what the main window starts with: its folder,
+        its two boxes cleared; a quick install then registers accordingly, and the log
+        follows the run to its exit code."""
+        m = e2e.Machine()
+        self.addCleanup(m.close)
+        os.makedirs(m.unix("C:\\tools"), exist_ok=True)
+        setup = e2e.Setup(m, m.start([e2e.SETUP_WIN, "/NOAUTOSTART", "/nodesktopicon", "/LOG=C:\\tools\\gui.log",
+                                      "/D=D:\\Apps", "Vexmora\\邮箱", "客户端"]))
+        setup.wait_main()
+        setup.click("start")
+        setup.wait_page("finish")
+        self.assert_payload_installed(m, FOLDER)
+        self.assert_registered(m, FOLDER, autostart=False, desktop=False)
+        setup.click("closebtn")
+        setup.click("cancelbtn", e2e.CONFIRM_EXIT, wid=setup.prompt())
+        self.assertEqual(SUCCESS, setup.wait_exit())
+        log = read_log(m.unix("C:\\tools\\gui.log"))
+        for step in ("Earlier installation: none", "Extraction completed", "Journal finished: " + FOLDER + "\\uninstallE"):
+            self.assertIn(step, log)
+        self.assertEqual("Exit code 0", log[-1])
+
+
 @hostile_test.AS_ROOT
 class SilentRefusalsTest(unittest.TestCase, snap.SnapshotChecks):
     """The rows share one machine; each starts from the machine the row before left and
