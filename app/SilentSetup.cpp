@@ -68,7 +68,8 @@ std::wstring MakeInstallFolder(Install_CIM& manager, const std::wstring& typed) 
 // The one place where a silent run ends because the extraction failed: what the run made
 // is to be taken back here, before the exit code reports it.
 SetupExit EndFailedExtraction(Install_CIM& manager) {
-    LogStep(L"Install failed: " + manager.GetStatusText());
+    const CUIString status = manager.GetStatusText();  // empty after the last try of a file
+    LogStep(L"Install failed: " + (status.empty() ? CUIString(L"unpacking ended") : status));
     return SetupExit::ExtractionFailed;
 }
 
