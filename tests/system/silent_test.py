@@ -198,6 +198,7 @@ class SilentInstallTest(unittest.TestCase, e2e.InstallationChecks):
             "Folder proposed (the earlier installation's): " + FOLDER,
             "Install folder: " + FOLDER,
             "Earlier installation: " + FOLDER,
+            "Earlier uninstaller ended with exit code 0",
             "Earlier uninstaller: ran and ended",
             "Extraction completed",
             "Journal finished: " + FOLDER + "\\uninstallE",
@@ -279,10 +280,17 @@ class SilentRefusalsTest(unittest.TestCase, snap.SnapshotChecks):
         self.refused(ALREADY_RUNNING, during=lambda: gui.append(removable.open_setup(m)))
 
         # A windowed run with a wrong argument says so in a message box, and installs nothing.
+        winetest.wait_until(lambda: not winetest.find_windows(), timeout=60, what="the windows to go")
         proc = m.start([e2e.SETUP_WIN, "/BOGUS"])
         box = winetest.wait_window(f"^{SETUP_CAPTION}$", timeout=60)
         winetest.key(box, "Return")
         self.assertEqual(BAD_ARGUMENTS, proc.wait(timeout=60))
+        # /? lists the arguments in one, and installs nothing either.
+        proc = m.start([e2e.SETUP_WIN, "/?"])
+        box = winetest.wait_window(f"^{SETUP_CAPTION}$", timeout=60)
+        winetest.key(box, "Return")
+        self.assertEqual(SUCCESS, proc.wait(timeout=60))
+        self.assertEqual({}, m.reg_values(APP_PATHS_KEY))
 
     def test_full_disk_retries_then_fails(self):
         m = self.m
