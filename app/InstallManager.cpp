@@ -6,10 +6,21 @@
 #include "engine/FolderChain.h"
 #include "engine/Processes.h"
 #include "engine/RegistryRead.h"
+#include "engine/SetupLog.h"
 #include "engine/ResStrings.h"
 
 namespace {
 Install_CIM* g_manager = nullptr;
+
+const wchar_t* EarlierUninstallerText(EarlierUninstaller run) {
+    switch (run) {
+        case EarlierUninstaller::None: return L"none in the folder";
+        case EarlierUninstaller::Ran: return L"ran and ended";
+        case EarlierUninstaller::NotStarted: return L"could not be started";
+        case EarlierUninstaller::Refused: return L"not run: others than administrators could have changed it";
+    }
+    return L"";
+}
 }
 
 Install_CIM::Install_CIM(HINSTANCE instance) : state_(instance) { g_manager = this; }
@@ -59,12 +70,16 @@ bool Install_CIM::BeforeInstall() {
     if (ReadPreviousInstallFolder(previous) && !previous.empty()) {
         const std::wstring earlierFolder = EarlierFolderSpelling(previous);
         const std::vector<std::wstring> earlier = FoldersOfEarlierJournal(earlierFolder);
+        LogStep(L"Earlier installation: " + earlierFolder);
         const EarlierUninstaller earlierRun = RunPreviousUninstaller(earlierFolder);
+        LogStep(std::wstring(L"Earlier uninstaller: ") + EarlierUninstallerText(earlierRun));
         if (earlierRun == EarlierUninstaller::Refused) KeepEarlierInstallation(earlierFolder);
         CarryFoldersOver(earlier);
         // An installation kept as it is keeps its folders and its uninstaller's note too.
         if (earlierRun != EarlierUninstaller::Refused)
             RemoveEarlierFolderChain(earlierFolder, earlier, state_.installPath);
+    } else {
+        LogStep(L"Earlier installation: none");
     }
     return true;
 }

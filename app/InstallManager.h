@@ -8,6 +8,7 @@
 #include "ui/UIString.h"
 
 class SetupUi;
+struct ExtractionHooks;
 
 class InstallManagerBase {
 public:
@@ -37,6 +38,9 @@ public:
     // reaches `window` as INSTALL_EVENT_DONE. The windows' pump (SetupUi::PumpMessages)
     // keeps them going meanwhile; without windows nothing is pumped.
     void StartInstall(HWND window);
+    // The same run with the archive, the failure question and the pump given by `hooks`
+    // (a silent run: no window, nothing to pump, no one to ask).
+    void StartInstall(HWND window, const ExtractionHooks& hooks);
     void SetStatusText(const CUIString& text) { state_.SetStatusText(text); }
     CUIString GetStatusText() const { return state_.GetStatusText(); }
     bool ExtractionCompleted() const noexcept { return state_.extractionCompleted; }

@@ -10,6 +10,8 @@ void Install_CIM::StartInstall(HWND window) {
     ::StartInstall(state_, window, [ui = ui_] { if (ui) ui->PumpMessages(); });
 }
 
+void Install_CIM::StartInstall(HWND window, const ExtractionHooks& hooks) { ::StartInstall(state_, window, hooks); }
+
 bool Install_CIM::AfterInstall() { return ::AfterInstall(state_); }
 
 void Install_CIM::FinishJournal() noexcept {

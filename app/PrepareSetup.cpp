@@ -4,6 +4,7 @@
 #include "app/EarlierInstall.h"
 #include "app/SetupUi.h"
 #include "engine/Processes.h"
+#include "engine/SetupLog.h"
 
 // Decides, before any window opens, whether setup may go on, and picks the initial
 // install folder.
@@ -21,9 +22,12 @@ bool Install_CIM::PrepareSetup() {
         // In the spelling the install will use; as recorded when it has none, for the
         // start to refuse.
         SetInstallPath(EarlierFolderSpelling(previous));
+        LogStep(L"Folder proposed (the earlier installation's): " + state_.installPath);
         return true;
     }
-    return UseDefaultFolder();
+    if (!UseDefaultFolder()) return false;
+    LogStep(L"Folder proposed: " + state_.installPath);
+    return true;
 }
 
 // The existence of either mutex is the signal; neither is ever waited on. A mutex that
@@ -51,6 +55,7 @@ bool Install_CIM::WaitForClientToClose() {
     for (;;) {
         const std::vector<DWORD> running = FindProcessesByName({kClientProcessName});
         if (running.empty()) return true;
+        LogStep(L"The client is running: " + std::to_wstring(running.size()) + L" process(es)");
         if (!ui_ || ui_->ShowClientRunning(running)) return false;
     }
 }

@@ -15,6 +15,7 @@
 #include "engine/PayloadResource.h"
 #include "engine/PayloadRoom.h"
 #include "engine/ResStrings.h"
+#include "engine/SetupLog.h"
 
 namespace {
 
@@ -92,8 +93,12 @@ public:
         look_.realStream = &stream_.vt;
         LookToRead2_CreateVTable(&look_, False);
         LookToRead2_INIT(&look_);
-        if (!look_.buf || SzArEx_Open(&db_, &look_.vt, &kMainAlloc, &kTempAlloc) != SZ_OK)
+        if (!look_.buf || SzArEx_Open(&db_, &look_.vt, &kMainAlloc, &kTempAlloc) != SZ_OK) {
+            LogStep(L"Payload archive not readable");
             throw formatError();
+        }
+        LogStep(L"Payload: " + std::to_wstring(db_.NumFiles) + L" entries in " + std::to_wstring(db_.db.NumFolders) +
+                L" blocks, " + std::to_wstring(payload.size()) + L" bytes");
         state_.payloadUnpackedBytes = ReadPayloadFootprint(payload).unpackedBytes();  // for the uninstall entry
         installFinal_ = FinalPathOfPlace(state_.installPath);
     }
@@ -127,6 +132,7 @@ private:
         pump();
         size_t offset = 0, size = 0;
         if (!decode(i, &offset, &size)) {
+            LogStep(L"Entry not decoded: " + target);
             cache_.drop();  // the next decode starts the block afresh
             return !AskOnFailure(hooks_, formatError());
         }
@@ -140,7 +146,9 @@ private:
             return true;
         };
         const void* data = cache_.buffer ? cache_.buffer + offset : nullptr;
-        switch (WriteEntryFile(target, expectedFinal(target), data, size, record)) {
+        const WriteOutcome outcome = WriteEntryFile(target, expectedFinal(target), data, size, record);
+        if (outcome != WriteOutcome::Written) logFailure(outcome, target, ::GetLastError());
+        switch (outcome) {
             case WriteOutcome::NotCreated: return true;
             case WriteOutcome::Link: {
                 const std::wstring link = FirstLinkBelow(state_.installPath, target);
@@ -171,6 +179,7 @@ private:
         if (const std::wstring link = FirstLinkBelow(state_.installPath, folder); !link.empty())
             return AskOnFailure(hooks_, linkRefused(link)) ? Step::Again : Step::Skip;
         if (CreateFolderChain(folder, state_.openJournal())) return Step::Go;
+        LogFailure(L"Folder not made:", folder, ::GetLastError());
         const CUIString message = FormatText(state_.instance, kStringCreateFolderFailed,
                                              L"Create {folder} error!", L"{folder}", folder);
         return AskOnFailure(hooks_, message) ? Step::Again : Step::Skip;
@@ -187,7 +196,10 @@ private:
                                             offset, size, &kMainAlloc, &kTempAlloc) == SZ_OK;
         // A whole block takes long: let the window catch up before the file is written,
         // so that no wait between two pumps is longer than the decode itself.
-        if (wholeBlock) pump();
+        if (wholeBlock) {
+            if (decoded) LogStep(L"Block " + std::to_wstring(block) + L" decoded: " + std::to_wstring(cache_.size) + L" bytes");
+            pump();
+        }
         return decoded;
     }
 
@@ -207,6 +219,18 @@ private:
             if (c != L'\\' || expected.back() != L'\\') expected += c;
         }
         return expected;
+    }
+
+    // The log's line for an entry that was not written, with the system's error code.
+    static void logFailure(WriteOutcome outcome, const CUIString& target, DWORD error) {
+        switch (outcome) {
+            case WriteOutcome::NotCreated: LogFailure(L"Skipped (may not be replaced):", target, error); break;
+            case WriteOutcome::Link: LogStep(L"Not written through a link: " + target); break;
+            case WriteOutcome::NotRecorded: LogFailure(L"Journal record failed for", target, error); break;
+            case WriteOutcome::Refused:
+            case WriteOutcome::Failed: LogFailure(L"Write failed:", target, error); break;
+            case WriteOutcome::Written: break;
+        }
     }
 
     CUIString formatError() const {

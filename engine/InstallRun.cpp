@@ -4,6 +4,8 @@
 #include <utility>
 #include "engine/Extraction.h"
 #include "engine/InstallEvents.h"
+#include "engine/SetupLog.h"
+#include "engine/ShellExtensionAside.h"
 
 void StartInstall(InstallState& state, HWND window, std::function<void()> pump) {
     state.window = window;  // before the hooks are made: the prompts are owned by it
@@ -20,6 +22,14 @@ void StartInstall(InstallState& state, HWND window, const ExtractionHooks& hooks
     state.journal->open(state.installPath + L"\\uninstall");
     for (const std::wstring& folder : state.foldersBeforeJournal) state.journal->recordFolder(folder);
     state.foldersBeforeJournal.clear();
-    ::SendMessageW(window, WM_INSTALL_EVENT, INSTALL_EVENT_START, 0);
+    LogStep(L"Journal opened: " + state.installPath + L"\\uninstall");
+    if (window) {
+        ::SendMessageW(window, WM_INSTALL_EVENT, INSTALL_EVENT_START, 0);
+    } else {
+        // A run without a window (a silent install) does itself what the main window does
+        // on the start event.
+        SetShellExtensionAside(state.installPath, state.openJournal());
+    }
     ExtractPayload(state, hooks);
+    LogStep(state.extractionCompleted ? L"Extraction completed" : L"Extraction failed: " + state.GetStatusText());
 }

@@ -6,7 +6,8 @@
 
 // One install run: stores `window` in the state, finalises a journal left open by an
 // earlier run and opens a new one at the install folder + "\uninstall", sends
-// INSTALL_EVENT_START, then unpacks the payload ("BIN" 227 of the program's own module).
+// INSTALL_EVENT_START (without a window: sets the shell extension aside itself, as the
+// main window does on that event), then unpacks the payload ("BIN" 227 of the program's own module).
 // `pump` handles the thread's waiting messages between entries (the windows' pump: the
 // run happens on the UI thread). Returns when the extraction has ended;
 // INSTALL_EVENT_DONE is then queued.

@@ -2,6 +2,7 @@
 
 #include <psapi.h>
 #include "engine/FileTrust.h"
+#include "engine/SetupLog.h"
 #include "engine/UninstallerFiles.h"
 #include "ui/Handles.h"
 
@@ -93,10 +94,17 @@ EarlierUninstaller RunPreviousUninstaller(const std::wstring& folder) {
     PROCESS_INFORMATION info{};
     const bool started = ::CreateProcessW(path.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                           &startup, &info);
+    const DWORD startError = ::GetLastError();
     held.reset();  // the image is mapped; the uninstaller renames its file before it ends
-    if (!started) return EarlierUninstaller::NotStarted;
+    if (!started) {
+        LogFailure(L"Not started:", path, startError);
+        return EarlierUninstaller::NotStarted;
+    }
     UniqueHandle process(info.hProcess), thread(info.hThread);
     ::WaitForSingleObject(process.get(), INFINITE);
+    DWORD exitCode = 0;
+    if (::GetExitCodeProcess(process.get(), &exitCode))
+        LogStep(L"Earlier uninstaller ended with exit code " + std::to_wstring(exitCode));
     return EarlierUninstaller::Ran;
 }
 

@@ -9,6 +9,7 @@
 #include "engine/InstallEvents.h"
 #include "engine/RegistryWrite.h"
 #include "engine/ResStrings.h"
+#include "engine/SetupLog.h"
 #include "engine/ShellFolders.h"
 #include "engine/SystemInfo.h"
 #include "engine/RegistryNames.h"
@@ -36,25 +37,56 @@ std::wstring Quoted(const std::wstring& path) {
     return L"\"" + path + L"\"";
 }
 
+const wchar_t* RootName(HKEY root) { return root == HKEY_CURRENT_USER ? L"HKCU" : L"HKLM"; }
+
+// Every value registration writes goes through here, and into the log with its outcome.
+void SetValue(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& data,
+              InstallJournal* journal) {
+    const bool written = SetRegString(root, key, name, data, journal);
+    const std::wstring where = std::wstring(RootName(root)) + L"\\" + key + L"\\" + name;
+    if (written) {
+        LogStep(L"Registry " + where + L" = " + data);
+    } else {
+        LogFailure(L"Registry value not written:", where, ::GetLastError());
+    }
+}
+
+void SetValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD data, InstallJournal* journal) {
+    const bool written = SetRegDword(root, key, name, data, journal);
+    const std::wstring where = std::wstring(RootName(root)) + L"\\" + key + L"\\" + name;
+    if (written) {
+        LogStep(L"Registry " + where + L" = " + std::to_wstring(data));
+    } else {
+        LogFailure(L"Registry value not written:", where, ::GetLastError());
+    }
+}
+
+void LogShortcut(const wchar_t* where, const std::wstring& name, bool made) {
+    LogStep(std::wstring(made ? L"Shortcut made, " : L"Shortcut not made, ") + where + L": " + name);
+}
+
 void CreateShortcuts(InstallState& state, const std::wstring& menuName, const std::wstring& startProgram,
                      const std::wstring& uninstaller) {
     InstallJournal* journal = state.openJournal();
     CreateStartMenuFolder(menuName, true, journal);
     const std::wstring shortcutName = LoadResString(state.instance, kMenuNameId, L"VexmoraFM");
     if (FileExists(startProgram)) {
-        CreateStartMenuShortcut(menuName, true, shortcutName, startProgram, journal);
-        if (state.options.desktopShortcut) CreateDesktopShortcut(shortcutName, startProgram, journal);
+        LogShortcut(L"start menu", shortcutName,
+                    CreateStartMenuShortcut(menuName, true, shortcutName, startProgram, journal));
+        if (state.options.desktopShortcut)
+            LogShortcut(L"desktop", shortcutName, CreateDesktopShortcut(shortcutName, startProgram, journal));
     }
     if (FileExists(uninstaller)) {
         const std::wstring uninstallName =
             LoadResString(state.instance, kUninstallPrefixId, L"Uninstall ") + menuName;
-        CreateStartMenuShortcut(menuName, true, uninstallName, uninstaller, journal);
+        LogShortcut(L"start menu", uninstallName,
+                    CreateStartMenuShortcut(menuName, true, uninstallName, uninstaller, journal));
     }
 }
 
 void WriteRunEntries(InstallState& state, const std::wstring& startProgram) {
     if (state.options.autoStart && FileExists(startProgram)) {
-        SetRegString(HKEY_CURRENT_USER, kRunKey, kRunValue, Quoted(startProgram), state.openJournal());
+        SetValue(HKEY_CURRENT_USER, kRunKey, kRunValue, Quoted(startProgram), state.openJournal());
     } else {
         DeleteRegValue(HKEY_CURRENT_USER, kRunKey, kRunValue);
     }
@@ -76,13 +108,13 @@ std::wstring InstallDateText() {
 // command that removes everything without a window (deployment tools run it).
 void WriteUninstallDetails(InstallState& state, const wchar_t* key, const std::wstring& uninstaller) {
     InstallJournal* journal = state.openJournal();
-    SetRegString(HKEY_LOCAL_MACHINE, key, L"InstallLocation", state.installPath, journal);
-    SetRegDword(HKEY_LOCAL_MACHINE, key, L"EstimatedSize", EstimatedKilobytes(state.payloadUnpackedBytes), journal);
-    SetRegString(HKEY_LOCAL_MACHINE, key, L"InstallDate", InstallDateText(), journal);
-    SetRegDword(HKEY_LOCAL_MACHINE, key, L"NoModify", 1, journal);
-    SetRegDword(HKEY_LOCAL_MACHINE, key, L"NoRepair", 1, journal);
-    SetRegString(HKEY_LOCAL_MACHINE, key, L"QuietUninstallString",
-                 Quoted(uninstaller) + L" " + kUninstallQuietArgument, journal);
+    SetValue(HKEY_LOCAL_MACHINE, key, L"InstallLocation", state.installPath, journal);
+    SetValue(HKEY_LOCAL_MACHINE, key, L"EstimatedSize", EstimatedKilobytes(state.payloadUnpackedBytes), journal);
+    SetValue(HKEY_LOCAL_MACHINE, key, L"InstallDate", InstallDateText(), journal);
+    SetValue(HKEY_LOCAL_MACHINE, key, L"NoModify", 1, journal);
+    SetValue(HKEY_LOCAL_MACHINE, key, L"NoRepair", 1, journal);
+    SetValue(HKEY_LOCAL_MACHINE, key, L"QuietUninstallString",
+             Quoted(uninstaller) + L" " + kUninstallQuietArgument, journal);
 }
 
 void WriteUninstallEntry(InstallState& state, const std::wstring& startProgram, const std::wstring& uninstaller) {
@@ -90,12 +122,12 @@ void WriteUninstallEntry(InstallState& state, const std::wstring& startProgram, 
     GetSetupVersion(version);  // stays empty when the version block cannot be read
     const wchar_t* key = UninstallKeyPath();
     InstallJournal* journal = state.openJournal();
-    SetRegString(HKEY_LOCAL_MACHINE, key, L"UninstallString", Quoted(uninstaller), journal);
-    SetRegString(HKEY_LOCAL_MACHINE, key, L"Publisher", kPublisher, journal);
-    SetRegString(HKEY_LOCAL_MACHINE, key, L"DisplayName", kProductName, journal);
-    SetRegString(HKEY_LOCAL_MACHINE, key, L"DisplayVersion", version, journal);
-    SetRegString(HKEY_LOCAL_MACHINE, key, L"DisplayIcon", startProgram, journal);
-    SetRegString(HKEY_LOCAL_MACHINE, key, L"URLInfoAbout", kWebAddress, journal);
+    SetValue(HKEY_LOCAL_MACHINE, key, L"UninstallString", Quoted(uninstaller), journal);
+    SetValue(HKEY_LOCAL_MACHINE, key, L"Publisher", kPublisher, journal);
+    SetValue(HKEY_LOCAL_MACHINE, key, L"DisplayName", kProductName, journal);
+    SetValue(HKEY_LOCAL_MACHINE, key, L"DisplayVersion", version, journal);
+    SetValue(HKEY_LOCAL_MACHINE, key, L"DisplayIcon", startProgram, journal);
+    SetValue(HKEY_LOCAL_MACHINE, key, L"URLInfoAbout", kWebAddress, journal);
     WriteUninstallDetails(state, key, uninstaller);
 }
 
@@ -112,7 +144,7 @@ bool AfterInstall(InstallState& state) {
 
     RecordRegKey(HKEY_LOCAL_MACHINE, kAppPathsKey, state.openJournal());
     // Stored bare: the next setup run reads it back as a folder, not as a command.
-    SetRegString(HKEY_LOCAL_MACHINE, kAppPathsKey, kSoftwarePathValue, folder, state.openJournal());
+    SetValue(HKEY_LOCAL_MACHINE, kAppPathsKey, kSoftwarePathValue, folder, state.openJournal());
     WriteRunEntries(state, startProgram);
     WriteUninstallEntry(state, startProgram, uninstaller);
 
@@ -122,7 +154,11 @@ bool AfterInstall(InstallState& state) {
     // The installation is complete from here on, whatever ends this process next (a kill,
     // a log-off, a crash on the finish page): its uninstaller must find the whole journal
     // encrypted before another setup may start.
-    if (state.journal) state.journal->finish();
+    if (state.journal) {
+        state.journal->finish();
+        const std::wstring encrypted = state.journal->path() + L"E";
+        LogStep((FileExists(encrypted) ? L"Journal finished: " : L"Journal not finished: ") + encrypted);
+    }
     state.singleInstanceMutex.reset();  // a new setup program may now run
     return true;
 }

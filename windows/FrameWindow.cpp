@@ -110,6 +110,10 @@ void CFrameWindowWnd::OnWindowInit() {
     SetControlText(m_pm, L"defaultpath", folder);
     m_installAction = GetControlText(m_pm, L"install_action");
     ShowRoom();
+    // The layout ticks both; /NOAUTOSTART and /NODESKTOPICON clear them.
+    const InstallOptions& options = GetInstallManager()->Options();
+    if (!options.autoStart) SelectControl(m_pm, L"autostart", false);
+    if (!options.desktopShortcut) SelectControl(m_pm, L"createDesktopshortcut", false);
     ::SetTimer(m_hWnd, kBannerTimer, kBannerPeriodMs, nullptr);  // runs as long as the window
 }
 

@@ -127,3 +127,7 @@ bool IsControlSelected(CWindowManager& manager, std::wstring_view name, bool fal
     auto* option = ui_cast<COptionUI>(manager.FindControl(name), L"Option");
     return option ? option->IsSelected() : fallback;
 }
+
+void SelectControl(CWindowManager& manager, std::wstring_view name, bool selected) {
+    if (auto* option = ui_cast<COptionUI>(manager.FindControl(name), L"Option")) option->Selected(selected);
+}

@@ -76,3 +76,5 @@ void SetControlBkImage(CWindowManager& manager, std::wstring_view name, std::wst
 void SetProgressValue(CWindowManager& manager, std::wstring_view name, int value);
 // The selected state of a check box; `fallback` when there is no such check box.
 bool IsControlSelected(CWindowManager& manager, std::wstring_view name, bool fallback);
+// Ticks or clears an option control; nothing when there is none of that name.
+void SelectControl(CWindowManager& manager, std::wstring_view name, bool selected);

@@ -1,5 +1,5 @@
-// The setup program's entry point. The command line and show command are ignored; the
-// exit code is always 0.
+// The setup program's entry point. The command line goes to the run flow (app/RunSetup.h),
+// whose result is the exit code; the show command is ignored.
 #include <windows.h>
 #include <commctrl.h>
 

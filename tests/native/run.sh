@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the framework's pure code natively with clang, runs its unit tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then runs each fuzzer for a bounded
+# Builds the pure code (the framework's, the setup's command line) natively with clang,
+# runs its unit tests under AddressSanitizer and UndefinedBehaviorSanitizer, then runs each fuzzer for a bounded
 # time on its seeds: the setup's own layouts and the image descriptions they hold, read
 # from skin/layouts at each run, and the few hand-made inputs under corpus/. Exits
 # non-zero on any failure or finding.
@@ -29,6 +29,7 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
 echo "native: unit tests (address, undefined)"
 "$build/ui_pure_tests" --gtest_brief=1
+"$build/setup_arguments_tests" --gtest_brief=1
 
 # The image descriptions the layouts write (the values of their "...image" attributes),
 # one seed file each, into folder $1.

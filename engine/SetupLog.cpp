@@ -1,0 +1,90 @@
+#include "engine/SetupLog.h"
+
+#include <cwchar>
+
+#include "engine/JournalRecord.h"
+#include "ui/Handles.h"
+
+namespace {
+
+UniqueFile g_log;
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+    DWORD written = 0;
+    return ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+std::wstring TimeStamp() {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    wchar_t text[32] = {};
+    std::swprintf(text, 32, L"%04u-%02u-%02u %02u:%02u:%02u.%03u  ", now.wYear, now.wMonth, now.wDay, now.wHour,
+                  now.wMinute, now.wSecond, now.wMilliseconds);
+    return text;
+}
+
+// The system's text for `error`, on one line; empty when it has none.
+std::wstring ErrorText(DWORD error) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+        0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text(buffer ? buffer : L"", length);
+    if (buffer) ::LocalFree(buffer);
+    for (wchar_t& c : text)
+        if (c == L'\r' || c == L'\n') c = L' ';
+    while (!text.empty() && text.back() == L' ') text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+bool OpenSetupLog(const std::wstring& path) {
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return false;
+    if (!WriteAll(file.get(), "\xEF\xBB\xBF")) return false;
+    g_log = std::move(file);
+    return true;
+}
+
+void CloseSetupLog() noexcept { g_log.reset(); }
+
+bool SetupLogOpen() noexcept { return g_log.valid(); }
+
+std::wstring DefaultSetupLogPath() {
+    wchar_t temp[MAX_PATH + 1] = {};
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
+    std::wstring folder = length > 0 && length <= MAX_PATH ? std::wstring(temp, length) : std::wstring();
+    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    wchar_t name[64] = {};
+    std::swprintf(name, 64, L"VexmoraSetup-%04u%02u%02u-%02u%02u%02u.log", now.wYear, now.wMonth, now.wDay, now.wHour,
+                  now.wMinute, now.wSecond);
+    return folder + name;
+}
+
+void LogStep(std::wstring_view text) noexcept {
+    if (!g_log.valid()) return;
+    try {
+        const DWORD error = ::GetLastError();  // a log line leaves the caller's error as it was
+        WriteAll(g_log.get(), journal::Utf16ToUtf8(TimeStamp() + std::wstring(text) + L"\r\n"));
+        ::SetLastError(error);
+    } catch (...) {  // out of memory: the line is lost
+    }
+}
+
+void LogFailure(std::wstring_view what, std::wstring_view file, DWORD error) noexcept {
+    if (!g_log.valid()) return;
+    try {
+        std::wstring line(what);
+        line += L' ';
+        line += file;
+        line += L": error " + std::to_wstring(error);
+        if (const std::wstring text = ErrorText(error); !text.empty()) line += L" (" + text + L")";
+        LogStep(line);
+    } catch (...) {
+    }
+}
