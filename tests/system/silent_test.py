@@ -9,8 +9,10 @@ events: each top-level window Wine shows is a MapNotify there).
   names each step. A second silent run over it, with the default log name, without
   log-on start and desktop shortcut, and /LAUNCH, which starts the client.
 - Each way a silent run is refused, on a machine built for it (a running client, a
-  running setup, a read-only disk, a full disk): its exit code, no window mapped, and
-  the machine as it was (the log apart).
+  running setup, a read-only disk, a disk too small, a newer version installed): its
+  exit code, no window mapped, and the machine as it was (the log apart).
+- A payload file held by another program: the silent run tries again a few times, then
+  fails with its exit code and nothing registered.
 """
 import glob
 import os
@@ -33,7 +35,11 @@ STAMP = re.compile(r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}  ")
 APP_PATHS_KEY = removable.APP_PATHS_KEY
 
 # The exit codes (app/ExitCodes.h).
-SUCCESS, BAD_ARGUMENTS, ALREADY_RUNNING, CLIENT_RUNNING, FOLDER_REFUSED, EXTRACTION_FAILED = 0, 1, 2, 3, 4, 6
+(SUCCESS, BAD_ARGUMENTS, ALREADY_RUNNING, CLIENT_RUNNING, FOLDER_REFUSED, NOT_ENOUGH_SPACE, EXTRACTION_FAILED,
+ NEWER_INSTALLED) = range(8)
+ENTRY_KEY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillwire-Vexmora专用版"
+HELD_FOLDER = "D:\\Held Mail"
+HELD = HELD_FOLDER + "\\res\\lang\\en-US.xml"  # the payload's second file
 
 
 class MapWatch:
@@ -239,7 +245,7 @@ class SilentRefusalsTest(unittest.TestCase, snap.SnapshotChecks):
     def setUp(self):
         self.m = removable.Machine()
         self.addCleanup(self.m.close)
-        self.read_only = self.m.disks.enter_context(hostile_test.tmpfs(read_only=True))
+        self.read_only = self.m.disks.enter_context(hostile_test.tmpfs(size="16m", read_only=True))
         self.m.p.map_drive("e", ("hd", self.read_only))
         self.full = self.m.add_disk("f", "1m")
 
@@ -268,6 +274,16 @@ class SilentRefusalsTest(unittest.TestCase, snap.SnapshotChecks):
             log = self.refused(FOLDER_REFUSED, f"/D={folder}", log="C:\\tools\\folder.log")
             self.assertTrue(any(line.startswith("Folder refused: ") for line in log), (folder, log))
 
+        # A drive too small for the client: both figures in the log, nothing made.
+        log = self.refused(NOT_ENOUGH_SPACE, "/D=F:\\inst\\Mail", log="C:\\tools\\room.log")
+        self.assertTrue(any(line.startswith("Not enough space: ") and "MB free" in line for line in log), log)
+
+        # A newer version installed: never replaced without a person saying so.
+        m.p.reg_add(ENTRY_KEY, "DisplayVersion", "REG_SZ", "99.0.0.0")
+        log = self.refused(NEWER_INSTALLED, log="C:\\tools\\newer.log")
+        self.assertTrue(any(line.startswith("A newer version is installed: 99.0.0.0") for line in log), log)
+        m.p.run(["reg", "delete", ENTRY_KEY, "/f"])
+
         # A running client: the silent setup ends it only when told to.
         client = []
         log = self.refused(CLIENT_RUNNING, log="C:\\tools\\client.log", during=lambda: client.append(m.start_client()),
@@ -292,15 +308,18 @@ class SilentRefusalsTest(unittest.TestCase, snap.SnapshotChecks):
         self.assertEqual(SUCCESS, proc.wait(timeout=60))
         self.assertEqual({}, m.reg_values(APP_PATHS_KEY))
 
-    def test_full_disk_retries_then_fails(self):
+    def test_held_file_retries_then_fails(self):
         m = self.m
         os.makedirs(m.unix("C:\\tools"), exist_ok=True)
-        code, mapped = run_setup(m, "/S", "/LOG=C:\\tools\\full.log", "/D=F:\\inst\\Mail")
+        os.makedirs(os.path.dirname(m.unix(HELD)))
+        locker = hostile_test.Locker(m.p, HELD)
+        self.addCleanup(locker.release)
+        code, mapped = run_setup(m, "/S", "/LOG=C:\\tools\\held.log", f"/D={HELD_FOLDER}")
         self.assertEqual((code, mapped), (EXTRACTION_FAILED, []))
-        log = read_log(m.unix("C:\\tools\\full.log"))
-        failed = [line for line in log if line.startswith("Write failed: F:\\inst\\Mail\\")]
+        log = read_log(m.unix("C:\\tools\\held.log"))
+        failed = [line for line in log if line.startswith("Write failed: " + HELD)]
         self.assertTrue(failed, log)
-        self.assertIn(": error 112 ", failed[0])  # ERROR_DISK_FULL
+        self.assertIn(": error 32 ", failed[0])  # ERROR_SHARING_VIOLATION
         tries = [line for line in log if line.startswith("Trying again (")]
         self.assertEqual([f"({n}/5)" for n in range(1, 6)], [line.split()[2][:5] for line in tries[:5]])
         self.assertTrue(any(line.startswith("Given up: ") for line in log), log)
@@ -308,7 +327,6 @@ class SilentRefusalsTest(unittest.TestCase, snap.SnapshotChecks):
         self.assertEqual("Exit code 6", log[-1])
         # Nothing was registered: the next setup does not take this for an installation.
         self.assertEqual({}, m.reg_values(APP_PATHS_KEY))
-
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)
