@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <utility>
 
-#include "engine/JournalFiles.h"
-#include "engine/JournalRecord.h"
-#include "engine/JournalText.h"
+#include "journal/JournalFiles.h"
+#include "journal/JournalRecord.h"
+#include "journal/JournalText.h"
 
 namespace {
 
@@ -54,6 +54,7 @@ void InstallJournal::open(const std::wstring& path) noexcept {
     } catch (...) {
         return;
     }
+    ownRecords_.clear();
     open_ = openFile();
 }
 
@@ -72,6 +73,7 @@ bool InstallJournal::append(std::string utf8Line) noexcept {
     // A record asked for again (a Retry after its append failed) is still the one waiting.
     if (backlog_.empty() || backlog_.back() != utf8Line) {
         try {
+            ownRecords_ += utf8Line;
             backlog_.push_back(std::move(utf8Line));
         } catch (...) {
             return false;

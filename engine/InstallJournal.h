@@ -2,7 +2,7 @@
 // The install journal: one line per folder, file, registry value and registry key that
 // the install creates, later read back by the client's uninstaller. Records are appended
 // to the plain journal at `path`; finishing the journal encrypts everything recorded at
-// that path so far into its companion file ("<path>E", engine/JournalFiles.h) and removes
+// that path so far into its companion file ("<path>E", journal/JournalFiles.h) and removes
 // the plain file.
 //
 // No run ever discards records. Finishing merges the plain journal into the encrypted one
@@ -51,6 +51,10 @@ public:
     void close() noexcept;
 
     const std::wstring& path() const noexcept { return path_; }
+    // Every record asked for since the last open, in order, each line ended by CR LF,
+    // whether it reached a file or not: what a rollback of this run takes back. Records
+    // that the files held before (an earlier run's) are not among them.
+    const std::string& recordsSinceOpen() const noexcept { return ownRecords_; }
 
 private:
     template <typename Build>
@@ -63,4 +67,5 @@ private:
     std::wstring path_;
     bool open_ = false;
     std::deque<std::string> backlog_;  // records not yet in the file, oldest first
+    std::string ownRecords_;           // recordsSinceOpen()
 };

@@ -6,7 +6,7 @@
 
 #include "7z.h"
 #include "7zCrc.h"
-#include "engine/JournalFiles.h"
+#include "journal/JournalFiles.h"
 #include "engine/MemoryInStream.h"
 #include "engine/PayloadResource.h"
 

@@ -1,6 +1,6 @@
 #include "Invocation.h"
 
-#include "UndoPlan.h"
+#include "journal/UndoPlan.h"
 
 namespace undo {
 namespace {

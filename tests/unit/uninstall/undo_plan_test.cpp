@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/JournalRecord.h"
-#include "payload/uninstall/UndoPlan.h"
+#include "journal/JournalRecord.h"
+#include "journal/UndoPlan.h"
 
 namespace {
 
