@@ -60,11 +60,11 @@ bool Install_CIM::BeforeInstall() {
         const std::wstring earlierFolder = EarlierFolderSpelling(previous);
         const std::vector<std::wstring> earlier = FoldersOfEarlierJournal(earlierFolder);
         const EarlierUninstaller earlierRun = RunPreviousUninstaller(earlierFolder);
-        if (earlierRun == EarlierUninstaller::Refused) KeepEarlierInstallation(earlierFolder);
+        const bool kept = earlierRun == EarlierUninstaller::Refused && !UndoEarlierInstallation(earlierFolder);
+        state_.earlierRemoved = earlierRun == EarlierUninstaller::Ran || (earlierRun == EarlierUninstaller::Refused && !kept);
         CarryFoldersOver(earlier);
         // An installation kept as it is keeps its folders and its uninstaller's note too.
-        if (earlierRun != EarlierUninstaller::Refused)
-            RemoveEarlierFolderChain(earlierFolder, earlier, state_.installPath);
+        if (!kept) RemoveEarlierFolderChain(earlierFolder, earlier, state_.installPath);
     }
     return true;
 }
