@@ -14,9 +14,6 @@ void StartInstall(InstallState& state, HWND window, std::function<void()> pump) 
 
 void StartInstall(InstallState& state, HWND window, const ExtractionHooks& hooks) {
     state.window = window;
-    FILETIME now{};
-    ::GetSystemTimeAsFileTime(&now);
-    state.runStartedAt = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
     // The earlier run's journal is finalised before a new one opens at the same path.
     state.journal.reset();
     state.journal = std::make_unique<InstallJournal>();

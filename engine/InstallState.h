@@ -44,9 +44,6 @@ public:
     // them too.
     std::vector<std::wstring> foldersBeforeJournal;
     bool extractionCompleted = false;
-    // When this run's journal opened (system time, 100 ns units): a file created before
-    // it is not this run's to take back.
-    unsigned long long runStartedAt = 0;
     // An earlier installation was uninstalled (or undone) by this run's start: a rollback
     // cannot bring it back, and says so.
     bool earlierRemoved = false;

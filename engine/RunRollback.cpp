@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "journal/JournalFiles.h"
-#include "journal/JournalParse.h"
 #include "journal/JournalText.h"
 #include "journal/UndoLeftovers.h"
 #include "journal/UndoPlan.h"
@@ -17,34 +16,14 @@ bool Kept(undo::Outcome outcome) {
            outcome == undo::Outcome::KeptNotEmpty;
 }
 
-// Files made by the file system's clock may be stamped up to this much (100 ns units)
-// before the moment the run noted: FAT keeps times to 2 s.
-constexpr unsigned long long kClockSlack = 2ull * 10000000ull;
-
-bool CreatedBefore(const std::wstring& path, unsigned long long moment) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
-    const unsigned long long created =
-        (static_cast<unsigned long long>(data.ftCreationTime.dwHighDateTime) << 32) | data.ftCreationTime.dwLowDateTime;
-    return created + kClockSlack < moment;
-}
-
-// The run's records without those of files that were there before it started: the run
-// recorded them before it tried to write them, but a file it could not replace (another
-// program held it) is the user's or an earlier installation's, and one it did replace
-// cannot get its old content back from here. Either way it is not the run's to delete.
-std::string RecordsOfThisRun(const std::string& recorded, unsigned long long runStartedAt) {
-    std::vector<std::size_t> keep;
-    for (const journal::Record& record : journal::Parse(recorded))
-        if (!record.ok() || record.kind != journal::RecordKind::File || !CreatedBefore(record.path, runStartedAt))
-            keep.push_back(record.line);
-    return journal::SelectRecords(recorded, keep);
-}
-
-RollbackOutcome TakeBack(InstallJournal& journal, unsigned long long runStartedAt) {
+RollbackOutcome TakeBack(InstallJournal& journal) {
     RollbackOutcome outcome;
     outcome.rolledBack = true;
-    const std::string own = RecordsOfThisRun(journal.recordsSinceOpen(), runStartedAt);
+    // A file that was there before the run recorded it is not the run's: one it could not
+    // replace (another program held it) is the user's or an earlier installation's, and
+    // one it did replace cannot get its old content back from here. It is not deleted.
+    const std::string own = journal::RecordsNotIn(journal.recordsSinceOpen(), journal.recordsOfFilesFound());
+    const std::string earlier = journal.recordsBeforeOpen();
     const std::wstring plainPath = journal.path();
     const std::wstring folder = plainPath.substr(0, plainPath.rfind(L'\\'));
     // Finished first: should anything below fail, the run's records are in the encrypted
@@ -58,11 +37,13 @@ RollbackOutcome TakeBack(InstallJournal& journal, unsigned long long runStartedA
     for (const undo::Refusal& refusal : plan.refused) outcome.left.push_back(journal::Utf8ToUtf16(refusal.text));
     const std::string ownLeft = undo::LeftoverRecords(own, plan, undone);
 
-    const StoredJournal stored = ReadStoredJournal(plainPath);
     // An encrypted journal that another program holds cannot be rewritten without losing
     // it: everything stays recorded as it is.
-    if (stored.cipherHeld) return outcome;
-    const std::string kept = journal::MergeJournals(journal::RecordsNotIn(stored.text, own), ownLeft);
+    if (ReadStoredJournal(plainPath).cipherHeld) return outcome;
+    // What the files held before the run stays, but for what this run has just undone;
+    // of the run's own records only those not undone stay.
+    const std::string undoneRecords = journal::RecordsNotIn(own, ownLeft);
+    const std::string kept = journal::MergeJournals(journal::RecordsNotIn(earlier, undoneRecords), ownLeft);
     if (!undo::StoreLeftoverJournal(folder, kept)) return outcome;
     outcome.complete = outcome.left.empty() && ownLeft.empty();
     if (!kept.empty()) return outcome;
@@ -91,7 +72,7 @@ RollbackOutcome TakeBack(InstallJournal& journal, unsigned long long runStartedA
 RollbackOutcome RollBackRun(InstallState& state) noexcept {
     if (!state.openJournal()) return {};
     try {
-        return TakeBack(*state.journal, state.runStartedAt);
+        return TakeBack(*state.journal);
     } catch (...) {  // out of memory: what was not reached stays recorded
         RollbackOutcome failed;
         failed.rolledBack = true;

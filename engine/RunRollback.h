@@ -9,11 +9,12 @@
 // files set aside) are planned and undone newest first by the journal library, with the
 // same trust model and link checks as the client's uninstaller (journal/UndoPlan.h,
 // journal/UndoRun.h); the install folder and the folders above it that the run made go
-// last, when empty. A file recorded by the run but created before it started (one the run
-// could not, or did, replace) is not the run's: it stays, and so does a record of it that
-// an earlier run left. The journal then holds exactly what is left: records of earlier runs
-// that the files held before, and this run's records that could not be undone (a file
-// another program holds, a folder that holds something else). With nothing left, both
+// last, when empty. A file that was there when the run recorded it (one the run could
+// not, or did, replace; InstallJournal::recordsOfFilesFound) is not the run's: it stays,
+// and so does a record of it that an earlier run left. The journal then holds exactly what is left: the records its files
+// held when the run opened it (InstallJournal::recordsBeforeOpen), less what the run has
+// just undone, and this run's records that could not be undone (a file another program
+// holds, a folder that holds something else). With nothing left, both
 // journal files go too.
 //
 // Failure contract: never throws, never shows anything; the outcome says what is left.
