@@ -35,6 +35,7 @@ bool IsEntryStep(const Step& step) {
 
 UndoOutcome RunUndo(const Plan& plan) {
     Plan first, last;
+    first.installFolder = last.installFolder = plan.installFolder;  // the runner checks against it
     for (const Step& step : plan.steps) (IsEntryStep(step) ? last : first).steps.push_back(step);
     UndoOutcome outcome;
     outcome.results = RunUndoPlan(first);
