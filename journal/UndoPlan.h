@@ -32,8 +32,8 @@
 namespace undo {
 
 // The install folder (the uninstaller's own, or the one the setup unpacks into) and where
-// the setup puts shortcuts. Each path is
-// absolute, without trailing backslash; an empty entry is ignored.
+// the setup puts shortcuts. Each path is absolute, without trailing backslash; an empty
+// entry is ignored.
 struct Places {
     std::wstring installFolder;              // the folder the journal belongs to
     std::vector<std::wstring> programs;      // all-users and current user start-menu Programs

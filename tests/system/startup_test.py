@@ -45,6 +45,9 @@ STRINGS = {
     143: "不能直接安装到磁盘根目录 {folder}，请选择或新建其中的一个文件夹。",
     150: "{path} 是指向其他位置的链接，为安全起见不会通过它写入文件，请删除该链接后重试。",
     151: "旧版本所在的目录 {folder} 可被普通用户修改，为安全起见不运行其中的卸载程序，旧版本将保留在原处。",
+    160: "本次安装所做的更改已全部撤销。",
+    161: "本次安装所做的更改未能全部撤销，以下项目仍然保留：{path}",
+    162: "旧版本已在本次安装开始前卸载，无法恢复，请重新安装。",
 }
 
 
@@ -81,7 +84,7 @@ class ResourcesTest(unittest.TestCase):
 
     def test_string_table_is_chinese_with_the_exact_texts(self):
         table = string_table(self.pe)
-        self.assertEqual(set(range(128, 144)) | {150, 151}, set(table))
+        self.assertEqual(set(range(128, 144)) | {150, 151, 160, 161, 162}, set(table))
         for sid, (lang, text) in table.items():
             self.assertEqual(2052, lang, sid)
             self.assertTrue(text, sid)
