@@ -6,8 +6,8 @@
 
 #include "engine/FolderChain.h"
 #include "engine/InstallFolder.h"
-#include "engine/JournalFiles.h"
-#include "engine/JournalText.h"
+#include "journal/JournalFiles.h"
+#include "journal/JournalText.h"
 #include "engine/UninstallerFiles.h"
 #include "ui/Handles.h"
 

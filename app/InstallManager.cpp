@@ -73,11 +73,11 @@ bool Install_CIM::BeforeInstall() {
         LogStep(L"Earlier installation: " + earlierFolder);
         const EarlierUninstaller earlierRun = RunPreviousUninstaller(earlierFolder);
         LogStep(std::wstring(L"Earlier uninstaller: ") + EarlierUninstallerText(earlierRun));
-        if (earlierRun == EarlierUninstaller::Refused) KeepEarlierInstallation(earlierFolder);
+        const bool kept = earlierRun == EarlierUninstaller::Refused && !UndoEarlierInstallation(earlierFolder);
+        state_.earlierRemoved = earlierRun == EarlierUninstaller::Ran || (earlierRun == EarlierUninstaller::Refused && !kept);
         CarryFoldersOver(earlier);
         // An installation kept as it is keeps its folders and its uninstaller's note too.
-        if (earlierRun != EarlierUninstaller::Refused)
-            RemoveEarlierFolderChain(earlierFolder, earlier, state_.installPath);
+        if (!kept) RemoveEarlierFolderChain(earlierFolder, earlier, state_.installPath);
     } else {
         LogStep(L"Earlier installation: none");
     }

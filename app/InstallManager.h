@@ -5,6 +5,7 @@
 #include <windows.h>
 #include "engine/InstallState.h"
 #include "engine/RegistryNames.h"
+#include "engine/RunRollback.h"
 #include "ui/UIString.h"
 
 class SetupUi;
@@ -44,6 +45,13 @@ public:
     void SetStatusText(const CUIString& text) { state_.SetStatusText(text); }
     CUIString GetStatusText() const { return state_.GetStatusText(); }
     bool ExtractionCompleted() const noexcept { return state_.extractionCompleted; }
+    // After a run that did not complete: takes back what the run made (engine/
+    // RunRollback.h) and returns what is left, for the caller to report. Once per run.
+    RollbackOutcome RollBackUnfinishedRun() noexcept;
+    // The message for the user after RollBackUnfinishedRun: the failure's own text (none
+    // after Abort), what the rollback did or left, and whether an earlier installation
+    // was removed by this run's start and so is not back.
+    CUIString RollbackMessage(const RollbackOutcome& outcome) const;
     // Finishes the install journal (engine/InstallJournal.h) when there is one: for a
     // session that ends this process without the manager's destruction.
     void FinishJournal() noexcept;
@@ -73,8 +81,9 @@ private:
     bool WaitForClientToClose();
     bool UseDefaultFolder();
     void CarryFoldersOver(const std::vector<std::wstring>& earlier);
-    // An earlier installation whose uninstaller could not be trusted to run elevated.
-    void KeepEarlierInstallation(const std::wstring& folder);
+    // An earlier installation whose uninstaller could not be trusted to run elevated:
+    // undoes its journal in this process; false when it was left as it is.
+    bool UndoEarlierInstallation(const std::wstring& folder);
 
     InstallState state_;
     SetupUi* ui_ = nullptr;

@@ -17,3 +17,8 @@ bool Install_CIM::AfterInstall() { return ::AfterInstall(state_); }
 void Install_CIM::FinishJournal() noexcept {
     if (state_.journal) state_.journal->finish();
 }
+
+RollbackOutcome Install_CIM::RollBackUnfinishedRun() noexcept {
+    if (state_.extractionCompleted) return {};
+    return RollBackRun(state_);
+}

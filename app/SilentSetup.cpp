@@ -84,10 +84,17 @@ std::wstring MakeInstallFolder(Install_CIM& manager, const std::wstring& typed, 
 }
 
 // The one place where a silent run ends because the extraction failed: what the run made
-// is to be taken back here, before the exit code reports it.
+// is taken back (as after Abort in the windowed run), then the exit code reports it.
 SetupExit EndFailedExtraction(Install_CIM& manager) {
     const CUIString status = manager.GetStatusText();  // empty after the last try of a file
     LogStep(L"Install failed: " + (status.empty() ? CUIString(L"unpacking ended") : status));
+    const RollbackOutcome rollback = manager.RollBackUnfinishedRun();
+    if (rollback.complete) {
+        LogStep(L"Rolled back: everything this run made is removed");
+    } else {
+        for (const std::wstring& path : rollback.left) LogStep(L"Not rolled back (kept in the journal): " + path);
+    }
+    if (manager.State().earlierRemoved) LogStep(L"The earlier installation was removed before the run and is not back");
     return SetupExit::ExtractionFailed;
 }
 

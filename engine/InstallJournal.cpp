@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <utility>
 
-#include "engine/JournalFiles.h"
-#include "engine/JournalRecord.h"
-#include "engine/JournalText.h"
+#include "journal/JournalFiles.h"
+#include "journal/JournalRecord.h"
+#include "journal/JournalText.h"
 
 namespace {
 
@@ -54,7 +54,16 @@ void InstallJournal::open(const std::wstring& path) noexcept {
     } catch (...) {
         return;
     }
+    ownRecords_.clear();
+    earlierRecords_.clear();
+    foundRecords_.clear();
+    filesSeen_.clear();
     open_ = openFile();
+    if (!open_) return;
+    try {
+        earlierRecords_ = ReadStoredJournal(path_).text;
+    } catch (...) {  // out of memory: a rollback then keeps the records it cannot tell apart
+    }
 }
 
 bool InstallJournal::openFile() noexcept {
@@ -72,6 +81,7 @@ bool InstallJournal::append(std::string utf8Line) noexcept {
     // A record asked for again (a Retry after its append failed) is still the one waiting.
     if (backlog_.empty() || backlog_.back() != utf8Line) {
         try {
+            ownRecords_ += utf8Line;
             backlog_.push_back(std::move(utf8Line));
         } catch (...) {
             return false;
@@ -118,7 +128,17 @@ bool InstallJournal::recordFolder(const std::wstring& path) noexcept {
 }
 
 bool InstallJournal::recordFile(const std::wstring& path) noexcept {
-    return record([&] { return journal::FileRecord(path); });
+    if (!open_) return false;
+    try {
+        std::string line = journal::FileRecord(path);
+        // Asked again (a Retry), the file may be this run's own half-written one: the
+        // first time tells.
+        if (filesSeen_.insert(line).second && ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+            foundRecords_ += line;
+        return append(std::move(line));
+    } catch (...) {
+        return false;
+    }
 }
 
 bool InstallJournal::recordValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName) noexcept {

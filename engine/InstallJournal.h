@@ -2,7 +2,7 @@
 // The install journal: one line per folder, file, registry value and registry key that
 // the install creates, later read back by the client's uninstaller. Records are appended
 // to the plain journal at `path`; finishing the journal encrypts everything recorded at
-// that path so far into its companion file ("<path>E", engine/JournalFiles.h) and removes
+// that path so far into its companion file ("<path>E", journal/JournalFiles.h) and removes
 // the plain file.
 //
 // No run ever discards records. Finishing merges the plain journal into the encrypted one
@@ -18,6 +18,7 @@
 // counts as written only once it is in one of the two files.
 #include <windows.h>
 #include <deque>
+#include <unordered_set>
 #include <string>
 #include "ui/Handles.h"
 
@@ -51,6 +52,16 @@ public:
     void close() noexcept;
 
     const std::wstring& path() const noexcept { return path_; }
+    // Every record asked for since the last open, in order, each line ended by CR LF,
+    // whether it reached a file or not: what a rollback of this run takes back. Records
+    // that the files held before (an earlier run's) are not among them.
+    const std::string& recordsSinceOpen() const noexcept { return ownRecords_; }
+    // The records that the journal's files held when it was opened (an earlier run's,
+    // merged as the uninstaller reads them).
+    const std::string& recordsBeforeOpen() const noexcept { return earlierRecords_; }
+    // The file records of recordsSinceOpen whose file was already there when it was first
+    // recorded since the open: files the run is about to replace, or could not.
+    const std::string& recordsOfFilesFound() const noexcept { return foundRecords_; }
 
 private:
     template <typename Build>
@@ -63,4 +74,8 @@ private:
     std::wstring path_;
     bool open_ = false;
     std::deque<std::string> backlog_;  // records not yet in the file, oldest first
+    std::string ownRecords_;           // recordsSinceOpen()
+    std::string earlierRecords_;       // recordsBeforeOpen()
+    std::string foundRecords_;         // recordsOfFilesFound()
+    std::unordered_set<std::string> filesSeen_;  // file records asked for since the open
 };

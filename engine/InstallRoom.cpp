@@ -2,7 +2,7 @@
 
 #include <vector>
 #include "engine/FolderChain.h"
-#include "engine/JournalRecord.h"
+#include "journal/JournalRecord.h"
 #include "engine/PayloadRoom.h"
 
 namespace {

@@ -46,6 +46,9 @@ public:
     std::vector<std::wstring> foldersBeforeJournal;
     bool extractionCompleted = false;
     std::uint64_t payloadUnpackedBytes = 0;     // of the archive the extraction opened
+    // An earlier installation was uninstalled (or undone) by this run's start: a rollback
+    // cannot bring it back, and says so.
+    bool earlierRemoved = false;
     SingleInstanceMutexes singleInstanceMutex;  // until registration closes them
 
     InstallJournal* openJournal() const noexcept {

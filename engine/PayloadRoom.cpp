@@ -8,8 +8,8 @@
 
 #include "7z.h"
 #include "7zCrc.h"
-#include "engine/JournalFiles.h"
-#include "engine/JournalRecord.h"
+#include "journal/JournalFiles.h"
+#include "journal/JournalRecord.h"
 #include "engine/MemoryInStream.h"
 #include "engine/PayloadResource.h"
 

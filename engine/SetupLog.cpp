@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "engine/JournalRecord.h"
+#include "journal/JournalRecord.h"
 #include "ui/Handles.h"
 
 namespace {

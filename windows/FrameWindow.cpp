@@ -60,6 +60,14 @@ std::optional<LRESULT> CFrameWindowWnd::OnMessage(UINT uMsg, WPARAM wParam, LPAR
     case WM_INSTALL_EVENT:
         OnInstallEvent(wParam, lParam);
         return 0;
+    case WM_QUERYENDSESSION:
+        // The session may end at once after this answer, even before WM_ENDSESSION is
+        // handled: the journal is finished already here (a finished journal keeps taking
+        // records, and the next finish merges them in), and the log-off is not held up.
+        // Rolling back is left to the next run or the uninstaller: it would not fit in
+        // the few seconds the system grants.
+        GetInstallManager()->FinishJournal();
+        return TRUE;
     case WM_ENDSESSION:
         // A log-off or shutdown ends this process without the manager's destruction, which
         // would otherwise finish the journal: whatever it holds is finished now.

@@ -45,11 +45,16 @@ void CFrameWindowWnd::OnRunEnded() {
         ShowControl(m_pm, L"finishinstall", true);
         ShowControl(m_pm, L"closebtn", true);
     } else {
-        const CUIString status = manager->GetStatusText();
-        if (!status.empty()) {
-            const CUIString caption = manager->LoadResString(140, L"Install fail");
+        // What the run made is taken back before the user is told: the machine is then as
+        // it was, but for an earlier installation that the start step removed.
+        const bool aborted = manager->GetStatusText().empty();
+        const RollbackOutcome rollback = manager->RollBackUnfinishedRun();
+        const CUIString text = manager->RollbackMessage(rollback);
+        if (!text.empty()) {
+            const CUIString caption = aborted ? manager->LoadResString(139, L"Install cancelled")
+                                              : manager->LoadResString(140, L"Install fail");
             m_taskbar.Waiting(true);  // the failure, as long as the user reads it
-            ::MessageBoxW(m_hWnd, status.c_str(), caption.c_str(), MB_ICONINFORMATION);
+            ::MessageBoxW(m_hWnd, text.c_str(), caption.c_str(), MB_ICONINFORMATION);
         }
         m_taskbar.Ended();
         ResetAfterRun();

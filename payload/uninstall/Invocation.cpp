@@ -1,7 +1,7 @@
 #include "Invocation.h"
 
-#include "UndoPlan.h"
 #include "engine/UninstallerSwitches.h"
+#include "journal/UndoPlan.h"
 
 namespace undo {
 namespace {

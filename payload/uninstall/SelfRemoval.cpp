@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "Invocation.h"
-#include "UndoPlan.h"
-#include "UndoRun.h"
+#include "journal/UndoPlan.h"
+#include "journal/UndoRun.h"
 #include "ui/Handles.h"
 
 namespace undo {

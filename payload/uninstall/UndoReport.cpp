@@ -1,6 +1,6 @@
 #include "UndoReport.h"
 
-#include "engine/JournalRecord.h"
+#include "journal/JournalRecord.h"
 
 namespace undo {
 namespace {

@@ -2,9 +2,9 @@
 // What the uninstaller tells the user after an interactive run.
 #include <string>
 #include <vector>
-#include "UndoLeftovers.h"
-#include "UndoPlan.h"
-#include "UndoRun.h"
+#include "journal/UndoLeftovers.h"
+#include "journal/UndoPlan.h"
+#include "journal/UndoRun.h"
 
 namespace undo {
 

@@ -15,12 +15,12 @@
 
 #include "Invocation.h"
 #include "SelfRemoval.h"
-#include "UndoLeftovers.h"
-#include "UndoPlan.h"
+#include "journal/UndoLeftovers.h"
+#include "journal/UndoPlan.h"
 #include "UndoReport.h"
-#include "UndoRun.h"
-#include "engine/JournalFiles.h"
-#include "engine/JournalRecord.h"
+#include "journal/UndoRun.h"
+#include "journal/JournalFiles.h"
+#include "journal/JournalRecord.h"
 #include "ui/Handles.h"
 
 namespace {
@@ -74,7 +74,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     leftovers.entryKept = !outcome.keptBack.empty();
     // Not for a setup that installs again: it unpacks new files under the same names at
     // once, and a deletion pending until the restart would take those.
-    if (!forSetup) leftovers.atRestart = undo::RemoveAtRestart(outcome.results);
+    if (!forSetup) leftovers.atRestart = undo::RemoveAtRestart(outcome.results, plan.installFolder);
     undo::StoreLeftoverJournal(places.installFolder, undo::LeftoverRecords(stored.text, plan, outcome));
     const undo::Report report = undo::MakeReport(plan, outcome.results, leftovers);
     if (!silent) ::MessageBoxW(nullptr, report.text.c_str(), kCaption, MB_OK | (report.clean ? MB_ICONINFORMATION : MB_ICONWARNING));

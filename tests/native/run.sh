@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Builds the pure code (the framework's, the setup's command line) natively with clang,
-# runs its unit tests under AddressSanitizer and UndefinedBehaviorSanitizer, then runs each fuzzer for a bounded
+# Builds the pure code (the framework's, the setup's command line, the journal library's
+# records, reader and undo planner) natively with clang, runs their unit tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then runs each fuzzer for a bounded
 # time on its seeds: the setup's own layouts and the image descriptions they hold, read
 # from skin/layouts at each run, and the few hand-made inputs under corpus/. Exits
 # non-zero on any failure or finding.
 # Build folder: $VEXMORA_BUILD/native (default build/native). Fuzzing time per target:
-# $VEXMORA_FUZZ_SECONDS (default 24, two minutes for the five); longest input:
+# $VEXMORA_FUZZ_SECONDS (default 24, two and a half minutes for the six); longest input:
 # $VEXMORA_FUZZ_MAX_LEN (default 65536: the largest layout several times over).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -30,6 +31,7 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 echo "native: unit tests (address, undefined)"
 "$build/ui_pure_tests" --gtest_brief=1
 "$build/setup_arguments_tests" --gtest_brief=1
+"$build/journal_pure_tests" --gtest_brief=1
 
 # The image descriptions the layouts write (the values of their "...image" attributes),
 # one seed file each, into folder $1.
@@ -44,10 +46,12 @@ seeds() {
     xml | markup) cp "$here/corpus/$1/"* "$layouts"/*.xml "$2/" ;;
     caption_hit_test) cp "$here/corpus/markup/"* "$layouts"/*.xml "$2/" ;;
     image_description | image_geometry) cp "$here/corpus/image_description/"* "$2/"; layout_images "$2" ;;
+    # Journals as the end-to-end tests' installs wrote them, decrypted.
+    undo_plan) cp "$here/corpus/undo_plan/"* "$2/" ;;
   esac
 }
 
-for target in xml image_description markup caption_hit_test image_geometry; do
+for target in xml image_description markup caption_hit_test image_geometry undo_plan; do
   work="$build/fuzz-$target"
   rm -rf "$work"
   mkdir -p "$work/corpus"

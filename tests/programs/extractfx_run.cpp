@@ -16,7 +16,7 @@
 #include "engine/InstallEvents.h"
 #include "engine/InstallRun.h"
 #include "engine/ExtractionPrompt.h"
-#include "engine/JournalText.h"
+#include "journal/JournalText.h"
 #include "ui/Handles.h"
 #include "ui/MessageLoop.h"
 

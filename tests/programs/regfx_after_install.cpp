@@ -24,8 +24,8 @@
 #include "engine/InstallEvents.h"
 #include "engine/InstallJournal.h"
 #include "engine/InstallState.h"
-#include "engine/JournalFiles.h"
-#include "engine/JournalText.h"
+#include "journal/JournalFiles.h"
+#include "journal/JournalText.h"
 #include "engine/Registration.h"
 #include "engine/SystemInfo.h"
 #include "ui/Handles.h"
@@ -79,7 +79,9 @@ UniqueWindow CreateStandInWindow(HINSTANCE instance) {
 // The journal as the uninstaller reads it: the encrypted file that registration
 // finished, and a plain one beside it when it could not.
 void PrintJournal(const std::wstring& path) {
-    for (std::string_view record : journal::SplitJournal(ReadStoredJournal(path).text).records)
+    // Held here: the records are views into its text.
+    const StoredJournal stored = ReadStoredJournal(path);
+    for (std::string_view record : journal::SplitJournal(stored.text).records)
         PrintRaw("journal=" + std::string(record) + "\n");
 }
 

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "engine/InstallJournal.h"
-#include "engine/JournalDecrypt.h"
-#include "engine/JournalRecord.h"
+#include "journal/JournalDecrypt.h"
+#include "journal/JournalRecord.h"
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) return 2;

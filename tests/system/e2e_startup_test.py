@@ -3,7 +3,8 @@ while the first is open gets the already-running prompt and ends with exit code 
 first undisturbed; with the client "Vexmora-PC.exe" running, the client prompt ends setup
 on "下次再说" or its close button, and on "立即安装" ends the client and opens the main
 window. Alt+F4 on the main window closes it at once, with no prompt. A setup whose payload bytes are damaged shows the format-error prompt; Abort ends
-the run with no further message and the choices page back. The driver lives in
+the run, takes back what it made (the install folder too) and says so, with the choices
+page back. The driver lives in
 e2e_install_test.py."""
 import os
 import tempfile
@@ -109,11 +110,15 @@ class DamagedPayloadTest(unittest.TestCase):
         self.assertIsNone(page_of(setup.picture()), "the choices page shows during the run")
         winetest.key(box, "a")  # Abort
         winetest.wait_gone(box)
-        # The run ended: back on the choices page, with no further message.
+        # The run is taken back, the user told so, and the choices page is back.
+        told = wait_message_box("安装已取消")
+        shot(told, "message-rolled-back")
+        winetest.key(told, "Return")
+        winetest.wait_gone(told)
         setup.wait_page("default")
         self.assertEqual([], winetest.find_windows("^安装失败$"))
         shot(setup.wid, "main-after-abort")
-        self.assertTrue(os.path.isdir(m.unix(DEFAULT_FOLDER)))
+        self.assertFalse(os.path.exists(m.unix(DEFAULT_FOLDER)))
         # The close button is there again.
         setup.click("closebtn")
         confirm = setup.prompt()

@@ -31,6 +31,7 @@ ENTRY_NAME = "Quillwire-Vexmora专用版"
 UNINSTALLER_CAPTION = "^卸载 VexmoraZevlo邮箱$"
 FAILURE_CAPTION = "^安装失败$"       # string 140: the extraction's Retry/Ignore/Abort box
 REFUSAL_CAPTION = "^创建目录失败$"   # string 134: a folder the setup will not install to
+CANCELLED_CAPTION = "^安装已取消$"  # string 139: after Abort, what the rollback did
 PRODUCT = e2e.PRODUCT
 DEFAULT_FOLDER = e2e.DEFAULT_FOLDER
 OTHER_FOLDER = "D:\\Other Mail\\VexmoraZevlo邮箱"
@@ -323,22 +324,85 @@ def record_on_a_full_disk(t, m):
     remove(m, "full-disk")
 
 
-def abort_on_a_full_disk(m):
-    """A run into DISK_FOLDER that the disk cannot hold, aborted; back on the custom page
-    with the room made again."""
+def assert_files_as_before(t, m, before):
+    """The files of the machine are as `before` (snap.files) had them. The run writes
+    to the registry only once its files are complete; the row's end compares it."""
+    t.assertSameFiles(before, snap.files(m.p))
+
+
+def abort_and_roll_back(t, m, setup, page, shot):
+    """Abort in the failure box; the run is taken back and the user told so, and the
+    choices are back (`page`)."""
+    answer_box(FAILURE_CAPTION, "a", shot)
+    told = winetest.wait_window(CANCELLED_CAPTION, timeout=90)
+    winetest.screenshot(told, "e2e-removable-" + shot + "-rolled-back")
+    winetest.key(told, "Return")
+    winetest.wait_gone(told)
+    setup.wait_page(page)
+
+
+def abort_on_a_full_disk(t, m):
+    """A run into DISK_FOLDER that the disk cannot hold, aborted and rolled back; back on
+    the custom page with the room made again."""
     # The payload unpacks to more than 5 MB: the disk fills while the data files are
     # unpacked, before any program file is written.
+    before_run = snap.files(m.p)
     setup = open_setup(m)
     filler = start_and_fill_the_disk(m, setup, leave=1 << 20)
-    answer_box(FAILURE_CAPTION, "a", "aborted")
-    setup.wait_page("custom")
+    abort_and_roll_back(t, m, setup, "custom", "aborted")
     os.remove(filler)
+    # Nothing of the run is left on E:, the folders the start step made included.
+    assert_files_as_before(t, m, before_run)
+    t.assertEqual(os.listdir(os.path.join(m.disk, "inst")), [])
     forget_the_seeded_version(m)
     return setup
 
 
+def held_then_installed(t, m):
+    """A folder of the user's with a file that another program holds, named like one the
+    payload unpacks: Abort on its write failure takes back the files written before it and
+    leaves the user's folder and file alone; once the program has let go, the install
+    into the same folder completes and is removable."""
+    folder = "D:\\Held Mail\\VexmoraZevlo邮箱"
+    held = folder + "\\Vexmora-PC.exe"
+    os.makedirs(m.unix(folder))
+    open(m.unix(held), "wb").close()
+    before_run = snap.files(m.p)
+    locker = hostile_test.Locker(m.p, held)
+    try:
+        setup = open_setup(m)
+        choose_folder(setup, folder)
+        setup.click("start_small")
+        abort_and_roll_back(t, m, setup, "custom", "held")
+        assert_files_as_before(t, m, before_run)
+    finally:
+        locker.release()
+    # The user's file goes with the program that held it; the same setup starts again.
+    os.remove(m.unix(held))
+    os.rmdir(m.unix(folder))
+    os.rmdir(m.unix("D:\\Held Mail"))
+    setup.click("start_small")
+    setup.wait_page("finish")
+    close_setup(setup)
+    remove(m, "held-then-installed")
+
+
+def damaged_then_whole(t, m):
+    """A setup whose payload is damaged late in the archive, aborted at the failure and
+    rolled back (the quick install's folders included); the whole setup then installs."""
+    before_run = snap.files(m.p)
+    setup = e2e.Setup(m, m.start([DAMAGED_SETUP]))
+    setup.wait_main()
+    setup.click("start")
+    abort_and_roll_back(t, m, setup, "default", "damaged")
+    assert_files_as_before(t, m, before_run)
+    close_setup(setup)
+    close_setup(install(m))
+    remove(m, "damaged-then-whole")
+
+
 def started_again_after_an_abort(t, m):
-    setup = abort_on_a_full_disk(m)
+    setup = abort_on_a_full_disk(t, m)
     setup.click("start_small")
     setup.wait_page("finish")
     close_setup(setup)
@@ -346,7 +410,7 @@ def started_again_after_an_abort(t, m):
 
 
 def a_later_setup_into_an_aborted_runs_folder(t, m):
-    close_setup(abort_on_a_full_disk(m))
+    close_setup(abort_on_a_full_disk(t, m))
     close_setup(install(m, DISK_FOLDER))
     remove(m, "later-setup")
 
@@ -369,7 +433,34 @@ ROWS = [
     Row("disk", "a record that cannot be appended: the disk is full", record_on_a_full_disk),
     Row("disk", "started again after a run aborted on a full disk", started_again_after_an_abort),
     Row("disk", "a later setup into the folder of an aborted run", a_later_setup_into_an_aborted_runs_folder),
+    Row("rollback", "aborted on a file another program holds, then installed", held_then_installed),
+    Row("rollback", "a payload damaged late, aborted, then the whole setup", damaged_then_whole),
 ]
+
+# A copy of the setup whose payload is damaged late (removable_rollback_test.py).
+DAMAGED_SETUP = "C:\\DamagedSetup.exe"
+
+
+def damaged_late(folder):
+    """A copy of the setup program whose payload ("BIN" 227) has 16 bytes flipped 16 KB
+    before the end of its packed streams: the archive opens, files are written, and a
+    block near the end fails its check (the header, with its own small packed stream,
+    stays whole)."""
+    import pefile
+    import struct
+    pe = pefile.PE(winetest.SETUP_EXE, fast_load=True)
+    pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
+    kind = next(t for t in pe.DIRECTORY_ENTRY_RESOURCE.entries if t.name is not None and str(t.name) == "BIN")
+    entry = next(e for e in kind.directory.entries if e.id == 227)
+    start = pe.get_offset_from_rva(entry.directory.entries[0].data.struct.OffsetToData)
+    raw = bytearray(pe.__data__)
+    (next_header,) = struct.unpack_from("<Q", raw, start + 12)
+    at = start + 32 + next_header - 16 * 1024
+    raw[at:at + 16] = bytes(b ^ 0xFF for b in raw[at:at + 16])
+    out = os.path.join(folder, "DamagedSetup.exe")
+    with open(out, "wb") as f:
+        f.write(raw)
+    return out
 
 
 class RemovableTable(unittest.TestCase, snap.SnapshotChecks):

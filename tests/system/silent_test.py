@@ -12,7 +12,7 @@ events: each top-level window Wine shows is a MapNotify there).
   running setup, a read-only disk, a disk too small, a newer version installed): its
   exit code, no window mapped, and the machine as it was (the log apart).
 - A payload file held by another program: the silent run tries again a few times, then
-  fails with its exit code and nothing registered.
+  fails with its exit code, and what it made is taken back.
 """
 import glob
 import os
@@ -312,8 +312,10 @@ class SilentRefusalsTest(unittest.TestCase, snap.SnapshotChecks):
         m = self.m
         os.makedirs(m.unix("C:\\tools"), exist_ok=True)
         os.makedirs(os.path.dirname(m.unix(HELD)))
+        open(m.unix(HELD), "wb").close()  # the user's own file, where the payload puts one
         locker = hostile_test.Locker(m.p, HELD)
         self.addCleanup(locker.release)
+        before = snap.snapshot(m.p)
         code, mapped = run_setup(m, "/S", "/LOG=C:\\tools\\held.log", f"/D={HELD_FOLDER}")
         self.assertEqual((code, mapped), (EXTRACTION_FAILED, []))
         log = read_log(m.unix("C:\\tools\\held.log"))
@@ -324,9 +326,12 @@ class SilentRefusalsTest(unittest.TestCase, snap.SnapshotChecks):
         self.assertEqual([f"({n}/5)" for n in range(1, 6)], [line.split()[2][:5] for line in tries[:5]])
         self.assertTrue(any(line.startswith("Given up: ") for line in log), log)
         self.assertTrue(any(line.startswith("Install failed: ") for line in log), log)
+        self.assertIn("Rolled back: everything this run made is removed", log)
         self.assertEqual("Exit code 6", log[-1])
-        # Nothing was registered: the next setup does not take this for an installation.
-        self.assertEqual({}, m.reg_values(APP_PATHS_KEY))
+        # Taken back: the machine is as it was, the user's folder and file included.
+        after = snap.snapshot(m.p)
+        self.assertSameFiles(before[0], after[0], ("c:/tools/held.log",))
+        self.assertSameRegistry(before[1], after[1])
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

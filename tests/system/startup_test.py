@@ -51,6 +51,9 @@ STRINGS = {
     155: "所需空间：{need} MB",
     156: "此电脑已安装较新版本的 VexmoraZevlo邮箱（{installed}），本安装程序的版本为 {setup}。继续安装将以旧版本替换较新版本，是否继续？",
     157: "正在修复",
+    160: "本次安装所做的更改已全部撤销。",
+    161: "本次安装所做的更改未能全部撤销，以下项目仍然保留：{path}",
+    162: "旧版本已在本次安装开始前卸载，无法恢复，请重新安装。",
 }
 
 
@@ -87,7 +90,7 @@ class ResourcesTest(unittest.TestCase):
 
     def test_string_table_is_chinese_with_the_exact_texts(self):
         table = string_table(self.pe)
-        self.assertEqual(set(range(128, 144)) | set(range(150, 158)), set(table))
+        self.assertEqual(set(range(128, 144)) | set(range(150, 158)) | {160, 161, 162}, set(table))
         for sid, (lang, text) in table.items():
             self.assertEqual(2052, lang, sid)
             self.assertTrue(text, sid)

@@ -13,9 +13,9 @@
 #include <string>
 #include <string_view>
 
-#include "engine/JournalDecrypt.h"
-#include "engine/JournalKey.h"
-#include "engine/JournalRecord.h"
+#include "journal/JournalDecrypt.h"
+#include "journal/JournalKey.h"
+#include "journal/JournalRecord.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ void PrintHex(const char* label, const unsigned char* bytes, std::size_t size) {
 }
 
 // Not in the usage text: lets the tests decrypt with an independent tool while the key
-// itself stays in engine/JournalKey.cpp.
+// itself stays in journal/JournalKey.cpp.
 int PrintKey() {
     const JournalKeyPair secret = JournalKeyMaterial();
     PrintHex("key", secret.key.data(), secret.key.size());

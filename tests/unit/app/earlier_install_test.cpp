@@ -6,8 +6,8 @@
 #include <fstream>
 
 #include "app/EarlierInstall.h"
-#include "engine/JournalFiles.h"
-#include "engine/JournalRecord.h"
+#include "journal/JournalFiles.h"
+#include "journal/JournalRecord.h"
 #include "scratch.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "engine/FolderChain.h"
 #include "engine/InstallJournal.h"
-#include "engine/JournalRecord.h"
+#include "journal/JournalRecord.h"
 #include "scratch.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <iterator>
 
 #include "engine/InstallJournal.h"
-#include "engine/JournalRecord.h"
+#include "journal/JournalRecord.h"
 #include "engine/ShellExtensionAside.h"
 #include "scratch.h"
 

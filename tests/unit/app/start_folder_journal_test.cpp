@@ -7,8 +7,8 @@
 #include "engine/Extraction.h"
 #include "engine/FolderChain.h"
 #include "engine/InstallRun.h"
-#include "engine/JournalDecrypt.h"
-#include "engine/JournalRecord.h"
+#include "journal/JournalDecrypt.h"
+#include "journal/JournalRecord.h"
 #include "scratch.h"
 
 namespace {

@@ -14,8 +14,11 @@
 #include "engine/FileTrust.h"
 #include "engine/FolderChain.h"
 #include "engine/FolderSecurity.h"
+#include "engine/InstallJournal.h"
 #include "engine/Processes.h"
 #include "engine/RegistryNames.h"
+#include "journal/JournalFiles.h"
+#include "journal/JournalRecord.h"
 #include "scratch.h"
 
 namespace {
@@ -158,7 +161,8 @@ struct CreatedFolder {
 std::vector<CreatedFolder> g_created;
 
 BOOL WINAPI RecordingCreator(LPCWSTR path, LPSECURITY_ATTRIBUTES attributes) {
-    CreatedFolder made{path};
+    CreatedFolder made;
+    made.path = path;
     made.hasAttributes = attributes != nullptr;
     if (attributes) {
         made.inherit = attributes->bInheritHandle != FALSE;
@@ -326,4 +330,45 @@ TEST(BeforeInstall, NeverStartsAnUninstallerThatOthersCouldHaveReplaced) {
     EXPECT_TRUE(manager.BeforeInstall());
     EXPECT_TRUE(Exists(ran));
     EXPECT_EQ(1u, ui.warnings.size());
+}
+
+// With a journal, such an installation is undone in this process instead, as its
+// uninstaller would have done it silently, and with the same trust: a record planted to
+// point outside the places the setup writes to is refused and stays in the journal, and
+// so does the uninstaller, which never runs.
+TEST(BeforeInstall, UndoesTheJournalOfAnEarlierInstallationWhoseUninstallerItWillNotStart) {
+    ScratchFolder scratch(L"fxundone");
+    const std::wstring earlier = scratch / L"Old Mail";
+    const std::wstring victim = scratch / L"victim.txt";
+    ASSERT_TRUE(::CreateDirectoryW(earlier.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW((earlier + L"\\res").c_str(), nullptr));
+    ASSERT_TRUE(::CopyFileW(Recorder().c_str(), (earlier + L"\\uninstall.exe").c_str(), FALSE)) << U8(Recorder());
+    for (const std::wstring& file : {earlier + L"\\Start.exe", earlier + L"\\res\\skin.dll", victim})
+        std::ofstream(std::filesystem::path(file)) << "x";
+    {
+        InstallJournal journal;
+        journal.open(earlier + L"\\uninstall");
+        journal.recordFolder(earlier);
+        journal.recordFile(earlier + L"\\Start.exe");
+        journal.recordFolder(earlier + L"\\res");
+        journal.recordFile(earlier + L"\\res\\skin.dll");
+        journal.recordFile(victim);  // planted
+    }
+    RecordedInstallation recorded(earlier);
+    WarningUi ui;
+    Install_CIM manager(::GetModuleHandleW(nullptr));
+    manager.SetUi(&ui);
+    manager.SetInstallPath(scratch / L"New Mail");
+
+    SetDacl(earlier, kEveryoneWrites);
+    EXPECT_TRUE(manager.BeforeInstall());
+    SetDacl(earlier, kEveryoneReads);
+    EXPECT_FALSE(Exists(earlier + L"\\uninstall-cmdline.txt")) << "the untrusted uninstaller ran";
+    EXPECT_TRUE(ui.warnings.empty());
+    EXPECT_FALSE(Exists(earlier + L"\\Start.exe"));
+    EXPECT_FALSE(Exists(earlier + L"\\res"));
+    EXPECT_TRUE(Exists(victim));
+    EXPECT_TRUE(Exists(earlier + L"\\uninstall.exe"));
+    const StoredJournal left = ReadStoredJournal(earlier + L"\\uninstall");
+    EXPECT_EQ(left.text, journal::FolderRecord(earlier) + journal::FileRecord(victim));
 }

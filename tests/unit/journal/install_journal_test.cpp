@@ -16,8 +16,8 @@
 
 #include "engine/FolderChain.h"
 #include "engine/InstallJournal.h"
-#include "engine/JournalDecrypt.h"
-#include "engine/JournalKey.h"
+#include "journal/JournalDecrypt.h"
+#include "journal/JournalKey.h"
 #include "ui/Handles.h"
 
 namespace fs = std::filesystem;

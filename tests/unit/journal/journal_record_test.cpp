@@ -1,7 +1,7 @@
 // The text of journal records and the reader's well-formedness check (pure code).
 #include <gtest/gtest.h>
 
-#include "engine/JournalRecord.h"
+#include "journal/JournalRecord.h"
 
 using namespace journal;
 

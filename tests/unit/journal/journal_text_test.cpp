@@ -1,7 +1,7 @@
 // Reading journal text back and merging two journals into one (pure code).
 #include <gtest/gtest.h>
 
-#include "engine/JournalText.h"
+#include "journal/JournalText.h"
 
 using namespace journal;
 

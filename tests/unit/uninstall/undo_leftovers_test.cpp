@@ -9,9 +9,9 @@
 #include <fstream>
 #include <string>
 
-#include "engine/JournalDecrypt.h"
-#include "engine/JournalRecord.h"
-#include "payload/uninstall/UndoLeftovers.h"
+#include "journal/JournalDecrypt.h"
+#include "journal/JournalRecord.h"
+#include "journal/UndoLeftovers.h"
 #include "payload/uninstall/UndoReport.h"
 #include "ui/Handles.h"
 
@@ -77,7 +77,7 @@ TEST_F(UndoLeftoversTest, AFileInUseKeepsItsRecordTheFoldersAroundItAndTheEntry)
                   journal::ValueRecord(journal::kRootLocalMachine, kUninstall64, L"UninstallString") +
                   journal::ValueRecord(journal::kRootLocalMachine, kUninstall64, L"DisplayName"));
 
-    const std::vector<std::wstring> marked = undo::RemoveAtRestart(outcome.results);
+    const std::vector<std::wstring> marked = undo::RemoveAtRestart(outcome.results, plan.installFolder);
     EXPECT_EQ(marked, std::vector<std::wstring>{held});
     undo::Leftovers leftovers{marked, true};
     const undo::Report report = undo::MakeReport(plan, outcome.results, leftovers);
@@ -100,7 +100,7 @@ TEST_F(UndoLeftoversTest, AFileInUseKeepsItsRecordTheFoldersAroundItAndTheEntry)
 // now is left to it. Here a folder stands at the name of a file whose removal failed.
 TEST_F(UndoLeftoversTest, NothingButTheRecordedFileIsLeftToTheRestart) {
     undo::Step step{Action::RemoveFile, 4, At(L"res"), 0, L"", 0};
-    EXPECT_TRUE(undo::RemoveAtRestart({{step, Outcome::Failed, ERROR_SHARING_VIOLATION}}).empty());
+    EXPECT_TRUE(undo::RemoveAtRestart({{step, Outcome::Failed, ERROR_SHARING_VIOLATION}}, install_.wstring()).empty());
 }
 
 TEST_F(UndoLeftoversTest, NothingIsLeftWhenEverythingWasUndoneOrKeptForTheUser) {
@@ -110,7 +110,7 @@ TEST_F(UndoLeftoversTest, NothingIsLeftWhenEverythingWasUndoneOrKeptForTheUser) 
     const undo::UndoOutcome outcome = undo::RunUndo(plan);
     EXPECT_TRUE(outcome.keptBack.empty());
     EXPECT_EQ(undo::LeftoverRecords(text, plan, outcome), "");
-    EXPECT_TRUE(undo::RemoveAtRestart(outcome.results).empty());
+    EXPECT_TRUE(undo::RemoveAtRestart(outcome.results, plan.installFolder).empty());
 }
 
 // A refused record is not undone, so it is not forgotten either; the entry still goes.

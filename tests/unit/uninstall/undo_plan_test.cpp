@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/JournalRecord.h"
-#include "payload/uninstall/UndoPlan.h"
+#include "journal/JournalRecord.h"
+#include "journal/UndoPlan.h"
 
 namespace {
 
@@ -277,7 +277,9 @@ TEST(PlainAbsolutePath, AcceptsOnlyPlainDrivePaths) {
 }
 
 TEST(Utf8ToUtf16, RoundTripsAndReplacesBrokenBytes) {
-    const std::wstring text = L"D:\\邮箱\\\U0001F600.txt";
+    // The emoji as UTF-16 spells it, a surrogate pair, also where wchar_t has 32 bits (the
+    // native build of these tests).
+    const std::wstring text = std::wstring(L"D:\\邮箱\\") + wchar_t(0xD83D) + wchar_t(0xDE00) + L".txt";
     EXPECT_EQ(undo::Utf8ToUtf16(journal::Utf16ToUtf8(text)), text);
     EXPECT_EQ(undo::Utf8ToUtf16("a\xff" "b\xe9\x82"), L"a\uFFFDb\uFFFD\uFFFD");
 }

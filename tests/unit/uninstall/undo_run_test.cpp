@@ -10,7 +10,7 @@
 #include <string>
 
 #include "payload/uninstall/UndoReport.h"
-#include "payload/uninstall/UndoRun.h"
+#include "journal/UndoRun.h"
 
 namespace fs = std::filesystem;
 

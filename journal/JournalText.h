@@ -34,6 +34,10 @@ std::string MergeJournals(std::string_view earlier, std::string_view later);
 // order, each once, every line ended by CR LF. Numbers without a record are passed over.
 std::string SelectRecords(std::string_view text, const std::vector<std::size_t>& lineNumbers);
 
+// The records of `text` that `taken` does not hold, in journal order, each once, every
+// line ended by CR LF; cut-short lines are left out.
+std::string RecordsNotIn(std::string_view text, std::string_view taken);
+
 // The paths of the folder records ("D <path>"), in journal order, as UTF-16.
 std::vector<std::wstring> FolderRecordPaths(std::string_view text);
 

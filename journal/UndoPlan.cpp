@@ -1,11 +1,11 @@
-#include "UndoPlan.h"
+#include "journal/UndoPlan.h"
 
 #include <algorithm>
 #include <array>
 
 #include "engine/FolderSpelling.h"
-#include "engine/JournalRecord.h"
-#include "engine/JournalText.h"
+#include "journal/JournalRecord.h"
+#include "journal/JournalParse.h"
 
 namespace undo {
 namespace {
@@ -107,16 +107,18 @@ public:
         desktops_ = CleanFolders(places.desktops);
     }
 
-    void Add(std::size_t number, std::string_view line) {
-        if (std::string reason = journal::CheckRecordLine(line); !reason.empty()) return Refuse(number, line, reason);
-        const std::wstring rest = Utf8ToUtf16(line.substr(2));
+    void Add(const journal::Record& record) {
+        if (!record.ok()) return Refuse(record.line, record.text, record.problem);
         std::string reason;
-        switch (line[0]) {
-            case 'F': reason = AddFile(number, rest); break;
-            case 'D': reason = AddFolder(number, rest); break;
-            default: reason = AddRegistry(number, line[0], rest); break;
+        switch (record.kind) {
+            case journal::RecordKind::File: reason = AddFile(record.line, record.path); break;
+            case journal::RecordKind::Folder: reason = AddFolder(record.line, record.path); break;
+            case journal::RecordKind::Key: reason = AddKey(record.line, record.root, record.path); break;
+            case journal::RecordKind::Value:
+                reason = AddValue(record.line, record.root, record.path, record.valueName);
+                break;
         }
-        if (!reason.empty()) Refuse(number, line, reason);
+        if (!reason.empty()) Refuse(record.line, record.text, reason);
     }
 
     Plan Finish() {
@@ -128,6 +130,7 @@ public:
                 std::find(claimedKeys_.begin(), claimedKeys_.end(), key) == claimedKeys_.end())
                 plan_.steps.push_back({Action::RemoveKeyIfEmpty, 0, key, journal::kRootLocalMachine, {}});
         }
+        plan_.installFolder = install_;
         if (!install_.empty()) plan_.lastFolders.insert(plan_.lastFolders.begin(), install_);
         std::stable_sort(plan_.lastFolders.begin(), plan_.lastFolders.end(),
                          [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
@@ -173,25 +176,19 @@ private:
         return "folder outside the places the setup writes to";
     }
 
-    std::string AddRegistry(std::size_t number, char letter, const std::wstring& rest) {
-        const std::size_t blank = rest.find(L' ');
-        const std::uint32_t root = rest.substr(0, blank) == L"2147483650" ? journal::kRootLocalMachine
-                                                                            : journal::kRootCurrentUser;
-        std::wstring key = rest.substr(blank + 1);
-        if (letter == 'r') {
-            const std::wstring* owned = OwnedKey(root, key);
-            if (!owned) return "registry key that the setup does not own";
-            claimedKeys_.push_back(*owned);
-            plan_.steps.push_back({Action::RemoveKeyIfEmpty, number, *owned, root, {}});
-            return {};
-        }
-        const std::size_t split = key.rfind(L'\\');
-        std::wstring name = key.substr(split + 1);
-        key.resize(split);
+    std::string AddKey(std::size_t number, std::uint32_t root, const std::wstring& key) {
+        const std::wstring* owned = OwnedKey(root, key);
+        if (!owned) return "registry key that the setup does not own";
+        claimedKeys_.push_back(*owned);
+        plan_.steps.push_back({Action::RemoveKeyIfEmpty, number, *owned, root, {}});
+        return {};
+    }
+
+    std::string AddValue(std::size_t number, std::uint32_t root, const std::wstring& key, const std::wstring& name) {
         if (name.empty()) return "registry value without a name";
         if (const std::wstring* owned = OwnedKey(root, key)) {
             valueKeys_.push_back(*owned);
-            plan_.steps.push_back({Action::RemoveValue, number, *owned, root, std::move(name)});
+            plan_.steps.push_back({Action::RemoveValue, number, *owned, root, name});
             return {};
         }
         if (root == journal::kRootCurrentUser && SameText(key, kRunKey) && SameText(name, kRunValue)) {
@@ -241,11 +238,9 @@ bool IsPlainAbsolutePath(std::wstring_view path) {
 
 Plan MakeUndoPlan(std::string_view journalText, const Places& places) {
     Planner planner(places);
-    const journal::JournalLines lines = journal::SplitJournal(journalText);
-    for (std::size_t i = 0; i < lines.records.size(); ++i) planner.Add(i + 1, lines.records[i]);
-    // A journal cut short: its last line is unsure.
-    if (!lines.cutShort.empty())
-        planner.Refuse(lines.records.size() + 1, lines.cutShort, "line not ended by CR LF");
+    // A line that is no record, and a journal's last line when it was cut short (it may
+    // name a prefix of the path meant), are refused like records pointing elsewhere.
+    for (const journal::Record& record : journal::Parse(journalText)) planner.Add(record);
     return planner.Finish();
 }
 

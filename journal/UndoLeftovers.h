@@ -17,8 +17,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
-#include "UndoPlan.h"
-#include "UndoRun.h"
+#include "journal/UndoPlan.h"
+#include "journal/UndoRun.h"
 
 namespace undo {
 
@@ -44,7 +44,7 @@ std::string LeftoverRecords(std::string_view journalText, const Plan& plan, cons
 
 // Marks each file whose removal failed, and that still leads where its record says
 // (FileStepInPlace), for deletion at the next restart; the paths marked.
-std::vector<std::wstring> RemoveAtRestart(const std::vector<StepResult>& results);
+std::vector<std::wstring> RemoveAtRestart(const std::vector<StepResult>& results, const std::wstring& installFolder);
 
 // Leaves `records` as the journal of `installFolder`: encrypted as "uninstallE", the plain
 // journal removed. With no records, both journal files go. Files are removed through

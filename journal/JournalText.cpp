@@ -1,8 +1,8 @@
-#include "engine/JournalText.h"
+#include "journal/JournalText.h"
 
 #include <unordered_set>
 
-#include "engine/JournalRecord.h"
+#include "journal/JournalParse.h"
 
 namespace journal {
 
@@ -43,10 +43,22 @@ std::string SelectRecords(std::string_view text, const std::vector<std::size_t>&
     return selected;
 }
 
+std::string RecordsNotIn(std::string_view text, std::string_view taken) {
+    std::unordered_set<std::string_view> seen;
+    for (std::string_view record : SplitJournal(taken).records) seen.insert(record);
+    std::string kept;
+    for (std::string_view record : SplitJournal(text).records) {
+        if (!seen.insert(record).second) continue;
+        kept += record;
+        kept += "\r\n";
+    }
+    return kept;
+}
+
 std::vector<std::wstring> FolderRecordPaths(std::string_view text) {
     std::vector<std::wstring> folders;
-    for (std::string_view record : SplitJournal(text).records)
-        if (record.size() > 2 && record.substr(0, 2) == "D ") folders.push_back(Utf8ToUtf16(record.substr(2)));
+    for (const Record& record : Parse(text))
+        if (record.ok() && record.kind == RecordKind::Folder) folders.push_back(record.path);
     return folders;
 }
 

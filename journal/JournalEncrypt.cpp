@@ -1,10 +1,10 @@
-#include "engine/JournalEncrypt.h"
+#include "journal/JournalEncrypt.h"
 
 #include <cryptopp/aes.h>
 #include <cryptopp/filters.h>
 #include <cryptopp/modes.h>
 
-#include "engine/JournalKey.h"
+#include "journal/JournalKey.h"
 
 bool EncryptJournalBytes(std::string_view plain, std::string& cipher) noexcept {
     try {

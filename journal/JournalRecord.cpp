@@ -1,6 +1,6 @@
-#include "engine/JournalRecord.h"
+#include "journal/JournalRecord.h"
 
-#include "engine/JournalText.h"
+#include "journal/JournalText.h"
 
 namespace journal {
 namespace {

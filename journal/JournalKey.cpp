@@ -1,4 +1,4 @@
-#include "engine/JournalKey.h"
+#include "journal/JournalKey.h"
 
 namespace {
 

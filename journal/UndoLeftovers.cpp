@@ -1,10 +1,11 @@
-#include "UndoLeftovers.h"
+#include "journal/UndoLeftovers.h"
 
 #include <algorithm>
 
-#include "engine/JournalFiles.h"
-#include "engine/JournalRecord.h"
-#include "engine/JournalText.h"
+#include "journal/JournalFiles.h"
+#include "journal/JournalRecord.h"
+#include "journal/JournalParse.h"
+#include "journal/JournalText.h"
 
 namespace undo {
 namespace {
@@ -16,13 +17,10 @@ bool Failed(const StepResult& result) {
 // The lines of the folder records that name one of `folders`.
 std::vector<std::size_t> FolderRecordLines(std::string_view journalText, const std::vector<std::wstring>& folders) {
     std::vector<std::size_t> lines;
-    const journal::JournalLines split = journal::SplitJournal(journalText);
-    for (std::size_t i = 0; i < split.records.size(); ++i) {
-        const std::string_view record = split.records[i];
-        if (record.size() < 3 || record.substr(0, 2) != "D ") continue;
-        const std::wstring path = Utf8ToUtf16(record.substr(2));
-        if (std::any_of(folders.begin(), folders.end(), [&](const std::wstring& f) { return SameText(f, path); }))
-            lines.push_back(i + 1);
+    for (const journal::Record& record : journal::Parse(journalText)) {
+        if (!record.ok() || record.kind != journal::RecordKind::Folder) continue;
+        if (std::any_of(folders.begin(), folders.end(), [&](const std::wstring& f) { return SameText(f, record.path); }))
+            lines.push_back(record.line);
     }
     return lines;
 }
@@ -37,6 +35,7 @@ bool IsEntryStep(const Step& step) {
 
 UndoOutcome RunUndo(const Plan& plan) {
     Plan first, last;
+    first.installFolder = last.installFolder = plan.installFolder;  // the runner checks against it
     for (const Step& step : plan.steps) (IsEntryStep(step) ? last : first).steps.push_back(step);
     UndoOutcome outcome;
     outcome.results = RunUndoPlan(first);
@@ -63,13 +62,13 @@ std::string LeftoverRecords(std::string_view journalText, const Plan& plan, cons
     return journal::SelectRecords(journalText, lines);
 }
 
-std::vector<std::wstring> RemoveAtRestart(const std::vector<StepResult>& results) {
+std::vector<std::wstring> RemoveAtRestart(const std::vector<StepResult>& results, const std::wstring& installFolder) {
     std::vector<std::wstring> marked;
     for (const StepResult& result : results) {
         if (result.step.action != Action::RemoveFile || result.outcome != Outcome::Failed) continue;
         // Deleted by name when Windows restarts: only a file that leads where its record
         // says now, as every other deletion here is checked (UndoRun.h).
-        if (FileStepInPlace(result.step) &&
+        if (FileStepInPlace(result.step, installFolder) &&
             ::MoveFileExW(result.step.path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
             marked.push_back(result.step.path);
     }

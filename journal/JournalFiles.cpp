@@ -1,12 +1,12 @@
-#include "engine/JournalFiles.h"
+#include "journal/JournalFiles.h"
 
 #include <windows.h>
 
 #include "engine/EntryFile.h"
 #include "engine/FinalPath.h"
-#include "engine/JournalDecrypt.h"
-#include "engine/JournalEncrypt.h"
-#include "engine/JournalText.h"
+#include "journal/JournalDecrypt.h"
+#include "journal/JournalEncrypt.h"
+#include "journal/JournalText.h"
 #include "ui/Handles.h"
 
 namespace {

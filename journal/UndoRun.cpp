@@ -1,9 +1,9 @@
-#include "UndoRun.h"
+#include "journal/UndoRun.h"
 
 #include <shlobj.h>
 
 #include "engine/FinalPath.h"
-#include "engine/JournalRecord.h"
+#include "journal/JournalRecord.h"
 #include "ui/Handles.h"
 
 namespace undo {
@@ -143,26 +143,27 @@ Outcome RemoveFileAsNamed(const std::wstring& file, DWORD& error) {
     return DeleteChecked(file, PlainSpellingOf(file), false, error);
 }
 
-bool FileStepInPlace(const Step& step) {
+bool FileStepInPlace(const Step& step, const std::wstring& installFolder) {
     if (step.action != Action::RemoveFile) return false;
     UniqueFile object;
     BY_HANDLE_FILE_INFORMATION info{};
     DWORD error = 0;
-    return OpenChecked(step.path, ExpectedPath(step, OwnFolder()), false, FILE_READ_ATTRIBUTES, object, info, error) ==
+    return OpenChecked(step.path, ExpectedPath(step, installFolder), false, FILE_READ_ATTRIBUTES, object, info, error) ==
            Outcome::Done;
 }
 
 std::vector<StepResult> RunUndoPlan(const Plan& plan) {
-    const std::wstring installFolder = OwnFolder();
     std::vector<StepResult> results;
     results.reserve(plan.steps.size());
-    for (const Step& step : plan.steps) results.push_back(RunStep(step, installFolder));
+    for (const Step& step : plan.steps) results.push_back(RunStep(step, plan.installFolder));
     return results;
 }
 
-Places CurrentPlaces() {
+Places CurrentPlaces() { return PlacesFor(OwnFolder()); }
+
+Places PlacesFor(const std::wstring& installFolder) {
     Places places;
-    places.installFolder = OwnFolder();
+    places.installFolder = installFolder;
     places.programs = {ShellFolder(CSIDL_COMMON_PROGRAMS), ShellFolder(CSIDL_PROGRAMS)};
     places.desktops = {ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY), ShellFolder(CSIDL_DESKTOPDIRECTORY)};
     return places;

@@ -1,6 +1,8 @@
 #pragma once
-// What the uninstaller will undo, decided from the decrypted install journal alone, free
-// of <windows.h> so that every decision is tested directly.
+// What to undo, decided from the decrypted install journal alone, free of <windows.h> so
+// that every decision is tested directly (and fuzzed natively). The client's uninstaller
+// plans its whole journal with it; the setup plans the records of a run it rolls back, and
+// those of an earlier installation whose uninstaller it will not start.
 //
 // The journal is trusted only as far as the places it names: anyone who can write into
 // the install folder can also write a journal, so every record must point into a place
@@ -23,16 +25,17 @@
 #include <string>
 #include <string_view>
 #include <vector>
-#include "engine/JournalRecord.h"
+#include "journal/JournalRecord.h"
 #include "engine/RegistryNames.h"
 #include "engine/UninstallerFiles.h"
 
 namespace undo {
 
-// Where the uninstaller stands and where the setup puts shortcuts. Each path is
-// absolute, without trailing backslash; an empty entry is ignored.
+// The install folder (the uninstaller's own, or the one the setup unpacks into) and where
+// the setup puts shortcuts. Each path is absolute, without trailing backslash; an empty
+// entry is ignored.
 struct Places {
-    std::wstring installFolder;              // the uninstaller's own folder
+    std::wstring installFolder;              // the folder the journal belongs to
     std::vector<std::wstring> programs;      // all-users and current user start-menu Programs
     std::vector<std::wstring> desktops;      // all-users and current user desktop
 };
@@ -68,6 +71,9 @@ struct Plan {
     // The install folder and the folders above it that the journal names, innermost
     // first: removed (when empty) only after the uninstaller itself has gone from them.
     std::vector<std::wstring> lastFolders;
+    // The install folder the plan was made for, as the planner compares it (empty when
+    // the one given was not a plain absolute path); the runner checks paths against it.
+    std::wstring installFolder;
 };
 
 // Builds the plan. Lines that are not well-formed records are refused like records

@@ -3,7 +3,7 @@
 // appended to while an install runs, and its encrypted companion "uninstallE", which holds
 // the journal once it has been finished. Either may exist alone, or both: a setup that
 // was ended before it finished its journal leaves the plain one beside an older encrypted
-// one. Readers take both, merged (engine/JournalText.h), and trust neither more.
+// one. Readers take both, merged (journal/JournalText.h), and trust neither more.
 //
 // Failure contract: nothing here throws.
 #include <string>

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <string>
 #include <vector>
-#include "UndoPlan.h"
+#include "journal/UndoPlan.h"
 
 namespace undo {
 
@@ -23,12 +23,15 @@ struct StepResult {
     DWORD error = 0;
 };
 
-// Runs every step in order; a step that fails never stops the next one.
+// Runs every step in order; a step that fails never stops the next one. Paths inside
+// `plan.installFolder` must be link-free from the drive root (see below).
 std::vector<StepResult> RunUndoPlan(const Plan& plan);
 
 // The places that the plan trusts, as this machine has them: the uninstaller's own
 // folder (long form) and the all-users and current user Programs and desktop folders.
 Places CurrentPlaces();
+// The same with the given install folder (the one a setup run unpacks into).
+Places PlacesFor(const std::wstring& installFolder);
 
 // Every delete goes through a handle opened without following a link at the last level,
 // and only when that handle leads exactly where the path says (FinalPathOf): a folder on
@@ -46,6 +49,6 @@ Outcome RemoveFileAsNamed(const std::wstring& file, DWORD& error);
 // True when the file of a RemoveFile step is there and leads where the journal says, by
 // the same check as a delete's, made without asking for delete access (which a program
 // that holds the file may deny).
-bool FileStepInPlace(const Step& step);
+bool FileStepInPlace(const Step& step, const std::wstring& installFolder);
 
 }  // namespace undo

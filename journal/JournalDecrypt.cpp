@@ -1,4 +1,4 @@
-#include "engine/JournalDecrypt.h"
+#include "journal/JournalDecrypt.h"
 
 #include <fstream>
 #include <iterator>
@@ -7,7 +7,7 @@
 #include <cryptopp/filters.h>
 #include <cryptopp/modes.h>
 
-#include "engine/JournalKey.h"
+#include "journal/JournalKey.h"
 
 bool DecryptJournalBytes(std::string_view cipher, std::string& plain) noexcept {
     if (cipher.empty() || cipher.size() % CryptoPP::AES::BLOCKSIZE != 0) return false;

@@ -1,6 +1,6 @@
 #pragma once
 // Reading an encrypted install journal back: AES-128-CBC with PKCS #7 padding under the
-// key and IV of engine/JournalKey.h. Shared by the journal reader and the uninstaller.
+// key and IV of journal/JournalKey.h. Shared by the journal reader and the uninstaller.
 // Free of <windows.h>; nothing here throws.
 //
 // Failure contract: on false, `plain` is left untouched. False means the file cannot be
