@@ -313,9 +313,9 @@ class SilentRefusalsTest(unittest.TestCase, snap.SnapshotChecks):
         os.makedirs(m.unix("C:\\tools"), exist_ok=True)
         os.makedirs(os.path.dirname(m.unix(HELD)))
         open(m.unix(HELD), "wb").close()  # the user's own file, where the payload puts one
+        before = snap.snapshot(m.p)  # first: taking a snapshot ends the programs running
         locker = hostile_test.Locker(m.p, HELD)
         self.addCleanup(locker.release)
-        before = snap.snapshot(m.p)
         code, mapped = run_setup(m, "/S", "/LOG=C:\\tools\\held.log", f"/D={HELD_FOLDER}")
         self.assertEqual((code, mapped), (EXTRACTION_FAILED, []))
         log = read_log(m.unix("C:\\tools\\held.log"))
