@@ -179,7 +179,7 @@ class DpiCase(InstallationChecks):
             return page == "finish"
         winetest.wait_until(finished, timeout=180, what=f"the finish page at {dpi}")
         s.shot(s.wid, "main-finish")
-        self.assert_payload_installed(m, DEFAULT_FOLDER, extra=("uninstall",))
+        self.assert_payload_installed(m, DEFAULT_FOLDER, extra=("uninstallE",))
 
         s.click(s.wid, s.at(MAIN, "closebtn"))
         confirm = s.prompt(CONFIRM)
