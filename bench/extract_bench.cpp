@@ -134,6 +134,7 @@ int Analyze(const MappedFile& archive, const std::wstring& folder) {
     // Decode each block once, through its first file.
     double decodeTotal = 0, largestDecode = 0;
     UInt64 largestSize = 0, unpacked = 0;
+    std::vector<UInt64> blockSizes;
     for (UInt32 block = 0; block < db.db.NumFolders; ++block) {
         UInt32 index = 0xFFFFFFFF;
         Byte* buffer = nullptr;
@@ -145,6 +146,7 @@ int Analyze(const MappedFile& archive, const std::wstring& folder) {
         std::free(buffer);
         if (res != SZ_OK) return 3;
         decodeTotal += t;
+        blockSizes.push_back(bufferSize);
         if (bufferSize > largestSize) largestSize = bufferSize, largestDecode = t;
     }
 
@@ -168,6 +170,9 @@ int Analyze(const MappedFile& archive, const std::wstring& folder) {
         File_Close(&file);
     }
     const double writeTotal = Now() - w0;
+    // A run holds the block it writes and the one decoded ahead: at worst the two largest.
+    std::sort(blockSizes.rbegin(), blockSizes.rend());
+    const UInt64 twoLargest = (blockSizes.size() > 0 ? blockSizes[0] : 0) + (blockSizes.size() > 1 ? blockSizes[1] : 0);
 
     // The folder checks of a run, once all folders exist: one per change of folder.
     const double f0 = Now();
@@ -196,10 +201,10 @@ int Analyze(const MappedFile& archive, const std::wstring& folder) {
     const double eventTotal = Now() - e0;
     std::printf("entries %u\nblocks %u\nunpacked_bytes %llu\nlargest_block_bytes %llu\n"
                 "largest_block_decode_s %.4f\ndecode_all_s %.4f\nfiles_write_s %.4f\n"
-                "folder_checks_s %.4f\nevents_and_pumps_s %.4f\n",
+                "folder_checks_s %.4f\nevents_and_pumps_s %.4f\ntwo_largest_blocks_bytes %llu\n",
                 db.NumFiles, db.db.NumFolders, static_cast<unsigned long long>(unpacked),
                 static_cast<unsigned long long>(largestSize), largestDecode, decodeTotal, writeTotal,
-                folderTotal, eventTotal);
+                folderTotal, eventTotal, static_cast<unsigned long long>(twoLargest));
     SzArEx_Free(&db, &kAlloc);
     return 0;
 }

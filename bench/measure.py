@@ -52,6 +52,15 @@ def fields(text):
 
 
 def main():
+    # BENCH_PART=extraction or BENCH_PART=paint measures only that part.
+    part = os.environ.get("BENCH_PART", "")
+    if part != "paint":
+        extraction()
+    if part != "extraction":
+        report_first_paint(first_paint())
+
+
+def extraction():
     with winetest.Prefix(arch=64) as p:
         env = p.env
         subprocess.run(["wineserver", "-p"], env=env, check=True)  # one server for every run
@@ -108,6 +117,39 @@ def main():
     report(results, analysis)
 
 
+def first_paint():
+    """Process start to the first painted main window, the setup's and a bare Win32
+    window's of the same size, in turns in one fresh prefix; best of max(REPEAT, 5)."""
+    with winetest.Prefix(arch=64) as p:
+        env = p.env
+        subprocess.run(["wineserver", "-p"], env=env, check=True)
+        work = p.unix_path("C:\\paint")
+        os.makedirs(work)
+        shutil.copy(os.path.join(BUILD, "VexmoraSetup.exe"), os.path.join(work, "VexmoraSetup.exe"))
+        for name in ("first_paint.exe", "bare_window.exe"):
+            shutil.copy(os.path.join(BENCH, name), os.path.join(work, name))
+
+        def probe(*program):
+            return fields(measure(["wine", "C:\\paint\\first_paint.exe", *program], env=env)["out"])
+
+        setup = probe("C:\\paint\\VexmoraSetup.exe")  # warms Wine's DLLs and fonts; gives the size
+        size = (setup["window_width"], setup["window_height"])
+        probe("C:\\paint\\bare_window.exe", *size)
+        times = {"setup": [], "bare": []}
+        for _ in range(max(REPEAT, 5)):
+            times["setup"].append(float(probe("C:\\paint\\VexmoraSetup.exe")["first_paint_s"]))
+            times["bare"].append(float(probe("C:\\paint\\bare_window.exe", *size)["first_paint_s"]))
+        subprocess.run(["wineserver", "-k"], env=env, check=False)
+    return {"size": size, "setup": min(times["setup"]), "bare": min(times["bare"]), "runs": len(times["setup"])}
+
+
+def report_first_paint(paint):
+    ratio = paint["setup"] / paint["bare"]
+    print(f"first painted main window ({paint['size'][0]}x{paint['size'][1]}, best of {paint['runs']}): setup "
+          f"{paint['setup']:.3f} s, bare Win32 window {paint['bare']:.3f} s: {ratio:.2f}x "
+          f"(target <= 1.5x: {verdict(ratio <= 1.5)})")
+
+
 def empty_archive():
     """A 7z archive without entries: the signature header with an empty next header."""
     data = bytearray(b"7z\xbc\xaf\x27\x1c\x00\x04" + bytes(24))
@@ -132,6 +174,10 @@ def check_same_tree(ours, ref):
         raise SystemExit(f"our extraction differs from the reference's: {mismatch[:10]}")
 
 
+def verdict(met):
+    return "met" if met else "MISSED"
+
+
 def report(results, analysis):
     med = {name: {"wall": min(r["wall"] for r in rs), "cpu": min(r["cpu"] for r in rs),
                   "peak": statistics.median(r["peak"] for r in rs)}
@@ -150,19 +196,22 @@ def report(results, analysis):
     print(f"{'':12} {'wall s':>8} {'CPU s':>8} {'peak MiB':>9}")
     for name, m in med.items():
         print(f"{name:12} {m['wall']:8.3f} {m['cpu']:8.3f} {m['peak'] / MIB:9.1f}")
-    print(f"ours / reference: wall {o['wall'] / ref['wall']:.3f}x, CPU {o['cpu'] / ref['cpu']:.3f}x   (target <= 1.1x)")
+    wall_ratio = o['wall'] / ref['wall']
+    print(f"ours / reference: wall {wall_ratio:.3f}x, CPU {o['cpu'] / ref['cpu']:.3f}x   "
+          f"(target: wall <= 0.75x: {verdict(wall_ratio <= 0.75)})")
     oe, re_ = med["ours, empty"], med["ref., empty"]
     print(f"  net of start-up and exit: wall {(o['wall'] - oe['wall']) / (ref['wall'] - re_['wall']):.3f}x, "
           f"CPU {(o['cpu'] - oe['cpu']) / (ref['cpu'] - re_['cpu']):.3f}x")
     print(f"ours / 7zz x:     wall {o['wall'] / x['wall']:.3f}x, CPU {o['cpu'] / x['cpu']:.3f}x")
-    print(f"peak memory: ours {o['peak'] / MIB:.1f} MiB = largest block + {(o['peak'] - block) / MIB:.1f} MiB "
-          f"(target <= +16); reference = largest block + {(ref['peak'] - block) / MIB:.1f} MiB")
+    two = int(analysis["two_largest_blocks_bytes"])
+    print(f"peak memory: ours {o['peak'] / MIB:.1f} MiB = two largest blocks ({two / MIB:.1f} MiB) + "
+          f"{(o['peak'] - two) / MIB:.1f} MiB (target: <= two largest blocks + 16 MiB: "
+          f"{verdict(o['peak'] <= two + 16 * MIB)}); reference = largest block + {(ref['peak'] - block) / MIB:.1f} MiB")
     print(f"  ours held {at_start / MIB:.1f} MiB before the run (Wine, the window's libraries, the program "
-          f"image); the run's own peak: largest block + {(o['peak'] - at_start - block) / MIB:.1f} MiB, of "
+          f"image); the run's own peak: two largest blocks + {(o['peak'] - at_start - two) / MIB:.1f} MiB, of "
           f"which {os.path.getsize(ARCHIVE) / MIB:.1f} MiB is the archive itself, read in place")
-    in_run = statistics.median(float(f["longest_block_decode_s"]) for f in ours_fields)
-    print(f"longest gap between two message pumps: {gap:.3f} s; decode of the largest block: {in_run:.3f} s "
-          f"during the run, {block_decode:.3f} s alone (target: gap no longer)")
+    print(f"longest gap between two message pumps: {gap * 1000:.0f} ms (target <= 50 ms: {verdict(gap <= 0.050)}); "
+          f"decode of the largest block alone {block_decode:.3f} s (the UI thread waits for it pumping)")
     print(f"where our time goes (inside the process, {run_s:.3f} s for the install run): decoding all blocks "
           f"{float(analysis['decode_all_s']):.3f} s, creating and writing the files alone "
           f"{float(analysis['files_write_s']):.3f} s, folder checks {float(analysis['folder_checks_s']):.3f} s, "

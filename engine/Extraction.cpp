@@ -5,6 +5,7 @@
 
 #include "7z.h"
 #include "7zCrc.h"
+#include "engine/BlockDecoder.h"
 #include "engine/EntryFile.h"
 #include "engine/ExtractionNames.h"
 #include "engine/ExtractionPrompt.h"
@@ -77,6 +78,7 @@ public:
         SzArEx_Init(&db_);
     }
     ~PayloadExtraction() {
+        decoder_.reset();  // stops the worker before the database it reads goes
         cache_.drop();
         SzArEx_Free(&db_, &kMainAlloc);
         ISzAlloc_Free(&kMainAlloc, look_.buf);
@@ -100,6 +102,7 @@ public:
         LogStep(L"Payload: " + std::to_wstring(db_.NumFiles) + L" entries in " + std::to_wstring(db_.db.NumFolders) +
                 L" blocks, " + std::to_wstring(payload.size()) + L" bytes");
         state_.payloadUnpackedBytes = ReadPayloadFootprint(payload).unpackedBytes();  // for the uninstall entry
+        decoder_ = std::make_unique<BlockDecoder>(db_, payload, &kMainAlloc);
         installFinal_ = FinalPathOfPlace(state_.installPath);
     }
 
@@ -190,17 +193,19 @@ private:
         // An empty file belongs to no block; the decoder would drop the cached block for
         // it, and the rest of that block would be decoded a second time.
         if (block == kNoBlock) return true;
-        const bool wholeBlock = !cache_.holds(block);
-        if (wholeBlock && hooks_.decodingBlock) hooks_.decodingBlock(block);
-        const bool decoded = SzArEx_Extract(&db_, &look_.vt, i, &cache_.index, &cache_.buffer, &cache_.size,
-                                            offset, size, &kMainAlloc, &kTempAlloc) == SZ_OK;
-        // A whole block takes long: let the window catch up before the file is written,
-        // so that no wait between two pumps is longer than the decode itself.
-        if (wholeBlock) {
-            if (decoded) LogStep(L"Block " + std::to_wstring(block) + L" decoded: " + std::to_wstring(cache_.size) + L" bytes");
+        if (!cache_.holds(block)) {
+            if (hooks_.decodingBlock) hooks_.decodingBlock(block);
+            // The block in hand goes first: the one decoded ahead and this are all there is.
+            cache_.drop();
+            if (decoder_->take(block, &cache_.buffer, &cache_.size, hooks_.pump) != SZ_OK) return false;
+            cache_.index = block;
+            LogStep(L"Block " + std::to_wstring(block) + L" decoded: " + std::to_wstring(cache_.size) + L" bytes");
+            // The wait may have been short: the window catches up before the file is written.
             pump();
         }
-        return decoded;
+        // The block is in hand: the decoder finds the file's place in it and checks its CRC.
+        return SzArEx_Extract(&db_, &look_.vt, i, &cache_.index, &cache_.buffer, &cache_.size, offset, size,
+                              &kMainAlloc, &kTempAlloc) == SZ_OK;
     }
 
     CUIString linkRefused(const CUIString& link) const {
@@ -249,6 +254,7 @@ private:
     MemoryInStream stream_{};
     CLookToRead2 look_{};
     BlockCache cache_;
+    std::unique_ptr<BlockDecoder> decoder_;  // the next block, decoded while this one is written
     NameBuffer names_;
     UInt32 recordedEntry_ = kNoBlock;  // a Retry after a failed write records the file once
     CUIString readyFolder_;            // the last file's folder, known to exist

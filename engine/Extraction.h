@@ -2,8 +2,11 @@
 // Unpacking the payload archive into the install folder, entry by entry, in archive
 // order: folders through CreateFolderChain, an F journal record before each file is
 // created, INSTALL_EVENT_STATUS and INSTALL_EVENT_PROGRESS (i * 100 / n) after each file
-// written, and the thread's message queue drained before each decode, after each decode of
-// a whole solid block and after each file.
+// written, and the thread's message queue drained before each file, after each file and,
+// while the file's solid block is still being decoded, as messages arrive and at least
+// every BlockDecoder::kPumpInterval ms. Blocks are decoded one ahead on a worker thread
+// (engine/BlockDecoder.h); everything else, prompts and journal records included, happens
+// on the calling thread in the order above.
 //
 // Failure contract: nothing is thrown out of ExtractPayload. Its outcome is the
 // extraction-completed flag (true only when every entry was handled, written or skipped
@@ -41,7 +44,7 @@ struct ExtractionHooks {
     // Handles the thread's waiting messages, so that the windows stay alive during the
     // run (the windows' pump, handed in by whoever starts it); nothing when empty.
     std::function<void()> pump;
-    // Told just before a solid block is decoded as a whole (optional, for measuring).
+    // Told just before the run waits for a solid block to be decoded (optional, for measuring).
     std::function<void(std::uint32_t block)> decodingBlock;
 };
 

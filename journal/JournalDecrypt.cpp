@@ -1,8 +1,5 @@
 #include "journal/JournalDecrypt.h"
 
-#include <fstream>
-#include <iterator>
-
 #include <cryptopp/aes.h>
 #include <cryptopp/filters.h>
 #include <cryptopp/modes.h>
@@ -24,18 +21,6 @@ bool DecryptJournalBytes(std::string_view cipher, std::string& plain) noexcept {
         plain.swap(out);
         return true;
     } catch (...) {  // bad padding (CryptoPP::InvalidCiphertext) or out of memory
-        return false;
-    }
-}
-
-bool DecryptJournalFile(const std::filesystem::path& file, std::string& plain) noexcept {
-    try {
-        std::ifstream in(file, std::ios::binary);
-        if (!in) return false;
-        const std::string cipher((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (in.bad()) return false;
-        return DecryptJournalBytes(cipher, plain);
-    } catch (...) {
         return false;
     }
 }

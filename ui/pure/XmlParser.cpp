@@ -1,8 +1,8 @@
 #include "ui/pure/XmlParser.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
+#include <cstdio>
+#include <memory>
 #include "ui/pure/ValueParse.h"
 
 const std::wstring* XmlElement::Attribute(std::wstring_view attributeName) const {
@@ -190,15 +190,20 @@ XmlDocument FileFailure(const wchar_t* message) {
 XmlDocument ParseXml(std::string_view utf8) { return Reader(utf8).Run(); }
 
 XmlDocument ParseXmlFile(const std::wstring& path) {
-    std::error_code ec;
-    const std::filesystem::path fsPath(path);
-    std::ifstream in(fsPath, std::ios::binary);
-    if (!in) return FileFailure(XmlMessage::kErrorOpeningFile);
-    const auto size = std::filesystem::file_size(fsPath, ec);
-    if (ec) return FileFailure(XmlMessage::kCouldNotReadFile);
+    // C's files, not the stream library: this is the one file a setup reads with it.
+#ifdef _WIN32
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(_wfopen(path.c_str(), L"rb"), std::fclose);
+#else
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(Utf16ToUtf8(path).c_str(), "rb"), std::fclose);
+#endif
+    if (!file) return FileFailure(XmlMessage::kErrorOpeningFile);
+    if (std::fseek(file.get(), 0, SEEK_END) != 0) return FileFailure(XmlMessage::kCouldNotReadFile);
+    const long size = std::ftell(file.get());  // -1 also for a file past 2 GB
+    if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) return FileFailure(XmlMessage::kCouldNotReadFile);
     if (size == 0) return FileFailure(XmlMessage::kFileIsEmpty);
-    if (size > kXmlMaxFileSize) return FileFailure(XmlMessage::kFileTooLarge);
+    if (static_cast<unsigned long>(size) > kXmlMaxFileSize) return FileFailure(XmlMessage::kFileTooLarge);
     std::string bytes(static_cast<size_t>(size), '\0');
-    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) return FileFailure(XmlMessage::kCouldNotReadFile);
+    if (std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
+        return FileFailure(XmlMessage::kCouldNotReadFile);
     return ParseXml(bytes);
 }

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include <cryptopp/aes.h>
 #include <cryptopp/filters.h>
@@ -17,6 +18,7 @@
 #include "engine/FolderChain.h"
 #include "engine/InstallJournal.h"
 #include "journal/JournalDecrypt.h"
+#include "journal/JournalEncrypt.h"
 #include "journal/JournalKey.h"
 #include "ui/Handles.h"
 
@@ -318,6 +320,34 @@ TEST(JournalDecrypt, RejectsWrongLengthsAndBadPadding) {
 
     ASSERT_TRUE(DecryptJournalBytes(rawBlock(std::string(14, 'a') + "\x02\x02"), plain));
     EXPECT_EQ(std::string(14, 'a'), plain);
+}
+
+// Journals written by every earlier setup must still be read: these cipher texts were
+// made by an independent AES-128-CBC (OpenSSL's) under the journal's key and IV.
+TEST(JournalCipher, KnownAnswersInBothDirections) {
+    const auto hex = [](std::string_view digits) {
+        std::string bytes;
+        for (size_t i = 0; i + 1 < digits.size(); i += 2)
+            bytes += static_cast<char>(std::stoi(std::string(digits.substr(i, 2)), nullptr, 16));
+        return bytes;
+    };
+    const struct {
+        std::string plain;
+        std::string_view cipher;
+    } cases[] = {
+        {"", "fef547e1a78d03924d9cb88510a8d927"},
+        {"0123456789abcdef", "a54ad1554e33792bcfba56f13bf291167615b7f9bef8931fab31f7598a3826b6"},
+        {"F C:\\Program Files\\VexmoraZevlo\\\xe9\x82\xae\xe7\xae\xb1.exe\r\nD C:\\Program Files\\VexmoraZevlo\r\n",
+         "a06873ac14f7e2ea383359bc897cd6ef9296720adc847c9d679af7a572ae795e7073a334c030c5be48a3c89f23d5564c"
+         "4342ce8af628e0933cfc80cb42565ba6070a973a5956213c55e897ae6c6efff4"},
+    };
+    for (const auto& c : cases) {
+        std::string cipher, plain;
+        ASSERT_TRUE(EncryptJournalBytes(c.plain, cipher));
+        EXPECT_EQ(hex(c.cipher), cipher) << c.cipher;
+        ASSERT_TRUE(DecryptJournalBytes(hex(c.cipher), plain));
+        EXPECT_EQ(c.plain, plain);
+    }
 }
 
 TEST(JournalKey, IsStableAndKeyDiffersFromIv) {
