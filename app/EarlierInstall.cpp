@@ -9,7 +9,7 @@
 #include "engine/JournalFiles.h"
 #include "engine/JournalText.h"
 #include "engine/UninstallerFiles.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 

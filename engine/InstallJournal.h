@@ -19,7 +19,7 @@
 #include <windows.h>
 #include <deque>
 #include <string>
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 class InstallJournal {
 public:

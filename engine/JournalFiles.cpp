@@ -7,7 +7,7 @@
 #include "engine/JournalDecrypt.h"
 #include "engine/JournalEncrypt.h"
 #include "engine/JournalText.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 

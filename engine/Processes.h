@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <string>
 #include <vector>
+#include "base/pure/CommandLine.h"  // QuoteCommandPath, CommandProgram, IsFullProgramPath
 
 // Executable base names of the client that setup looks for.
 inline constexpr wchar_t kClientProcessName[] = L"Vexmora-PC.exe";
@@ -38,18 +39,6 @@ EarlierUninstaller RunPreviousUninstaller(const std::wstring& folder);
 // a full path (IsFullProgramPath) is not started (ERROR_BAD_PATHNAME).
 // Failure contract: false, with the failing step's error code as the thread's last error.
 bool LaunchAtMediumIntegrity(std::wstring commandLine);
-
-// `path` in double quotes, as the program part of a command line.
-std::wstring QuoteCommandPath(const std::wstring& path);
-
-// The program part of a command line, as the system reads it: inside the double quotes
-// that open the line, or up to the first blank or tab.
-std::wstring CommandProgram(const std::wstring& commandLine);
-
-// True for "X:\..." on a drive letter: a program path that the system takes as it stands.
-// A bare name ("cmd") is looked for in the starting program's folder and the current
-// folder first, where anything may have been downloaded beside an elevated setup.
-bool IsFullProgramPath(const std::wstring& program);
 
 // Starts `commandLine` hidden (no console window) without waiting. The command is
 // passed as UTF-16, so paths outside the ANSI code page reach it unchanged. Only a

@@ -6,6 +6,7 @@
 #include "engine/InstallEvents.h"
 #include "engine/RegistryWrite.h"
 #include "engine/ResStrings.h"
+#include "base/pure/CommandLine.h"
 #include "engine/ShellFolders.h"
 #include "engine/SystemInfo.h"
 #include "engine/RegistryNames.h"
@@ -26,12 +27,6 @@ bool FileExists(const std::wstring& path) {
     return ::PathFileExistsW(path.c_str()) == TRUE;
 }
 
-// A command line that Windows runs: quoted, so that a folder with blanks cannot be
-// read as a shorter program path (a planted "D:\Program.exe") and log-on start works.
-std::wstring Quoted(const std::wstring& path) {
-    return L"\"" + path + L"\"";
-}
-
 void CreateShortcuts(InstallState& state, const std::wstring& menuName, const std::wstring& startProgram,
                      const std::wstring& uninstaller) {
     InstallJournal* journal = state.openJournal();
@@ -50,7 +45,7 @@ void CreateShortcuts(InstallState& state, const std::wstring& menuName, const st
 
 void WriteRunEntries(InstallState& state, const std::wstring& startProgram) {
     if (state.options.autoStart && FileExists(startProgram)) {
-        SetRegString(HKEY_CURRENT_USER, kRunKey, kRunValue, Quoted(startProgram), state.openJournal());
+        SetRegString(HKEY_CURRENT_USER, kRunKey, kRunValue, QuoteCommandPath(startProgram), state.openJournal());
     } else {
         DeleteRegValue(HKEY_CURRENT_USER, kRunKey, kRunValue);
     }
@@ -63,7 +58,7 @@ void WriteUninstallEntry(InstallState& state, const std::wstring& startProgram, 
     GetSetupVersion(version);  // stays empty when the version block cannot be read
     const wchar_t* key = GetSystemBitness() == "64" ? kUninstallKey64 : kUninstallKey32;
     InstallJournal* journal = state.openJournal();
-    SetRegString(HKEY_LOCAL_MACHINE, key, L"UninstallString", Quoted(uninstaller), journal);
+    SetRegString(HKEY_LOCAL_MACHINE, key, L"UninstallString", QuoteCommandPath(uninstaller), journal);
     SetRegString(HKEY_LOCAL_MACHINE, key, L"Publisher", kPublisher, journal);
     SetRegString(HKEY_LOCAL_MACHINE, key, L"DisplayName", kProductName, journal);
     SetRegString(HKEY_LOCAL_MACHINE, key, L"DisplayVersion", version, journal);

@@ -1,7 +1,7 @@
 #include "engine/RegistryWrite.h"
 
 #include "engine/InstallJournal.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 bool SetRegString(HKEY root, const std::wstring& keyPath, const std::wstring& valueName,
                   const std::wstring& data, InstallJournal* journal) {

@@ -20,7 +20,7 @@
 #include "UndoRun.h"
 #include "engine/JournalFiles.h"
 #include "engine/JournalRecord.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 

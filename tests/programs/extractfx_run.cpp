@@ -17,7 +17,7 @@
 #include "engine/InstallRun.h"
 #include "engine/ExtractionPrompt.h"
 #include "engine/JournalText.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 #include "ui/MessageLoop.h"
 
 namespace {

@@ -28,7 +28,7 @@
 #include "engine/JournalText.h"
 #include "engine/Registration.h"
 #include "engine/SystemInfo.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "engine/Processes.h"
 #include "engine/Registration.h"
 #include "engine/RegistryRead.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 #include "ui/MessageLoop.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cwctype>
 
 #include "engine/Processes.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "engine/InstallJournal.h"
 #include "engine/JournalDecrypt.h"
 #include "engine/JournalKey.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace fs = std::filesystem;
 
