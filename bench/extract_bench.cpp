@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 #include "7z.h"
 #include "7zCrc.h"
@@ -103,7 +104,7 @@ int Run(const MappedFile& archive, const wchar_t* folder) {
         PumpMessages();
         lastPump = Now();
     };
-    CreateFolderChain(folder, nullptr);  // the main window does this before the run
+    std::ignore = CreateFolderChain(folder, nullptr);  // the main window does this before the run; the run reports a failure
     // What the process holds before the run (Wine, the window's libraries, the image):
     // the peak above it is the extraction's own.
     PROCESS_MEMORY_COUNTERS counters{};
@@ -167,7 +168,7 @@ int Analyze(const MappedFile& archive, const std::wstring& folder) {
         SzArEx_GetFileNameUtf16(&db, i, name.data());
         const CUIString target = EntryTargetPath(folder, reinterpret_cast<const wchar_t*>(name.data()));
         if (SzArEx_IsDir(&db, i)) continue;
-        CreateFolderChain(ParentFolder(target), nullptr);
+        std::ignore = CreateFolderChain(ParentFolder(target), nullptr);  // the file write that follows fails instead
         size_t size = static_cast<size_t>(SzArEx_GetFileSize(&db, i));
         unpacked += size;
         if (zeros.size() < size) zeros.resize(size);
@@ -187,7 +188,7 @@ int Analyze(const MappedFile& archive, const std::wstring& folder) {
         SzArEx_GetFileNameUtf16(&db, i, name.data());
         CUIString parent = ParentFolder(EntryTargetPath(folder, reinterpret_cast<const wchar_t*>(name.data())));
         if (parent == lastFolder) continue;
-        CreateFolderChain(parent, nullptr);
+        std::ignore = CreateFolderChain(parent, nullptr);  // timed, not checked: the writes say
         lastFolder = std::move(parent);
     }
     const double folderTotal = Now() - f0;

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <string>
+#include <tuple>
 
 #include "engine/Extraction.h"
 #include "engine/FolderChain.h"
@@ -38,7 +39,7 @@ void RunEarlierUninstaller() {
                            L"SoftwarePath", previous) &&
         !previous.empty()) {
         Print(L"previous " + previous);
-        RunPreviousUninstaller(previous);
+        std::ignore = RunPreviousUninstaller(previous);
     }
 }
 

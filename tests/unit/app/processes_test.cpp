@@ -82,8 +82,8 @@ TEST(TerminateProcesses, PassesOverIdentifiersThatCannotBeOpened) {
 TEST(RunPreviousUninstaller, ReturnsAtOnceWhenThereIsNoUninstaller) {
     ScratchFolder scratch(L"fxnouninst");
     const ULONGLONG start = ::GetTickCount64();
-    RunPreviousUninstaller(scratch.path());
-    RunPreviousUninstaller(scratch / L"missing");
+    EXPECT_EQ(EarlierUninstaller::None, RunPreviousUninstaller(scratch.path()));
+    EXPECT_EQ(EarlierUninstaller::None, RunPreviousUninstaller(scratch / L"missing"));
     EXPECT_LT(::GetTickCount64() - start, 1000u);
 }
 
