@@ -1,7 +1,7 @@
 #include "app/InstallManager.h"
 
 #include <shlobj.h>
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 

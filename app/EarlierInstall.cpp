@@ -9,7 +9,7 @@
 #include "journal/JournalFiles.h"
 #include "journal/JournalText.h"
 #include "engine/UninstallerFiles.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 

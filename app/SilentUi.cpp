@@ -2,7 +2,7 @@
 
 #include "engine/Processes.h"
 #include "engine/SetupLog.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 

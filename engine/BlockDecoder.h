@@ -23,7 +23,7 @@
 #include <span>
 #include "7z.h"
 #include "engine/MemoryInStream.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 class BlockDecoder {
 public:

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/FinalPath.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <string>
 #include "engine/WriteAccess.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 // The owner and DACL of a security descriptor as plain data for trust::OthersCanChange.
 // False when the descriptor cannot be read.

@@ -1,6 +1,6 @@
 #include "engine/FinalPath.h"
 
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 std::wstring FinalPathOf(HANDLE object) {
     constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;

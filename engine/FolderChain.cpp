@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlwapi.h>
 #include <algorithm>
+#include "base/pure/PathRules.h"
 #include "engine/FolderSecurity.h"
 #include "engine/FolderSpelling.h"
 #include "engine/InstallJournal.h"
@@ -26,22 +27,11 @@ constexpr size_t kMaxFolderPathLength = MAX_PATH - 12 - 1;
 // ("dir." becomes "dir", so the journal would name a folder that does not exist) and maps
 // device names (CON, NUL, COM1.txt, ...) to devices in every folder; "." and ".." leave the
 // chosen folder; a further ":" names a stream. Each is refused before anything is made.
-bool IsDeviceName(const std::wstring& component) {
-    std::wstring base = component.substr(0, component.find(L'.'));
-    while (!base.empty() && base.back() == L' ') base.pop_back();
-    for (wchar_t& c : base) c = (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
-    if (base == L"CON" || base == L"PRN" || base == L"AUX" || base == L"NUL" || base == L"CONIN$" ||
-        base == L"CONOUT$")
-        return true;
-    const bool numbered = base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0);
-    return numbered && ((base[3] >= L'0' && base[3] <= L'9') || base[3] == L'\u00B9' || base[3] == L'\u00B2' ||
-                        base[3] == L'\u00B3');
-}
-
+// (base/pure/PathRules.h holds the rules.)
 bool IsKeptAsWritten(const std::wstring& component) {
     if (component.empty()) return true;  // a doubled or trailing backslash: the level before it
     if (component == L"." || component == L"..") return false;
-    if (component.back() == L' ' || component.back() == L'.') return false;
+    if (EndsInDotOrBlank(component)) return false;
     if (component.find(L':') != std::wstring::npos) return false;
     return !IsDeviceName(component);
 }

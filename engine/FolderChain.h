@@ -16,11 +16,11 @@ class InstallJournal;
 // control character), and any level the file system would not keep as written: a name
 // that ends in a blank or a dot, a device name (CON, NUL, AUX, PRN, COM0-9, LPT0-9, with
 // or without an extension), "." or "..", or a ":" after the drive.
-bool CreateFolderChain(const std::wstring& path, InstallJournal* journal);
+[[nodiscard]] bool CreateFolderChain(const std::wstring& path, InstallJournal* journal);
 
 // True when CreateFolderChain would try `path` at all: absolute and local, and none of
 // the refusals above applies.
-bool IsFolderChainPath(const std::wstring& path);
+[[nodiscard]] bool IsFolderChainPath(const std::wstring& path);
 
 // The levels CreateFolderChain would consider for `path`, outermost first: every prefix
 // before a backslash except drive roots, then the whole path (trailing backslashes

@@ -2,7 +2,7 @@
 
 #include <sddl.h>
 
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 FolderCreator g_creator = ::CreateDirectoryW;

@@ -10,12 +10,6 @@ wchar_t Upper(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(
 
 }  // namespace
 
-bool HasForbiddenNameCharacter(std::wstring_view text) noexcept {
-    for (wchar_t c : text)
-        if (c < 0x20 || std::wstring_view(L"<>\"|?*").find(c) != std::wstring_view::npos) return true;
-    return false;
-}
-
 FolderSpelling SpellFolderText(std::wstring_view typed) {
     FolderSpelling result{std::wstring(typed), FolderRefusal::None};
     if (HasForbiddenNameCharacter(typed)) {

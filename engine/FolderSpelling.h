@@ -6,6 +6,7 @@
 // long form of the levels that exist).
 #include <string>
 #include <string_view>
+#include "base/pure/PathRules.h"  // HasForbiddenNameCharacter
 
 enum class FolderRefusal {
     None,
@@ -24,7 +25,3 @@ struct FolderSpelling {
 // no "." parts, the drive letter in upper case. Other parts (".." among them) are left
 // as written for the folder chain's own rules (engine/FolderChain.h) to judge.
 FolderSpelling SpellFolderText(std::wstring_view typed);
-
-// True when `text` holds a character that no Windows file name may hold:
-// < > " | ? * or a control character (below U+0020).
-bool HasForbiddenNameCharacter(std::wstring_view text) noexcept;

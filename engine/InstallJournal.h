@@ -20,7 +20,7 @@
 #include <deque>
 #include <unordered_set>
 #include <string>
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 class InstallJournal {
 public:

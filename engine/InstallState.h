@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 #include "engine/InstallJournal.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 #include "ui/UIString.h"
 
 struct InstallOptions {

@@ -4,19 +4,14 @@
 #include "engine/FileTrust.h"
 #include "engine/SetupLog.h"
 #include "engine/UninstallerFiles.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
+#include "base/Process.h"
+#include "base/pure/AsciiCase.h"
 
 namespace {
 
 // The system's own rule for executable names: only the letters A-Z fold.
-wchar_t FoldAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c; }
-
-bool SameName(const wchar_t* a, const std::wstring& b) {
-    size_t i = 0;
-    for (; a[i] != L'\0' && i < b.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-    return a[i] == L'\0' && i == b.size();
-}
+bool SameName(const wchar_t* a, const std::wstring& b) { return SameTextIgnoringAsciiCase(a, b); }
 
 // EnumProcesses cannot say how much room it needs: grow until the answer is not full.
 std::vector<DWORD> AllProcessIds() {
@@ -88,22 +83,19 @@ EarlierUninstaller RunPreviousUninstaller(const std::wstring& folder) {
         case ProgramTrust::Untrusted: return EarlierUninstaller::Refused;
         case ProgramTrust::Trusted: break;
     }
-    wchar_t commandLine[] = L" true";  // the program name is not repeated in it
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    const bool started = ::CreateProcessW(path.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                          &startup, &info);
+    ProcessStart start;
+    start.program = path;
+    start.commandLine = L" true";  // the program name is not repeated in it
+    const ProcessHandles started = StartProcess(start);
     const DWORD startError = ::GetLastError();
     held.reset();  // the image is mapped; the uninstaller renames its file before it ends
     if (!started) {
         LogFailure(L"Not started:", path, startError);
         return EarlierUninstaller::NotStarted;
     }
-    UniqueHandle process(info.hProcess), thread(info.hThread);
-    ::WaitForSingleObject(process.get(), INFINITE);
+    ::WaitForSingleObject(started.process.get(), INFINITE);
     DWORD exitCode = 0;
-    if (::GetExitCodeProcess(process.get(), &exitCode))
+    if (::GetExitCodeProcess(started.process.get(), &exitCode))
         LogStep(L"Earlier uninstaller ended with exit code " + std::to_wstring(exitCode));
     return EarlierUninstaller::Ran;
 }
@@ -114,8 +106,9 @@ bool LaunchAtMediumIntegrity(std::wstring commandLine) {
         ::SetLastError(ERROR_BAD_PATHNAME);
         return false;
     }
-    UniqueHandle ownToken, newToken, process, thread;
+    UniqueHandle ownToken, newToken;
     UniqueSid mediumSid;
+    ProcessHandles started;
     bool ok = ::OpenProcessToken(::GetCurrentProcess(),
                                  TOKEN_ASSIGN_PRIMARY | TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ADJUST_DEFAULT,
                                  ownToken.put()) &&
@@ -134,41 +127,21 @@ bool LaunchAtMediumIntegrity(std::wstring commandLine) {
                                    sizeof(label) + ::GetLengthSid(mediumSid.get()));
     }
     if (ok) {
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION info{};
-        ok = ::CreateProcessAsUserW(newToken.get(), program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                    nullptr, nullptr, &startup, &info);
-        if (ok) {
-            process.reset(info.hProcess);
-            thread.reset(info.hThread);
-        }
+        ProcessStart start;
+        start.program = program;
+        start.commandLine = std::move(commandLine);
+        start.token = newToken.get();
+        started = StartProcess(start);
+        ok = static_cast<bool>(started);
     }
     const DWORD error = ok ? ERROR_SUCCESS : ::GetLastError();
     // Released in the order obtained; the owners keep the last error while closing.
     ownToken.reset();
     newToken.reset();
     mediumSid.reset();
-    process.reset();
-    thread.reset();
+    started = ProcessHandles();
     if (!ok) ::SetLastError(error);
     return ok;
-}
-
-std::wstring QuoteCommandPath(const std::wstring& path) { return L"\"" + path + L"\""; }
-
-std::wstring CommandProgram(const std::wstring& commandLine) {
-    if (!commandLine.empty() && commandLine.front() == L'"') {
-        const size_t close = commandLine.find(L'"', 1);
-        return commandLine.substr(1, close == std::wstring::npos ? std::wstring::npos : close - 1);
-    }
-    return commandLine.substr(0, commandLine.find_first_of(L" \t"));
-}
-
-bool IsFullProgramPath(const std::wstring& program) {
-    const bool letter = !program.empty() && ((program[0] >= L'A' && program[0] <= L'Z') ||
-                                             (program[0] >= L'a' && program[0] <= L'z'));
-    return letter && program.size() > 3 && program[1] == L':' && program[2] == L'\\';
 }
 
 namespace {
@@ -178,17 +151,12 @@ namespace {
 UniqueHandle StartHidden(const std::wstring& commandLine) {
     const std::wstring program = CommandProgram(commandLine);
     if (!IsFullProgramPath(program)) return UniqueHandle();
-    std::wstring writable = commandLine;  // CreateProcessW may write into its command line
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(program.c_str(), writable.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                          nullptr, &startup, &info))
-        return UniqueHandle();
-    UniqueHandle thread(info.hThread);
-    return UniqueHandle(info.hProcess);
+    ProcessStart start;
+    start.program = program;
+    start.commandLine = commandLine;
+    start.flags = CREATE_NO_WINDOW;
+    start.hidden = true;
+    return StartProcess(start).process;
 }
 
 }  // namespace

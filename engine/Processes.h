@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <string>
 #include <vector>
+#include "base/pure/CommandLine.h"  // QuoteCommandPath, CommandProgram, IsFullProgramPath
 
 // Executable base names of the client that setup looks for.
 inline constexpr wchar_t kClientProcessName[] = L"Vexmora-PC.exe";
@@ -30,26 +31,14 @@ enum class EarlierUninstaller {
 // limit, until it has ended. The setup runs elevated: a program that a standard user
 // could have replaced, or that is reached through a link, is never started (Refused).
 // The file is held open, unchangeable, until the process has been created.
-EarlierUninstaller RunPreviousUninstaller(const std::wstring& folder);
+[[nodiscard]] EarlierUninstaller RunPreviousUninstaller(const std::wstring& folder);
 
 // Starts `commandLine` with a copy of the own token carrying the medium integrity label,
 // without waiting. Callers quote the program path (QuoteCommandPath): an unquoted path
 // with blanks would let the system run a planted "D:\Program.exe". A program that is not
 // a full path (IsFullProgramPath) is not started (ERROR_BAD_PATHNAME).
 // Failure contract: false, with the failing step's error code as the thread's last error.
-bool LaunchAtMediumIntegrity(std::wstring commandLine);
-
-// `path` in double quotes, as the program part of a command line.
-std::wstring QuoteCommandPath(const std::wstring& path);
-
-// The program part of a command line, as the system reads it: inside the double quotes
-// that open the line, or up to the first blank or tab.
-std::wstring CommandProgram(const std::wstring& commandLine);
-
-// True for "X:\..." on a drive letter: a program path that the system takes as it stands.
-// A bare name ("cmd") is looked for in the starting program's folder and the current
-// folder first, where anything may have been downloaded beside an elevated setup.
-bool IsFullProgramPath(const std::wstring& program);
+[[nodiscard]] bool LaunchAtMediumIntegrity(std::wstring commandLine);
 
 // Starts `commandLine` hidden (no console window) without waiting. The command is
 // passed as UTF-16, so paths outside the ANSI code page reach it unchanged. Only a

@@ -9,6 +9,7 @@
 #include "engine/InstallEvents.h"
 #include "engine/RegistryWrite.h"
 #include "engine/ResStrings.h"
+#include "base/pure/CommandLine.h"
 #include "engine/SetupLog.h"
 #include "engine/ShellFolders.h"
 #include "engine/SystemInfo.h"
@@ -29,12 +30,6 @@ constexpr UINT kUninstallPrefixId = 141;
 // Only TRUE counts as present; any other result of the shell's helper means absent.
 bool FileExists(const std::wstring& path) {
     return ::PathFileExistsW(path.c_str()) == TRUE;
-}
-
-// A command line that Windows runs: quoted, so that a folder with blanks cannot be
-// read as a shorter program path (a planted "D:\Program.exe") and log-on start works.
-std::wstring Quoted(const std::wstring& path) {
-    return L"\"" + path + L"\"";
 }
 
 const wchar_t* RootName(HKEY root) { return root == HKEY_CURRENT_USER ? L"HKCU" : L"HKLM"; }
@@ -86,7 +81,7 @@ void CreateShortcuts(InstallState& state, const std::wstring& menuName, const st
 
 void WriteRunEntries(InstallState& state, const std::wstring& startProgram) {
     if (state.options.autoStart && FileExists(startProgram)) {
-        SetValue(HKEY_CURRENT_USER, kRunKey, kRunValue, Quoted(startProgram), state.openJournal());
+        SetValue(HKEY_CURRENT_USER, kRunKey, kRunValue, QuoteCommandPath(startProgram), state.openJournal());
     } else {
         DeleteRegValue(HKEY_CURRENT_USER, kRunKey, kRunValue);
     }
@@ -114,7 +109,7 @@ void WriteUninstallDetails(InstallState& state, const wchar_t* key, const std::w
     SetValue(HKEY_LOCAL_MACHINE, key, L"NoModify", 1, journal);
     SetValue(HKEY_LOCAL_MACHINE, key, L"NoRepair", 1, journal);
     SetValue(HKEY_LOCAL_MACHINE, key, L"QuietUninstallString",
-             Quoted(uninstaller) + L" " + kUninstallQuietArgument, journal);
+             QuoteCommandPath(uninstaller) + L" " + kUninstallQuietArgument, journal);
 }
 
 void WriteUninstallEntry(InstallState& state, const std::wstring& startProgram, const std::wstring& uninstaller) {
@@ -122,7 +117,7 @@ void WriteUninstallEntry(InstallState& state, const std::wstring& startProgram, 
     GetSetupVersion(version);  // stays empty when the version block cannot be read
     const wchar_t* key = UninstallKeyPath();
     InstallJournal* journal = state.openJournal();
-    SetValue(HKEY_LOCAL_MACHINE, key, L"UninstallString", Quoted(uninstaller), journal);
+    SetValue(HKEY_LOCAL_MACHINE, key, L"UninstallString", QuoteCommandPath(uninstaller), journal);
     SetValue(HKEY_LOCAL_MACHINE, key, L"Publisher", kPublisher, journal);
     SetValue(HKEY_LOCAL_MACHINE, key, L"DisplayName", kProductName, journal);
     SetValue(HKEY_LOCAL_MACHINE, key, L"DisplayVersion", version, journal);

@@ -1,7 +1,7 @@
 #include "engine/RegistryRead.h"
 
 #include <vector>
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 bool ReadRegistryString(HKEY root, const wchar_t* key, const wchar_t* valueName, CUIString& out) {
     UniqueHKey opened;

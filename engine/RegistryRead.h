@@ -6,4 +6,4 @@
 // process's default registry view) into `out`, up to its first NUL.
 // Failure contract: any failure — missing key or value, a type other than REG_SZ
 // (REG_EXPAND_SZ included), access denied — returns false and leaves `out` untouched.
-bool ReadRegistryString(HKEY root, const wchar_t* key, const wchar_t* valueName, CUIString& out);
+[[nodiscard]] bool ReadRegistryString(HKEY root, const wchar_t* key, const wchar_t* valueName, CUIString& out);

@@ -1,7 +1,7 @@
 #include "engine/RegistryWrite.h"
 
 #include "engine/InstallJournal.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 

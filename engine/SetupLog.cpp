@@ -3,7 +3,7 @@
 #include <cwchar>
 
 #include "journal/JournalRecord.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <shobjidl.h>
 
 #include "engine/InstallJournal.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 

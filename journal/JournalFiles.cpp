@@ -7,7 +7,7 @@
 #include "journal/JournalDecrypt.h"
 #include "journal/JournalEncrypt.h"
 #include "journal/JournalText.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include "base/pure/Utf.h"
 
 namespace journal {
 
@@ -16,11 +17,9 @@ namespace journal {
 inline constexpr std::uint32_t kRootCurrentUser = 0x80000001u;   // 2147483649
 inline constexpr std::uint32_t kRootLocalMachine = 0x80000002u;  // 2147483650
 
-// UTF-16 to UTF-8. A surrogate pair becomes one 4-byte sequence; a lone surrogate
-// becomes U+FFFD, as the system converter does, so the output is always valid UTF-8.
-std::string Utf16ToUtf8(std::wstring_view text);
-// UTF-8 to UTF-16; a byte that does not start a well-formed sequence becomes U+FFFD.
-std::wstring Utf8ToUtf16(std::string_view text);
+// Paths are stored as UTF-8 by the one conversion of base/pure/Utf.h.
+using ::Utf16ToUtf8;
+using ::Utf8ToUtf16;
 
 std::string FolderRecord(std::wstring_view path);  // "D <path>\r\n"
 std::string FileRecord(std::wstring_view path);    // "F <path>\r\n"

@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <array>
 
-#include "engine/FolderSpelling.h"
+#include "base/pure/AsciiCase.h"
+#include "base/pure/PathRules.h"
 #include "journal/JournalRecord.h"
 #include "journal/JournalParse.h"
 
 namespace undo {
 namespace {
-
-wchar_t FoldCase(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
 
 bool StartsWithText(std::wstring_view text, std::wstring_view prefix) {
     return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
@@ -49,22 +48,9 @@ bool IsMenuShortcut(std::wstring_view below) {
            SameText(name.substr(name.size() - 4), L".lnk");
 }
 
-// CON, PRN, AUX, NUL, COM0-9, LPT0-9, also with an extension or trailing blanks: the
-// system opens the device whatever folder the name stands in.
-bool IsDeviceName(std::wstring_view part) {
-    std::wstring_view base = part.substr(0, part.find(L'.'));
-    while (!base.empty() && base.back() == L' ') base.remove_suffix(1);
-    static constexpr std::array<std::wstring_view, 4> kPlain = {L"con", L"prn", L"aux", L"nul"};
-    for (std::wstring_view name : kPlain)
-        if (SameText(base, name)) return true;
-    if (base.size() == 4 && (SameText(base.substr(0, 3), L"com") || SameText(base.substr(0, 3), L"lpt")))
-        return base[3] >= L'0' && base[3] <= L'9';
-    return false;
-}
-
 bool IsAcceptablePart(std::wstring_view part) {
     if (part.empty() || part == L"." || part == L"..") return false;
-    if (part.back() == L'.' || part.back() == L' ') return false;
+    if (EndsInDotOrBlank(part)) return false;
     // The characters no file name may hold are the setup's own rule; "/" and ":" would
     // make another path of it or name a stream.
     if (HasForbiddenNameCharacter(part) || part.find_first_of(L"/:") != std::wstring_view::npos) return false;
@@ -217,16 +203,11 @@ private:
 
 }  // namespace
 
-bool SameText(std::wstring_view a, std::wstring_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-    return true;
-}
+bool SameText(std::wstring_view a, std::wstring_view b) { return SameTextIgnoringAsciiCase(a, b); }
 
 bool IsPlainAbsolutePath(std::wstring_view path) {
     if (path.size() < 4 || path[1] != L':' || path[2] != L'\\') return false;
-    const wchar_t drive = FoldCase(path[0]);
+    const wchar_t drive = FoldAscii(path[0]);
     if (drive < L'a' || drive > L'z') return false;
     for (std::size_t at = 3;;) {
         const std::size_t end = std::min(path.find(L'\\', at), path.size());

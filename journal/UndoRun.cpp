@@ -4,7 +4,7 @@
 
 #include "engine/FinalPath.h"
 #include "journal/JournalRecord.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace undo {
 namespace {

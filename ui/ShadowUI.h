@@ -4,7 +4,7 @@
 // image stretched over that area with the borders kept. No image, no shadow.
 #include <windows.h>
 #include <memory>
-#include "ui/Handles.h"
+#include "base/Handles.h"
 #include "ui/UIString.h"
 #include "ui/pure/DpiScale.h"
 #include "ui/win/ImageCache.h"

@@ -20,13 +20,6 @@ std::vector<CWindowManager*>& AllManagers() {
     return managers;
 }
 
-std::string ToUtf8(const std::wstring& text) {
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
 // Resource ids are 16 bits: a larger one would wrap round to another layout.
 bool ReadResource(UINT id, const wchar_t* type, std::string* out) {
     if (id == 0 || id > 0xFFFF) return false;
@@ -122,7 +115,7 @@ std::unique_ptr<CControlUI> CWindowManager::BuildFromDocument(const XmlDocument&
     CMarkupBuilder builder;
     builder.SetIncludeLoader([](std::wstring_view source) -> std::optional<std::string> {
         std::string text;
-        if (!source.empty() && source[0] == L'<') return ToUtf8(std::wstring(source));
+        if (!source.empty() && source[0] == L'<') return Utf16ToUtf8(std::wstring(source));
         if (ReadWholeFile(UIGetResourcePath() + std::wstring(source), &text)) return text;
         return std::nullopt;
     });
@@ -142,7 +135,7 @@ std::unique_ptr<CControlUI> CWindowManager::Build(UINT resourceId, const wchar_t
 }
 
 std::unique_ptr<CControlUI> CWindowManager::Build(const CUIString& layout, const wchar_t* type) {
-    if (!layout.empty() && layout[0] == L'<') return BuildFromUtf8(ToUtf8(layout));
+    if (!layout.empty() && layout[0] == L'<') return BuildFromUtf8(Utf16ToUtf8(layout));
     if (type != nullptr) {
         const UIResourceId number = ParseResourceId(layout);
         if (number.numeric) return Build(number.id, type);  // id 0: out of range, refused

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 #include "ui/GdiplusRender.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 #include "ui/ShadowUI.h"
 #include "ui/UIString.h"
 #include "ui/pure/Control.h"

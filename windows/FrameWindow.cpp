@@ -206,7 +206,9 @@ void CFrameWindowWnd::Start() {
 
 void CFrameWindowWnd::Finish() {
     const std::wstring client = GetInstallManager()->GetInstallPath() + L"\\Start.exe";
-    LaunchAtMediumIntegrity(QuoteCommandPath(client));  // quoted: the folder may hold blanks
+    // Quoted: the folder may hold blanks. Starting the client at the end is a courtesy:
+    // the install is complete whether or not it starts.
+    std::ignore = LaunchAtMediumIntegrity(QuoteCommandPath(client));
     Close(1);
 }
 

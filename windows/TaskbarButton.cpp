@@ -1,7 +1,7 @@
 #include "windows/TaskbarButton.h"
 
 #include <shobjidl.h>
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 

@@ -1,6 +1,8 @@
 // "Start.exe": the client's launcher. Starts "Vexmora-PC.exe" from its own folder and ends.
 #include <windows.h>
 #include <string>
+#include "base/Process.h"
+#include "base/pure/CommandLine.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     wchar_t self[MAX_PATH];
@@ -10,14 +12,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     client.erase(client.rfind(L'\\') + 1);
     client += L"Vexmora-PC.exe";
 
-    std::wstring commandLine = L"\"" + client + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(client.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                          nullptr, nullptr, &startup, &process))
-        return 1;
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    return 0;
+    ProcessStart start;
+    start.program = client;
+    start.commandLine = QuoteCommandPath(client);
+    return StartProcess(start) ? 0 : 1;
 }

@@ -3,9 +3,10 @@
 #include <windows.h>
 
 #include "Invocation.h"
+#include "base/Handles.h"
+#include "base/Process.h"
 #include "journal/UndoPlan.h"
 #include "journal/UndoRun.h"
-#include "ui/Handles.h"
 
 namespace undo {
 namespace {
@@ -52,19 +53,14 @@ std::wstring SystemFolder() {
 bool StartHidden(const std::wstring& arguments) {
     const std::wstring system = SystemFolder();
     if (system.empty()) return false;
-    const std::wstring cmd = system + L"\\cmd.exe";
-    std::wstring line = L"cmd.exe /d /q /v:off /c " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
+    ProcessStart start;
+    start.program = system + L"\\cmd.exe";
+    start.commandLine = L"cmd.exe /d /q /v:off /c " + arguments;
+    start.flags = CREATE_NO_WINDOW;
     // Started in the system folder: a helper standing in the install folder would keep
     // that folder from being removed.
-    if (!::CreateProcessW(cmd.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                          nullptr, system.c_str(), &startup, &process))
-        return false;
-    UniqueHandle(process.hProcess).reset();
-    UniqueHandle(process.hThread).reset();
-    return true;
+    start.folder = system.c_str();
+    return static_cast<bool>(StartProcess(start));
 }
 
 }  // namespace

@@ -18,10 +18,10 @@
 #include "journal/UndoLeftovers.h"
 #include "journal/UndoPlan.h"
 #include "UndoReport.h"
-#include "journal/UndoRun.h"
+#include "base/Handles.h"
 #include "journal/JournalFiles.h"
 #include "journal/JournalRecord.h"
-#include "ui/Handles.h"
+#include "journal/UndoRun.h"
 
 namespace {
 

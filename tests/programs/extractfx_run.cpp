@@ -16,19 +16,16 @@
 #include "engine/InstallEvents.h"
 #include "engine/InstallRun.h"
 #include "engine/ExtractionPrompt.h"
+#include "base/Handles.h"
 #include "journal/JournalText.h"
-#include "ui/Handles.h"
 #include "ui/MessageLoop.h"
+#include "base/pure/Utf.h"
 
 namespace {
 
 void Print(const std::wstring& line) {
     const std::wstring text = line + L"\n";
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string utf8(size, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), size, nullptr,
-                          nullptr);
+    const std::string utf8 = Utf16ToUtf8(text);
     DWORD written = 0;
     ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
 }

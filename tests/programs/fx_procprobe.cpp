@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/Processes.h"
@@ -46,7 +47,7 @@ int wmain(int argc, wchar_t** argv) {
         TerminateProcesses(ids);
     } else if (command == L"uninstall" && args.size() == 1) {
         const ULONGLONG start = ::GetTickCount64();
-        RunPreviousUninstaller(args[0]);
+        std::ignore = RunPreviousUninstaller(args[0]);
         const ULONGLONG elapsed = ::GetTickCount64() - start;
         const bool recorded =
             ::GetFileAttributesW((args[0] + L"\\uninstall-cmdline.txt").c_str()) != INVALID_FILE_ATTRIBUTES;

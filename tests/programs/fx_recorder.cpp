@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <cwchar>
 #include <string>
+#include "base/pure/Utf.h"
 
 namespace {
 
@@ -37,9 +38,7 @@ int wmain() {
     if (::GetFileAttributesW((folder + L"\\slow").c_str()) != INVALID_FILE_ATTRIBUTES) ::Sleep(700);
 
     const wchar_t* line = ::GetCommandLineW();
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, line, -1, nullptr, 0, nullptr, nullptr);
-    std::string text(size > 0 ? size - 1 : 0, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, line, -1, text.data(), size, nullptr, nullptr);
+    const std::string text = Utf16ToUtf8(line);
 
     const std::wstring out = folder + L"\\" + name + L"-cmdline.txt", partial = out + L".part";
     HANDLE file = ::CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

@@ -4,15 +4,14 @@
 #include <windows.h>
 
 #include <string>
+#include "base/pure/Utf.h"
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 2) return 2;
     wchar_t buffer[MAX_PATH];
     const DWORD length = ::GetShortPathNameW(argv[1], buffer, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return 1;
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    std::string text(size, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length), text.data(), size, nullptr, nullptr);
+    std::string text = Utf16ToUtf8(std::wstring_view(buffer, length));
     text += "\n";
     DWORD written = 0;
     ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);

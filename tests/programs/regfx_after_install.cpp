@@ -28,19 +28,16 @@
 #include "journal/JournalText.h"
 #include "engine/Registration.h"
 #include "engine/SystemInfo.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
+#include "base/pure/Utf.h"
 
 namespace {
 
 void Print(const std::wstring& line) {
     const std::wstring text = line + L"\n";
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string bytes(size, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
-                          nullptr);
+    const std::string bytes = Utf16ToUtf8(text);
     DWORD written = 0;
-    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), size, &written, nullptr);
+    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 void PrintRaw(const std::string& bytes) {

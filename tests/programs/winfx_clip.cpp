@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <cstring>
 #include <string>
+#include "base/pure/Utf.h"
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 2) return 1;
@@ -15,12 +16,12 @@ int wmain(int argc, wchar_t** argv) {
     const BOOL ok = ::ReadFile(file, bytes, sizeof(bytes), &read, nullptr);
     ::CloseHandle(file);
     if (!ok) return 2;
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(read), nullptr, 0);
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (length + 1) * sizeof(wchar_t));
+    const std::wstring wide = Utf8ToUtf16(std::string_view(bytes, read));
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
     if (!memory) return 3;
     auto* text = static_cast<wchar_t*>(::GlobalLock(memory));
-    ::MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(read), text, length);
-    text[length] = L'\0';
+    wide.copy(text, wide.size());
+    text[wide.size()] = L'\0';
     ::GlobalUnlock(memory);
     if (!::OpenClipboard(nullptr)) return 3;
     ::EmptyClipboard();

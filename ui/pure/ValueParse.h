@@ -1,12 +1,13 @@
 #pragma once
-// Parsing of markup values: numbers, number lists, colours, booleans, attribute lists,
-// and UTF-8 to UTF-16 conversion. None of these fail: malformed text gives what could
+// Parsing of markup values: numbers, number lists, colours, booleans, attribute lists
+// (the UTF-8 conversion, base/pure/Utf.h, comes with them). None of these fail: malformed text gives what could
 // be read (missing numbers are 0), never more.
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+#include "base/pure/Utf.h"
 #include "ui/pure/Geometry.h"
 
 // Decimal integer after optional blanks and sign; stops at the first other character.
@@ -32,7 +33,3 @@ UIResourceId ParseResourceId(std::wstring_view text);
 // name="value" pairs separated by blanks. A pair without "=" or without a closing quote
 // ends the list; the pairs before it are returned.
 std::vector<std::pair<std::wstring, std::wstring>> ParseAttributeList(std::wstring_view list);
-
-// Invalid sequences become U+FFFD; characters beyond U+FFFF become surrogate pairs.
-std::wstring Utf8ToUtf16(std::string_view utf8);
-std::string Utf16ToUtf8(std::wstring_view text);

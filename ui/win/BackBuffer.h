@@ -4,7 +4,7 @@
 // is deleted, on every path: a bitmap still selected into a DC cannot be deleted
 // (Windows refuses, and the bitmap stays until the process ends).
 #include <windows.h>
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 class CBackBuffer {
 public:

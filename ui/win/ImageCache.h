@@ -6,7 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
-#include "ui/Handles.h"
+#include "base/Handles.h"
 #include "ui/pure/ImageDescription.h"
 
 struct LoadedImage {

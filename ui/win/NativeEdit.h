@@ -4,7 +4,7 @@
 // window is never destroyed inside its own message handling.
 #include <windows.h>
 #include <string>
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 // wParam: the NativeEditEnd reason; lParam: the edit window.
 inline constexpr UINT kMsgNativeEditEnd = WM_APP + 0x3A1;

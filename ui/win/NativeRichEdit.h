@@ -4,7 +4,7 @@
 // and it reports its scrolling back through kMsgRichEditScrolled to the parent.
 #include <windows.h>
 #include <string>
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 // wParam: the new vertical scroll position; lParam: the rich edit window.
 inline constexpr UINT kMsgRichEditScrolled = WM_APP + 0x3A3;

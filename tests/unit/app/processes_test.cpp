@@ -7,7 +7,8 @@
 #include <cwctype>
 
 #include "engine/Processes.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
+#include "base/Process.h"
 
 namespace {
 
@@ -58,16 +59,31 @@ TEST(FindProcessesByName, FindsALibraryBeyondTheFirstTenModules) {
     EXPECT_EQ(1u, CountOwn(FindProcessesByName({Upper(ModuleName(modules.back()))})));
 }
 
+// Identifiers that cannot be opened are passed over, and the process after them is still
+// ended, with exit code 0. The child is started suspended: it never runs, so it cannot
+// end by itself.
 TEST(TerminateProcesses, PassesOverIdentifiersThatCannotBeOpened) {
-    TerminateProcesses({0xFFFFFFF0u, 0u, 0xFFFFFFFCu});  // nothing to end, nothing to crash
-    SUCCEED();
+    wchar_t system[MAX_PATH] = {};
+    ASSERT_NE(0u, ::GetSystemDirectoryW(system, MAX_PATH));
+    ProcessStart start;
+    start.program = std::wstring(system) + L"\\cmd.exe";
+    start.commandLine = L"cmd.exe /c exit 7";
+    start.flags = CREATE_SUSPENDED | CREATE_NO_WINDOW;
+    const ProcessHandles child = StartProcess(start);
+    ASSERT_TRUE(child);
+
+    TerminateProcesses({0xFFFFFFF0u, 0u, 0xFFFFFFFCu, child.id});
+    ASSERT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), ::WaitForSingleObject(child.process.get(), 30000));
+    DWORD code = 1;
+    ASSERT_TRUE(::GetExitCodeProcess(child.process.get(), &code));
+    EXPECT_EQ(0u, code);
 }
 
 TEST(RunPreviousUninstaller, ReturnsAtOnceWhenThereIsNoUninstaller) {
     ScratchFolder scratch(L"fxnouninst");
     const ULONGLONG start = ::GetTickCount64();
-    RunPreviousUninstaller(scratch.path());
-    RunPreviousUninstaller(scratch / L"missing");
+    EXPECT_EQ(EarlierUninstaller::None, RunPreviousUninstaller(scratch.path()));
+    EXPECT_EQ(EarlierUninstaller::None, RunPreviousUninstaller(scratch / L"missing"));
     EXPECT_LT(::GetTickCount64() - start, 1000u);
 }
 

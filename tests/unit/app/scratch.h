@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <filesystem>
 #include <string>
+#include "base/pure/Utf.h"
 
 class ScratchFolder {
 public:
@@ -55,10 +56,5 @@ inline bool IsFolder(const std::wstring& path) {
 
 // For failure messages: UTF-16 to UTF-8.
 inline std::string U8(const std::wstring& text) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string out(size, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
-                          nullptr);
-    return out;
+    return Utf16ToUtf8(text);
 }

@@ -6,6 +6,7 @@
 #include "engine/InstallEvents.h"
 #include "engine/InstallRun.h"
 #include "ui/MessageLoop.h"
+#include "base/pure/Utf.h"
 
 PayloadBytes Fixture(const wchar_t* name) {
     HRSRC resource = ::FindResourceW(nullptr, name, L"FIXTURE");
@@ -112,13 +113,7 @@ std::vector<std::string> ExtractionRun::journalLines() const {
 
 // -- helpers ----------------------------------------------------------------------------
 std::string Utf8(const std::wstring& text) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string out(size > 0 ? size : 0, '\0');
-    if (size > 0)
-        ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size,
-                              nullptr, nullptr);
-    return out;
+    return Utf16ToUtf8(text);
 }
 
 std::string ReadFileBytes(const std::wstring& path) {

@@ -10,7 +10,7 @@
 #include "engine/InstallEvents.h"
 #include "engine/InstallRun.h"
 #include "engine/PayloadResource.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 #include "ui/MessageLoop.h"
 
 namespace {

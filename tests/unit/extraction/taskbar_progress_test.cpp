@@ -8,7 +8,7 @@
 #include <vector>
 #include "ExtractionHarness.h"
 #include "engine/InstallEvents.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 #include "windows/TaskbarProgress.h"
 
 namespace {

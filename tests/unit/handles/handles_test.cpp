@@ -1,5 +1,5 @@
 #include <gtest/gtest.h>
-#include "ui/Handles.h"
+#include "base/Handles.h"
 #include "ui/UIString.h"
 
 TEST(UniqueHandle, ClosingKeepsTheLastError) {

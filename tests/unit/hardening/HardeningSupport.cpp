@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include "engine/InstallEvents.h"
+#include "base/pure/Utf.h"
 
 namespace fs = std::filesystem;
 
@@ -45,12 +46,7 @@ std::string ReadAllBytes(const std::wstring& path) {
 bool PathExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string Narrow(const std::wstring& text) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string out(size, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr,
-                          nullptr);
-    return out;
+    return Utf16ToUtf8(text);
 }
 
 EventQueue::EventQueue() {

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <array>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -17,10 +18,11 @@
 
 #include "engine/FolderChain.h"
 #include "engine/InstallJournal.h"
+#include "base/Handles.h"
 #include "journal/JournalDecrypt.h"
 #include "journal/JournalEncrypt.h"
 #include "journal/JournalKey.h"
-#include "ui/Handles.h"
+#include "journal/JournalRecord.h"
 
 namespace fs = std::filesystem;
 
@@ -350,11 +352,31 @@ TEST(JournalCipher, KnownAnswersInBothDirections) {
     }
 }
 
-TEST(JournalKey, IsStableAndKeyDiffersFromIv) {
-    const JournalKeyPair a = JournalKeyMaterial(), b = JournalKeyMaterial();
-    EXPECT_EQ(a.key, b.key);
-    EXPECT_EQ(a.iv, b.iv);
-    EXPECT_NE(a.key, a.iv);
+// Every journal already on users' machines was written under this key and IV: a change
+// to either, to the cipher, the padding or the record's bytes makes them unreadable. The
+// cipher text was made outside this code (openssl enc -aes-128-cbc -K <key> -iv <iv>).
+TEST(JournalKnownAnswer, AFixedRecordEncryptsToThePinnedCipherText) {
+    const std::array<std::uint8_t, 16> kKey = {0xab, 0x74, 0xd2, 0xda, 0x3a, 0xa0, 0x28, 0x71,
+                                               0x77, 0xcf, 0xe0, 0x88, 0x26, 0x33, 0xd5, 0x31};
+    const std::array<std::uint8_t, 16> kIv = {0x93, 0xcd, 0xc9, 0xdb, 0x14, 0xd5, 0xab, 0x9b,
+                                              0xaf, 0x95, 0xf3, 0x53, 0xd7, 0x4f, 0x5c, 0x3a};
+    const std::string record = journal::FolderRecord(L"C:\\Program Files\\VexmoraZevlo\u90ae\u7bb1");
+    const std::string kCipherHex =
+        "c07986c374ffc8ebdce068cd536b9065148a082e2dd89d195edf6f4fd53a2253"
+        "2be4069516e8e067c87cb0d1d6168c55";
+    std::string pinned;
+    for (std::size_t at = 0; at < kCipherHex.size(); at += 2)
+        pinned += static_cast<char>(std::stoi(kCipherHex.substr(at, 2), nullptr, 16));
+
+    const JournalKeyPair secret = JournalKeyMaterial();
+    EXPECT_EQ(kKey, secret.key);
+    EXPECT_EQ(kIv, secret.iv);
+    std::string cipher;
+    ASSERT_TRUE(EncryptJournalBytes(record, cipher));
+    EXPECT_EQ(pinned, cipher);
+    std::string plain;
+    ASSERT_TRUE(DecryptJournalBytes(pinned, plain));
+    EXPECT_EQ("D C:\\Program Files\\VexmoraZevlo\xe9\x82\xae\xe7\xae\xb1\r\n", plain);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/InstallJournal.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 inline std::wstring UniqueName(const wchar_t* tag) {
     static int serial = 0;

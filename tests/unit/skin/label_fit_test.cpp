@@ -13,14 +13,12 @@
 #include "ui/WindowManager.h"
 #include "ui/WindowWnd.h"
 #include "ui/pure/Controls.h"
+#include "base/pure/Utf.h"
 
 namespace {
 
 std::string Utf8(std::wstring_view text) {
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
+    return Utf16ToUtf8(text);
 }
 
 // A hidden framework window holding one layout at a chosen DPI.

@@ -24,6 +24,7 @@
 #include "ui/pure/MarkupBuilder.h"
 #include "ui/UIGlobals.h"
 #include "ui/win/ImageCache.h"
+#include "base/pure/Utf.h"
 
 // Rectangles in failure messages (found by argument lookup, so outside the unnamed namespace).
 std::ostream& operator<<(std::ostream& os, const UIRect& r) {
@@ -34,10 +35,7 @@ namespace {
 
 // Wide texts as UTF-8, so that failures print them readably.
 std::string Utf8(std::wstring_view text) {
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
+    return Utf16ToUtf8(text);
 }
 
 std::string_view LayoutResource(int id) {

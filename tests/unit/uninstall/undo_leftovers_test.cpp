@@ -13,7 +13,7 @@
 #include "journal/JournalRecord.h"
 #include "journal/UndoLeftovers.h"
 #include "payload/uninstall/UndoReport.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace fs = std::filesystem;
 
