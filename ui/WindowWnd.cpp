@@ -24,7 +24,7 @@ UINT CWindowWnd::GetClassStyle() const { return 0; }
 void CWindowWnd::OnFinalMessage(HWND) {}
 
 LRESULT CWindowWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    return ::CallWindowProcW(m_OldWndProc, m_hWnd, uMsg, wParam, lParam);
+    return ::CallWindowProcW(OldWndProc_, hWnd_, uMsg, wParam, lParam);
 }
 
 bool CWindowWnd::RegisterWindowClass() {
@@ -44,7 +44,7 @@ bool CWindowWnd::RegisterSuperclass() {
     if (!::GetClassInfoExW(nullptr, GetSuperClassName(), &wc) &&
         !::GetClassInfoExW(UIGetInstance(), GetSuperClassName(), &wc))
         return false;
-    m_OldWndProc = wc.lpfnWndProc;
+    OldWndProc_ = wc.lpfnWndProc;
     SuperProcs()[GetWindowClassName()] = wc.lpfnWndProc;
     wc.lpfnWndProc = &CWindowWnd::ControlProc;
     wc.hInstance = UIGetInstance();
@@ -56,26 +56,26 @@ HWND CWindowWnd::Create(HWND parent, const wchar_t* title, DWORD style, DWORD ex
                         int x, int y, int cx, int cy, HMENU menu) {
     if (GetSuperClassName() != nullptr) {
         if (!RegisterSuperclass()) return nullptr;
-        m_OldWndProc = SuperProcs()[GetWindowClassName()];
-        m_bSubclassed = true;
+        OldWndProc_ = SuperProcs()[GetWindowClassName()];
+        bSubclassed_ = true;
     } else if (!RegisterWindowClass()) {
         return nullptr;
     }
-    m_hWnd = ::CreateWindowExW(exStyle, GetWindowClassName(), title, style, x, y, cx, cy, parent,
+    hWnd_ = ::CreateWindowExW(exStyle, GetWindowClassName(), title, style, x, y, cx, cy, parent,
                                menu, UIGetInstance(), this);
-    return m_hWnd;
+    return hWnd_;
 }
 
 LRESULT CALLBACK CWindowWnd::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     CWindowWnd* self = FromCreate(hWnd, uMsg, lParam);
     if (self == nullptr) return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
-    if (uMsg == WM_NCCREATE) self->m_hWnd = hWnd;
+    if (uMsg == WM_NCCREATE) self->hWnd_ = hWnd;
     if (uMsg != WM_NCDESTROY) return self->HandleMessage(uMsg, wParam, lParam);
     // The last message: let the handler see it, then forget the handle before the final call,
     // which may delete the object.
     LRESULT result = self->HandleMessage(uMsg, wParam, lParam);
     ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
-    self->m_hWnd = nullptr;
+    self->hWnd_ = nullptr;
     self->OnFinalMessage(hWnd);
     return result;
 }
@@ -85,13 +85,13 @@ LRESULT CALLBACK CWindowWnd::ControlProc(HWND hWnd, UINT uMsg, WPARAM wParam, LP
 }
 
 void CWindowWnd::CenterWindow() {
-    if (!::IsWindow(m_hWnd)) return;
+    if (!::IsWindow(hWnd_)) return;
     RECT window = {};
-    ::GetWindowRect(m_hWnd, &window);
-    const HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+    ::GetWindowRect(hWnd_, &window);
+    const HWND owner = ::GetWindow(hWnd_, GW_OWNER);
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof(monitor);
-    ::GetMonitorInfoW(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor);
+    ::GetMonitorInfoW(::MonitorFromWindow(hWnd_, MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT area = monitor.rcWork;
     RECT center = area;
     if (owner != nullptr && ::IsWindow(owner)) ::GetWindowRect(owner, &center);
@@ -103,14 +103,14 @@ void CWindowWnd::CenterWindow() {
     if (top < area.top) top = area.top;
     if (left + w > area.right) left = area.right - w;
     if (top + h > area.bottom) top = area.bottom - h;
-    ::SetWindowPos(m_hWnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(hWnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CWindowWnd::ShowWindow(bool show, bool takeFocus) {
-    if (!::IsWindow(m_hWnd)) return;
-    ::ShowWindow(m_hWnd, show ? (takeFocus ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE) : SW_HIDE);
+    if (!::IsWindow(hWnd_)) return;
+    ::ShowWindow(hWnd_, show ? (takeFocus ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE) : SW_HIDE);
 }
 
 void CWindowWnd::Close(UINT code) {
-    if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) ::PostMessageW(m_hWnd, WM_CLOSE, code, 0);
+    if (hWnd_ != nullptr && ::IsWindow(hWnd_)) ::PostMessageW(hWnd_, WM_CLOSE, code, 0);
 }

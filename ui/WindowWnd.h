@@ -10,8 +10,8 @@ public:
     CWindowWnd& operator=(const CWindowWnd&) = delete;
     virtual ~CWindowWnd() = default;
 
-    HWND GetHWND() const { return m_hWnd; }
-    operator HWND() const { return m_hWnd; }
+    HWND GetHWND() const { return hWnd_; }
+    operator HWND() const { return hWnd_; }
 
     // Creates the native window; returns it, or nullptr when registration or creation
     // failed. With a super-class name the window subclasses that system class, otherwise
@@ -36,9 +36,9 @@ protected:
     virtual LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
     virtual void OnFinalMessage(HWND hWnd);
 
-    HWND m_hWnd = nullptr;
-    WNDPROC m_OldWndProc = ::DefWindowProcW;
-    bool m_bSubclassed = false;
+    HWND hWnd_ = nullptr;
+    WNDPROC OldWndProc_ = ::DefWindowProcW;
+    bool bSubclassed_ = false;
 
 private:
     bool RegisterWindowClass();

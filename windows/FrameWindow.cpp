@@ -41,7 +41,7 @@ HWND CFrameWindowWnd::Open() { return CSkinWindow::Open(nullptr, SkinWindowLife:
 
 // An elevated window hears from the shell that its task-bar button exists only when it
 // lets that message through.
-void CFrameWindowWnd::BeforeLayout() { AllowTaskbarButtonMessage(m_hWnd); }
+void CFrameWindowWnd::BeforeLayout() { AllowTaskbarButtonMessage(hWnd_); }
 
 std::optional<LRESULT> CFrameWindowWnd::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     if (uMsg == TaskbarButtonCreatedMessage() && uMsg != 0) {
@@ -52,7 +52,7 @@ std::optional<LRESULT> CFrameWindowWnd::OnMessage(UINT uMsg, WPARAM wParam, LPAR
     case WM_ERASEBKGND:
         return 1;
     case WM_NCACTIVATE:
-        if (!::IsIconic(m_hWnd)) return wParam == 0 ? TRUE : FALSE;
+        if (!::IsIconic(hWnd_)) return wParam == 0 ? TRUE : FALSE;
         break;
     case WM_TIMER:
         StepBanner();
@@ -76,7 +76,7 @@ std::optional<LRESULT> CFrameWindowWnd::OnMessage(UINT uMsg, WPARAM wParam, LPAR
     case WM_CLOSE:
         // Alt+F4 or the task bar during a run would destroy the window under the running
         // extraction (its pump dispatches this); the close waits for the end of the run.
-        if (m_installing) return 0;
+        if (installing_) return 0;
         break;
     default:
         break;
@@ -114,62 +114,62 @@ void CFrameWindowWnd::OnClick(TNotifyUI& msg) {
 
 void CFrameWindowWnd::OnWindowInit() {
     const CUIString folder = GetInstallManager()->GetInstallPath();
-    SetControlText(m_pm, L"path", folder);
-    SetControlText(m_pm, L"defaultpath", folder);
-    m_installAction = GetControlText(m_pm, L"install_action");
+    SetControlText(pm_, L"path", folder);
+    SetControlText(pm_, L"defaultpath", folder);
+    installAction_ = GetControlText(pm_, L"install_action");
     ShowRoom();
     // The layout ticks both; /NOAUTOSTART and /NODESKTOPICON clear them.
     const InstallOptions& options = GetInstallManager()->Options();
-    if (!options.autoStart) SelectControl(m_pm, L"autostart", false);
-    if (!options.desktopShortcut) SelectControl(m_pm, L"createDesktopshortcut", false);
-    ::SetTimer(m_hWnd, kBannerTimer, kBannerPeriodMs, nullptr);  // runs as long as the window
+    if (!options.autoStart) SelectControl(pm_, L"autostart", false);
+    if (!options.desktopShortcut) SelectControl(pm_, L"createDesktopshortcut", false);
+    ::SetTimer(hWnd_, kBannerTimer, kBannerPeriodMs, nullptr);  // runs as long as the window
 }
 
 void CFrameWindowWnd::StepBanner() {
     ++g_bannerCounter;
     switch (g_bannerCounter % 3) {
-    case 1: SetControlBkImage(m_pm, L"background", L"res='273' restype='png'"); break;
-    case 2: SetControlBkImage(m_pm, L"background", L"res='274' restype='png'"); break;
-    case 0: SetControlBkImage(m_pm, L"background", L"res='250' restype='png'"); break;
+    case 1: SetControlBkImage(pm_, L"background", L"res='273' restype='png'"); break;
+    case 2: SetControlBkImage(pm_, L"background", L"res='274' restype='png'"); break;
+    case 0: SetControlBkImage(pm_, L"background", L"res='250' restype='png'"); break;
     default: break;
     }
 }
 
 void CFrameWindowWnd::ShowCustomPage() {
-    ShowControl(m_pm, L"defaultinstall", false);
-    ShowControl(m_pm, L"freeinstall", true);
-    ShowControl(m_pm, L"vl_defaultinstall", false);
-    ShowControl(m_pm, L"vl_freeinstall", true);
+    ShowControl(pm_, L"defaultinstall", false);
+    ShowControl(pm_, L"freeinstall", true);
+    ShowControl(pm_, L"vl_defaultinstall", false);
+    ShowControl(pm_, L"vl_freeinstall", true);
 }
 
 void CFrameWindowWnd::ShowDefaultPage() {
-    CControlUI* path = m_pm.FindControl(L"path");
-    CControlUI* shown = m_pm.FindControl(L"defaultpath");
+    CControlUI* path = pm_.FindControl(L"path");
+    CControlUI* shown = pm_.FindControl(L"defaultpath");
     if (path && shown) shown->SetText(path->GetText());
-    ShowControl(m_pm, L"defaultinstall", true);
-    ShowControl(m_pm, L"freeinstall", false);
-    ShowControl(m_pm, L"vl_defaultinstall", true);
-    ShowControl(m_pm, L"vl_freeinstall", false);
+    ShowControl(pm_, L"defaultinstall", true);
+    ShowControl(pm_, L"freeinstall", false);
+    ShowControl(pm_, L"vl_defaultinstall", true);
+    ShowControl(pm_, L"vl_freeinstall", false);
 }
 
 // Only "path" changes; "defaultpath" follows when the user goes back.
 void CFrameWindowWnd::ChooseFolder() {
-    const CUIString chosen = GetInstallManager()->BrowseForFolder(m_hWnd, GetControlText(m_pm, L"path"));
+    const CUIString chosen = GetInstallManager()->BrowseForFolder(hWnd_, GetControlText(pm_, L"path"));
     if (chosen.empty()) return;
-    SetControlText(m_pm, L"path", chosen);
+    SetControlText(pm_, L"path", chosen);
     ShowRoom();
 }
 
 void CFrameWindowWnd::Start() {
     Install_CIM* manager = GetInstallManager();
-    if (!IsControlSelected(m_pm, L"agressinstall", false)) return;  // terms not accepted: silently nothing
-    CControlUI* path = m_pm.FindControl(L"path");
+    if (!IsControlSelected(pm_, L"agressinstall", false)) return;  // terms not accepted: silently nothing
+    CControlUI* path = pm_.FindControl(L"path");
     if (path == nullptr) return;
     const CUIString typed = path->GetText();
     manager->SetInstallPath(typed);
     const FolderSpelling spelling = NormaliseInstallFolder(typed);
     if (spelling.refusal == FolderRefusal::DriveRoot) {
-        ShowDriveRootRefusal(m_hWnd, *manager, typed);
+        ShowDriveRootRefusal(hWnd_, *manager, typed);
         return;
     }
     // From here on the folder has one spelling: shown, journalled, registered, recorded.
@@ -179,29 +179,29 @@ void CFrameWindowWnd::Start() {
     // the files past MAX_PATH would be skipped without a word.
     if (!spelling.accepted() || !PayloadFitsUnder(folder, manager->Instance()) ||
         !manager->CreateFolderChain(folder)) {
-        manager->ShowResMessageBox(m_hWnd, 135, 134, MB_ICONERROR);
+        manager->ShowResMessageBox(hWnd_, 135, 134, MB_ICONERROR);
         return;
     }
     manager->SetInstallPath(folder);
-    SetControlText(m_pm, L"path", folder);
-    SetControlText(m_pm, L"defaultpath", folder);
+    SetControlText(pm_, L"path", folder);
+    SetControlText(pm_, L"defaultpath", folder);
     if (!manager->BeforeInstall()) return;
 
-    ShowControl(m_pm, L"beforeinstall", false);
-    ShowControl(m_pm, L"progress_container", true);
-    SetProgressValue(m_pm, L"progress", 0);
-    EnableControl(m_pm, L"browser", false);
-    EnableControl(m_pm, L"start", false);
-    ShowControl(m_pm, L"closebtn", false);
-    m_taskbar.Started();
+    ShowControl(pm_, L"beforeinstall", false);
+    ShowControl(pm_, L"progress_container", true);
+    SetProgressValue(pm_, L"progress", 0);
+    EnableControl(pm_, L"browser", false);
+    EnableControl(pm_, L"start", false);
+    ShowControl(pm_, L"closebtn", false);
+    taskbar_.Started();
 
     InstallOptions& options = manager->Options();
-    options.autoStart = IsControlSelected(m_pm, L"autostart", options.autoStart);
-    options.desktopShortcut = IsControlSelected(m_pm, L"createDesktopshortcut", options.desktopShortcut);
-    options.startMenu = IsControlSelected(m_pm, L"createStartupMenu", options.startMenu);
+    options.autoStart = IsControlSelected(pm_, L"autostart", options.autoStart);
+    options.desktopShortcut = IsControlSelected(pm_, L"createDesktopshortcut", options.desktopShortcut);
+    options.startMenu = IsControlSelected(pm_, L"createStartupMenu", options.startMenu);
 
-    m_installing = true;
-    manager->StartInstall(m_hWnd);  // returns when extraction has ended; its done event is queued
+    installing_ = true;
+    manager->StartInstall(hWnd_);  // returns when extraction has ended; its done event is queued
 }
 
 void CFrameWindowWnd::Finish() {
@@ -214,9 +214,9 @@ void CFrameWindowWnd::Finish() {
 
 // A prompt that cannot be shown leaves the main window as it was.
 void CFrameWindowWnd::RunStopPrompt() {
-    std::ignore = RunPrompt(std::make_unique<CStopInstallfrm>(m_hWnd), m_hWnd);
+    std::ignore = RunPrompt(std::make_unique<CStopInstallfrm>(hWnd_), hWnd_);
 }
 
 void CFrameWindowWnd::RunTermsPrompt() {
-    std::ignore = RunPrompt(std::make_unique<CTermsfrm>(), m_hWnd);
+    std::ignore = RunPrompt(std::make_unique<CTermsfrm>(), hWnd_);
 }

@@ -48,7 +48,7 @@ private:
     void OnRunEnded();
     void ResetAfterRun();
 
-    TaskbarProgress m_taskbar;
-    CUIString m_installAction;   // the progress page's "正在安装", as the layout has it
-    bool m_installing = false;   // from the page switch of "start" to the end of the run
+    TaskbarProgress taskbar_;
+    CUIString installAction_;   // the progress page's "正在安装", as the layout has it
+    bool installing_ = false;   // from the page switch of "start" to the end of the run
 };

@@ -34,7 +34,7 @@ bool CFrameWindowWnd::HasRoomFor(const CUIString& folder) {
                                       {{L"{need}", MegabytesNeededText(room.needed)},
                                        {L"{free}", MegabytesFreeText(room.available)}});
     const CUIString caption = manager->LoadResString(kStringNoRoomCaption, L"VexmoraFM");
-    ::MessageBoxW(m_hWnd, text.c_str(), caption.c_str(), MB_ICONERROR);
+    ::MessageBoxW(hWnd_, text.c_str(), caption.c_str(), MB_ICONERROR);
     return false;
 }
 
@@ -49,20 +49,20 @@ bool CFrameWindowWnd::ConfirmEarlierVersion() {
                                           L"Go on?",
                                           {{L"{installed}", earlier.installed}, {L"{setup}", earlier.setup}});
         const CUIString caption = manager->LoadResString(kStringSetupCaption, L"VexmoraFM");
-        if (::MessageBoxW(m_hWnd, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        if (::MessageBoxW(hWnd_, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
             return false;
     }
-    SetControlText(m_pm, L"install_action",
+    SetControlText(pm_, L"install_action",
                    earlier.order == VersionOrder::Same ? manager->LoadResString(kStringRepairing, L"Repairing")
-                                                       : m_installAction);
+                                                       : installAction_);
     return true;
 }
 
 void CFrameWindowWnd::ShowRoom() {
-    CControlUI* label = m_pm.FindControl(L"room");
+    CControlUI* label = pm_.FindControl(L"room");
     if (label == nullptr) return;
     const Install_CIM* manager = GetInstallManager();
-    const InstallRoom room = MeasureInstallRoom(GetControlText(m_pm, L"path"), manager->Instance());
+    const InstallRoom room = MeasureInstallRoom(GetControlText(pm_, L"path"), manager->Instance());
     const CUIString need = MegabytesNeededText(room.needed);
     label->SetText(room.measured ? FormatText(manager->Instance(), kStringRoom, L"Needed: {need} MB  Free: {free} MB",
                                               {{L"{need}", need}, {L"{free}", MegabytesFreeText(room.available)}})

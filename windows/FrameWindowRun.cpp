@@ -16,7 +16,7 @@ void CFrameWindowWnd::OnInstallEvent(WPARAM kind, LPARAM value) {
     case INSTALL_EVENT_DONE: OnRunEnded(); break;
     case INSTALL_EVENT_STATUS: break;
     case INSTALL_EVENT_RESET: ResetAfterRun(); break;
-    case INSTALL_EVENT_ASKING: m_taskbar.Waiting(value != 0); break;
+    case INSTALL_EVENT_ASKING: taskbar_.Waiting(value != 0); break;
     default: break;
     }
 }
@@ -29,21 +29,21 @@ void CFrameWindowWnd::SetShellExtensionAside() {
 }
 
 void CFrameWindowWnd::ShowProgress(int percent) {
-    SetProgressValue(m_pm, L"progress", percent);
-    m_taskbar.Progress(percent);
+    SetProgressValue(pm_, L"progress", percent);
+    taskbar_.Progress(percent);
     wchar_t text[32] = {};
     std::swprintf(text, 32, L"%d%c", percent, L'%');
-    SetControlText(m_pm, L"install_msg", text);
+    SetControlText(pm_, L"install_msg", text);
 }
 
 void CFrameWindowWnd::OnRunEnded() {
     Install_CIM* manager = GetInstallManager();
     if (manager->ExtractionCompleted()) {
         manager->AfterInstall();  // sends INSTALL_EVENT_RESET before it returns
-        m_taskbar.Ended();
-        ShowControl(m_pm, L"progress_container", false);
-        ShowControl(m_pm, L"finishinstall", true);
-        ShowControl(m_pm, L"closebtn", true);
+        taskbar_.Ended();
+        ShowControl(pm_, L"progress_container", false);
+        ShowControl(pm_, L"finishinstall", true);
+        ShowControl(pm_, L"closebtn", true);
     } else {
         // What the run made is taken back before the user is told: the machine is then as
         // it was, but for an earlier installation that the start step removed.
@@ -53,24 +53,24 @@ void CFrameWindowWnd::OnRunEnded() {
         if (!text.empty()) {
             const CUIString caption = aborted ? manager->LoadResString(139, L"Install cancelled")
                                               : manager->LoadResString(140, L"Install fail");
-            m_taskbar.Waiting(true);  // the failure, as long as the user reads it
-            ::MessageBoxW(m_hWnd, text.c_str(), caption.c_str(), MB_ICONINFORMATION);
+            taskbar_.Waiting(true);  // the failure, as long as the user reads it
+            ::MessageBoxW(hWnd_, text.c_str(), caption.c_str(), MB_ICONINFORMATION);
         }
-        m_taskbar.Ended();
+        taskbar_.Ended();
         ResetAfterRun();
         // Back on the page of choices, with the sub-page the user had, so that the folder
         // can be corrected and the install started again, or setup left.
-        ShowControl(m_pm, L"beforeinstall", true);
-        ShowControl(m_pm, L"closebtn", true);
+        ShowControl(pm_, L"beforeinstall", true);
+        ShowControl(pm_, L"closebtn", true);
     }
-    m_installing = false;
+    installing_ = false;
 }
 
 void CFrameWindowWnd::ResetAfterRun() {
-    ShowControl(m_pm, L"progress_container", false);
-    EnableControl(m_pm, L"browser", true);
-    EnableControl(m_pm, L"start", true);
+    ShowControl(pm_, L"progress_container", false);
+    EnableControl(pm_, L"browser", true);
+    EnableControl(pm_, L"start", true);
 }
 
 // The shell made (or, after a restart of its own, made again) the window's task-bar button.
-void CFrameWindowWnd::OnTaskbarButtonCreated() { m_taskbar.Attach(CreateTaskbarButton(m_hWnd)); }
+void CFrameWindowWnd::OnTaskbarButtonCreated() { taskbar_.Attach(CreateTaskbarButton(hWnd_)); }

@@ -28,12 +28,12 @@ void CInstallWarningfrm::Notify(TNotifyUI& msg) {
 
 // --- CInstallWarningForZevloRun -------------------------------------------------------
 CInstallWarningForZevloRun::CInstallWarningForZevloRun(std::vector<DWORD> processIds)
-    : CSkinWindow(kClientRunningLayout), m_processIds(std::move(processIds)) {}
+    : CSkinWindow(kClientRunningLayout), processIds_(std::move(processIds)) {}
 
 void CInstallWarningForZevloRun::BeforeLayout() {
     // The shadow is set up before the layout so that it follows the window from its
     // first size; it is looked up by file name under the resource folder.
-    CShadowUI& shadow = m_pm.GetShadow();
+    CShadowUI& shadow = pm_.GetShadow();
     shadow.SetImage(L"res\\shadow.png");
     shadow.SetShow(true);
     shadow.SetCorner(23, 22, 25, 26);
@@ -46,13 +46,13 @@ void CInstallWarningForZevloRun::Notify(TNotifyUI& msg) {
         Close(1);
     } else if (IsClickOn(msg, L"installbtn")) {
         ShowWindow(false);
-        TerminateProcesses(m_processIds);  // not waited for: the run flow searches again
+        TerminateProcesses(processIds_);  // not waited for: the run flow searches again
         Close(1);
     }
 }
 
 // --- CStopInstallfrm -------------------------------------------------------------------
-CStopInstallfrm::CStopInstallfrm(HWND mainWindow) : CSkinWindow(kConfirmExitLayout), m_mainWindow(mainWindow) {}
+CStopInstallfrm::CStopInstallfrm(HWND mainWindow) : CSkinWindow(kConfirmExitLayout), mainWindow_(mainWindow) {}
 
 void CStopInstallfrm::Notify(TNotifyUI& msg) {
     if (IsClickOn(msg, L"closebtn") || IsClickOn(msg, L"installbtn")) {
@@ -60,9 +60,9 @@ void CStopInstallfrm::Notify(TNotifyUI& msg) {
     } else if (IsClickOn(msg, L"cancelbtn")) {
         // Ends this prompt's loop; the main loop then closes the main window (which takes
         // this owned prompt with it) and ends.
-        ::PostMessageW(m_hWnd, WM_QUIT, 0, 0);
-        ::PostMessageW(m_mainWindow, WM_CLOSE, 0, 0);
-        ::PostMessageW(m_mainWindow, WM_QUIT, 0, 0);
+        ::PostMessageW(hWnd_, WM_QUIT, 0, 0);
+        ::PostMessageW(mainWindow_, WM_CLOSE, 0, 0);
+        ::PostMessageW(mainWindow_, WM_QUIT, 0, 0);
     }
 }
 

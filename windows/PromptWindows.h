@@ -24,7 +24,7 @@ protected:
     void BeforeLayout() override;
 
 private:
-    std::vector<DWORD> m_processIds;  // those found when the prompt was built
+    std::vector<DWORD> processIds_;  // those found when the prompt was built
 };
 
 // The client-prompt cancel flag: false at start and whenever a client prompt is
@@ -39,7 +39,7 @@ public:
     void Notify(TNotifyUI& msg) override;
 
 private:
-    HWND m_mainWindow;
+    HWND mainWindow_;
 };
 
 // The licence agreement (layout 232): shown only; either button closes it.

@@ -41,7 +41,7 @@ HWND CSkinWindow::Open(HWND parent, SkinWindowLife life) {
     const HWND window = Create(parent, kSetupWindowTitle, kSetupWindowStyle, kSetupWindowExStyle, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
     if (window == nullptr) return nullptr;
-    m_ownsItself = life == SkinWindowLife::DeletedWithWindow;
+    ownsItself_ = life == SkinWindowLife::DeletedWithWindow;
     CenterWindow();
     ShowWindow(true, true);
     return window;
@@ -56,16 +56,16 @@ std::optional<LRESULT> CSkinWindow::OnMessage(UINT, WPARAM, LPARAM) { return std
 // loop may destroy this window; an object that owns itself is deleted only once the
 // outermost handler call has returned, so no frame below is left with a dangling `this`.
 LRESULT CSkinWindow::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    ++m_handlerDepth;
+    ++handlerDepth_;
     const LRESULT result = Route(uMsg, wParam, lParam);
-    if (--m_handlerDepth == 0 && m_deletePending) delete this;
+    if (--handlerDepth_ == 0 && deletePending_) delete this;
     return result;
 }
 
 void CSkinWindow::OnFinalMessage(HWND) {
-    if (!m_ownsItself) return;  // a prompt, or creation failed: the caller still owns the object
-    if (m_handlerDepth > 0) {
-        m_deletePending = true;
+    if (!ownsItself_) return;  // a prompt, or creation failed: the caller still owns the object
+    if (handlerDepth_ > 0) {
+        deletePending_ = true;
         return;
     }
     delete this;  // the per-window manager goes with it
@@ -74,21 +74,21 @@ void CSkinWindow::OnFinalMessage(HWND) {
 LRESULT CSkinWindow::Route(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {
     case WM_CREATE:
-        PrepareSkinWindow(m_hWnd, m_pm);
+        PrepareSkinWindow(hWnd_, pm_);
         BeforeLayout();
-        LoadSkinLayout(m_pm, m_layoutId, this);
+        LoadSkinLayout(pm_, layoutId_, this);
         return 0;
     case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;
     case WM_NCHITTEST:
-        return SkinHitTest(m_hWnd, m_pm, lParam);
+        return SkinHitTest(hWnd_, pm_, lParam);
     default:
         break;
     }
     if (const std::optional<LRESULT> own = OnMessage(uMsg, wParam, lParam)) return *own;
     LRESULT result = 0;
-    if (m_pm.MessageHandler(uMsg, wParam, lParam, result)) return result;
+    if (pm_.MessageHandler(uMsg, wParam, lParam, result)) return result;
     return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
 }
 

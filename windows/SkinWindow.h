@@ -40,14 +40,14 @@ public:
     [[nodiscard]] HWND Open(HWND parent, SkinWindowLife life);
 
 protected:
-    explicit CSkinWindow(UINT layoutId) : m_layoutId(layoutId) {}
+    explicit CSkinWindow(UINT layoutId) : layoutId_(layoutId) {}
 
     // At creation, after the window is prepared and before its layout is built.
     virtual void BeforeLayout() {}
     // The window's own messages, before the manager's; a result when handled.
     virtual std::optional<LRESULT> OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
 
-    CWindowManager m_pm;
+    CWindowManager pm_;
 
 private:
     const wchar_t* GetWindowClassName() const final;
@@ -57,10 +57,10 @@ private:
     void OnFinalMessage(HWND hWnd) final;
     LRESULT Route(UINT uMsg, WPARAM wParam, LPARAM lParam);
 
-    const UINT m_layoutId;
-    bool m_ownsItself = false;    // DeletedWithWindow, once the window exists
-    int m_handlerDepth = 0;       // HandleMessage calls on the stack
-    bool m_deletePending = false;
+    const UINT layoutId_;
+    bool ownsItself_ = false;    // DeletedWithWindow, once the window exists
+    int handlerDepth_ = 0;       // HandleMessage calls on the stack
+    bool deletePending_ = false;
 };
 
 // Notification helpers: type and sender name, compared exactly.

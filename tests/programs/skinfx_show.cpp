@@ -35,9 +35,9 @@ protected:
 
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
         if (msg == WM_CREATE) {
-            const LONG style = ::GetWindowLongW(m_hWnd, GWL_STYLE);
-            ::SetWindowLongW(m_hWnd, GWL_STYLE, (style & 0xFF3FFFFF) | 0x06000000);
-            pm_.Init(m_hWnd);
+            const LONG style = ::GetWindowLongW(hWnd_, GWL_STYLE);
+            ::SetWindowLongW(hWnd_, GWL_STYLE, (style & 0xFF3FFFFF) | 0x06000000);
+            pm_.Init(hWnd_);
             if (layout_ == 229 && page_ != L"noshadow") {  // as the client-running prompt does
                 pm_.GetShadow().SetImage(L"res\\shadow.png");
                 pm_.GetShadow().SetShow(true);
@@ -51,8 +51,8 @@ protected:
             // Timers come after pending paints: two ticks after a change it is on screen.
             int& ticks = wParam == kReadyTimer ? readyTicks_ : hotTicks_;
             if (++ticks == 2) {
-                ::KillTimer(m_hWnd, wParam);
-                ::SetWindowTextW(m_hWnd, wParam == kReadyTimer ? L"SkinFx ready" : L"SkinFx ready hot");
+                ::KillTimer(hWnd_, wParam);
+                ::SetWindowTextW(hWnd_, wParam == kReadyTimer ? L"SkinFx ready" : L"SkinFx ready hot");
             }
             return 0;
         }
@@ -61,7 +61,7 @@ protected:
         const bool handled = pm_.MessageHandler(msg, wParam, lParam, result);
         if (msg == WM_MOUSEMOVE && readyTicks_ >= 2 && pm_.GetHot() && pm_.GetHot() != wasHot) {
             hotTicks_ = 0;
-            ::SetTimer(m_hWnd, kHotTimer, 100, nullptr);
+            ::SetTimer(hWnd_, kHotTimer, 100, nullptr);
         }
         return handled ? result : CWindowWnd::HandleMessage(msg, wParam, lParam);
     }
@@ -69,8 +69,8 @@ protected:
     void Notify(TNotifyUI& note) override {
         if (note.sType != L"windowinit") return;
         ShowPage();
-        ::InvalidateRect(m_hWnd, nullptr, FALSE);
-        ::SetTimer(m_hWnd, kReadyTimer, 100, nullptr);
+        ::InvalidateRect(hWnd_, nullptr, FALSE);
+        ::SetTimer(hWnd_, kReadyTimer, 100, nullptr);
     }
 
 private:

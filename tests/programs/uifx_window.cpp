@@ -45,7 +45,7 @@ protected:
     LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override {
         if (uMsg == WM_ERASEBKGND) {
             RECT r;
-            ::GetClientRect(m_hWnd, &r);
+            ::GetClientRect(hWnd_, &r);
             ::FillRect(reinterpret_cast<HDC>(wParam), &r, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
             return 1;
         }
@@ -70,8 +70,8 @@ protected:
     LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override {
         switch (uMsg) {
         case WM_CREATE:
-            ::SetWindowLongW(m_hWnd, GWL_STYLE, (::GetWindowLongW(m_hWnd, GWL_STYLE) & 0xFF3FFFFF) | 0x06000000);
-            pm_.Init(m_hWnd);
+            ::SetWindowLongW(hWnd_, GWL_STYLE, (::GetWindowLongW(hWnd_, GWL_STYLE) & 0xFF3FFFFF) | 0x06000000);
+            pm_.Init(hWnd_);
             pm_.GetShadow().SetImage(L"res\\shadow.png");
             pm_.GetShadow().SetShow(true);
             pm_.GetShadow().SetCorner(23, 22, 25, 26);
@@ -83,7 +83,7 @@ protected:
             return 0;
         case WM_NCHITTEST: {
             POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-            ::ScreenToClient(m_hWnd, &pt);
+            ::ScreenToClient(hWnd_, &pt);
             if (pt.y < pm_.GetCaptionRect().bottom) {
                 CControlUI* hit = pm_.FindControlAt(UIPoint{pt.x, pt.y});
                 if (hit && hit->GetClass() != L"ButtonUI") return HTCAPTION;

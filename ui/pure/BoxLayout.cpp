@@ -56,25 +56,25 @@ bool InFlow(const CControlUI& c) { return c.IsVisible() && !c.IsFloat(); }
 // by one; the rectangle given is already in device pixels. So the rounding of each scaled
 // length goes, as every other remainder, to the last adjustable child.
 void CBoxLayoutUI::SetPos(const UIRect& rect) {
-    const UIAxis axis = m_axis;
+    const UIAxis axis = axis_;
     const UIScale scale = GetScale();
-    const int gap = scale.Px(m_childPadding);
+    const int gap = scale.Px(childPadding_);
     CControlUI::SetPos(rect);
-    const UIRect inner = InnerRect(m_rcItem);
-    if (m_items.empty()) {
-        ProcessScrollBar(m_rcItem, 0, 0);
+    const UIRect inner = InnerRect(rcItem_);
+    if (items_.empty()) {
+        ProcessScrollBar(rcItem_, 0, 0);
         return;
     }
     // Only the horizontal bar's range widens the room, in both layouts.
     UISize available{inner.width(), inner.height()};
-    if (IsHScrollShown()) available.cx += m_hScroll->GetScrollRange();
+    if (IsHScrollShown()) available.cx += hScroll_->GetScrollRange();
 
     // First pass: the room taken by fixed sizes and paddings, and the share of the rest
     // for each child without a fixed size along the flow. Sums are taken in 64 bits: each
     // term is a clamped attribute, but thousands of children pass the int range.
     int adjustables = 0, placed = 0;
     int64_t fixedTotal = 0;
-    for (auto& item : m_items) {
+    for (auto& item : items_) {
         if (!InFlow(*item)) continue;
         UISize sz = item->EstimateSize(available);
         if (Main(sz, axis) == 0) ++adjustables;
@@ -90,14 +90,14 @@ void CBoxLayoutUI::SetPos(const UIRect& rect) {
     // Second pass: place them along the flow; the last adjustable child takes what the
     // integer division left over. The horizontal bar's position shifts the children in
     // both layouts, the vertical bar's only in the vertical one.
-    const int shiftX = IsHScrollShown() ? m_hScroll->GetScrollPos() : 0;
-    const int shiftY = axis == UIAxis::Vertical && IsVScrollShown() ? m_vScroll->GetScrollPos() : 0;
+    const int shiftX = IsHScrollShown() ? hScroll_->GetScrollPos() : 0;
+    const int shiftY = axis == UIAxis::Vertical && IsVScrollShown() ? vScroll_->GetScrollPos() : 0;
     const UIPoint origin{inner.left - shiftX, inner.top - shiftY};
     int64_t along = Main(origin, axis);
     const int across = Cross(origin, axis);
     int64_t remaining = Main(available, axis), fixedRemaining = fixedTotal, needed = 0;
     int adjusted = 0;
-    for (auto& item : m_items) {
+    for (auto& item : items_) {
         if (!item->IsVisible()) continue;
         if (item->IsFloat()) { SetFloatPos(item.get()); continue; }
         const UIRect pad = scale.Px(item->GetPadding());
@@ -124,8 +124,8 @@ void CBoxLayoutUI::SetPos(const UIRect& rect) {
         needed += lead + size + trail;
     }
     needed += int64_t{gap} * (placed - 1);
-    if (axis == UIAxis::Vertical) ProcessScrollBar(m_rcItem, 0, UISaturate(needed));
-    else ProcessScrollBar(m_rcItem, UISaturate(needed), 0);
+    if (axis == UIAxis::Vertical) ProcessScrollBar(rcItem_, 0, UISaturate(needed));
+    else ProcessScrollBar(rcItem_, UISaturate(needed), 0);
 }
 
 std::wstring_view CVerticalLayoutUI::GetClass() const { return L"VerticalLayoutUI"; }

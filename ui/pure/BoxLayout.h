@@ -10,11 +10,11 @@ enum class UIAxis { Horizontal, Vertical };
 // The one flow algorithm; the two layouts differ only in their axis.
 class CBoxLayoutUI : public CContainerUI {
 protected:
-    explicit CBoxLayoutUI(UIAxis axis) : m_axis(axis) {}
+    explicit CBoxLayoutUI(UIAxis axis) : axis_(axis) {}
     void SetPos(const UIRect& rect) override;
 
 private:
-    const UIAxis m_axis;
+    const UIAxis axis_;
 };
 
 class CVerticalLayoutUI : public CBoxLayoutUI {

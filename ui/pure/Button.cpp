@@ -13,8 +13,8 @@ void* CButtonUI::GetInterface(std::wstring_view name) {
 void CButtonUI::SetEnabled(bool enabled) {
     if (!enabled) {
         // A disabled button forgets hot, pushed, captured and focus.
-        m_buttonState = 0;
-        if (m_focused && m_manager) m_manager->SetFocus(nullptr);
+        buttonState_ = 0;
+        if (focused_ && manager_) manager_->SetFocus(nullptr);
     }
     CLabelUI::SetEnabled(enabled);
 }
@@ -28,75 +28,75 @@ void CButtonUI::SetAttribute(std::wstring_view name, std::wstring_view value) {
     else if (name == L"foreimage") SetForeImage(value);
     else if (name == L"hotforeimage") SetHotForeImage(value);
     else if (name == L"hotbkcolor") SetHotBkColor(ParseColor(value));
-    else if (name == L"hottextcolor") { m_hotTextColor = ParseColor(value); Invalidate(); }
-    else if (name == L"pushedtextcolor") { m_pushedTextColor = ParseColor(value); Invalidate(); }
-    else if (name == L"focusedtextcolor") { m_focusedTextColor = ParseColor(value); Invalidate(); }
+    else if (name == L"hottextcolor") { hotTextColor_ = ParseColor(value); Invalidate(); }
+    else if (name == L"pushedtextcolor") { pushedTextColor_ = ParseColor(value); Invalidate(); }
+    else if (name == L"focusedtextcolor") { focusedTextColor_ = ParseColor(value); Invalidate(); }
     else CLabelUI::SetAttribute(name, value);
 }
 
 void CButtonUI::DoEvent(const UIEvent& event) {
-    const unsigned before = m_buttonState;
+    const unsigned before = buttonState_;
     switch (event.type) {
     case UIEventType::KeyDown:
         if (event.key == UI_VK_SPACE || event.key == UI_VK_RETURN) Activate();
         return;
     case UIEventType::ButtonDown:
     case UIEventType::DblClick:
-        if (m_rcItem.contains(event.ptMouse) && IsEnabled()) m_buttonState |= UISTATE_PUSHED | UISTATE_CAPTURED;
+        if (rcItem_.contains(event.ptMouse) && IsEnabled()) buttonState_ |= UISTATE_PUSHED | UISTATE_CAPTURED;
         break;
     case UIEventType::MouseMove:
-        if (m_buttonState & UISTATE_CAPTURED) {
-            if (m_rcItem.contains(event.ptMouse)) m_buttonState |= UISTATE_PUSHED;
-            else m_buttonState &= ~UISTATE_PUSHED;
+        if (buttonState_ & UISTATE_CAPTURED) {
+            if (rcItem_.contains(event.ptMouse)) buttonState_ |= UISTATE_PUSHED;
+            else buttonState_ &= ~UISTATE_PUSHED;
         }
         break;
     case UIEventType::ButtonUp:
-        if (m_buttonState & UISTATE_CAPTURED) {
+        if (buttonState_ & UISTATE_CAPTURED) {
             // State first: the click handler may run a nested message loop.
-            m_buttonState &= ~(UISTATE_PUSHED | UISTATE_CAPTURED);
+            buttonState_ &= ~(UISTATE_PUSHED | UISTATE_CAPTURED);
             Invalidate();
-            if (m_rcItem.contains(event.ptMouse)) Activate();
+            if (rcItem_.contains(event.ptMouse)) Activate();
             return;
         }
         break;
     case UIEventType::CaptureLost:
-        m_buttonState &= ~(UISTATE_PUSHED | UISTATE_CAPTURED);
+        buttonState_ &= ~(UISTATE_PUSHED | UISTATE_CAPTURED);
         break;
     case UIEventType::MouseEnter:
-        if (IsEnabled()) m_buttonState |= UISTATE_HOT;
+        if (IsEnabled()) buttonState_ |= UISTATE_HOT;
         break;
     case UIEventType::MouseLeave:
-        m_buttonState &= ~UISTATE_HOT;
+        buttonState_ &= ~UISTATE_HOT;
         break;
     case UIEventType::SetCursor:
-        if (m_manager) m_manager->SetCursorShape(UICursor::Hand);
+        if (manager_) manager_->SetCursorShape(UICursor::Hand);
         return;
     default:
         CLabelUI::DoEvent(event);
         return;
     }
-    if (before != m_buttonState) Invalidate();
+    if (before != buttonState_) Invalidate();
 }
 
 bool CButtonUI::Activate() {
     if (!CLabelUI::Activate()) return false;
-    if (m_manager) m_manager->SendNotify(this, L"click");
+    if (manager_) manager_->SendNotify(this, L"click");
     return true;
 }
 
 UIColor CButtonUI::CurrentTextColor() const {
     if (IsEnabled()) {
-        if ((m_buttonState & UISTATE_PUSHED) && m_pushedTextColor != 0) return m_pushedTextColor;
-        if ((m_buttonState & UISTATE_HOT) && m_hotTextColor != 0) return m_hotTextColor;
-        if (m_focused && m_focusedTextColor != 0) return m_focusedTextColor;
+        if ((buttonState_ & UISTATE_PUSHED) && pushedTextColor_ != 0) return pushedTextColor_;
+        if ((buttonState_ & UISTATE_HOT) && hotTextColor_ != 0) return hotTextColor_;
+        if (focused_ && focusedTextColor_ != 0) return focusedTextColor_;
     }
     return CLabelUI::CurrentTextColor();
 }
 
 void CButtonUI::PaintStatusImage(IRenderTarget& target) {
-    unsigned state = m_buttonState;
+    unsigned state = buttonState_;
     if (!IsEnabled()) state |= UISTATE_DISABLED;
-    if (m_focused) state |= UISTATE_FOCUSED;
+    if (focused_) state |= UISTATE_FOCUSED;
     if (PaintButtonImage(target, state)) PaintForeImage(target, state);
 }
 
@@ -104,20 +104,20 @@ void CButtonUI::PaintStatusImage(IRenderTarget& target) {
 // normal; an image that is missing or cannot be drawn falls back to the normal one.
 bool CButtonUI::PaintButtonImage(IRenderTarget& target, unsigned state) {
     const CUIString* chosen = nullptr;
-    if (state & UISTATE_DISABLED) chosen = &m_disabledImage;
-    else if (state & UISTATE_PUSHED) chosen = &m_pushedImage;
+    if (state & UISTATE_DISABLED) chosen = &disabledImage_;
+    else if (state & UISTATE_PUSHED) chosen = &pushedImage_;
     else if (state & UISTATE_HOT) {
-        if (m_hotImage.empty() && m_hotBkColor != 0) {
-            target.FillRect(m_rcPaint, m_hotBkColor);
+        if (hotImage_.empty() && hotBkColor_ != 0) {
+            target.FillRect(rcPaint_, hotBkColor_);
             return false;  // the colour alone: no normal image and no fore image
         }
-        chosen = &m_hotImage;
-    } else if (state & UISTATE_FOCUSED) chosen = &m_focusedImage;
-    if (!chosen || chosen->empty() || !DrawImage(target, *chosen)) DrawImage(target, m_normalImage);
+        chosen = &hotImage_;
+    } else if (state & UISTATE_FOCUSED) chosen = &focusedImage_;
+    if (!chosen || chosen->empty() || !DrawImage(target, *chosen)) DrawImage(target, normalImage_);
     return true;
 }
 
 void CButtonUI::PaintForeImage(IRenderTarget& target, unsigned state) {
-    if ((state & UISTATE_HOT) && !m_hotForeImage.empty()) DrawImage(target, m_hotForeImage);
-    else DrawImage(target, m_foreImage);
+    if ((state & UISTATE_HOT) && !hotForeImage_.empty()) DrawImage(target, hotForeImage_);
+    else DrawImage(target, foreImage_);
 }

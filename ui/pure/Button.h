@@ -14,27 +14,27 @@ public:
     std::wstring_view GetClass() const override;
     void* GetInterface(std::wstring_view name) override;
 
-    unsigned GetButtonState() const noexcept { return m_buttonState; }
-    bool IsHot() const noexcept { return (m_buttonState & UISTATE_HOT) != 0; }
-    bool IsPushed() const noexcept { return (m_buttonState & UISTATE_PUSHED) != 0; }
-    bool IsCaptured() const noexcept { return (m_buttonState & UISTATE_CAPTURED) != 0; }
+    unsigned GetButtonState() const noexcept { return buttonState_; }
+    bool IsHot() const noexcept { return (buttonState_ & UISTATE_HOT) != 0; }
+    bool IsPushed() const noexcept { return (buttonState_ & UISTATE_PUSHED) != 0; }
+    bool IsCaptured() const noexcept { return (buttonState_ & UISTATE_CAPTURED) != 0; }
 
-    const CUIString& GetNormalImage() const noexcept { return m_normalImage; }
-    void SetNormalImage(std::wstring_view d) { m_normalImage = CUIString(d); Invalidate(); }
-    const CUIString& GetHotImage() const noexcept { return m_hotImage; }
-    void SetHotImage(std::wstring_view d) { m_hotImage = CUIString(d); Invalidate(); }
-    const CUIString& GetPushedImage() const noexcept { return m_pushedImage; }
-    void SetPushedImage(std::wstring_view d) { m_pushedImage = CUIString(d); Invalidate(); }
-    const CUIString& GetFocusedImage() const noexcept { return m_focusedImage; }
-    void SetFocusedImage(std::wstring_view d) { m_focusedImage = CUIString(d); Invalidate(); }
-    const CUIString& GetDisabledImage() const noexcept { return m_disabledImage; }
-    void SetDisabledImage(std::wstring_view d) { m_disabledImage = CUIString(d); Invalidate(); }
-    const CUIString& GetForeImage() const noexcept { return m_foreImage; }
-    void SetForeImage(std::wstring_view d) { m_foreImage = CUIString(d); Invalidate(); }
-    const CUIString& GetHotForeImage() const noexcept { return m_hotForeImage; }
-    void SetHotForeImage(std::wstring_view d) { m_hotForeImage = CUIString(d); Invalidate(); }
-    UIColor GetHotBkColor() const noexcept { return m_hotBkColor; }
-    void SetHotBkColor(UIColor c) { m_hotBkColor = c; Invalidate(); }
+    const CUIString& GetNormalImage() const noexcept { return normalImage_; }
+    void SetNormalImage(std::wstring_view d) { normalImage_ = CUIString(d); Invalidate(); }
+    const CUIString& GetHotImage() const noexcept { return hotImage_; }
+    void SetHotImage(std::wstring_view d) { hotImage_ = CUIString(d); Invalidate(); }
+    const CUIString& GetPushedImage() const noexcept { return pushedImage_; }
+    void SetPushedImage(std::wstring_view d) { pushedImage_ = CUIString(d); Invalidate(); }
+    const CUIString& GetFocusedImage() const noexcept { return focusedImage_; }
+    void SetFocusedImage(std::wstring_view d) { focusedImage_ = CUIString(d); Invalidate(); }
+    const CUIString& GetDisabledImage() const noexcept { return disabledImage_; }
+    void SetDisabledImage(std::wstring_view d) { disabledImage_ = CUIString(d); Invalidate(); }
+    const CUIString& GetForeImage() const noexcept { return foreImage_; }
+    void SetForeImage(std::wstring_view d) { foreImage_ = CUIString(d); Invalidate(); }
+    const CUIString& GetHotForeImage() const noexcept { return hotForeImage_; }
+    void SetHotForeImage(std::wstring_view d) { hotForeImage_ = CUIString(d); Invalidate(); }
+    UIColor GetHotBkColor() const noexcept { return hotBkColor_; }
+    void SetHotBkColor(UIColor c) { hotBkColor_ = c; Invalidate(); }
 
     void SetEnabled(bool enabled = true) override;
     void SetAttribute(std::wstring_view name, std::wstring_view value) override;
@@ -49,8 +49,8 @@ protected:
     bool PaintButtonImage(IRenderTarget& target, unsigned state);
     void PaintForeImage(IRenderTarget& target, unsigned state);
 
-    unsigned m_buttonState = 0;
-    UIColor m_hotBkColor = 0, m_hotTextColor = 0, m_pushedTextColor = 0, m_focusedTextColor = 0;
-    CUIString m_normalImage, m_hotImage, m_pushedImage, m_focusedImage, m_disabledImage;
-    CUIString m_foreImage, m_hotForeImage;
+    unsigned buttonState_ = 0;
+    UIColor hotBkColor_ = 0, hotTextColor_ = 0, pushedTextColor_ = 0, focusedTextColor_ = 0;
+    CUIString normalImage_, hotImage_, pushedImage_, focusedImage_, disabledImage_;
+    CUIString foreImage_, hotForeImage_;
 };

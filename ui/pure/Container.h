@@ -23,22 +23,22 @@ public:
     bool Remove(CControlUI* control);         // destroys it
     std::unique_ptr<CControlUI> Detach(CControlUI* control);
     void RemoveAll();
-    int GetCount() const noexcept { return static_cast<int>(m_items.size()); }
+    int GetCount() const noexcept { return static_cast<int>(items_.size()); }
     CControlUI* GetItemAt(int index) const;
     int GetItemIndex(CControlUI* control) const;
 
-    const UIRect& GetInset() const noexcept { return m_inset; }
+    const UIRect& GetInset() const noexcept { return inset_; }
     void SetInset(const UIRect& inset);
-    int GetChildPadding() const noexcept { return m_childPadding; }
+    int GetChildPadding() const noexcept { return childPadding_; }
     void SetChildPadding(int padding);
-    bool IsMouseChildEnabled() const noexcept { return m_mouseChildEnabled; }
-    void SetMouseChildEnabled(bool enabled) noexcept { m_mouseChildEnabled = enabled; }
+    bool IsMouseChildEnabled() const noexcept { return mouseChildEnabled_; }
+    void SetMouseChildEnabled(bool enabled) noexcept { mouseChildEnabled_ = enabled; }
 
     // Scroll bars: created on demand; their looks come from the window's `Default` lists
     // "VScrollBar" and "HScrollBar" when the container belongs to a window.
     void EnableScrollBar(bool vertical, bool horizontal);
-    CScrollBarUI* GetVerticalScrollBar() const noexcept { return m_vScroll.get(); }
-    CScrollBarUI* GetHorizontalScrollBar() const noexcept { return m_hScroll.get(); }
+    CScrollBarUI* GetVerticalScrollBar() const noexcept { return vScroll_.get(); }
+    CScrollBarUI* GetHorizontalScrollBar() const noexcept { return hScroll_.get(); }
     UISize GetScrollPos() const;
     UISize GetScrollRange() const;
     void SetScrollPos(UISize pos);
@@ -68,9 +68,9 @@ protected:
     int ScrollBarWidth() const;
     int ScrollBarHeight() const;
 
-    std::vector<std::unique_ptr<CControlUI>> m_items;
-    UIRect m_inset;
-    int m_childPadding = 0;
-    bool m_mouseChildEnabled = true;
-    std::unique_ptr<CScrollBarUI> m_vScroll, m_hScroll;
+    std::vector<std::unique_ptr<CControlUI>> items_;
+    UIRect inset_;
+    int childPadding_ = 0;
+    bool mouseChildEnabled_ = true;
+    std::unique_ptr<CScrollBarUI> vScroll_, hScroll_;
 };

@@ -7,7 +7,7 @@
 CControlUI::CControlUI() = default;
 
 CControlUI::~CControlUI() {
-    if (m_manager) m_manager->ControlDestroyed(this);
+    if (manager_) manager_->ControlDestroyed(this);
 }
 
 std::wstring_view CControlUI::GetClass() const { return L"ControlUI"; }
@@ -17,22 +17,22 @@ void* CControlUI::GetInterface(std::wstring_view name) {
 }
 
 void CControlUI::SetName(std::wstring_view name) {
-    if (m_name == name) return;
-    const CUIString old = m_name;
-    m_name = CUIString(name);
-    if (m_manager) m_manager->RenameControl(this, old);
+    if (name_ == name) return;
+    const CUIString old = name_;
+    name_ = CUIString(name);
+    if (manager_) manager_->RenameControl(this, old);
 }
 
 void CControlUI::SetText(std::wstring_view text) {
-    if (m_text == text) return;
-    m_text = CUIString(text);
+    if (text_ == text) return;
+    text_ = CUIString(text);
     Invalidate();
     NotifyNativeControl();
 }
 
 void CControlUI::SetManager(UIManagerCore* manager, CControlUI* parent, bool init) {
-    m_manager = manager;
-    m_parent = parent;
+    manager_ = manager;
+    parent_ = parent;
     if (init && manager) {
         manager->RegisterControl(this);
         DoInit();
@@ -40,73 +40,73 @@ void CControlUI::SetManager(UIManagerCore* manager, CControlUI* parent, bool ini
 }
 
 void CControlUI::SetVisible(bool visible) {
-    if (m_visible == visible) return;
+    if (visible_ == visible) return;
     const bool wasVisible = IsVisible();
-    m_visible = visible;
-    if (m_focused && !visible && m_manager) m_manager->SetFocus(nullptr);
+    visible_ = visible;
+    if (focused_ && !visible && manager_) manager_->SetFocus(nullptr);
     if (wasVisible != IsVisible()) NeedParentUpdate();
     NotifyNativeControl();
 }
 
 void CControlUI::SetInternVisible(bool visible) {
-    m_internVisible = visible;
-    if (!visible && m_focused && m_manager) m_manager->SetFocus(nullptr);
+    internVisible_ = visible;
+    if (!visible && focused_ && manager_) manager_->SetFocus(nullptr);
     NotifyNativeControl();
 }
 
 void CControlUI::SetEnabled(bool enabled) {
-    if (m_enabled == enabled) return;
-    m_enabled = enabled;
+    if (enabled_ == enabled) return;
+    enabled_ = enabled;
     Invalidate();
     NotifyNativeControl();
 }
 
 void CControlUI::SetFocus() {
-    if (m_manager) m_manager->SetFocus(this);
+    if (manager_) manager_->SetFocus(this);
 }
 
 void CControlUI::SetFloat(bool value) {
-    if (m_float == value) return;
-    m_float = value;
+    if (float_ == value) return;
+    float_ = value;
     NeedParentUpdate();
 }
 
-void CControlUI::SetBkColor(UIColor color) { m_bkColor = color; Invalidate(); }
-void CControlUI::SetBkImage(std::wstring_view description) { m_bkImage = CUIString(description); Invalidate(); }
-void CControlUI::SetBorderColor(UIColor color) { m_borderColor = color; Invalidate(); }
-void CControlUI::SetFocusBorderColor(UIColor color) { m_focusBorderColor = color; Invalidate(); }
-void CControlUI::SetBorderSize(int size) { m_borderSize = std::clamp(size, 0, kUIMaxCoord); Invalidate(); }
-void CControlUI::SetBorderRound(UISize round) { m_borderRound = round; Invalidate(); }
+void CControlUI::SetBkColor(UIColor color) { bkColor_ = color; Invalidate(); }
+void CControlUI::SetBkImage(std::wstring_view description) { bkImage_ = CUIString(description); Invalidate(); }
+void CControlUI::SetBorderColor(UIColor color) { borderColor_ = color; Invalidate(); }
+void CControlUI::SetFocusBorderColor(UIColor color) { focusBorderColor_ = color; Invalidate(); }
+void CControlUI::SetBorderSize(int size) { borderSize_ = std::clamp(size, 0, kUIMaxCoord); Invalidate(); }
+void CControlUI::SetBorderRound(UISize round) { borderRound_ = round; Invalidate(); }
 
 void CControlUI::SetPos(const UIRect& rect) {
     UIRect r = rect;
     if (r.right < r.left) r.right = r.left;
     if (r.bottom < r.top) r.bottom = r.top;
     Invalidate();  // the old place
-    m_rcItem = r;
-    m_updateNeeded = false;
+    rcItem_ = r;
+    updateNeeded_ = false;
     Invalidate();  // the new place
     NotifyNativeControl();
 }
 
-void CControlUI::SetPadding(const UIRect& padding) { m_padding = UIClampRect(padding); NeedParentUpdate(); }
+void CControlUI::SetPadding(const UIRect& padding) { padding_ = UIClampRect(padding); NeedParentUpdate(); }
 
 void CControlUI::SetFloatPos(const UIRect& pos) {
-    m_floatPos = UIClampRect(pos);
-    m_fixed = {std::max(0, m_floatPos.right - m_floatPos.left), std::max(0, m_floatPos.bottom - m_floatPos.top)};
+    floatPos_ = UIClampRect(pos);
+    fixed_ = {std::max(0, floatPos_.right - floatPos_.left), std::max(0, floatPos_.bottom - floatPos_.top)};
     NeedParentUpdate();
 }
 
-void CControlUI::SetFixedWidth(int cx) { if (cx >= 0) { m_fixed.cx = UIClampCoord(cx); NeedParentUpdate(); } }
-void CControlUI::SetFixedHeight(int cy) { if (cy >= 0) { m_fixed.cy = UIClampCoord(cy); NeedParentUpdate(); } }
-void CControlUI::SetMinWidth(int cx) { if (cx >= 0) { m_min.cx = UIClampCoord(cx); NeedParentUpdate(); } }
-void CControlUI::SetMinHeight(int cy) { if (cy >= 0) { m_min.cy = UIClampCoord(cy); NeedParentUpdate(); } }
-void CControlUI::SetMaxWidth(int cx) { if (cx >= 0) { m_max.cx = UIClampCoord(cx); NeedParentUpdate(); } }
-void CControlUI::SetMaxHeight(int cy) { if (cy >= 0) { m_max.cy = UIClampCoord(cy); NeedParentUpdate(); } }
+void CControlUI::SetFixedWidth(int cx) { if (cx >= 0) { fixed_.cx = UIClampCoord(cx); NeedParentUpdate(); } }
+void CControlUI::SetFixedHeight(int cy) { if (cy >= 0) { fixed_.cy = UIClampCoord(cy); NeedParentUpdate(); } }
+void CControlUI::SetMinWidth(int cx) { if (cx >= 0) { min_.cx = UIClampCoord(cx); NeedParentUpdate(); } }
+void CControlUI::SetMinHeight(int cy) { if (cy >= 0) { min_.cy = UIClampCoord(cy); NeedParentUpdate(); } }
+void CControlUI::SetMaxWidth(int cx) { if (cx >= 0) { max_.cx = UIClampCoord(cx); NeedParentUpdate(); } }
+void CControlUI::SetMaxHeight(int cy) { if (cy >= 0) { max_.cy = UIClampCoord(cy); NeedParentUpdate(); } }
 
-UISize CControlUI::EstimateSize(UISize) { return GetScale().Px(m_fixed); }
+UISize CControlUI::EstimateSize(UISize) { return GetScale().Px(fixed_); }
 
-UIScale CControlUI::GetScale() const noexcept { return m_manager ? m_manager->GetScale() : UIScale{}; }
+UIScale CControlUI::GetScale() const noexcept { return manager_ ? manager_->GetScale() : UIScale{}; }
 
 void CControlUI::SetAttribute(std::wstring_view name, std::wstring_view value) {
     if (name == L"pos") SetFloatPos(ParseRect(value));
@@ -141,20 +141,20 @@ void CControlUI::ApplyAttributeList(std::wstring_view list) {
 CControlUI* CControlUI::FindControl(const UIControlMatch& match, unsigned flags) {
     if ((flags & UIFIND_VISIBLE) && !IsVisible()) return nullptr;
     if ((flags & UIFIND_ENABLED) && !IsEnabled()) return nullptr;
-    if ((flags & UIFIND_HITTEST) && !m_mouseEnabled) return nullptr;
+    if ((flags & UIFIND_HITTEST) && !mouseEnabled_) return nullptr;
     return match(this) ? this : nullptr;
 }
 
 CControlUI* CControlUI::FindControlAt(UIPoint pt, unsigned flags) {
     if ((flags & UIFIND_VISIBLE) && !IsVisible()) return nullptr;
     if ((flags & UIFIND_ENABLED) && !IsEnabled()) return nullptr;
-    if ((flags & UIFIND_HITTEST) && !m_mouseEnabled) return nullptr;
-    return m_rcItem.contains(pt) ? this : nullptr;
+    if ((flags & UIFIND_HITTEST) && !mouseEnabled_) return nullptr;
+    return rcItem_.contains(pt) ? this : nullptr;
 }
 
 void CControlUI::DoPaint(IRenderTarget& target, const UIRect& paintRect) {
-    m_rcPaint = UIIntersect(paintRect, m_rcItem);
-    if (m_rcPaint.empty()) return;
+    rcPaint_ = UIIntersect(paintRect, rcItem_);
+    if (rcPaint_.empty()) return;
     PaintBkColor(target);
     PaintBkImage(target);
     PaintStatusImage(target);
@@ -163,32 +163,32 @@ void CControlUI::DoPaint(IRenderTarget& target, const UIRect& paintRect) {
 }
 
 void CControlUI::PaintBkColor(IRenderTarget& target) {
-    if (m_bkColor != 0) target.FillRect(m_rcPaint, m_bkColor);
+    if (bkColor_ != 0) target.FillRect(rcPaint_, bkColor_);
 }
 
-void CControlUI::PaintBkImage(IRenderTarget& target) { DrawImage(target, m_bkImage); }
+void CControlUI::PaintBkImage(IRenderTarget& target) { DrawImage(target, bkImage_); }
 void CControlUI::PaintStatusImage(IRenderTarget&) {}
 void CControlUI::PaintText(IRenderTarget&) {}
 
 void CControlUI::PaintBorder(IRenderTarget& target) {
-    if (m_borderSize <= 0) return;
-    const UIColor color = (m_focused && m_focusBorderColor != 0) ? m_focusBorderColor : m_borderColor;
+    if (borderSize_ <= 0) return;
+    const UIColor color = (focused_ && focusBorderColor_ != 0) ? focusBorderColor_ : borderColor_;
     const UIScale scale = GetScale();
-    if (color != 0) target.DrawBorder(m_rcItem, scale.Line(m_borderSize), color, scale.Px(m_borderRound));
+    if (color != 0) target.DrawBorder(rcItem_, scale.Line(borderSize_), color, scale.Px(borderRound_));
 }
 
 void CControlUI::DoEvent(const UIEvent& event) {
     switch (event.type) {
     case UIEventType::SetFocus:
-        m_focused = true;
+        focused_ = true;
         Invalidate();
         break;
     case UIEventType::KillFocus:
-        m_focused = false;
+        focused_ = false;
         Invalidate();
         break;
     case UIEventType::ScrollWheel:
-        if (m_parent) m_parent->DoEvent(event);  // scrolling belongs to the container
+        if (parent_) parent_->DoEvent(event);  // scrolling belongs to the container
         break;
     default:
         break;
@@ -198,27 +198,27 @@ void CControlUI::DoEvent(const UIEvent& event) {
 bool CControlUI::Activate() { return IsVisible() && IsEnabled(); }
 
 void CControlUI::Invalidate() {
-    if (m_manager && !m_rcItem.empty() && IsVisible()) m_manager->Invalidate(m_rcItem);
+    if (manager_ && !rcItem_.empty() && IsVisible()) manager_->Invalidate(rcItem_);
 }
 
 void CControlUI::NeedUpdate() {
-    m_updateNeeded = true;
-    if (m_manager) {
-        m_manager->NeedUpdate();
-        if (!m_rcItem.empty()) m_manager->Invalidate(m_rcItem);
+    updateNeeded_ = true;
+    if (manager_) {
+        manager_->NeedUpdate();
+        if (!rcItem_.empty()) manager_->Invalidate(rcItem_);
     }
 }
 
 void CControlUI::NeedParentUpdate() {
-    if (m_parent) m_parent->NeedUpdate();
+    if (parent_) parent_->NeedUpdate();
     else NeedUpdate();
 }
 
 bool CControlUI::DrawImage(IRenderTarget& target, std::wstring_view description) {
     if (description.empty()) return false;
-    return target.DrawImage(m_rcItem, m_rcPaint, std::wstring(description));
+    return target.DrawImage(rcItem_, rcPaint_, std::wstring(description));
 }
 
 void CControlUI::NotifyNativeControl() {
-    if (m_manager && UsesNativeWindow()) m_manager->Host().UpdateNativeControl(this);
+    if (manager_ && UsesNativeWindow()) manager_->Host().UpdateNativeControl(this);
 }

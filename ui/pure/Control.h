@@ -38,20 +38,20 @@ public:
     virtual void* GetInterface(std::wstring_view name);
 
     // --- identity
-    const CUIString& GetName() const noexcept { return m_name; }
+    const CUIString& GetName() const noexcept { return name_; }
     void SetName(std::wstring_view name);
-    virtual CUIString GetText() const { return m_text; }
+    virtual CUIString GetText() const { return text_; }
     virtual void SetText(std::wstring_view text);
-    const CUIString& GetToolTip() const noexcept { return m_toolTip; }
-    void SetToolTip(std::wstring_view text) { m_toolTip = CUIString(text); }
-    const CUIString& GetUserData() const noexcept { return m_userData; }
-    void SetUserData(std::wstring_view data) { m_userData = CUIString(data); }
-    uintptr_t GetTag() const noexcept { return m_tag; }
-    void SetTag(uintptr_t tag) noexcept { m_tag = tag; }
+    const CUIString& GetToolTip() const noexcept { return toolTip_; }
+    void SetToolTip(std::wstring_view text) { toolTip_ = CUIString(text); }
+    const CUIString& GetUserData() const noexcept { return userData_; }
+    void SetUserData(std::wstring_view data) { userData_ = CUIString(data); }
+    uintptr_t GetTag() const noexcept { return tag_; }
+    void SetTag(uintptr_t tag) noexcept { tag_ = tag; }
 
     // --- tree
-    UIManagerCore* GetManager() const noexcept { return m_manager; }
-    CControlUI* GetParent() const noexcept { return m_parent; }
+    UIManagerCore* GetManager() const noexcept { return manager_; }
+    CControlUI* GetParent() const noexcept { return parent_; }
     // Joins (or, with a null manager, leaves) a window. With `init` the control is also
     // initialised for that window (DoInit); the markup builder attaches without it.
     virtual void SetManager(UIManagerCore* manager, CControlUI* parent, bool init = true);
@@ -60,57 +60,57 @@ public:
 
     // --- state
     // Visible: the own "visible" flag and every ancestor visible.
-    bool IsVisible() const noexcept { return m_visible && m_internVisible; }
-    bool GetOwnVisible() const noexcept { return m_visible; }
+    bool IsVisible() const noexcept { return visible_ && internVisible_; }
+    bool GetOwnVisible() const noexcept { return visible_; }
     virtual void SetVisible(bool visible = true);
     virtual void SetInternVisible(bool visible = true);  // from the parent
-    bool IsEnabled() const noexcept { return m_enabled; }
+    bool IsEnabled() const noexcept { return enabled_; }
     virtual void SetEnabled(bool enabled = true);
-    bool IsMouseEnabled() const noexcept { return m_mouseEnabled; }
-    void SetMouseEnabled(bool enabled) noexcept { m_mouseEnabled = enabled; }
-    bool IsKeyboardEnabled() const noexcept { return m_keyboardEnabled; }
-    void SetKeyboardEnabled(bool enabled) noexcept { m_keyboardEnabled = enabled; }
-    bool IsFocused() const noexcept { return m_focused; }
+    bool IsMouseEnabled() const noexcept { return mouseEnabled_; }
+    void SetMouseEnabled(bool enabled) noexcept { mouseEnabled_ = enabled; }
+    bool IsKeyboardEnabled() const noexcept { return keyboardEnabled_; }
+    void SetKeyboardEnabled(bool enabled) noexcept { keyboardEnabled_ = enabled; }
+    bool IsFocused() const noexcept { return focused_; }
     void SetFocus();  // asks the manager to give this control the keyboard focus
-    bool IsFloat() const noexcept { return m_float; }
+    bool IsFloat() const noexcept { return float_; }
     void SetFloat(bool value);
 
     // --- looks
-    UIColor GetBkColor() const noexcept { return m_bkColor; }
+    UIColor GetBkColor() const noexcept { return bkColor_; }
     void SetBkColor(UIColor color);
-    const CUIString& GetBkImage() const noexcept { return m_bkImage; }
+    const CUIString& GetBkImage() const noexcept { return bkImage_; }
     void SetBkImage(std::wstring_view description);
-    UIColor GetBorderColor() const noexcept { return m_borderColor; }
+    UIColor GetBorderColor() const noexcept { return borderColor_; }
     void SetBorderColor(UIColor color);
-    UIColor GetFocusBorderColor() const noexcept { return m_focusBorderColor; }
+    UIColor GetFocusBorderColor() const noexcept { return focusBorderColor_; }
     void SetFocusBorderColor(UIColor color);
-    int GetBorderSize() const noexcept { return m_borderSize; }
+    int GetBorderSize() const noexcept { return borderSize_; }
     void SetBorderSize(int size);
-    UISize GetBorderRound() const noexcept { return m_borderRound; }
+    UISize GetBorderRound() const noexcept { return borderRound_; }
     void SetBorderRound(UISize round);
 
     // --- geometry
     // The rectangle is in device pixels; every other length here (sizes, limits, padding,
     // "pos") is in markup pixels, as written and set, and becomes device pixels through
     // GetScale() where the layouts use it.
-    const UIRect& GetPos() const noexcept { return m_rcItem; }
+    const UIRect& GetPos() const noexcept { return rcItem_; }
     // Gives the control its rectangle (client coordinates); containers lay out their children.
     virtual void SetPos(const UIRect& rect);
-    const UIRect& GetPadding() const noexcept { return m_padding; }
+    const UIRect& GetPadding() const noexcept { return padding_; }
     void SetPadding(const UIRect& padding);
-    const UIRect& GetFloatPos() const noexcept { return m_floatPos; }  // "pos"
+    const UIRect& GetFloatPos() const noexcept { return floatPos_; }  // "pos"
     void SetFloatPos(const UIRect& pos);
-    int GetFixedWidth() const noexcept { return m_fixed.cx; }
+    int GetFixedWidth() const noexcept { return fixed_.cx; }
     void SetFixedWidth(int cx);
-    int GetFixedHeight() const noexcept { return m_fixed.cy; }
+    int GetFixedHeight() const noexcept { return fixed_.cy; }
     void SetFixedHeight(int cy);
-    int GetMinWidth() const noexcept { return m_min.cx; }
+    int GetMinWidth() const noexcept { return min_.cx; }
     void SetMinWidth(int cx);
-    int GetMinHeight() const noexcept { return m_min.cy; }
+    int GetMinHeight() const noexcept { return min_.cy; }
     void SetMinHeight(int cy);
-    int GetMaxWidth() const noexcept { return m_max.cx; }
+    int GetMaxWidth() const noexcept { return max_.cx; }
     void SetMaxWidth(int cx);
-    int GetMaxHeight() const noexcept { return m_max.cy; }
+    int GetMaxHeight() const noexcept { return max_.cy; }
     void SetMaxHeight(int cy);
     // The size a layout reserves for this control, in device pixels: its fixed size at
     // the window's scale (0 = adjustable).
@@ -150,29 +150,29 @@ public:
 
     // Expires when the control is destroyed: lets code that sends notifications (which
     // may run nested message loops) find out whether the control still exists.
-    std::weak_ptr<void> GetLifeToken() const { return m_lifeToken; }
+    std::weak_ptr<void> GetLifeToken() const { return lifeToken_; }
 
 protected:
     // Draws an image description over the control, clipped to the current paint rectangle.
     bool DrawImage(IRenderTarget& target, std::wstring_view description);
     void NotifyNativeControl();  // tells the host when UsesNativeWindow()
 
-    UIManagerCore* m_manager = nullptr;
-    CControlUI* m_parent = nullptr;
-    CUIString m_name, m_text, m_toolTip, m_userData;
-    uintptr_t m_tag = 0;
-    bool m_visible = true, m_internVisible = true, m_enabled = true;
-    bool m_mouseEnabled = true, m_keyboardEnabled = true, m_focused = false, m_float = false;
-    bool m_updateNeeded = true;
-    UIRect m_rcItem, m_rcPaint, m_padding, m_floatPos;
-    UISize m_fixed, m_min, m_max{kUIMaxSize, kUIMaxSize};
-    UIColor m_bkColor = 0, m_borderColor = 0, m_focusBorderColor = 0;
-    int m_borderSize = 0;
-    UISize m_borderRound;
-    CUIString m_bkImage;
+    UIManagerCore* manager_ = nullptr;
+    CControlUI* parent_ = nullptr;
+    CUIString name_, text_, toolTip_, userData_;
+    uintptr_t tag_ = 0;
+    bool visible_ = true, internVisible_ = true, enabled_ = true;
+    bool mouseEnabled_ = true, keyboardEnabled_ = true, focused_ = false, float_ = false;
+    bool updateNeeded_ = true;
+    UIRect rcItem_, rcPaint_, padding_, floatPos_;
+    UISize fixed_, min_, max_{kUIMaxSize, kUIMaxSize};
+    UIColor bkColor_ = 0, borderColor_ = 0, focusBorderColor_ = 0;
+    int borderSize_ = 0;
+    UISize borderRound_;
+    CUIString bkImage_;
 
 private:
-    std::shared_ptr<int> m_lifeToken = std::make_shared<int>(0);
+    std::shared_ptr<int> lifeToken_ = std::make_shared<int>(0);
 };
 
 // Typed access through GetInterface: ui_cast<CButtonUI>(control, L"Button").

@@ -3,7 +3,7 @@
 #include "ui/pure/ManagerCore.h"
 #include "ui/pure/ValueParse.h"
 
-CEditUI::CEditUI() { m_textStyle = UI_DT_SINGLELINE | UI_DT_VCENTER; }
+CEditUI::CEditUI() { textStyle_ = UI_DT_SINGLELINE | UI_DT_VCENTER; }
 
 std::wstring_view CEditUI::GetClass() const { return L"EditUI"; }
 
@@ -13,48 +13,48 @@ void* CEditUI::GetInterface(std::wstring_view name) {
 }
 
 void CEditUI::SetMaxChar(int maxChar) {
-    m_maxChar = maxChar;
-    if (m_maxChar > 0 && m_text.size() > static_cast<size_t>(m_maxChar)) SetText(m_text);
+    maxChar_ = maxChar;
+    if (maxChar_ > 0 && text_.size() > static_cast<size_t>(maxChar_)) SetText(text_);
     NotifyNativeControl();
 }
 
-void CEditUI::SetReadOnly(bool readOnly) { m_readOnly = readOnly; NotifyNativeControl(); Invalidate(); }
-void CEditUI::SetNumberOnly(bool numberOnly) { m_numberOnly = numberOnly; NotifyNativeControl(); }
-void CEditUI::SetPasswordMode(bool password) { m_password = password; NotifyNativeControl(); Invalidate(); }
-void CEditUI::SetPasswordChar(wchar_t c) { m_passwordChar = c; NotifyNativeControl(); Invalidate(); }
+void CEditUI::SetReadOnly(bool readOnly) { readOnly_ = readOnly; NotifyNativeControl(); Invalidate(); }
+void CEditUI::SetNumberOnly(bool numberOnly) { numberOnly_ = numberOnly; NotifyNativeControl(); }
+void CEditUI::SetPasswordMode(bool password) { password_ = password; NotifyNativeControl(); Invalidate(); }
+void CEditUI::SetPasswordChar(wchar_t c) { passwordChar_ = c; NotifyNativeControl(); Invalidate(); }
 
 void CEditUI::SetText(std::wstring_view text) {
-    if (m_maxChar > 0 && text.size() > static_cast<size_t>(m_maxChar)) text = text.substr(0, static_cast<size_t>(m_maxChar));
+    if (maxChar_ > 0 && text.size() > static_cast<size_t>(maxChar_)) text = text.substr(0, static_cast<size_t>(maxChar_));
     CLabelUI::SetText(text);
 }
 
 void CEditUI::BeginEdit() {
-    if (m_editing || !m_manager || !IsEnabled() || !IsVisible()) return;
-    m_editing = true;
+    if (editing_ || !manager_ || !IsEnabled() || !IsVisible()) return;
+    editing_ = true;
     Invalidate();
-    m_manager->Host().BeginEdit(this);
+    manager_->Host().BeginEdit(this);
 }
 
 void CEditUI::OnNativeTextChanged(std::wstring_view text) {
-    CUIString cut(text.substr(0, m_maxChar > 0 ? static_cast<size_t>(m_maxChar) : text.size()));
-    if (cut == m_text) return;
-    m_text = std::move(cut);
-    if (m_manager) m_manager->SendNotify(this, L"textchanged");
+    CUIString cut(text.substr(0, maxChar_ > 0 ? static_cast<size_t>(maxChar_) : text.size()));
+    if (cut == text_) return;
+    text_ = std::move(cut);
+    if (manager_) manager_->SendNotify(this, L"textchanged");
 }
 
 void CEditUI::OnNativeReturn() {
-    if (m_manager) m_manager->SendNotify(this, L"return");
+    if (manager_) manager_->SendNotify(this, L"return");
 }
 
 void CEditUI::OnNativeEditEnd(std::wstring_view text) {
-    m_editing = false;
+    editing_ = false;
     Invalidate();
     OnNativeTextChanged(text);
 }
 
 void CEditUI::SetEnabled(bool enabled) {
     CLabelUI::SetEnabled(enabled);
-    if (!enabled) m_hot = false;
+    if (!enabled) hot_ = false;
 }
 
 void CEditUI::SetVisible(bool visible) { CLabelUI::SetVisible(visible); }
@@ -67,12 +67,12 @@ void CEditUI::SetAttribute(std::wstring_view name, std::wstring_view value) {
     else if (name == L"password") SetPasswordMode(ParseBool(value));
     else if (name == L"passwordchar") { if (!value.empty()) SetPasswordChar(value[0]); }
     else if (name == L"maxchar") SetMaxChar(ParseInt(value));
-    else if (name == L"normalimage") { m_normalImage = CUIString(value); Invalidate(); }
-    else if (name == L"hotimage") { m_hotImage = CUIString(value); Invalidate(); }
-    else if (name == L"focusedimage") { m_focusedImage = CUIString(value); Invalidate(); }
-    else if (name == L"disabledimage") { m_disabledImage = CUIString(value); Invalidate(); }
-    else if (name == L"nativebkcolor") { m_nativeBkColor = ParseColor(value); NotifyNativeControl(); }
-    else if (name == L"nativetextcolor") { m_nativeTextColor = ParseColor(value); NotifyNativeControl(); }
+    else if (name == L"normalimage") { normalImage_ = CUIString(value); Invalidate(); }
+    else if (name == L"hotimage") { hotImage_ = CUIString(value); Invalidate(); }
+    else if (name == L"focusedimage") { focusedImage_ = CUIString(value); Invalidate(); }
+    else if (name == L"disabledimage") { disabledImage_ = CUIString(value); Invalidate(); }
+    else if (name == L"nativebkcolor") { nativeBkColor_ = ParseColor(value); NotifyNativeControl(); }
+    else if (name == L"nativetextcolor") { nativeTextColor_ = ParseColor(value); NotifyNativeControl(); }
     else CLabelUI::SetAttribute(name, value);
 }
 
@@ -84,17 +84,17 @@ void CEditUI::DoEvent(const UIEvent& event) {
         return;
     case UIEventType::ButtonDown:
     case UIEventType::DblClick:
-        if (IsEnabled() && m_rcItem.contains(event.ptMouse)) BeginEdit();
+        if (IsEnabled() && rcItem_.contains(event.ptMouse)) BeginEdit();
         return;
     case UIEventType::MouseEnter:
-        if (IsEnabled()) { m_hot = true; Invalidate(); }
+        if (IsEnabled()) { hot_ = true; Invalidate(); }
         return;
     case UIEventType::MouseLeave:
-        m_hot = false;
+        hot_ = false;
         Invalidate();
         return;
     case UIEventType::SetCursor:
-        if (m_manager && IsEnabled()) m_manager->SetCursorShape(UICursor::IBeam);
+        if (manager_ && IsEnabled()) manager_->SetCursorShape(UICursor::IBeam);
         return;
     default:
         CLabelUI::DoEvent(event);
@@ -103,13 +103,13 @@ void CEditUI::DoEvent(const UIEvent& event) {
 
 void CEditUI::PaintStatusImage(IRenderTarget& target) {
     const CUIString* chosen = nullptr;
-    if (!IsEnabled()) chosen = &m_disabledImage;
-    else if (m_focused) chosen = &m_focusedImage;
-    else if (m_hot) chosen = &m_hotImage;
-    if (!chosen || chosen->empty() || !DrawImage(target, *chosen)) DrawImage(target, m_normalImage);
+    if (!IsEnabled()) chosen = &disabledImage_;
+    else if (focused_) chosen = &focusedImage_;
+    else if (hot_) chosen = &hotImage_;
+    if (!chosen || chosen->empty() || !DrawImage(target, *chosen)) DrawImage(target, normalImage_);
 }
 
 CUIString CEditUI::DisplayText() const {
-    if (!m_password) return m_text;
-    return CUIString(m_text.size(), m_passwordChar);
+    if (!password_) return text_;
+    return CUIString(text_.size(), passwordChar_);
 }

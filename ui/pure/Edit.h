@@ -9,25 +9,25 @@ public:
     std::wstring_view GetClass() const override;
     void* GetInterface(std::wstring_view name) override;
 
-    int GetMaxChar() const noexcept { return m_maxChar; }
+    int GetMaxChar() const noexcept { return maxChar_; }
     void SetMaxChar(int maxChar);
-    bool IsReadOnly() const noexcept { return m_readOnly; }
+    bool IsReadOnly() const noexcept { return readOnly_; }
     void SetReadOnly(bool readOnly);
-    bool IsNumberOnly() const noexcept { return m_numberOnly; }
+    bool IsNumberOnly() const noexcept { return numberOnly_; }
     void SetNumberOnly(bool numberOnly);
-    bool IsPasswordMode() const noexcept { return m_password; }
+    bool IsPasswordMode() const noexcept { return password_; }
     void SetPasswordMode(bool password);
-    wchar_t GetPasswordChar() const noexcept { return m_passwordChar; }
+    wchar_t GetPasswordChar() const noexcept { return passwordChar_; }
     void SetPasswordChar(wchar_t c);
-    UIColor GetNativeEditBkColor() const noexcept { return m_nativeBkColor; }
-    UIColor GetNativeEditTextColor() const noexcept { return m_nativeTextColor; }
+    UIColor GetNativeEditBkColor() const noexcept { return nativeBkColor_; }
+    UIColor GetNativeEditTextColor() const noexcept { return nativeTextColor_; }
 
-    const CUIString& GetNormalImage() const noexcept { return m_normalImage; }
-    const CUIString& GetHotImage() const noexcept { return m_hotImage; }
-    const CUIString& GetFocusedImage() const noexcept { return m_focusedImage; }
-    const CUIString& GetDisabledImage() const noexcept { return m_disabledImage; }
+    const CUIString& GetNormalImage() const noexcept { return normalImage_; }
+    const CUIString& GetHotImage() const noexcept { return hotImage_; }
+    const CUIString& GetFocusedImage() const noexcept { return focusedImage_; }
+    const CUIString& GetDisabledImage() const noexcept { return disabledImage_; }
 
-    bool IsEditing() const noexcept { return m_editing; }
+    bool IsEditing() const noexcept { return editing_; }
     // Asks the host for the native edit window (a click or the keyboard focus does it).
     void BeginEdit();
     // From the host: the native text changed while editing (raises "textchanged").
@@ -44,15 +44,15 @@ public:
     void SetAttribute(std::wstring_view name, std::wstring_view value) override;
     void DoEvent(const UIEvent& event) override;
     void PaintStatusImage(IRenderTarget& target) override;
-    bool UsesNativeWindow() const override { return m_editing; }
+    bool UsesNativeWindow() const override { return editing_; }
 
 protected:
     CUIString DisplayText() const override;
 
-    int m_maxChar = 255;
-    bool m_readOnly = false, m_numberOnly = false, m_password = false, m_editing = false;
-    bool m_hot = false;
-    wchar_t m_passwordChar = L'*';
-    UIColor m_nativeBkColor = 0xFFFFFFFF, m_nativeTextColor = 0;
-    CUIString m_normalImage, m_hotImage, m_focusedImage, m_disabledImage;
+    int maxChar_ = 255;
+    bool readOnly_ = false, numberOnly_ = false, password_ = false, editing_ = false;
+    bool hot_ = false;
+    wchar_t passwordChar_ = L'*';
+    UIColor nativeBkColor_ = 0xFFFFFFFF, nativeTextColor_ = 0;
+    CUIString normalImage_, hotImage_, focusedImage_, disabledImage_;
 };

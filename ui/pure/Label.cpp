@@ -13,15 +13,15 @@ void* CLabelUI::GetInterface(std::wstring_view name) {
     return CControlUI::GetInterface(name);
 }
 
-void CLabelUI::SetFont(int index) { m_font = index; Invalidate(); }
-void CLabelUI::SetTextColor(UIColor color) { m_textColor = color; Invalidate(); }
-void CLabelUI::SetDisabledTextColor(UIColor color) { m_disabledTextColor = color; Invalidate(); }
-void CLabelUI::SetTextPadding(const UIRect& padding) { m_textPadding = UIClampRect(padding); Invalidate(); }
-void CLabelUI::SetTextStyle(unsigned style) { m_textStyle = style; Invalidate(); }
+void CLabelUI::SetFont(int index) { font_ = index; Invalidate(); }
+void CLabelUI::SetTextColor(UIColor color) { textColor_ = color; Invalidate(); }
+void CLabelUI::SetDisabledTextColor(UIColor color) { disabledTextColor_ = color; Invalidate(); }
+void CLabelUI::SetTextPadding(const UIRect& padding) { textPadding_ = UIClampRect(padding); Invalidate(); }
+void CLabelUI::SetTextStyle(unsigned style) { textStyle_ = style; Invalidate(); }
 
 void CLabelUI::SetAttribute(std::wstring_view name, std::wstring_view value) {
     if (name == L"align" || name == L"valign") {
-        unsigned style = m_textStyle;
+        unsigned style = textStyle_;
         if (value == L"left") style = (style & ~(UI_DT_CENTER | UI_DT_RIGHT)) | UI_DT_LEFT;
         else if (value == L"center") style = (style & ~(UI_DT_LEFT | UI_DT_RIGHT)) | UI_DT_CENTER;
         else if (value == L"right") style = (style & ~(UI_DT_LEFT | UI_DT_CENTER)) | UI_DT_RIGHT;
@@ -30,11 +30,11 @@ void CLabelUI::SetAttribute(std::wstring_view name, std::wstring_view value) {
         else if (value == L"bottom") style = (style & ~(UI_DT_TOP | UI_DT_VCENTER)) | UI_DT_BOTTOM;
         SetTextStyle(style);
     } else if (name == L"endellipsis") {
-        SetTextStyle(ParseBool(value) ? (m_textStyle | UI_DT_END_ELLIPSIS) : (m_textStyle & ~UI_DT_END_ELLIPSIS));
+        SetTextStyle(ParseBool(value) ? (textStyle_ | UI_DT_END_ELLIPSIS) : (textStyle_ & ~UI_DT_END_ELLIPSIS));
     } else if (name == L"singleline") {
-        SetTextStyle(ParseBool(value) ? (m_textStyle | UI_DT_SINGLELINE) : (m_textStyle & ~UI_DT_SINGLELINE));
+        SetTextStyle(ParseBool(value) ? (textStyle_ | UI_DT_SINGLELINE) : (textStyle_ & ~UI_DT_SINGLELINE));
     } else if (name == L"wordbreak") {
-        SetTextStyle(ParseBool(value) ? (m_textStyle | UI_DT_WORDBREAK) : (m_textStyle & ~UI_DT_WORDBREAK));
+        SetTextStyle(ParseBool(value) ? (textStyle_ | UI_DT_WORDBREAK) : (textStyle_ & ~UI_DT_WORDBREAK));
     } else if (name == L"font") {
         SetFont(ParseInt(value));
     } else if (name == L"textcolor") {
@@ -50,26 +50,26 @@ void CLabelUI::SetAttribute(std::wstring_view name, std::wstring_view value) {
 
 UIColor CLabelUI::CurrentTextColor() const {
     if (!IsEnabled()) {
-        if (m_disabledTextColor != 0) return m_disabledTextColor;
-        return m_manager ? m_manager->GetWindowAttributes().disabledFontColor : UIWindowAttributes{}.disabledFontColor;
+        if (disabledTextColor_ != 0) return disabledTextColor_;
+        return manager_ ? manager_->GetWindowAttributes().disabledFontColor : UIWindowAttributes{}.disabledFontColor;
     }
-    if (m_textColor != 0) return m_textColor;
-    return m_manager ? m_manager->GetWindowAttributes().defaultFontColor : UIWindowAttributes{}.defaultFontColor;
+    if (textColor_ != 0) return textColor_;
+    return manager_ ? manager_->GetWindowAttributes().defaultFontColor : UIWindowAttributes{}.defaultFontColor;
 }
 
 UIRect CLabelUI::TextRect() const {
-    const UIRect pad = GetScale().Px(m_textPadding);
-    return {m_rcItem.left + pad.left, m_rcItem.top + pad.top, m_rcItem.right - pad.right, m_rcItem.bottom - pad.bottom};
+    const UIRect pad = GetScale().Px(textPadding_);
+    return {rcItem_.left + pad.left, rcItem_.top + pad.top, rcItem_.right - pad.right, rcItem_.bottom - pad.bottom};
 }
 
 std::vector<UITextLine> CLabelUI::LayoutLines(IRenderTarget& target, std::wstring_view text) const {
-    const int font = m_font;
+    const int font = font_;
     const UITextMeasure measure = [&target, font](std::wstring_view piece) {
         return target.MeasureText(std::wstring(piece), font).cx;
     };
     const UIRect rc = TextRect();
     const int lineHeight = target.MeasureText(std::wstring(text.substr(0, 1)), font).cy;
-    return LayoutTextLines(text, rc, m_textStyle, lineHeight, measure);
+    return LayoutTextLines(text, rc, textStyle_, lineHeight, measure);
 }
 
 // Text that fits on one line is drawn as it is; longer text is broken into lines here
@@ -79,15 +79,15 @@ void CLabelUI::DrawLabelText(IRenderTarget& target, UIColor color) {
     const CUIString text = DisplayText();
     if (text.empty()) return;
     const UIRect rc = TextRect();
-    const bool oneLine = (m_textStyle & (UI_DT_SINGLELINE | UI_DT_END_ELLIPSIS)) != 0 ||
-                         (text.find(L'\n') == CUIString::npos && target.MeasureText(text, m_font).cx <= rc.width());
+    const bool oneLine = (textStyle_ & (UI_DT_SINGLELINE | UI_DT_END_ELLIPSIS)) != 0 ||
+                         (text.find(L'\n') == CUIString::npos && target.MeasureText(text, font_).cx <= rc.width());
     if (oneLine) {
-        target.DrawText(rc, text, m_font, color, m_textStyle);
+        target.DrawText(rc, text, font_, color, textStyle_);
         return;
     }
-    const unsigned lineStyle = (m_textStyle & (UI_DT_CENTER | UI_DT_RIGHT)) | UI_DT_SINGLELINE | UI_DT_TOP;
+    const unsigned lineStyle = (textStyle_ & (UI_DT_CENTER | UI_DT_RIGHT)) | UI_DT_SINGLELINE | UI_DT_TOP;
     for (const UITextLine& line : LayoutLines(target, text))
-        if (!line.text.empty()) target.DrawText(line.rect, std::wstring(line.text), m_font, color, lineStyle);
+        if (!line.text.empty()) target.DrawText(line.rect, std::wstring(line.text), font_, color, lineStyle);
 }
 
 void CLabelUI::PaintText(IRenderTarget& target) { DrawLabelText(target, CurrentTextColor()); }

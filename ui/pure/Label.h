@@ -11,15 +11,15 @@ public:
     std::wstring_view GetClass() const override;
     void* GetInterface(std::wstring_view name) override;
 
-    int GetFont() const noexcept { return m_font; }   // -1: the window's default font
+    int GetFont() const noexcept { return font_; }   // -1: the window's default font
     void SetFont(int index);
-    UIColor GetTextColor() const noexcept { return m_textColor; }
+    UIColor GetTextColor() const noexcept { return textColor_; }
     void SetTextColor(UIColor color);
-    UIColor GetDisabledTextColor() const noexcept { return m_disabledTextColor; }
+    UIColor GetDisabledTextColor() const noexcept { return disabledTextColor_; }
     void SetDisabledTextColor(UIColor color);
-    const UIRect& GetTextPadding() const noexcept { return m_textPadding; }
+    const UIRect& GetTextPadding() const noexcept { return textPadding_; }
     void SetTextPadding(const UIRect& padding);
-    unsigned GetTextStyle() const noexcept { return m_textStyle; }  // UI_DT_* bits
+    unsigned GetTextStyle() const noexcept { return textStyle_; }  // UI_DT_* bits
     void SetTextStyle(unsigned style);
 
     void SetAttribute(std::wstring_view name, std::wstring_view value) override;
@@ -38,10 +38,10 @@ protected:
     virtual UIColor CurrentTextColor() const;
     void DrawLabelText(IRenderTarget& target, UIColor color);
 
-    int m_font = -1;
-    UIColor m_textColor = 0, m_disabledTextColor = 0;
-    UIRect m_textPadding;
-    unsigned m_textStyle = UI_DT_VCENTER;
+    int font_ = -1;
+    UIColor textColor_ = 0, disabledTextColor_ = 0;
+    UIRect textPadding_;
+    unsigned textStyle_ = UI_DT_VCENTER;
 };
 
 // A label that is told apart by class (the caption hit test treats it as interactive).

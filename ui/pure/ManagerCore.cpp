@@ -12,56 +12,56 @@ IUIHost& NullHost() {
 }
 }  // namespace
 
-UIManagerCore::UIManagerCore() : m_host(&NullHost()) {}
+UIManagerCore::UIManagerCore() : host_(&NullHost()) {}
 
 UIManagerCore::~UIManagerCore() {
     // The tree first: its controls report their destruction to the maps below.
-    m_root.reset();
+    root_.reset();
 }
 
-void UIManagerCore::SetHost(IUIHost* host) noexcept { m_host = host ? host : &NullHost(); }
+void UIManagerCore::SetHost(IUIHost* host) noexcept { host_ = host ? host : &NullHost(); }
 
 CControlUI* UIManagerCore::AttachDialog(std::unique_ptr<CControlUI> root) {
-    m_root.reset();
-    m_hot = m_captured = m_focus = nullptr;
-    m_names.clear();
-    m_root = std::move(root);
-    if (m_root) m_root->SetManager(this, nullptr, true);
+    root_.reset();
+    hot_ = captured_ = focus_ = nullptr;
+    names_.clear();
+    root_ = std::move(root);
+    if (root_) root_->SetManager(this, nullptr, true);
     NeedUpdate();
-    return m_root.get();
+    return root_.get();
 }
 
 CControlUI* UIManagerCore::FindControl(std::wstring_view name) const {
-    const auto it = m_names.find(name);
-    return it == m_names.end() ? nullptr : it->second;
+    const auto it = names_.find(name);
+    return it == names_.end() ? nullptr : it->second;
 }
 
 CControlUI* UIManagerCore::FindControlAt(UIPoint pt) const {
-    if (!m_root) return nullptr;
-    return m_root->FindControlAt(pt, UIFIND_VISIBLE | UIFIND_HITTEST | UIFIND_TOP_FIRST);
+    if (!root_) return nullptr;
+    return root_->FindControlAt(pt, UIFIND_VISIBLE | UIFIND_HITTEST | UIFIND_TOP_FIRST);
 }
 
 bool UIManagerCore::AddNotifier(INotifyUI* receiver) {
-    if (!receiver || std::find(m_receivers.begin(), m_receivers.end(), receiver) != m_receivers.end()) return false;
-    m_receivers.push_back(receiver);
+    if (!receiver || std::find(receivers_.begin(), receivers_.end(), receiver) != receivers_.end()) return false;
+    receivers_.push_back(receiver);
     return true;
 }
 
 bool UIManagerCore::RemoveNotifier(INotifyUI* receiver) {
-    const auto it = std::find(m_receivers.begin(), m_receivers.end(), receiver);
-    if (it == m_receivers.end()) return false;
-    m_receivers.erase(it);
+    const auto it = std::find(receivers_.begin(), receivers_.end(), receiver);
+    if (it == receivers_.end()) return false;
+    receivers_.erase(it);
     return true;
 }
 
 void UIManagerCore::SendNotify(TNotifyUI& msg) {
     // A receiver may remove receivers or, through a nested message loop, end the window
     // and this manager with it: work on a copy and stop once the manager is gone.
-    const std::weak_ptr<int> alive = m_lifeToken;
-    const std::vector<INotifyUI*> receivers = m_receivers;
+    const std::weak_ptr<int> alive = lifeToken_;
+    const std::vector<INotifyUI*> receivers = receivers_;
     for (INotifyUI* receiver : receivers) {
         if (alive.expired()) return;
-        if (std::find(m_receivers.begin(), m_receivers.end(), receiver) == m_receivers.end()) continue;
+        if (std::find(receivers_.begin(), receivers_.end(), receiver) == receivers_.end()) continue;
         receiver->Notify(msg);
     }
 }
@@ -70,47 +70,47 @@ void UIManagerCore::SendNotify(CControlUI* sender, std::wstring_view type, uintp
     TNotifyUI msg;
     msg.sType = CUIString(type);
     msg.pSender = sender;
-    msg.ptMouse = m_lastMouse;
+    msg.ptMouse = lastMouse_;
     msg.wParam = wParam;
     msg.lParam = lParam;
     SendNotify(msg);
 }
 
 int UIManagerCore::AddFont(const UIFontDesc& font, bool isDefault) {
-    m_fonts.push_back(font);
-    const int index = static_cast<int>(m_fonts.size()) - 1;
-    if (isDefault) m_defaultFont = index;
+    fonts_.push_back(font);
+    const int index = static_cast<int>(fonts_.size()) - 1;
+    if (isDefault) defaultFont_ = index;
     return index;
 }
 
 const UIFontDesc* UIManagerCore::GetFont(int index) const {
-    if (index >= 0 && index < GetFontCount()) return &m_fonts[static_cast<size_t>(index)];
-    return m_defaultFont >= 0 ? &m_fonts[static_cast<size_t>(m_defaultFont)] : nullptr;
+    if (index >= 0 && index < GetFontCount()) return &fonts_[static_cast<size_t>(index)];
+    return defaultFont_ >= 0 ? &fonts_[static_cast<size_t>(defaultFont_)] : nullptr;
 }
 
 void UIManagerCore::AddImage(const UIImageInfo& image) {
-    for (UIImageInfo& existing : m_images)
+    for (UIImageInfo& existing : images_)
         if (existing.name == image.name) { existing = image; return; }
-    m_images.push_back(image);
+    images_.push_back(image);
 }
 
 const UIImageInfo* UIManagerCore::GetImage(std::wstring_view name) const {
-    for (const UIImageInfo& image : m_images)
+    for (const UIImageInfo& image : images_)
         if (image.name == name) return &image;
     return nullptr;
 }
 
 void UIManagerCore::AddDefaultAttributeList(std::wstring_view controlName, std::wstring_view list) {
-    m_defaults.insert_or_assign(std::wstring(controlName), CUIString(list));
+    defaults_.insert_or_assign(std::wstring(controlName), CUIString(list));
 }
 
 const CUIString* UIManagerCore::GetDefaultAttributeList(std::wstring_view controlName) const {
-    const auto it = m_defaults.find(controlName);
-    return it == m_defaults.end() ? nullptr : &it->second;
+    const auto it = defaults_.find(controlName);
+    return it == defaults_.end() ? nullptr : &it->second;
 }
 
 void UIManagerCore::SetWindowAttribute(std::wstring_view name, std::wstring_view value) {
-    UIWindowAttributes& w = m_window;
+    UIWindowAttributes& w = window_;
     // The rectangles that the hit test and the window's size are computed from are held
     // to the geometry bounds: a client edge less a margin stays in range.
     if (name == L"size") {
@@ -134,18 +134,18 @@ void UIManagerCore::SetWindowAttribute(std::wstring_view name, std::wstring_view
 }
 
 void UIManagerCore::SetScale(UIScale scale) {
-    if (scale == m_scale) return;
-    m_scale = scale;
+    if (scale == scale_) return;
+    scale_ = scale;
     NeedUpdate();
 }
 
 void UIManagerCore::ApplyInitialSize() {
-    const UISize size = m_scale.Px(m_window.initSize);
+    const UISize size = scale_.Px(window_.initSize);
     Host().ResizeClient(size.cx, size.cy);  // the host refuses sizes that are not there
 }
 
 void UIManagerCore::NeedUpdate() {
-    m_updateNeeded = true;
+    updateNeeded_ = true;
     Host().Invalidate(Host().GetClientRect());
 }
 
@@ -154,43 +154,43 @@ void UIManagerCore::Invalidate(const UIRect& rect) { Host().Invalidate(rect); }
 void UIManagerCore::LayoutRoot(const UIRect& client) {
     // Cleared before the layout, so a layout that asks for another one (a scroll bar
     // appearing) gets it on the next paint.
-    m_updateNeeded = false;
-    if (m_root) m_root->SetPos(client);
-    m_laidOut = true;
+    updateNeeded_ = false;
+    if (root_) root_->SetPos(client);
+    laidOut_ = true;
 }
 
 void UIManagerCore::Paint(IRenderTarget& target, const UIRect& paintRect) {
-    if (m_updateNeeded) LayoutRoot(Host().GetClientRect());
-    if (m_root) m_root->DoPaint(target, paintRect);
+    if (updateNeeded_) LayoutRoot(Host().GetClientRect());
+    if (root_) root_->DoPaint(target, paintRect);
     OnPainted();
 }
 
 void UIManagerCore::OnPainted() {
-    if (!m_laidOut || m_windowInitSent || !m_root) return;
-    m_windowInitSent = true;
-    SendNotify(m_root.get(), L"windowinit");
+    if (!laidOut_ || windowInitSent_ || !root_) return;
+    windowInitSent_ = true;
+    SendNotify(root_.get(), L"windowinit");
 }
 
 void UIManagerCore::RegisterControl(CControlUI* control) {
     if (!control || control->GetName().empty()) return;
-    const auto [first, last] = m_names.equal_range(control->GetName());
+    const auto [first, last] = names_.equal_range(control->GetName());
     for (auto it = first; it != last; ++it)
         if (it->second == control) return;
-    m_names.emplace(std::wstring(control->GetName()), control);
+    names_.emplace(std::wstring(control->GetName()), control);
 }
 
 void UIManagerCore::UnregisterControl(CControlUI* control) {
     if (!control) return;
-    const auto [first, last] = m_names.equal_range(control->GetName());
+    const auto [first, last] = names_.equal_range(control->GetName());
     for (auto it = first; it != last; ++it)
-        if (it->second == control) { m_names.erase(it); return; }
+        if (it->second == control) { names_.erase(it); return; }
 }
 
 void UIManagerCore::RenameControl(CControlUI* control, std::wstring_view oldName) {
-    const auto [first, last] = m_names.equal_range(oldName);
+    const auto [first, last] = names_.equal_range(oldName);
     for (auto it = first; it != last; ++it) {
         if (it->second == control) {
-            m_names.erase(it);
+            names_.erase(it);
             RegisterControl(control);  // only controls that were registered follow the rename
             return;
         }
@@ -199,13 +199,13 @@ void UIManagerCore::RenameControl(CControlUI* control, std::wstring_view oldName
 
 void UIManagerCore::ControlDestroyed(CControlUI* control) {
     UnregisterControl(control);
-    if (m_hot == control) m_hot = nullptr;
-    if (m_captured == control) m_captured = nullptr;
-    if (m_focus == control) m_focus = nullptr;
+    if (hot_ == control) hot_ = nullptr;
+    if (captured_ == control) captured_ = nullptr;
+    if (focus_ == control) focus_ = nullptr;
     Host().ReleaseNativeControl(control);
 }
 
 void UIManagerCore::SetCursorShape(UICursor cursor) {
-    m_cursorSet = true;
+    cursorSet_ = true;
     Host().SetCursorShape(cursor);
 }

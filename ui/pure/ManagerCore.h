@@ -52,13 +52,13 @@ public:
 
     // The platform services; without one (tests) a host that does nothing is used.
     void SetHost(IUIHost* host) noexcept;
-    IUIHost& Host() const noexcept { return *m_host; }
+    IUIHost& Host() const noexcept { return *host_; }
 
     // --- the tree
     // Makes `root` the window's tree (the previous one is destroyed), registers every
     // control name and initialises the controls. Returns the root.
     CControlUI* AttachDialog(std::unique_ptr<CControlUI> root);
-    CControlUI* GetRoot() const noexcept { return m_root.get(); }
+    CControlUI* GetRoot() const noexcept { return root_.get(); }
     // One of the controls named `name` (the first registered), or null.
     CControlUI* FindControl(std::wstring_view name) const;
     // The topmost visible control under `pt` that takes part in hit testing, or null.
@@ -75,9 +75,9 @@ public:
     // Fonts are numbered from 0 in the order added; a default one becomes the window's
     // default font (the last one added with `isDefault` wins). Returns the index.
     int AddFont(const UIFontDesc& font, bool isDefault);
-    int GetFontCount() const noexcept { return static_cast<int>(m_fonts.size()); }
+    int GetFontCount() const noexcept { return static_cast<int>(fonts_.size()); }
     const UIFontDesc* GetFont(int index) const;  // -1 or out of range: the default font (may be null)
-    int GetDefaultFontIndex() const noexcept { return m_defaultFont; }  // -1: none set
+    int GetDefaultFontIndex() const noexcept { return defaultFont_; }  // -1: none set
     void AddImage(const UIImageInfo& image);
     const UIImageInfo* GetImage(std::wstring_view name) const;
     void AddDefaultAttributeList(std::wstring_view controlName, std::wstring_view list);
@@ -88,7 +88,7 @@ public:
     // tree out again; the host is asked for the window size that "size" gives at the new scale
     // only by ApplyInitialSize.
     void SetScale(UIScale scale);
-    const UIScale& GetScale() const noexcept { return m_scale; }
+    const UIScale& GetScale() const noexcept { return scale_; }
     // Resizes the window to the layout's "size" at the current scale.
     void ApplyInitialSize();
 
@@ -97,17 +97,17 @@ public:
     // the size at the current scale).
     // "size", "sizebox" and "caption" are held to the geometry bounds (kUIMaxCoord).
     void SetWindowAttribute(std::wstring_view name, std::wstring_view value);
-    const UIWindowAttributes& GetWindowAttributes() const noexcept { return m_window; }
-    UIWindowAttributes& WindowAttributes() noexcept { return m_window; }
-    const UIRect& GetSizeBox() const noexcept { return m_window.sizeBox; }
-    const UIRect& GetCaptionRect() const noexcept { return m_window.caption; }
+    const UIWindowAttributes& GetWindowAttributes() const noexcept { return window_; }
+    UIWindowAttributes& WindowAttributes() noexcept { return window_; }
+    const UIRect& GetSizeBox() const noexcept { return window_.sizeBox; }
+    const UIRect& GetCaptionRect() const noexcept { return window_.caption; }
     // The same in device pixels of the window.
-    UIRect GetScaledSizeBox() const noexcept { return m_scale.Px(m_window.sizeBox); }
-    UIRect GetScaledCaptionRect() const noexcept { return m_scale.Px(m_window.caption); }
+    UIRect GetScaledSizeBox() const noexcept { return scale_.Px(window_.sizeBox); }
+    UIRect GetScaledCaptionRect() const noexcept { return scale_.Px(window_.caption); }
 
     // --- layout and painting
     void NeedUpdate();  // the tree is laid out again before the next paint
-    bool IsUpdateNeeded() const noexcept { return m_updateNeeded; }
+    bool IsUpdateNeeded() const noexcept { return updateNeeded_; }
     void Invalidate(const UIRect& rect);
     // Lays the root out into `client` (client coordinates).
     void LayoutRoot(const UIRect& client);
@@ -136,11 +136,11 @@ public:
     void OnTimer(CControlUI* control, unsigned id);
 
     // --- focus and mouse state
-    CControlUI* GetFocus() const noexcept { return m_focus; }
+    CControlUI* GetFocus() const noexcept { return focus_; }
     void SetFocus(CControlUI* control);  // null: no control has the focus
     bool SetNextTabControl(bool forward = true);
-    CControlUI* GetHot() const noexcept { return m_hot; }
-    CControlUI* GetCaptured() const noexcept { return m_captured; }
+    CControlUI* GetHot() const noexcept { return hot_; }
+    CControlUI* GetCaptured() const noexcept { return captured_; }
 
     // --- called by controls
     void RegisterControl(CControlUI* control);   // joins the name map
@@ -155,21 +155,21 @@ private:
     void SetHot(CControlUI* control, UIPoint pt, unsigned keyState);
     bool DispatchKey(UIEventType type, unsigned key, unsigned keyState);
 
-    IUIHost* m_host;
-    std::unique_ptr<CControlUI> m_root;
-    std::multimap<std::wstring, CControlUI*, std::less<>> m_names;
-    std::vector<INotifyUI*> m_receivers;
-    std::vector<UIFontDesc> m_fonts;
-    int m_defaultFont = -1;
-    std::vector<UIImageInfo> m_images;
-    std::map<std::wstring, CUIString, std::less<>> m_defaults;
-    UIWindowAttributes m_window;
-    UIScale m_scale;
-    bool m_updateNeeded = true, m_laidOut = false, m_windowInitSent = false;
-    CControlUI* m_hot = nullptr;
-    CControlUI* m_captured = nullptr;
-    CControlUI* m_focus = nullptr;
-    UIPoint m_lastMouse;
-    bool m_cursorSet = false;
-    std::shared_ptr<int> m_lifeToken = std::make_shared<int>(0);
+    IUIHost* host_;
+    std::unique_ptr<CControlUI> root_;
+    std::multimap<std::wstring, CControlUI*, std::less<>> names_;
+    std::vector<INotifyUI*> receivers_;
+    std::vector<UIFontDesc> fonts_;
+    int defaultFont_ = -1;
+    std::vector<UIImageInfo> images_;
+    std::map<std::wstring, CUIString, std::less<>> defaults_;
+    UIWindowAttributes window_;
+    UIScale scale_;
+    bool updateNeeded_ = true, laidOut_ = false, windowInitSent_ = false;
+    CControlUI* hot_ = nullptr;
+    CControlUI* captured_ = nullptr;
+    CControlUI* focus_ = nullptr;
+    UIPoint lastMouse_;
+    bool cursorSet_ = false;
+    std::shared_ptr<int> lifeToken_ = std::make_shared<int>(0);
 };

@@ -68,7 +68,7 @@ std::unique_ptr<CControlUI> CreateControlForElement(std::wstring_view elementNam
 
 std::unique_ptr<CControlUI> CMarkupBuilder::Create(std::wstring_view elementName) const {
     if (auto control = CreateControlForElement(elementName)) return control;
-    return m_factory ? m_factory(elementName) : nullptr;
+    return factory_ ? factory_(elementName) : nullptr;
 }
 
 std::unique_ptr<CControlUI> CMarkupBuilder::Build(std::string_view utf8Markup, UIManagerCore* manager) {
@@ -77,12 +77,12 @@ std::unique_ptr<CControlUI> CMarkupBuilder::Build(std::string_view utf8Markup, U
 
 std::unique_ptr<CControlUI> CMarkupBuilder::Build(const XmlDocument& document, UIManagerCore* manager) {
     if (!document.ok) {
-        m_lastError = document;
+        lastError_ = document;
         return nullptr;
     }
-    m_lastError = XmlDocument{};
-    m_lastError.ok = true;
-    m_includesLeft = kMaxIncludesPerBuild;
+    lastError_ = XmlDocument{};
+    lastError_.ok = true;
+    includesLeft_ = kMaxIncludesPerBuild;
     const XmlElement& root = document.root;
     if (manager) {
         ReadResources(root, manager);
@@ -157,11 +157,11 @@ void CMarkupBuilder::BuildChildren(const XmlElement& element, CControlUI* parent
 void CMarkupBuilder::BuildInclude(const XmlElement& element, CControlUI* parent, UIManagerCore* manager,
                                   std::unique_ptr<CControlUI>* firstTopLevel, int includeDepth) {
     const std::wstring* source = element.Attribute(L"source");
-    if (!source || !m_includeLoader || includeDepth >= kMaxIncludeDepth) return;
+    if (!source || !includeLoader_ || includeDepth >= kMaxIncludeDepth) return;
     const int count = std::clamp(ParseInt(AttributeOr(element, L"count", L"1")), 0, kMaxIncludeCount);
-    for (int i = 0; i < count && m_includesLeft > 0; ++i) {
-        --m_includesLeft;
-        const std::optional<std::string> markup = m_includeLoader(*source);
+    for (int i = 0; i < count && includesLeft_ > 0; ++i) {
+        --includesLeft_;
+        const std::optional<std::string> markup = includeLoader_(*source);
         if (!markup) return;
         const XmlDocument included = ParseXml(*markup);
         if (!included.ok) return;

@@ -25,8 +25,8 @@ public:
     // Returns the UTF-8 markup of an `Include` "source", or nothing when it cannot be read.
     using IncludeLoader = std::function<std::optional<std::string>(std::wstring_view source)>;
 
-    void SetFactory(Factory factory) { m_factory = std::move(factory); }
-    void SetIncludeLoader(IncludeLoader loader) { m_includeLoader = std::move(loader); }
+    void SetFactory(Factory factory) { factory_ = std::move(factory); }
+    void SetIncludeLoader(IncludeLoader loader) { includeLoader_ = std::move(loader); }
 
     // Builds from UTF-8 markup. `manager` may be null (then no Window attributes, fonts,
     // images or defaults are taken). Returns the root, or null when the markup cannot be
@@ -35,7 +35,7 @@ public:
     // Builds from a parsed document (same rules).
     [[nodiscard]] std::unique_ptr<CControlUI> Build(const XmlDocument& document, UIManagerCore* manager);
 
-    const XmlDocument& LastError() const noexcept { return m_lastError; }
+    const XmlDocument& LastError() const noexcept { return lastError_; }
 
 private:
     void ReadResources(const XmlElement& root, UIManagerCore* manager);
@@ -45,8 +45,8 @@ private:
                       std::unique_ptr<CControlUI>* firstTopLevel, int includeDepth);
     std::unique_ptr<CControlUI> Create(std::wstring_view elementName) const;
 
-    Factory m_factory;
-    IncludeLoader m_includeLoader;
-    XmlDocument m_lastError;
-    int m_includesLeft = 0;  // includes allowed for the rest of this build
+    Factory factory_;
+    IncludeLoader includeLoader_;
+    XmlDocument lastError_;
+    int includesLeft_ = 0;  // includes allowed for the rest of this build
 };

@@ -14,23 +14,23 @@ void* COptionUI::GetInterface(std::wstring_view name) {
 }
 
 void COptionUI::Selected(bool selected) {
-    if (m_selected == selected) return;
-    m_selected = selected;
-    if (m_selected && !m_group.empty() && m_manager && m_manager->GetRoot()) {
+    if (selected_ == selected) return;
+    selected_ = selected;
+    if (selected_ && !group_.empty() && manager_ && manager_->GetRoot()) {
         // Deselect the rest of the group before anyone hears of the change.
         std::vector<COptionUI*> others;
-        m_manager->GetRoot()->FindControl([&](CControlUI* c) {
+        manager_->GetRoot()->FindControl([&](CControlUI* c) {
             auto* option = static_cast<COptionUI*>(c->GetInterface(L"Option"));
-            if (option && option != this && option->IsSelected() && option->GetGroup() == m_group) others.push_back(option);
+            if (option && option != this && option->IsSelected() && option->GetGroup() == group_) others.push_back(option);
             return false;
         }, UIFIND_ALL);
         for (COptionUI* other : others) other->Selected(false);
     }
     Invalidate();
-    if (m_manager) m_manager->SendNotify(this, L"selectchanged");
+    if (manager_) manager_->SendNotify(this, L"selectchanged");
 }
 
-void COptionUI::SetGroup(std::wstring_view group) { m_group = CUIString(group); }
+void COptionUI::SetGroup(std::wstring_view group) { group_ = CUIString(group); }
 
 void COptionUI::SetManager(UIManagerCore* manager, CControlUI* parent, bool init) {
     CButtonUI::SetManager(manager, parent, init);
@@ -42,7 +42,7 @@ void COptionUI::SetAttribute(std::wstring_view name, std::wstring_view value) {
     else if (name == L"selectedimage") SetSelectedImage(value);
     else if (name == L"selectedhotimage") SetSelectedHotImage(value);
     else if (name == L"selectedbkcolor") SetSelectedBkColor(ParseColor(value));
-    else if (name == L"selectedtextcolor") { m_selectedTextColor = ParseColor(value); Invalidate(); }
+    else if (name == L"selectedtextcolor") { selectedTextColor_ = ParseColor(value); Invalidate(); }
     else CButtonUI::SetAttribute(name, value);
 }
 
@@ -51,32 +51,32 @@ bool COptionUI::Activate() {
     const std::weak_ptr<void> alive = GetLifeToken();
     if (!CButtonUI::Activate()) return false;
     if (alive.expired()) return true;  // the click handler destroyed the control
-    if (!m_group.empty()) Selected(true);
-    else Selected(!m_selected);
+    if (!group_.empty()) Selected(true);
+    else Selected(!selected_);
     return true;
 }
 
 UIColor COptionUI::CurrentTextColor() const {
-    if (m_selected && IsEnabled() && m_selectedTextColor != 0) return m_selectedTextColor;
+    if (selected_ && IsEnabled() && selectedTextColor_ != 0) return selectedTextColor_;
     return CButtonUI::CurrentTextColor();
 }
 
 void COptionUI::PaintStatusImage(IRenderTarget& target) {
-    unsigned state = m_buttonState & ~UISTATE_PUSHED;  // an option never shows a pushed image
+    unsigned state = buttonState_ & ~UISTATE_PUSHED;  // an option never shows a pushed image
     if (!IsEnabled()) state |= UISTATE_DISABLED;
-    if (m_focused) state |= UISTATE_FOCUSED;
+    if (focused_) state |= UISTATE_FOCUSED;
     bool drawn = false;
-    if (m_selected) {
-        if ((state & UISTATE_HOT) && !m_selectedHotImage.empty()) drawn = DrawImage(target, m_selectedHotImage);
-        if (!drawn && !m_selectedImage.empty()) drawn = DrawImage(target, m_selectedImage);
-        if (!drawn && m_selectedImage.empty() && m_selectedBkColor != 0) {
-            target.FillRect(m_rcPaint, m_selectedBkColor);
+    if (selected_) {
+        if ((state & UISTATE_HOT) && !selectedHotImage_.empty()) drawn = DrawImage(target, selectedHotImage_);
+        if (!drawn && !selectedImage_.empty()) drawn = DrawImage(target, selectedImage_);
+        if (!drawn && selectedImage_.empty() && selectedBkColor_ != 0) {
+            target.FillRect(rcPaint_, selectedBkColor_);
             drawn = true;
         }
     }
     // Not selected (or nothing to show for it): the button's image.
     if (!drawn && !PaintButtonImage(target, state)) return;
-    DrawImage(target, m_foreImage);
+    DrawImage(target, foreImage_);
 }
 
 void* CCheckBoxUI::GetInterface(std::wstring_view name) {

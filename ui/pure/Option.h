@@ -10,18 +10,18 @@ public:
     std::wstring_view GetClass() const override;
     void* GetInterface(std::wstring_view name) override;
 
-    bool IsSelected() const noexcept { return m_selected; }
+    bool IsSelected() const noexcept { return selected_; }
     // Changing the state raises "selectchanged" and repaints; the same state raises nothing.
     virtual void Selected(bool selected);
-    const CUIString& GetGroup() const noexcept { return m_group; }
+    const CUIString& GetGroup() const noexcept { return group_; }
     void SetGroup(std::wstring_view group);
 
-    const CUIString& GetSelectedImage() const noexcept { return m_selectedImage; }
-    void SetSelectedImage(std::wstring_view d) { m_selectedImage = CUIString(d); Invalidate(); }
-    const CUIString& GetSelectedHotImage() const noexcept { return m_selectedHotImage; }
-    void SetSelectedHotImage(std::wstring_view d) { m_selectedHotImage = CUIString(d); Invalidate(); }
-    UIColor GetSelectedBkColor() const noexcept { return m_selectedBkColor; }
-    void SetSelectedBkColor(UIColor c) { m_selectedBkColor = c; Invalidate(); }
+    const CUIString& GetSelectedImage() const noexcept { return selectedImage_; }
+    void SetSelectedImage(std::wstring_view d) { selectedImage_ = CUIString(d); Invalidate(); }
+    const CUIString& GetSelectedHotImage() const noexcept { return selectedHotImage_; }
+    void SetSelectedHotImage(std::wstring_view d) { selectedHotImage_ = CUIString(d); Invalidate(); }
+    UIColor GetSelectedBkColor() const noexcept { return selectedBkColor_; }
+    void SetSelectedBkColor(UIColor c) { selectedBkColor_ = c; Invalidate(); }
 
     void SetManager(UIManagerCore* manager, CControlUI* parent, bool init = true) override;
     void SetAttribute(std::wstring_view name, std::wstring_view value) override;
@@ -31,10 +31,10 @@ public:
 protected:
     UIColor CurrentTextColor() const override;
 
-    bool m_selected = false;
-    CUIString m_group;
-    CUIString m_selectedImage, m_selectedHotImage;
-    UIColor m_selectedBkColor = 0, m_selectedTextColor = 0;
+    bool selected_ = false;
+    CUIString group_;
+    CUIString selectedImage_, selectedHotImage_;
+    UIColor selectedBkColor_ = 0, selectedTextColor_ = 0;
 };
 
 // A check box is an option without a group.

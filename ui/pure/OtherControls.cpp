@@ -9,14 +9,14 @@ void* CTabLayoutUI::GetInterface(std::wstring_view name) {
 
 bool CTabLayoutUI::SelectItem(int index) {
     if (index < 0 || index >= GetCount()) return false;
-    m_curSel = index;
+    curSel_ = index;
     for (int i = 0; i < GetCount(); ++i) GetItemAt(i)->SetVisible(i == index);
     NeedUpdate();
     return true;
 }
 
 void CTabLayoutUI::SetAttribute(std::wstring_view name, std::wstring_view value) {
-    if (name == L"selectedid") m_curSel = ParseInt(value);
+    if (name == L"selectedid") curSel_ = ParseInt(value);
     else CContainerUI::SetAttribute(name, value);
 }
 
@@ -24,7 +24,7 @@ void CTabLayoutUI::SetPos(const UIRect& rect) {
     // Only the selected page is shown; it gets the whole inner rectangle.
     for (int i = 0; i < GetCount(); ++i) {
         CControlUI* item = GetItemAt(i);
-        if (item->GetOwnVisible() != (i == m_curSel)) item->SetVisible(i == m_curSel);
+        if (item->GetOwnVisible() != (i == curSel_)) item->SetVisible(i == curSel_);
     }
     CContainerUI::SetPos(rect);
 }

@@ -19,13 +19,13 @@ class CTabLayoutUI : public CContainerUI {
 public:
     std::wstring_view GetClass() const override { return L"TabLayoutUI"; }
     void* GetInterface(std::wstring_view name) override;
-    int GetCurSel() const noexcept { return m_curSel; }
+    int GetCurSel() const noexcept { return curSel_; }
     bool SelectItem(int index);
     void SetAttribute(std::wstring_view name, std::wstring_view value) override;
     void SetPos(const UIRect& rect) override;
 
 private:
-    int m_curSel = 0;
+    int curSel_ = 0;
 };
 
 UI_PLAIN_CONTROL_CLASS(CTileLayoutUI, CContainerUI, L"TileLayoutUI", L"TileLayout");

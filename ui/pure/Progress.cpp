@@ -5,7 +5,7 @@
 #include "ui/pure/ImageDescription.h"
 #include "ui/pure/ValueParse.h"
 
-CProgressUI::CProgressUI() { m_textStyle = UI_DT_SINGLELINE | UI_DT_CENTER | UI_DT_VCENTER; }
+CProgressUI::CProgressUI() { textStyle_ = UI_DT_SINGLELINE | UI_DT_CENTER | UI_DT_VCENTER; }
 
 std::wstring_view CProgressUI::GetClass() const { return L"ProgressUI"; }
 
@@ -14,34 +14,34 @@ void* CProgressUI::GetInterface(std::wstring_view name) {
     return CLabelUI::GetInterface(name);
 }
 
-void CProgressUI::SetHorizontal(bool horizontal) { m_horizontal = horizontal; Invalidate(); }
-void CProgressUI::SetStretchForeImage(bool stretch) { m_stretchForeImage = stretch; Invalidate(); }
+void CProgressUI::SetHorizontal(bool horizontal) { horizontal_ = horizontal; Invalidate(); }
+void CProgressUI::SetStretchForeImage(bool stretch) { stretchForeImage_ = stretch; Invalidate(); }
 
 void CProgressUI::SetMinValue(int min) {
-    m_min = min == INT_MAX ? INT_MAX - 1 : min;  // room for max = min + 1
-    if (m_max <= m_min) m_max = m_min + 1;
-    SetValue(m_value);
+    min_ = min == INT_MAX ? INT_MAX - 1 : min;  // room for max = min + 1
+    if (max_ <= min_) max_ = min_ + 1;
+    SetValue(value_);
     Invalidate();
 }
 
 void CProgressUI::SetMaxValue(int max) {
-    m_max = max <= m_min ? m_min + 1 : max;
-    SetValue(m_value);
+    max_ = max <= min_ ? min_ + 1 : max;
+    SetValue(value_);
     Invalidate();
 }
 
 void CProgressUI::SetValue(int value) {
-    if (value < m_min) value = m_min;
-    if (value > m_max) value = m_max;
-    if (value == m_value) return;
-    m_value = value;
+    if (value < min_) value = min_;
+    if (value > max_) value = max_;
+    if (value == value_) return;
+    value_ = value;
     Invalidate();
 }
 
 UIRect CProgressUI::GetFillRect() const {
-    const int64_t span = int64_t{m_max} - m_min, done = int64_t{m_value} - m_min;
-    const int w = m_rcItem.width(), h = m_rcItem.height();
-    if (m_horizontal) return {0, 0, static_cast<int>(w * done / span), h};
+    const int64_t span = int64_t{max_} - min_, done = int64_t{value_} - min_;
+    const int w = rcItem_.width(), h = rcItem_.height();
+    if (horizontal_) return {0, 0, static_cast<int>(w * done / span), h};
     const int filled = static_cast<int>(h * done / span);
     return {0, h - filled, w, h};
 }
@@ -62,11 +62,11 @@ void CProgressUI::SetAttribute(std::wstring_view name, std::wstring_view value) 
 // "dest" (which counts in markup pixels); the cut, in pixels of the image as written,
 // goes back to markup pixels.
 void CProgressUI::PaintStatusImage(IRenderTarget& target) {
-    if (m_foreImage.empty()) return;
+    if (foreImage_.empty()) return;
     const UIRect fill = GetFillRect();
     if (fill.empty()) return;
-    ImageDescription d = ParseImageDescription(m_foreImage);
-    if (!m_stretchForeImage) {
+    ImageDescription d = ParseImageDescription(foreImage_);
+    if (!stretchForeImage_) {
         const UIScale scale = GetScale();
         const UIRect& s = d.source;
         d.source = {s.left + scale.ToMarkup(fill.left), s.top + scale.ToMarkup(fill.top),
@@ -74,8 +74,8 @@ void CProgressUI::PaintStatusImage(IRenderTarget& target) {
     }
     d.dest = {};
     d.hasDest = false;
-    const UIRect into{m_rcItem.left + fill.left, m_rcItem.top + fill.top, m_rcItem.left + fill.right,
-                      m_rcItem.top + fill.bottom};
-    const UIRect paint = UIIntersect(m_rcPaint, into);
+    const UIRect into{rcItem_.left + fill.left, rcItem_.top + fill.top, rcItem_.left + fill.right,
+                      rcItem_.top + fill.bottom};
+    const UIRect paint = UIIntersect(rcPaint_, into);
     if (!paint.empty()) target.DrawImage(into, paint, FormatImageDescription(d));
 }

@@ -8,18 +8,18 @@ public:
     std::wstring_view GetClass() const override;
     void* GetInterface(std::wstring_view name) override;
 
-    bool IsHorizontal() const noexcept { return m_horizontal; }
+    bool IsHorizontal() const noexcept { return horizontal_; }
     void SetHorizontal(bool horizontal = true);
-    int GetMinValue() const noexcept { return m_min; }
+    int GetMinValue() const noexcept { return min_; }
     void SetMinValue(int min);  // the maximum is kept above it
-    int GetMaxValue() const noexcept { return m_max; }
+    int GetMaxValue() const noexcept { return max_; }
     void SetMaxValue(int max);  // forced to min + 1 when not above min
-    int GetValue() const noexcept { return m_value; }
+    int GetValue() const noexcept { return value_; }
     void SetValue(int value);   // clamped to [min, max]
-    bool IsStretchForeImage() const noexcept { return m_stretchForeImage; }
+    bool IsStretchForeImage() const noexcept { return stretchForeImage_; }
     void SetStretchForeImage(bool stretch = true);
-    const CUIString& GetForeImage() const noexcept { return m_foreImage; }
-    void SetForeImage(std::wstring_view d) { m_foreImage = CUIString(d); Invalidate(); }
+    const CUIString& GetForeImage() const noexcept { return foreImage_; }
+    void SetForeImage(std::wstring_view d) { foreImage_ = CUIString(d); Invalidate(); }
 
     // The filled part relative to the control's top-left corner.
     UIRect GetFillRect() const;
@@ -28,7 +28,7 @@ public:
     void PaintStatusImage(IRenderTarget& target) override;
 
 protected:
-    bool m_horizontal = true, m_stretchForeImage = true;
-    int m_min = 0, m_max = 100, m_value = 0;
-    CUIString m_foreImage;
+    bool horizontal_ = true, stretchForeImage_ = true;
+    int min_ = 0, max_ = 100, value_ = 0;
+    CUIString foreImage_;
 };

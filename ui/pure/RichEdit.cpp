@@ -14,41 +14,41 @@ void* CRichEditUI::GetInterface(std::wstring_view name) {
 }
 
 void CRichEditUI::SetText(std::wstring_view text) {
-    if (m_text == text) return;
-    m_text = CUIString(text);
+    if (text_ == text) return;
+    text_ = CUIString(text);
     Invalidate();
     NotifyNativeControl();
 }
 
 void CRichEditUI::OnNativeTextChanged(std::wstring_view text) {
-    if (m_text == text) return;
-    m_text = CUIString(text);
-    if (m_manager) m_manager->SendNotify(this, L"textchanged");
+    if (text_ == text) return;
+    text_ = CUIString(text);
+    if (manager_) manager_->SendNotify(this, L"textchanged");
 }
 
-void CRichEditUI::SetReadOnly(bool readOnly) { m_readOnly = readOnly; NotifyNativeControl(); }
+void CRichEditUI::SetReadOnly(bool readOnly) { readOnly_ = readOnly; NotifyNativeControl(); }
 
 void CRichEditUI::SetAttribute(std::wstring_view name, std::wstring_view value) {
     const bool on = ParseBool(value);
-    if (name == L"vscrollbar") { m_wantVScroll = on; CContainerUI::SetAttribute(name, value); }
-    else if (name == L"hscrollbar") { m_wantHScroll = on; CContainerUI::SetAttribute(name, value); }
-    else if (name == L"autovscroll") m_autoVScroll = on;
-    else if (name == L"autohscroll") m_autoHScroll = on;
-    else if (name == L"multiline") m_multiLine = on;
+    if (name == L"vscrollbar") { wantVScroll_ = on; CContainerUI::SetAttribute(name, value); }
+    else if (name == L"hscrollbar") { wantHScroll_ = on; CContainerUI::SetAttribute(name, value); }
+    else if (name == L"autovscroll") autoVScroll_ = on;
+    else if (name == L"autohscroll") autoHScroll_ = on;
+    else if (name == L"multiline") multiLine_ = on;
     else if (name == L"readonly") SetReadOnly(on);
-    else if (name == L"rich") m_rich = on;
-    else if (name == L"wanttab") m_wantTab = on;
-    else if (name == L"wantreturn") m_wantReturn = on;
-    else if (name == L"wantctrlreturn") m_wantCtrlReturn = on;
-    else if (name == L"transparent") m_transparent = on;
-    else if (name == L"maxchar") m_maxChar = ParseInt(value);
-    else if (name == L"font") m_font = ParseInt(value);
-    else if (name == L"textcolor") m_textColor = ParseColor(value);
-    else if (name == L"textpadding") m_textPadding = ParseRect(value);
+    else if (name == L"rich") rich_ = on;
+    else if (name == L"wanttab") wantTab_ = on;
+    else if (name == L"wantreturn") wantReturn_ = on;
+    else if (name == L"wantctrlreturn") wantCtrlReturn_ = on;
+    else if (name == L"transparent") transparent_ = on;
+    else if (name == L"maxchar") maxChar_ = ParseInt(value);
+    else if (name == L"font") font_ = ParseInt(value);
+    else if (name == L"textcolor") textColor_ = ParseColor(value);
+    else if (name == L"textpadding") textPadding_ = ParseRect(value);
     else if (name == L"align") {
-        if (value == L"left") m_textStyle = (m_textStyle & ~(UI_DT_CENTER | UI_DT_RIGHT)) | UI_DT_LEFT;
-        else if (value == L"center") m_textStyle = (m_textStyle & ~(UI_DT_LEFT | UI_DT_RIGHT)) | UI_DT_CENTER;
-        else if (value == L"right") m_textStyle = (m_textStyle & ~(UI_DT_LEFT | UI_DT_CENTER)) | UI_DT_RIGHT;
+        if (value == L"left") textStyle_ = (textStyle_ & ~(UI_DT_CENTER | UI_DT_RIGHT)) | UI_DT_LEFT;
+        else if (value == L"center") textStyle_ = (textStyle_ & ~(UI_DT_LEFT | UI_DT_RIGHT)) | UI_DT_CENTER;
+        else if (value == L"right") textStyle_ = (textStyle_ & ~(UI_DT_LEFT | UI_DT_CENTER)) | UI_DT_RIGHT;
     } else {
         CContainerUI::SetAttribute(name, value);
         return;
@@ -61,15 +61,15 @@ void CRichEditUI::SetAttribute(std::wstring_view name, std::wstring_view value) 
 void CRichEditUI::SetPos(const UIRect& rect) {
     CControlUI::SetPos(rect);
     const UIRect inner{rect.left, rect.top, rect.right, rect.bottom};
-    if (m_vScroll) {
-        m_vScroll->SetVisible(m_wantVScroll);
-        const int h = (m_hScroll && m_wantHScroll) ? ScrollBarHeight() : 0;
-        m_vScroll->SetPos({inner.right - ScrollBarWidth(), inner.top, inner.right, inner.bottom - h});
+    if (vScroll_) {
+        vScroll_->SetVisible(wantVScroll_);
+        const int h = (hScroll_ && wantHScroll_) ? ScrollBarHeight() : 0;
+        vScroll_->SetPos({inner.right - ScrollBarWidth(), inner.top, inner.right, inner.bottom - h});
     }
-    if (m_hScroll) {
-        m_hScroll->SetVisible(m_wantHScroll);
-        const int w = (m_vScroll && m_wantVScroll) ? ScrollBarWidth() : 0;
-        m_hScroll->SetPos({inner.left, inner.bottom - ScrollBarHeight(), inner.right - w, inner.bottom});
+    if (hScroll_) {
+        hScroll_->SetVisible(wantHScroll_);
+        const int w = (vScroll_ && wantVScroll_) ? ScrollBarWidth() : 0;
+        hScroll_->SetPos({inner.left, inner.bottom - ScrollBarHeight(), inner.right - w, inner.bottom});
     }
     NotifyNativeControl();
 }

@@ -9,28 +9,28 @@ public:
     std::wstring_view GetClass() const override;
     void* GetInterface(std::wstring_view name) override;
 
-    CUIString GetText() const override { return m_text; }
+    CUIString GetText() const override { return text_; }
     void SetText(std::wstring_view text) override;
     // From the host: the native text changed (raises "textchanged").
     void OnNativeTextChanged(std::wstring_view text);
 
-    bool IsMultiLine() const noexcept { return m_multiLine; }
-    bool IsReadOnly() const noexcept { return m_readOnly; }
+    bool IsMultiLine() const noexcept { return multiLine_; }
+    bool IsReadOnly() const noexcept { return readOnly_; }
     void SetReadOnly(bool readOnly);
-    bool IsRich() const noexcept { return m_rich; }
-    bool IsWantTab() const noexcept { return m_wantTab; }
-    bool IsWantReturn() const noexcept { return m_wantReturn; }
-    bool IsWantCtrlReturn() const noexcept { return m_wantCtrlReturn; }
-    bool IsAutoVScroll() const noexcept { return m_autoVScroll; }
-    bool IsAutoHScroll() const noexcept { return m_autoHScroll; }
-    bool HasVScrollBar() const noexcept { return m_wantVScroll; }
-    bool HasHScrollBar() const noexcept { return m_wantHScroll; }
-    bool IsTransparent() const noexcept { return m_transparent; }
-    int GetMaxChar() const noexcept { return m_maxChar; }
-    int GetFont() const noexcept { return m_font; }
-    UIColor GetTextColor() const noexcept { return m_textColor; }
-    const UIRect& GetTextPadding() const noexcept { return m_textPadding; }
-    unsigned GetTextStyle() const noexcept { return m_textStyle; }
+    bool IsRich() const noexcept { return rich_; }
+    bool IsWantTab() const noexcept { return wantTab_; }
+    bool IsWantReturn() const noexcept { return wantReturn_; }
+    bool IsWantCtrlReturn() const noexcept { return wantCtrlReturn_; }
+    bool IsAutoVScroll() const noexcept { return autoVScroll_; }
+    bool IsAutoHScroll() const noexcept { return autoHScroll_; }
+    bool HasVScrollBar() const noexcept { return wantVScroll_; }
+    bool HasHScrollBar() const noexcept { return wantHScroll_; }
+    bool IsTransparent() const noexcept { return transparent_; }
+    int GetMaxChar() const noexcept { return maxChar_; }
+    int GetFont() const noexcept { return font_; }
+    UIColor GetTextColor() const noexcept { return textColor_; }
+    const UIRect& GetTextPadding() const noexcept { return textPadding_; }
+    unsigned GetTextStyle() const noexcept { return textStyle_; }
 
     bool UsesNativeWindow() const override { return true; }
     void SetAttribute(std::wstring_view name, std::wstring_view value) override;
@@ -41,12 +41,12 @@ public:
     void DoInit() override;
 
 protected:
-    bool m_multiLine = false, m_readOnly = false, m_rich = true;
-    bool m_wantTab = true, m_wantReturn = true, m_wantCtrlReturn = true;
-    bool m_autoVScroll = false, m_autoHScroll = false, m_wantVScroll = false, m_wantHScroll = false;
-    bool m_transparent = true;
-    int m_maxChar = 30000, m_font = -1;
-    UIColor m_textColor = 0;
-    UIRect m_textPadding;
-    unsigned m_textStyle = UI_DT_LEFT | UI_DT_TOP;
+    bool multiLine_ = false, readOnly_ = false, rich_ = true;
+    bool wantTab_ = true, wantReturn_ = true, wantCtrlReturn_ = true;
+    bool autoVScroll_ = false, autoHScroll_ = false, wantVScroll_ = false, wantHScroll_ = false;
+    bool transparent_ = true;
+    int maxChar_ = 30000, font_ = -1;
+    UIColor textColor_ = 0;
+    UIRect textPadding_;
+    unsigned textStyle_ = UI_DT_LEFT | UI_DT_TOP;
 };

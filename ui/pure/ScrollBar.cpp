@@ -11,7 +11,7 @@ const std::wstring_view kPartNames[] = {L"button1", L"button2", L"thumb", L"rail
 const std::wstring_view kStateNames[] = {L"normal", L"hot", L"pushed", L"disabled"};
 }  // namespace
 
-CScrollBarUI::CScrollBarUI() { m_fixed.cx = 16; }
+CScrollBarUI::CScrollBarUI() { fixed_.cx = 16; }
 
 std::wstring_view CScrollBarUI::GetClass() const { return L"ScrollBarUI"; }
 
@@ -21,36 +21,36 @@ void* CScrollBarUI::GetInterface(std::wstring_view name) {
 }
 
 void CScrollBarUI::SetHorizontal(bool horizontal) {
-    if (m_horizontal == horizontal) return;
-    m_horizontal = horizontal;
-    std::swap(m_fixed.cx, m_fixed.cy);
+    if (horizontal_ == horizontal) return;
+    horizontal_ = horizontal;
+    std::swap(fixed_.cx, fixed_.cy);
     NeedParentUpdate();
 }
 
 void CScrollBarUI::SetScrollRange(int range) {
-    m_range = std::clamp(range, 0, kUIMaxExtent);
-    m_pos = std::clamp(m_pos, 0, m_range);
+    range_ = std::clamp(range, 0, kUIMaxExtent);
+    pos_ = std::clamp(pos_, 0, range_);
     LayoutParts();
     Invalidate();
 }
 
 void CScrollBarUI::SetScrollPos(int pos) {
-    pos = std::clamp(pos, 0, m_range);
-    if (pos == m_pos) return;
-    m_pos = pos;
+    pos = std::clamp(pos, 0, range_);
+    if (pos == pos_) return;
+    pos_ = pos;
     LayoutParts();
     Invalidate();
-    if (m_owner) m_owner->NeedUpdate();  // the owner shifts its children
+    if (owner_) owner_->NeedUpdate();  // the owner shifts its children
 }
 
 void CScrollBarUI::ScrollBy(int64_t delta) {
-    SetScrollPos(static_cast<int>(std::clamp<int64_t>(int64_t{m_pos} + delta, 0, m_range)));
+    SetScrollPos(static_cast<int>(std::clamp<int64_t>(int64_t{pos_} + delta, 0, range_)));
 }
 
 CUIString CScrollBarUI::GetPartImage(std::wstring_view part, std::wstring_view state) const {
     for (int p = 0; p < kPartCount; ++p)
         for (int s = 0; s < kStateCount; ++s)
-            if (kPartNames[p] == part && kStateNames[s] == state) return m_images[p][s];
+            if (kPartNames[p] == part && kStateNames[s] == state) return images_[p][s];
     return {};
 }
 
@@ -62,27 +62,27 @@ void CScrollBarUI::SetPos(const UIRect& rect) {
 // Arrow buttons are squares at both ends; the thumb's length is the visible share of the
 // track, its place the scroll position.
 void CScrollBarUI::LayoutParts() {
-    const UIRect& r = m_rcItem;
-    const int thickness = m_horizontal ? r.height() : r.width();
-    const int start = m_horizontal ? r.left : r.top;
-    const int end = m_horizontal ? r.right : r.bottom;
-    const int b1 = m_showButton1 ? std::min(thickness, (end - start) / 2) : 0;
-    const int b2 = m_showButton2 ? std::min(thickness, (end - start) / 2) : 0;
+    const UIRect& r = rcItem_;
+    const int thickness = horizontal_ ? r.height() : r.width();
+    const int start = horizontal_ ? r.left : r.top;
+    const int end = horizontal_ ? r.right : r.bottom;
+    const int b1 = showButton1_ ? std::min(thickness, (end - start) / 2) : 0;
+    const int b2 = showButton2_ ? std::min(thickness, (end - start) / 2) : 0;
     const auto span = [&](int a, int b) {
-        return m_horizontal ? UIRect{a, r.top, b, r.bottom} : UIRect{r.left, a, r.right, b};
+        return horizontal_ ? UIRect{a, r.top, b, r.bottom} : UIRect{r.left, a, r.right, b};
     };
-    m_button1 = span(start, start + b1);
-    m_button2 = span(end - b2, end);
+    button1_ = span(start, start + b1);
+    button2_ = span(end - b2, end);
     const int track = std::max(0, (end - b2) - (start + b1));
-    if (m_range <= 0 || track <= 0) {
-        m_thumb = {};
+    if (range_ <= 0 || track <= 0) {
+        thumb_ = {};
         return;
     }
     const int64_t page = track;
-    int length = static_cast<int>(page * track / (page + m_range));
+    int length = static_cast<int>(page * track / (page + range_));
     length = std::min(track, std::max(length, std::min(track, std::max(thickness, 4))));
-    const int offset = static_cast<int>(int64_t{track - length} * m_pos / m_range);
-    m_thumb = span(start + b1 + offset, start + b1 + offset + length);
+    const int offset = static_cast<int>(int64_t{track - length} * pos_ / range_);
+    thumb_ = span(start + b1 + offset, start + b1 + offset + length);
 }
 
 void CScrollBarUI::SetAttribute(std::wstring_view name, std::wstring_view value) {
@@ -93,7 +93,7 @@ void CScrollBarUI::SetAttribute(std::wstring_view name, std::wstring_view value)
             if (stem.substr(0, kPartNames[p].size()) != kPartNames[p]) continue;
             for (int s = 0; s < kStateCount; ++s) {
                 if (stem.substr(kPartNames[p].size()) == kStateNames[s]) {
-                    m_images[p][s] = CUIString(value);
+                    images_[p][s] = CUIString(value);
                     Invalidate();
                     return;
                 }
@@ -104,8 +104,8 @@ void CScrollBarUI::SetAttribute(std::wstring_view name, std::wstring_view value)
     else if (name == L"linesize") SetLineSize(ParseInt(value));
     else if (name == L"range") SetScrollRange(ParseInt(value));
     else if (name == L"value") SetScrollPos(ParseInt(value));
-    else if (name == L"showbutton1") { m_showButton1 = ParseBool(value); LayoutParts(); }
-    else if (name == L"showbutton2") { m_showButton2 = ParseBool(value); LayoutParts(); }
+    else if (name == L"showbutton1") { showButton1_ = ParseBool(value); LayoutParts(); }
+    else if (name == L"showbutton2") { showButton2_ = ParseBool(value); LayoutParts(); }
     else CControlUI::SetAttribute(name, value);
 }
 
@@ -115,48 +115,48 @@ void CScrollBarUI::DoEvent(const UIEvent& event) {
     case UIEventType::ButtonDown:
     case UIEventType::DblClick:
         if (!IsEnabled()) return;
-        m_lastMouse = pt;
-        if (m_button1.contains(pt)) { m_button1State |= UISTATE_PUSHED; ScrollBy(-int64_t{GetScale().Px(m_lineSize)}); }
-        else if (m_button2.contains(pt)) { m_button2State |= UISTATE_PUSHED; ScrollBy(GetScale().Px(m_lineSize)); }
-        else if (m_thumb.contains(pt)) { m_thumbState |= UISTATE_PUSHED | UISTATE_CAPTURED; m_dragStartPos = m_pos; }
-        else if (!m_thumb.empty()) {  // the rail: a page towards the pointer
-            const bool before = m_horizontal ? pt.x < m_thumb.left : pt.y < m_thumb.top;
-            const int page = m_horizontal ? m_rcItem.width() : m_rcItem.height();
+        lastMouse_ = pt;
+        if (button1_.contains(pt)) { button1State_ |= UISTATE_PUSHED; ScrollBy(-int64_t{GetScale().Px(lineSize_)}); }
+        else if (button2_.contains(pt)) { button2State_ |= UISTATE_PUSHED; ScrollBy(GetScale().Px(lineSize_)); }
+        else if (thumb_.contains(pt)) { thumbState_ |= UISTATE_PUSHED | UISTATE_CAPTURED; dragStartPos_ = pos_; }
+        else if (!thumb_.empty()) {  // the rail: a page towards the pointer
+            const bool before = horizontal_ ? pt.x < thumb_.left : pt.y < thumb_.top;
+            const int page = horizontal_ ? rcItem_.width() : rcItem_.height();
             ScrollBy(before ? -int64_t{page} : int64_t{page});
         }
         Invalidate();
         return;
     case UIEventType::MouseMove:
-        if (m_thumbState & UISTATE_CAPTURED) {
-            const int track = m_horizontal ? (m_button2.left - m_button1.right) : (m_button2.top - m_button1.bottom);
-            const int length = m_horizontal ? m_thumb.width() : m_thumb.height();
-            const int moved = m_horizontal ? pt.x - m_lastMouse.x : pt.y - m_lastMouse.y;
-            if (track > length) ScrollBy(int64_t{m_dragStartPos} - m_pos + int64_t{moved} * m_range / (track - length));
+        if (thumbState_ & UISTATE_CAPTURED) {
+            const int track = horizontal_ ? (button2_.left - button1_.right) : (button2_.top - button1_.bottom);
+            const int length = horizontal_ ? thumb_.width() : thumb_.height();
+            const int moved = horizontal_ ? pt.x - lastMouse_.x : pt.y - lastMouse_.y;
+            if (track > length) ScrollBy(int64_t{dragStartPos_} - pos_ + int64_t{moved} * range_ / (track - length));
         }
         {
-            const unsigned hot1 = m_button1.contains(pt) ? UISTATE_HOT : 0u, hot2 = m_button2.contains(pt) ? UISTATE_HOT : 0u;
-            const unsigned hotT = m_thumb.contains(pt) ? UISTATE_HOT : 0u;
-            m_button1State = (m_button1State & ~UISTATE_HOT) | hot1;
-            m_button2State = (m_button2State & ~UISTATE_HOT) | hot2;
-            m_thumbState = (m_thumbState & ~UISTATE_HOT) | hotT;
+            const unsigned hot1 = button1_.contains(pt) ? UISTATE_HOT : 0u, hot2 = button2_.contains(pt) ? UISTATE_HOT : 0u;
+            const unsigned hotT = thumb_.contains(pt) ? UISTATE_HOT : 0u;
+            button1State_ = (button1State_ & ~UISTATE_HOT) | hot1;
+            button2State_ = (button2State_ & ~UISTATE_HOT) | hot2;
+            thumbState_ = (thumbState_ & ~UISTATE_HOT) | hotT;
         }
         Invalidate();
         return;
     case UIEventType::ButtonUp:
     case UIEventType::CaptureLost:
-        m_button1State &= ~UISTATE_PUSHED;
-        m_button2State &= ~UISTATE_PUSHED;
-        m_thumbState &= ~(UISTATE_PUSHED | UISTATE_CAPTURED);
+        button1State_ &= ~UISTATE_PUSHED;
+        button2State_ &= ~UISTATE_PUSHED;
+        thumbState_ &= ~(UISTATE_PUSHED | UISTATE_CAPTURED);
         Invalidate();
         return;
     case UIEventType::MouseLeave:
-        m_button1State &= ~UISTATE_HOT;
-        m_button2State &= ~UISTATE_HOT;
-        m_thumbState &= ~UISTATE_HOT;
+        button1State_ &= ~UISTATE_HOT;
+        button2State_ &= ~UISTATE_HOT;
+        thumbState_ &= ~UISTATE_HOT;
         Invalidate();
         return;
     case UIEventType::ScrollWheel:
-        ScrollBy(-int64_t{event.wheelDelta} / 120 * 3 * GetScale().Px(m_lineSize));
+        ScrollBy(-int64_t{event.wheelDelta} / 120 * 3 * GetScale().Px(lineSize_));
         return;
     default:
         CControlUI::DoEvent(event);
@@ -165,31 +165,31 @@ void CScrollBarUI::DoEvent(const UIEvent& event) {
 
 unsigned CScrollBarUI::PartStateOf(Part part) const {
     switch (part) {
-    case kButton1: return m_button1State;
-    case kButton2: return m_button2State;
-    case kThumb: case kRail: return m_thumbState;
+    case kButton1: return button1State_;
+    case kButton2: return button2State_;
+    case kThumb: case kRail: return thumbState_;
     default: return 0;
     }
 }
 
 void CScrollBarUI::PaintPart(IRenderTarget& target, Part part, const UIRect& rect, unsigned state) {
     if (rect.empty()) return;
-    const CUIString* images = m_images[part];
+    const CUIString* images = images_[part];
     int choice = kNormal;
     if (!IsEnabled()) choice = kDisabled;
     else if (state & UISTATE_PUSHED) choice = kPushed;
     else if (state & UISTATE_HOT) choice = kHot;
     const CUIString& image = images[choice].empty() ? images[kNormal] : images[choice];
-    if (!image.empty() && !target.DrawImage(rect, m_rcPaint, image) && choice != kNormal && !images[kNormal].empty())
-        target.DrawImage(rect, m_rcPaint, images[kNormal]);
+    if (!image.empty() && !target.DrawImage(rect, rcPaint_, image) && choice != kNormal && !images[kNormal].empty())
+        target.DrawImage(rect, rcPaint_, images[kNormal]);
 }
 
 void CScrollBarUI::DoPaint(IRenderTarget& target, const UIRect& paintRect) {
     CControlUI::DoPaint(target, paintRect);
-    if (m_rcPaint.empty()) return;
-    PaintPart(target, kBk, m_rcItem, 0);
-    if (m_showButton1) PaintPart(target, kButton1, m_button1, PartStateOf(kButton1));
-    if (m_showButton2) PaintPart(target, kButton2, m_button2, PartStateOf(kButton2));
-    PaintPart(target, kThumb, m_thumb, PartStateOf(kThumb));
-    PaintPart(target, kRail, m_thumb, PartStateOf(kRail));
+    if (rcPaint_.empty()) return;
+    PaintPart(target, kBk, rcItem_, 0);
+    if (showButton1_) PaintPart(target, kButton1, button1_, PartStateOf(kButton1));
+    if (showButton2_) PaintPart(target, kButton2, button2_, PartStateOf(kButton2));
+    PaintPart(target, kThumb, thumb_, PartStateOf(kThumb));
+    PaintPart(target, kRail, thumb_, PartStateOf(kRail));
 }

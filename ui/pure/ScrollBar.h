@@ -12,22 +12,22 @@ public:
     std::wstring_view GetClass() const override;
     void* GetInterface(std::wstring_view name) override;
 
-    CContainerUI* GetOwner() const noexcept { return m_owner; }
-    void SetOwner(CContainerUI* owner) noexcept { m_owner = owner; }
-    bool IsHorizontal() const noexcept { return m_horizontal; }
+    CContainerUI* GetOwner() const noexcept { return owner_; }
+    void SetOwner(CContainerUI* owner) noexcept { owner_ = owner; }
+    bool IsHorizontal() const noexcept { return horizontal_; }
     void SetHorizontal(bool horizontal = true);
-    int GetScrollRange() const noexcept { return m_range; }
+    int GetScrollRange() const noexcept { return range_; }
     void SetScrollRange(int range);  // negative becomes 0
-    int GetScrollPos() const noexcept { return m_pos; }
+    int GetScrollPos() const noexcept { return pos_; }
     void SetScrollPos(int pos);      // clamped to [0, range]; tells the owner
     void ScrollBy(int64_t delta);    // moves by `delta`, clamped the same way
-    int GetLineSize() const noexcept { return m_lineSize; }
-    void SetLineSize(int size) noexcept { m_lineSize = UIClampCoord(size); }
+    int GetLineSize() const noexcept { return lineSize_; }
+    void SetLineSize(int size) noexcept { lineSize_ = UIClampCoord(size); }
 
     // Part rectangles (client coordinates) for the current position and range.
-    UIRect GetButton1Rect() const noexcept { return m_button1; }
-    UIRect GetButton2Rect() const noexcept { return m_button2; }
-    UIRect GetThumbRect() const noexcept { return m_thumb; }
+    UIRect GetButton1Rect() const noexcept { return button1_; }
+    UIRect GetButton2Rect() const noexcept { return button2_; }
+    UIRect GetThumbRect() const noexcept { return thumb_; }
 
     // Image description of a part ("button1", "button2", "thumb", "rail", "bk") in a state
     // ("normal", "hot", "pushed", "disabled"); empty when not set.
@@ -45,12 +45,12 @@ private:
     void PaintPart(IRenderTarget& target, Part part, const UIRect& rect, unsigned state);
     unsigned PartStateOf(Part part) const;
 
-    CContainerUI* m_owner = nullptr;
-    bool m_horizontal = false, m_showButton1 = true, m_showButton2 = true;
-    int m_range = 100, m_pos = 0, m_lineSize = 8;
-    UIRect m_button1, m_button2, m_thumb;
-    unsigned m_button1State = 0, m_button2State = 0, m_thumbState = 0;
-    UIPoint m_lastMouse;
-    int m_dragStartPos = 0;
-    CUIString m_images[kPartCount][kStateCount];
+    CContainerUI* owner_ = nullptr;
+    bool horizontal_ = false, showButton1_ = true, showButton2_ = true;
+    int range_ = 100, pos_ = 0, lineSize_ = 8;
+    UIRect button1_, button2_, thumb_;
+    unsigned button1State_ = 0, button2State_ = 0, thumbState_ = 0;
+    UIPoint lastMouse_;
+    int dragStartPos_ = 0;
+    CUIString images_[kPartCount][kStateCount];
 };

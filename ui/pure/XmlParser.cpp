@@ -23,29 +23,29 @@ bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 class Reader {
 public:
-    explicit Reader(std::string_view text) : m_text(text) {}
+    explicit Reader(std::string_view text) : text_(text) {}
 
     XmlDocument Run() {
         XmlDocument doc;
-        if (m_text.empty()) return Fail(doc, XmlMessage::kFileIsEmpty);
-        if (m_text.substr(0, 3) == "\xEF\xBB\xBF") m_at = 3;
+        if (text_.empty()) return Fail(doc, XmlMessage::kFileIsEmpty);
+        if (text_.substr(0, 3) == "\xEF\xBB\xBF") at_ = 3;
         if (!SkipMisc() || !At('<')) return Fail(doc, XmlMessage::kExpectedStartTag);
-        if (!ParseElement(doc.root, 1)) return Fail(doc, m_error);
+        if (!ParseElement(doc.root, 1)) return Fail(doc, error_);
         doc.ok = true;
         return doc;
     }
 
 private:
-    bool AtEnd() const { return m_at >= m_text.size(); }
-    bool At(char c) const { return !AtEnd() && m_text[m_at] == c; }
-    bool Starts(std::string_view s) const { return m_text.substr(m_at, s.size()) == s; }
-    void SkipSpace() { while (!AtEnd() && IsSpace(m_text[m_at])) ++m_at; }
+    bool AtEnd() const { return at_ >= text_.size(); }
+    bool At(char c) const { return !AtEnd() && text_[at_] == c; }
+    bool Starts(std::string_view s) const { return text_.substr(at_, s.size()) == s; }
+    void SkipSpace() { while (!AtEnd() && IsSpace(text_[at_])) ++at_; }
 
     // Moves past `terminator`; false when it never comes.
     bool SkipPast(std::string_view terminator) {
-        const size_t found = m_text.find(terminator, m_at);
-        if (found == std::string_view::npos) { m_at = m_text.size(); return false; }
-        m_at = found + terminator.size();
+        const size_t found = text_.find(terminator, at_);
+        if (found == std::string_view::npos) { at_ = text_.size(); return false; }
+        at_ = found + terminator.size();
         return true;
     }
 
@@ -63,22 +63,22 @@ private:
     XmlDocument& Fail(XmlDocument& doc, const wchar_t* message) {
         doc.ok = false;
         doc.message = message;
-        doc.offset = std::min(m_at, m_text.size());
-        doc.line = 1 + static_cast<int>(std::count(m_text.begin(), m_text.begin() + doc.offset, '\n'));
+        doc.offset = std::min(at_, text_.size());
+        doc.line = 1 + static_cast<int>(std::count(text_.begin(), text_.begin() + doc.offset, '\n'));
         doc.root = XmlElement{};
         return doc;
     }
 
-    bool Error(const wchar_t* message) { m_error = message; return false; }
+    bool Error(const wchar_t* message) { error_ = message; return false; }
 
     std::string_view ReadName() {
-        const size_t start = m_at;
+        const size_t start = at_;
         while (!AtEnd()) {
-            const char c = m_text[m_at];
+            const char c = text_[at_];
             if (IsSpace(c) || c == '/' || c == '>' || c == '=' || c == '<' || c == '"') break;
-            ++m_at;
+            ++at_;
         }
-        return m_text.substr(start, m_at - start);
+        return text_.substr(start, at_ - start);
     }
 
     // Entities of attribute values; any other "&" stays as written.
@@ -110,49 +110,49 @@ private:
             SkipSpace();
             if (AtEnd()) return Error(XmlMessage::kStartTagClosing);
             if (At('/')) {
-                ++m_at;
+                ++at_;
                 if (!At('>')) return Error(XmlMessage::kStartTagClosing);
-                ++m_at;
+                ++at_;
                 selfClosed = true;
                 return true;
             }
-            if (At('>')) { ++m_at; selfClosed = false; return true; }
+            if (At('>')) { ++at_; selfClosed = false; return true; }
             const std::string_view name = ReadName();
             if (name.empty()) return Error(XmlMessage::kAttributes);
             SkipSpace();
             if (!At('=')) return Error(XmlMessage::kAttributes);
-            ++m_at;
+            ++at_;
             SkipSpace();
             if (!At('"')) return Error(XmlMessage::kAttributeValue);
-            const size_t valueStart = ++m_at;
-            const size_t close = m_text.find('"', valueStart);
-            if (close == std::string_view::npos) { m_at = m_text.size(); return Error(XmlMessage::kAttributeString); }
-            m_at = close + 1;
+            const size_t valueStart = ++at_;
+            const size_t close = text_.find('"', valueStart);
+            if (close == std::string_view::npos) { at_ = text_.size(); return Error(XmlMessage::kAttributeString); }
+            at_ = close + 1;
             element.attributes.push_back(
-                {Utf8ToUtf16(name), Utf8ToUtf16(DecodeEntities(m_text.substr(valueStart, close - valueStart)))});
+                {Utf8ToUtf16(name), Utf8ToUtf16(DecodeEntities(text_.substr(valueStart, close - valueStart)))});
         }
     }
 
     bool ParseEndTag(const XmlElement& element) {
-        m_at += 2;  // "</"
-        const size_t nameStart = m_at;
+        at_ += 2;  // "</"
+        const size_t nameStart = at_;
         const std::string_view name = ReadName();
         if (Utf8ToUtf16(name) != element.name) {
-            m_at = nameStart;  // report the name that does not match
+            at_ = nameStart;  // report the name that does not match
             return Error(XmlMessage::kUnmatchedClosingTag);
         }
         SkipSpace();
         if (!At('>')) return Error(XmlMessage::kUnmatchedClosingTag);
-        ++m_at;
+        ++at_;
         return true;
     }
 
     // Text, comments and declarations between tags are skipped; child elements recurse.
     bool ParseContent(XmlElement& element, int depth) {
         for (;;) {
-            const size_t tag = m_text.find('<', m_at);
-            if (tag == std::string_view::npos) { m_at = m_text.size(); return Error(XmlMessage::kEndTagStart); }
-            m_at = tag;
+            const size_t tag = text_.find('<', at_);
+            if (tag == std::string_view::npos) { at_ = text_.size(); return Error(XmlMessage::kEndTagStart); }
+            at_ = tag;
             if (Starts("</")) return ParseEndTag(element);
             if (Starts("<!--")) { if (!SkipPast("-->")) return Error(XmlMessage::kEndTagStart); continue; }
             if (Starts("<![CDATA[")) { if (!SkipPast("]]>")) return Error(XmlMessage::kEndTagStart); continue; }
@@ -165,7 +165,7 @@ private:
     }
 
     bool ParseElement(XmlElement& element, int depth) {
-        ++m_at;  // "<"
+        ++at_;  // "<"
         const std::string_view name = ReadName();
         if (name.empty()) return Error(XmlMessage::kElementName);
         element.name = Utf8ToUtf16(name);
@@ -174,9 +174,9 @@ private:
         return selfClosed || ParseContent(element, depth);
     }
 
-    std::string_view m_text;
-    size_t m_at = 0;
-    const wchar_t* m_error = XmlMessage::kExpectedStartTag;
+    std::string_view text_;
+    size_t at_ = 0;
+    const wchar_t* error_ = XmlMessage::kExpectedStartTag;
 };
 
 XmlDocument FileFailure(const wchar_t* message) {

@@ -28,7 +28,7 @@ public:
         std::ignore = Create(nullptr, L"SkinFit", WS_POPUP, 0, 0, 0, 10, 10);
     }
     ~LayoutWindow() override {
-        if (::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+        if (::IsWindow(hWnd_)) ::DestroyWindow(hWnd_);
     }
     CWindowManager pm;
 
@@ -36,7 +36,7 @@ protected:
     const wchar_t* GetWindowClassName() const override { return L"SkinFitWindow"; }
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
         if (msg == WM_CREATE) {
-            pm.Init(m_hWnd);
+            pm.Init(hWnd_);
             pm.SetDpi(dpi_);  // whatever this machine's screen says
             pm.AttachDialog(pm.Build(layout_, L"XML"));
             return 0;

@@ -22,14 +22,14 @@ class TestWindow : public CWindowWnd, public INotifyUI {
 public:
     explicit TestWindow(std::wstring layout) : layout_(std::move(layout)) {}
     ~TestWindow() override {
-        if (::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+        if (::IsWindow(hWnd_)) ::DestroyWindow(hWnd_);
     }
 
     // Creates the window (hidden unless `show`) at a fixed place on the screen.
     bool Open(bool show = false, DWORD exStyle = 0) {
         if (!Create(nullptr, L"UITest", WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, exStyle, 100, 100, 50, 50))
             return false;
-        if (show) ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
+        if (show) ::ShowWindow(hWnd_, SW_SHOWNOACTIVATE);
         return true;
     }
 
@@ -56,7 +56,7 @@ protected:
     UINT GetClassStyle() const override { return CS_DBLCLKS; }
     LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override {
         if (uMsg == WM_CREATE) {
-            pm.Init(m_hWnd);
+            pm.Init(hWnd_);
             auto root = pm.Build(layout_);
             built = root != nullptr;
             pm.AttachDialog(std::move(root));

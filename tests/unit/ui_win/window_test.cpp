@@ -15,7 +15,7 @@ public:
 protected:
     LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override {
         if (uMsg == WM_CREATE)
-            ::SetWindowLongW(m_hWnd, GWL_STYLE, (::GetWindowLongW(m_hWnd, GWL_STYLE) & 0xFF3FFFFF) | 0x06000000);
+            ::SetWindowLongW(hWnd_, GWL_STYLE, (::GetWindowLongW(hWnd_, GWL_STYLE) & 0xFF3FFFFF) | 0x06000000);
         return TestWindow::HandleMessage(uMsg, wParam, lParam);
     }
 };
