@@ -96,16 +96,8 @@ class DiskSpaceTest(unittest.TestCase):
                 self.assertNotIn("TaskbarList_Constructor", f.read(), "the task-bar object was made after all")
 
 
-display = None
-
-
-def setUpModule():
-    global display
-    display = winetest.PrivateDisplay()
-
-
-def tearDownModule():
-    display.close()
+setUpModule = e2e.setUpModule  # the test's own display
+tearDownModule = e2e.tearDownModule
 
 
 if __name__ == "__main__":

@@ -104,16 +104,8 @@ class UninstallEntryTest(uninstall_test.UninstallTestCase):
         self.assertSameRegistry(before_reg, after_reg)
 
 
-display = None
-
-
-def setUpModule():
-    global display
-    display = winetest.PrivateDisplay()
-
-
-def tearDownModule():
-    display.close()
+setUpModule = e2e.setUpModule  # the test's own display
+tearDownModule = e2e.tearDownModule
 
 
 if __name__ == "__main__":

@@ -99,16 +99,8 @@ class VersionsTest(uninstall_test.UninstallTestCase):
         self.assertGreater(changed[0], left + (right - left) * 0.4, (text, changed))
 
 
-display = None
-
-
-def setUpModule():
-    global display
-    display = winetest.PrivateDisplay()
-
-
-def tearDownModule():
-    display.close()
+setUpModule = e2e.setUpModule  # the test's own display
+tearDownModule = e2e.tearDownModule
 
 
 if __name__ == "__main__":
