@@ -47,7 +47,7 @@ public:
     bool ExtractionCompleted() const noexcept { return state_.extractionCompleted; }
     // After a run that did not complete: takes back what the run made (engine/
     // RunRollback.h) and returns what is left, for the caller to report. Once per run.
-    RollbackOutcome RollBackUnfinishedRun() noexcept;
+    [[nodiscard]] RollbackOutcome RollBackUnfinishedRun() noexcept;
     // The message for the user after RollBackUnfinishedRun: the failure's own text (none
     // after Abort), what the rollback did or left, and whether an earlier installation
     // was removed by this run's start and so is not back.
@@ -56,9 +56,9 @@ public:
     // session that ends this process without the manager's destruction.
     void FinishJournal() noexcept;
 
-    bool CreateFolderChain(const CUIString& path);
+    [[nodiscard]] bool CreateFolderChain(const CUIString& path);
     // Reads a REG_SZ value; `out` changes only on success.
-    bool ReadRegistryString(HKEY root, const wchar_t* key, const wchar_t* valueName, CUIString& out);
+    [[nodiscard]] bool ReadRegistryString(HKEY root, const wchar_t* key, const wchar_t* valueName, CUIString& out);
     CUIString LoadResString(UINT id, const wchar_t* fallback) const;
     int ShowResMessageBox(HWND owner, UINT textId, UINT captionId, UINT style) const;
     // The folder the user picked, or empty text on cancel or a non file-system item.
@@ -74,16 +74,16 @@ public:
 
     // The folder of an earlier installation ("SoftwarePath" of the client's App Paths
     // key); false, `folder` untouched, when there is none.
-    bool ReadPreviousInstallFolder(CUIString& folder);
+    [[nodiscard]] bool ReadPreviousInstallFolder(CUIString& folder);
 
 private:
-    bool ClaimSingleInstance();
-    bool WaitForClientToClose();
+    [[nodiscard]] bool ClaimSingleInstance();
+    [[nodiscard]] bool WaitForClientToClose();
     bool UseDefaultFolder();
     void CarryFoldersOver(const std::vector<std::wstring>& earlier);
     // An earlier installation whose uninstaller could not be trusted to run elevated:
     // undoes its journal in this process; false when it was left as it is.
-    bool UndoEarlierInstallation(const std::wstring& folder);
+    [[nodiscard]] bool UndoEarlierInstallation(const std::wstring& folder);
 
     InstallState state_;
     SetupUi* ui_ = nullptr;

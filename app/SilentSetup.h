@@ -11,4 +11,4 @@ class Install_CIM;
 // uninstaller, unpacks the payload, registers the client and, with /LAUNCH, starts it. An
 // entry that cannot be written is tried again a few times, a second apart, then the run
 // ends as after the user's Abort. The install options must already be set.
-SetupExit RunSilentSetup(Install_CIM& manager, const SetupArguments& arguments);
+[[nodiscard]] SetupExit RunSilentSetup(Install_CIM& manager, const SetupArguments& arguments);
