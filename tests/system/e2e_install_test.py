@@ -257,6 +257,14 @@ class Setup:
         winetest.click(wid or self.wid, *table[name])
         winetest.xdotool("mousemove", "--window", wid or self.wid, *REST)
 
+    def rest_pointer(self):
+        """The pointer moved again off every button, as a person's hand does once a message
+        box is gone: the window, disabled under the box, heard no move while it was up, so
+        the button clicked last may still be drawn hot."""
+        x, y = REST
+        winetest.xdotool("mousemove", "--window", self.wid, x + 1, y + 1)
+        winetest.xdotool("mousemove", "--window", self.wid, x, y)
+
     def picture(self):
         return winetest.capture(self.wid)
 

@@ -54,6 +54,7 @@ class VersionsTest(uninstall_test.UninstallTestCase):
         self.assertIn(f"为 {e2e.setup_version()}。", text)
         winetest.key(box, "Return")  # No is the default
         winetest.wait_gone(box)
+        setup.rest_pointer()
         setup.wait_page("default")
         self.assertIsNone(setup.proc.poll())
         setup.click("closebtn")
@@ -84,6 +85,12 @@ class VersionsTest(uninstall_test.UninstallTestCase):
             winetest.click(box, 5, 5)
             winetest.key(box, "a")
             winetest.wait_gone(box)
+            # The run is taken back, and the user told so.
+            told = e2e.wait_message_box("安装已取消")
+            winetest.click(told, 5, 5)
+            winetest.key(told, "Return")
+            winetest.wait_gone(told)
+            setup.rest_pointer()
             setup.wait_page("default")
             return label
 
