@@ -30,14 +30,9 @@
 #include "engine/MemoryInStream.h"
 #include "base/Handles.h"
 
-namespace {
+#include "Clock.h"
 
-double Now() {
-    static LARGE_INTEGER frequency = [] { LARGE_INTEGER f; ::QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER counter;
-    ::QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+namespace {
 
 struct MappedFile {
     UniqueFile file;

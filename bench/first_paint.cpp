@@ -10,14 +10,9 @@
 #include <unordered_set>
 #include <vector>
 
-namespace {
+#include "Clock.h"
 
-double Now() {
-    static LARGE_INTEGER frequency = [] { LARGE_INTEGER f; ::QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER counter;
-    ::QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+namespace {
 
 struct Search {
     DWORD process;

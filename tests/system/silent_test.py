@@ -130,16 +130,8 @@ def default_logs(m):
     return [p for p in found if re.search(r"VexmoraSetup-\d{8}-\d{6}\.log$", p)]
 
 
-display = None
-
-
-def setUpModule():
-    global display
-    display = winetest.PrivateDisplay()
-
-
-def tearDownModule():
-    display.close()
+setUpModule = e2e.setUpModule  # the test's own display
+tearDownModule = e2e.tearDownModule
 
 
 class SilentInstallTest(unittest.TestCase, e2e.InstallationChecks):
