@@ -23,6 +23,7 @@ import unittest
 import pefile
 
 import winetest
+from setupdriver import DEFAULT_FOLDER, DESKTOP_LINK, ENTRY_KEY, MAIN, RECTS
 
 BUILD = winetest.BUILD
 PLANT_DIR = os.path.join(BUILD, "tests", "plant")
@@ -31,11 +32,7 @@ PLANTED = ["gdiplus", "msimg32", "comctl32"]
 # Loaded from the system folder whatever the search path says (Windows 7 and later).
 KNOWN_DLLS = {"advapi32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "ole32.dll",
               "oleaut32.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "imm32.dll", "psapi.dll"}
-DEFAULT_FOLDER = "D:\\Program Files\\Vexmora\\VexmoraZevlo邮箱"
-DESKTOP_LINK = "C:\\users\\Public\\Desktop\\VexmoraZevlo邮箱.lnk"
-UNINSTALL_KEY = ("HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
-                 "Quillwire-Vexmora专用版")
-START_BUTTON = (290, 295)  # the large "start" of the quick-install page
+START_BUTTON = RECTS.centre(MAIN, "start")  # the large "start" of the quick-install page
 
 
 class PlantedFolder:
@@ -103,11 +100,11 @@ class PlantingTest(unittest.TestCase):
                 link = p.unix_path(DESKTOP_LINK)
                 winetest.wait_until(lambda: os.path.exists(link), timeout=180, what="the desktop shortcut")
                 values = winetest.wait_until(
-                    lambda: p.reg_export(UNINSTALL_KEY).get("HKEY_LOCAL_MACHINE\\" + UNINSTALL_KEY[5:], {}).get(
+                    lambda: p.reg_export(ENTRY_KEY).get("HKEY_LOCAL_MACHINE\\" + ENTRY_KEY[5:], {}).get(
                         "URLInfoAbout"),
                     timeout=60, what="the uninstall entry")
                 self.assertTrue(values)
-                entry = p.reg_export(UNINSTALL_KEY)["HKEY_LOCAL_MACHINE\\" + UNINSTALL_KEY[5:]]
+                entry = p.reg_export(ENTRY_KEY)["HKEY_LOCAL_MACHINE\\" + ENTRY_KEY[5:]]
                 # read through the delay-loaded version.dll
                 self.assertRegex(entry["DisplayVersion"][1], r"^\d+\.\d+\.\d+\.\d+$")
                 self.assertTrue(os.path.exists(p.unix_path(DEFAULT_FOLDER + "\\Start.exe")))

@@ -19,12 +19,10 @@ build/screenshots/dpi<DPI>-*.png. At 192 DPI the text is also checked to be draw
 import os
 import time
 
-import layoutrects
 import winetest
-from e2e_install_test import DEFAULT_FOLDER, TITLE, InstallationChecks, Machine, screen_shot
+from setupdriver import (ALREADY_RUNNING, CLIENT_RUNNING, CONFIRM_EXIT, DEFAULT_FOLDER, MAIN, RECTS, SETUP_WIN, TERMS,
+                         InstallationChecks, Machine)
 
-RECTS = layoutrects.load()
-MAIN, ALREADY, CLIENT, CONFIRM, TERMS = 221, 228, 229, 230, 232
 # How long a person leaves a prompt alone before clicking (part of the scenario).
 READING = 3
 # Which button of each prompt a scale clicks; together the three scales click them all.
@@ -35,70 +33,10 @@ BUTTONS = {
 }
 
 
-def blue(pixel):
-    r, g, b = pixel
-    return b > 150 and b > r + 60
-
-
-class ScaledSetup:
-    """One setup program at a scale, and the windows it shows."""
-
-    def __init__(self, machine, dpi, proc):
-        self.m, self.dpi, self.proc = machine, dpi, proc
-        self.wid = None
-
-    def at(self, layout, name, page="default", index=0):
-        return RECTS.centre(layout, name, page, index, self.dpi)
-
-    def probe(self, img, x, y):
-        return img.getpixel(RECTS.point(x, y, self.dpi))
-
-    def page(self):
-        """'default', 'custom', 'progress', 'finish' or None, from the colours at places
-        that only one page paints blue (the large and small "start", the filled bar, the
-        finish button)."""
-        img = winetest.capture(self.wid)
-        if blue(img.getpixel(self.at(MAIN, "finishinstallbtn", "finish"))) and not blue(img.getpixel(self.at(MAIN, "start"))):
-            return "finish"
-        if blue(self.probe(img, 60, 289)):
-            return "progress"
-        if blue(img.getpixel(self.at(MAIN, "start"))):
-            return "default"
-        if blue(img.getpixel(self.at(MAIN, "start", "custom"))):
-            return "custom"
-        return None
-
-    def wait_page(self, name, timeout=90):
-        try:
-            winetest.wait_until(lambda: self.page() == name, timeout=timeout, what=f"the {name} page at {self.dpi}")
-        except AssertionError:
-            screen_shot(f"dpi{self.dpi}-failed-waiting-for-{name}")
-            raise
-
-    def wait_main(self):
-        size = RECTS.size(MAIN, self.dpi)
-        self.wid = winetest.wait_window(TITLE, size=size, timeout=120)
-        winetest.wait_drawn(self.wid)
-        self.wait_page("default")
-
-    def click(self, wid, point):
-        winetest.click(wid, *point)
-        winetest.xdotool("mousemove", "--window", wid, 1, 1)  # away: no hot button in the pictures
-
-    def shot(self, wid, name):
-        return winetest.screenshot(wid, f"dpi{self.dpi}-{name}")
-
-    def prompt(self, layout, exclude=()):
-        """The next window of that layout's scaled size (not the main window), drawn."""
-        wid = winetest.wait_window(TITLE, size=RECTS.size(layout, self.dpi), timeout=90,
-                                   exclude=tuple(exclude) + ((self.wid,) if self.wid else ()))
-        winetest.wait_drawn(wid)
-        return wid
-
-    def read_then_click(self, wid, layout, button):
-        """Left alone for a few seconds, as a person reads it, then one click."""
-        time.sleep(READING)
-        self.click(wid, self.at(layout, button))
+def read_then_click(s, wid, layout, button):
+    """Left alone for a few seconds, as a person reads it, then one click."""
+    time.sleep(READING)
+    s.click(button, layout, wid=wid)
 
 
 class DpiCase(InstallationChecks):
@@ -114,7 +52,10 @@ class DpiCase(InstallationChecks):
         cls.display.close()
 
     def start(self, m):
-        return ScaledSetup(m, self.dpi, m.start(["C:\\VexmoraSetup.exe"]))
+        return m.start_setup(dpi=self.dpi)
+
+    def shot(self, wid, name):
+        return winetest.screenshot(wid, f"dpi{self.dpi}-{name}")
 
     def test_prompts_pages_and_a_quick_install(self):
         dpi, buttons = self.dpi, BUTTONS[self.dpi]
@@ -125,9 +66,9 @@ class DpiCase(InstallationChecks):
         # The client is running: its prompt comes first.
         client, _ = m.start_client()
         s = self.start(m)
-        prompt = s.prompt(CLIENT)
-        s.shot(prompt, "prompt-client-running")
-        s.read_then_click(prompt, CLIENT, buttons["client"])
+        prompt = s.prompt(CLIENT_RUNNING)
+        self.shot(prompt, "prompt-client-running")
+        read_then_click(s, prompt, CLIENT_RUNNING, buttons["client"])
         if buttons["client"] == "installbtn":
             client.wait(timeout=60)  # ended; the setup goes on to its main window
         else:
@@ -139,52 +80,52 @@ class DpiCase(InstallationChecks):
         s.wait_main()
         self.assertEqual(winetest.window_geometry(s.wid)[2:], RECTS.size(MAIN, dpi))
         self.assertEqual(RECTS.size(MAIN, dpi), {96: (580, 400), 144: (870, 600), 192: (1160, 800)}[dpi])
-        main_shot = s.shot(s.wid, "main-default")
+        main_shot = self.shot(s.wid, "main-default")
 
         # A second setup meanwhile: the already-running prompt.
-        second = m.start(["C:\\VexmoraSetup.exe"])
-        prompt = s.prompt(ALREADY)
-        s.shot(prompt, "prompt-already-running")
-        s.read_then_click(prompt, ALREADY, buttons["already"])
+        second = m.start([SETUP_WIN])
+        prompt = s.prompt(ALREADY_RUNNING)
+        self.shot(prompt, "prompt-already-running")
+        read_then_click(s, prompt, ALREADY_RUNNING, buttons["already"])
         self.assertEqual(0, second.wait(timeout=60))
 
-        s.click(s.wid, s.at(MAIN, "btn_freeinstall"))
+        s.click("btn_freeinstall")
         s.wait_page("custom")
-        s.shot(s.wid, "main-custom")
-        s.click(s.wid, s.at(MAIN, "back", "custom"))
+        self.shot(s.wid, "main-custom")
+        s.click("back")
         s.wait_page("default")
 
-        s.click(s.wid, s.at(MAIN, "zevloterms"))
+        s.click("zevloterms")
         terms = s.prompt(TERMS)
-        s.shot(terms, "prompt-terms")
-        s.read_then_click(terms, TERMS, buttons["terms"])
+        self.shot(terms, "prompt-terms")
+        read_then_click(s, terms, TERMS, buttons["terms"])
         winetest.wait_gone(terms, timeout=10)  # on the first click
 
-        s.click(s.wid, s.at(MAIN, "closebtn"))
-        confirm = s.prompt(CONFIRM)
-        s.shot(confirm, "prompt-confirm-exit")
-        s.read_then_click(confirm, CONFIRM, buttons["confirm"])
+        s.click("closebtn")
+        confirm = s.prompt(CONFIRM_EXIT)
+        self.shot(confirm, "prompt-confirm-exit")
+        read_then_click(s, confirm, CONFIRM_EXIT, buttons["confirm"])
         winetest.wait_gone(confirm, timeout=10)
         self.assertIsNone(s.proc.poll())
 
         # The quick install; the progress page is photographed when it is caught.
-        s.click(s.wid, s.at(MAIN, "start"))
+        s.click("start")
         seen = set()
 
         def finished():
             page = s.page()
             if page == "progress" and "progress" not in seen:
                 seen.add("progress")
-                s.shot(s.wid, "main-progress")
+                self.shot(s.wid, "main-progress")
             return page == "finish"
         winetest.wait_until(finished, timeout=180, what=f"the finish page at {dpi}")
-        s.shot(s.wid, "main-finish")
+        self.shot(s.wid, "main-finish")
         # The journal is finished with the registration, before the finish page shows.
         self.assert_payload_installed(m, DEFAULT_FOLDER, extra=("uninstallE",))
 
-        s.click(s.wid, s.at(MAIN, "closebtn"))
-        confirm = s.prompt(CONFIRM)
-        s.read_then_click(confirm, CONFIRM, "cancelbtn")
+        s.click("closebtn")
+        confirm = s.prompt(CONFIRM_EXIT)
+        read_then_click(s, confirm, CONFIRM_EXIT, "cancelbtn")
         self.assertEqual(0, s.proc.wait(timeout=60))
         self.assertTrue(os.path.exists(m.unix(DEFAULT_FOLDER + "\\uninstallE")))
         if dpi == 192:

@@ -4,18 +4,17 @@ typed folder) and "start" there; the confirm-exit prompt on the finish page; the
 setup in the same machine proposes the recorded folder, and its confirm-exit prompt is
 answered with each of its three buttons. The folder picker ("browser"): cancel changes
 nothing, a folder picked in it is where "start" installs. The driver lives in
-e2e_install_test.py."""
+tests/wine/setupdriver.py."""
 import os
 import unittest
 
 import winetest
-from e2e_install_test import (CONFIRM_EXIT, MAIN, InstallationChecks, Machine, lower_part, same_picture, shot,
-                              setUpModule, tearDownModule)  # noqa: F401  (module fixtures)
+from setupdriver import (CONFIRM_EXIT, MAIN, RECTS, REST, InstallationChecks, Machine, lower_part, same_picture, shot,
+                         setUpModule, tearDownModule)  # noqa: F401  (module fixtures)
 
 FOLDER = "D:\\我的 邮件\\Vexmora Mail"
-# "安装路径: " and "defaultpath" on the default sub-page: row y 325..350, springs of
-# (580 - 60 - 300) / 2 = 110 put the two labels at x 110..470.
-PATH_LABEL = (110, 325, 470, 350)
+# "defaultpath" on the default sub-page: the folder that "start" installs into.
+PATH_LABEL = tuple(RECTS.rect(MAIN, "defaultpath"))
 OLD_SHELL = {"QuillwireShell.dll": b"shell extension of an earlier install",
              "QuillwireShell64.dll": b"its 64-bit twin",
              "QuillwireShell_bak.dll": b"set aside by an install before that"}
@@ -43,7 +42,7 @@ class CustomInstallTest(unittest.TestCase, InstallationChecks):
         setup.type_into_path(FOLDER)
         for option in ("createDesktopshortcut", "autostart"):
             before = setup.picture()
-            x, y = MAIN[option]
+            x, y = setup.at(option)
             setup.click(option)
             # The check box shows its new state before the next click goes in.
             winetest.wait_until(lambda: setup.picture().getpixel((x, y)) != before.getpixel((x, y)), timeout=30,
@@ -117,12 +116,12 @@ class FolderPickerTest(unittest.TestCase, InstallationChecks):
         setup.click("btn_freeinstall")
         setup.wait_page("custom")
         setup.type_into_path("D:\\Mail")
-        winetest.click(setup.wid, 100, 150)  # ends the typing, as a click beside the edit does
+        winetest.click(setup.wid, *REST)  # ends the typing, as a click beside the edit does
         self.pick(setup, "Escape")
         # The picker opens on the folder in "path" (so cancel left it as typed); its first
         # subfolder is picked.
         self.pick(setup, "Right", "Down", "Return")
-        setup.click("start_small")
+        setup.click("start", page="custom")
         setup.wait_page("finish")
         self.assert_payload_installed(m, "D:\\Mail\\邮箱", extra=("uninstallE",))
         self.assertEqual(["邮箱"], os.listdir(m.unix("D:\\Mail")))

@@ -3,16 +3,16 @@ unticked neither "start" does anything; a folder that cannot be made brings mess
 with caption 134 and leaves the page as it was; the licence terms open twice when clicked
 twice (the first one dragged aside by its caption strip) and close in either order; a
 licence window left open through a whole install does not keep the program from ending
-when the finish button closes the main window. The driver lives in e2e_install_test.py."""
+when the finish button closes the main window. The driver lives in tests/wine/setupdriver.py."""
 import os
 import unittest
 
 import winetest
-from e2e_install_test import (DEFAULT_FOLDER, MAIN, MAIN_SIZE, PRODUCT, REST, TERMS, Machine, setUpModule, shot,
-                              tearDownModule, wait_message_box)  # noqa: F401  (module fixtures)
+from setupdriver import (DEFAULT_FOLDER, MAIN, MAIN_SIZE, PRODUCT, RECTS, REFUSAL_CAPTION, REST, TERMS, TITLE, Machine,
+                         setUpModule, shot, tearDownModule, wait_message_box)  # noqa: F401  (module fixtures)
 
 BAD_FOLDER = "Q:\\Vexmora Mail"  # no drive Q: in the machine
-TERMS_CAPTION = (200, 15)        # the title label of layout 232, inside its 30-pixel caption strip
+TERMS_CAPTION = (200, 15)        # in the licence window's caption strip (its top 30 pixels), on its title
 
 
 def drag(wid, start, dx):
@@ -25,8 +25,10 @@ def drag(wid, start, dx):
 
 
 def outside_edit_row(img):
-    """The custom page without the "path" row (y 280..314), where the edit may show a caret."""
-    return img.crop((0, 250, 580, 280)), img.crop((0, 314, 580, 400))
+    """The custom page without the "path" row, where the edit may show a caret."""
+    _, top, _, bottom = RECTS.rect(MAIN, "path")
+    left, upper, right, lower = RECTS.rect(MAIN, "beforeinstall")
+    return img.crop((left, upper, right, top)), img.crop((left, bottom, right, lower))
 
 
 def as_bytes(parts):
@@ -57,12 +59,13 @@ class MainWindowPromptsTest(unittest.TestCase):
 
     def open_terms(self, exclude=()):
         self.setup.click("zevloterms")
-        return self.setup.prompt(size=MAIN_SIZE, exclude=exclude)
+        return self.setup.prompt(TERMS, exclude=exclude)
 
     def toggle_terms_box(self):
-        before = self.setup.picture().getpixel(MAIN["agressinstall"])
+        box = self.setup.at("agressinstall")
+        before = self.setup.picture().getpixel(box)
         self.setup.click("agressinstall")
-        winetest.wait_until(lambda: self.setup.picture().getpixel(MAIN["agressinstall"]) != before, timeout=30,
+        winetest.wait_until(lambda: self.setup.picture().getpixel(box) != before, timeout=30,
                             what="the terms box to change")
 
     def test_start_needs_the_terms_and_a_folder_it_can_make(self):
@@ -74,7 +77,7 @@ class MainWindowPromptsTest(unittest.TestCase):
         s.click("start")
         s.click("btn_freeinstall")
         s.wait_page("custom")
-        s.click("start_small")
+        s.click("start", page="custom")
         s.click("back")
         s.wait_page("default")
         self.assertNothingInstalled()
@@ -83,10 +86,10 @@ class MainWindowPromptsTest(unittest.TestCase):
         s.click("btn_freeinstall")
         s.wait_page("custom")
         s.type_into_path(BAD_FOLDER)
-        winetest.click(s.wid, 100, 150)  # ends the typing, as a click beside the edit does
+        winetest.click(s.wid, *REST)  # ends the typing, as a click beside the edit does
         before = settled(lambda: outside_edit_row(s.picture()))
-        s.click("start_small")
-        box = wait_message_box("创建目录失败")
+        s.click("start", page="custom")
+        box = wait_message_box(REFUSAL_CAPTION)
         shot(box, "message-folder-failed")
         winetest.key(box, "Return")
         winetest.wait_gone(box)
@@ -108,14 +111,14 @@ class MainWindowPromptsTest(unittest.TestCase):
         drag(first, TERMS_CAPTION, 360)
         winetest.wait_until(lambda: winetest.window_geometry(first)[0] >= x0 + 340, timeout=30, what="the drag")
         second = self.open_terms(exclude=(first,))
-        self.assertEqual(3, len([w for w in winetest.find_windows("^VexmoraFM$")
+        self.assertEqual(3, len([w for w in winetest.find_windows(TITLE)
                                  if winetest.window_geometry(w)[2:] == MAIN_SIZE]))
 
         # The first one closes while the second one's loop runs inside it.
-        winetest.click(first, *TERMS["btn_ok"])
+        winetest.click(first, *s.at("btn_ok", TERMS))
         winetest.wait_gone(first)
-        self.assertIn(second, winetest.find_windows("^VexmoraFM$"))
-        winetest.click(second, *TERMS["closebtn"])
+        self.assertIn(second, winetest.find_windows(TITLE))
+        winetest.click(second, *s.at("closebtn", TERMS))
         winetest.wait_gone(second)
         s.click("btn_freeinstall")  # the main window still answers
         s.wait_page("custom")
@@ -125,7 +128,7 @@ class MainWindowPromptsTest(unittest.TestCase):
         third = self.open_terms()
         drag(third, TERMS_CAPTION, 480)  # clear of the finish button
         winetest.wait_until(lambda: winetest.window_geometry(third)[0] >= x0 + 340, timeout=30, what="the drag")
-        s.click("start_small")  # into the proposed folder
+        s.click("start", page="custom")  # into the proposed folder
         s.wait_page("finish")
         s.click("finishinstallbtn")
         self.assertEqual(0, s.wait_exit())

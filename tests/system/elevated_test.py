@@ -1,6 +1,6 @@
 """The elevated setup started from a Downloads folder, on a machine where a standard user
 could have planted things: the real VexmoraSetup.exe in D:\\Downloads, driven through a
-quick install (the driver of e2e_install_test.py).
+quick install (the driver of tests/wine/setupdriver.py).
 
 Planted: a program named cmd.exe (tests/programs/fx_recorder.exe, which notes each start
 in "cmd-cmdline.txt" beside itself) beside the setup and in its current folder, D:\\Work.
@@ -25,8 +25,8 @@ import stat
 import unittest
 
 import winetest
-from e2e_install_test import (CONFIRM_EXIT, PROGRAMS, WOW, APP_PATHS, Machine, payload_tree, shot, wait_message_box,
-                              setUpModule, tearDownModule)  # noqa: F401  (module fixtures)
+from setupdriver import (APP_PATHS_KEY, PROGRAMS, SETUP_CAPTION, Machine, payload_tree, shot, wait_message_box,
+                         setUpModule, tearDownModule)  # noqa: F401  (module fixtures)
 
 RECORDER = os.path.join(PROGRAMS, "fx_recorder.exe")
 DOWNLOADS = "D:\\Downloads"
@@ -35,7 +35,6 @@ EARLIER = "D:\\Old Mail"
 SHELL = {"QuillwireShell.dll": b"shell extension of an earlier install",
          "QuillwireShell64.dll": b"its 64-bit twin",
          "QuillwireShell_bak.dll": b"set aside by an install before that"}
-WARNING_CAPTION = "VexmoraZevlo邮箱 安装程序"
 
 
 class PlantedMachine:
@@ -53,7 +52,7 @@ class PlantedMachine:
             with open(self.m.unix(f"{EARLIER}\\{name}"), "wb") as f:
                 f.write(data)
         os.chmod(self.m.unix(EARLIER), 0o777)
-        self.m.p.reg_add(WOW + APP_PATHS.split("Software\\", 1)[1], "SoftwarePath", "REG_SZ", EARLIER)
+        self.m.p.reg_add(APP_PATHS_KEY, "SoftwarePath", "REG_SZ", EARLIER)
 
     def ran(self, folder, name):
         return os.path.exists(self.m.unix(f"{folder}\\{name}-cmdline.txt"))
@@ -68,15 +67,13 @@ class PlantedProgramsTest(unittest.TestCase):
         setup = m.start_setup(DOWNLOADS + "\\VexmoraSetup.exe", cwd=m.unix(WORK))
         setup.wait_main()
         setup.click("start")  # quick install into the recorded folder
-        warning = wait_message_box(WARNING_CAPTION, timeout=90)
+        warning = wait_message_box(SETUP_CAPTION, timeout=90)
         winetest.wait_drawn(warning)
         shot(warning, "message-earlier-kept")
         self.assertFalse(planted.ran(EARLIER, "uninstall"), "the earlier uninstaller ran")
         winetest.key(warning, "Return")
         setup.wait_page("finish")
-        setup.click("closebtn")
-        setup.click("cancelbtn", CONFIRM_EXIT, wid=setup.prompt())
-        self.assertEqual(0, setup.wait_exit())
+        setup.close()
 
         for folder in (DOWNLOADS, WORK):
             self.assertFalse(planted.ran(folder, "cmd"), f"the cmd.exe planted in {folder} ran")

@@ -6,74 +6,23 @@ message boxes answered by key presses:
   would otherwise write through it): skipped without a prompt, its F record kept;
 - a program without the payload resource: the run fails with the message naming the
   program's own path, and nothing is extracted."""
-import contextlib
 import os
 import shutil
 import subprocess
-import tempfile
 import unittest
 
 import winetest
+from setupdriver import AS_ROOT, PROGRAMS, Extraction, tmpfs
 
-BUILD = winetest.BUILD
-PROGRAM = os.path.join(BUILD, "tests", "programs", "extractfx_run.exe")
-FIXTURES = os.path.join(BUILD, "tests", "fixtures")
 INSTALL_EVENT_PROGRESS, INSTALL_EVENT_DONE = 1, 2
-
-
-class Run:
-    """extractfx_run in the prefix; answers each failure box with the next key given."""
-
-    def __init__(self, prefix, archive, folder, answers=(), program=PROGRAM):
-        if archive != "-":
-            shutil.copy(os.path.join(FIXTURES, archive), prefix.unix_path("C:\\payload.7z"))
-        self.prompts, self.events, self.journal, self.result = [], [], [], {}
-        proc = prefix.start([program, "C:\\payload.7z" if archive != "-" else "-", folder],
-                            stdout=subprocess.PIPE)
-        answers = list(answers)
-        seen = set()
-        for raw in proc.stdout:
-            line = raw.decode("utf-8").rstrip("\n")
-            kind, _, rest = line.partition(" ")
-            if kind == "prompt":
-                self.prompts.append(rest)
-                wid = winetest.wait_window(name="^Install fail$", timeout=60, exclude=seen)
-                seen.add(wid)
-                key = answers.pop(0) if answers else "a"
-                winetest.key(wid, key)
-            elif kind == "event":
-                self.events.append(tuple(int(v) for v in rest.split()))
-            elif kind == "journal":
-                self.journal.append(rest)
-            else:
-                self.result[kind] = rest
-        proc.stdout.close()
-        proc.wait(timeout=60)
-        self.returncode = proc.returncode
-
-
-@contextlib.contextmanager
-def small_disk(size="2m"):
-    os.makedirs(os.path.join(BUILD, "wine", "tmp"), exist_ok=True)
-    where = tempfile.mkdtemp(prefix="vx-fulldisk-", dir=os.path.join(BUILD, "wine", "tmp"))
-    subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size}", "tmpfs", where], check=True)
-    try:
-        yield where
-    finally:
-        subprocess.run(["umount", "-l", where], check=False)
-        os.rmdir(where)
-
-
-AS_ROOT = unittest.skipUnless(os.geteuid() == 0, "mount and chattr need root")
 
 
 @AS_ROOT
 class FullDiskTest(unittest.TestCase):
     def test_write_that_does_not_fit_asks_and_never_reports_success(self):
-        with small_disk() as disk, winetest.Prefix(arch=64, drives={"d": "hd", "e": ("hd", disk)}) as p:
-            os.makedirs(os.path.join(disk, "inst"))
+        with tmpfs() as disk, winetest.Prefix(arch=64, drives={"d": "hd", "e": ("hd", disk)}) as p:
             # big2.dat does not fit: Retry (still full, asks again), Ignore; big3.dat: Abort.
-            run = Run(p, "fulldisk.7z", "E:\\inst", answers=["r", "i", "a"])
+            run = Extraction(p, "fulldisk.7z", "E:\\inst", ["r", "i", "a"])
             self.assertEqual(run.returncode, 0)
             self.assertEqual(run.prompts, ["Fail to write E:\\inst\\big2.dat"] * 2
                              + ["Fail to write E:\\inst\\big3.dat"])
@@ -99,7 +48,7 @@ class ReadOnlyTargetTest(unittest.TestCase):
             os.chmod(target, 0o444)  # what Wine shows as FILE_ATTRIBUTE_READONLY
             subprocess.run(["chattr", "+i", target], check=True)
             try:
-                run = Run(p, "tree.7z", "C:\\inst")
+                run = Extraction(p, "tree.7z", "C:\\inst")
             finally:
                 subprocess.run(["chattr", "-i", target], check=False)
             self.assertEqual(run.prompts, [])
@@ -116,9 +65,9 @@ class MissingPayloadTest(unittest.TestCase):
     def test_missing_resource_fails_with_the_programs_path(self):
         with winetest.Prefix(arch=64) as p:
             os.makedirs(p.unix_path("C:\\tools"))
-            shutil.copy(PROGRAM, p.unix_path("C:\\tools\\extractfx_run.exe"))
+            shutil.copy(os.path.join(PROGRAMS, "extractfx_run.exe"), p.unix_path("C:\\tools\\extractfx_run.exe"))
             os.makedirs(p.unix_path("C:\\inst"))
-            run = Run(p, "-", "C:\\inst", program="C:\\tools\\extractfx_run.exe")
+            run = Extraction(p, "-", "C:\\inst", program="C:\\tools\\extractfx_run.exe")
             self.assertEqual(run.result["completed"], "0")
             self.assertEqual(run.result["status"], "Fail to load resource from C:\\tools\\extractfx_run.exe")
             self.assertEqual([k for k, _ in run.events], [0, 3, 2])  # start, status, done

@@ -20,17 +20,12 @@ companion could not be written. Files found on disk must all be in the journal.
 import contextlib
 import os
 import shutil
-import subprocess
-import tempfile
 import unittest
 
 import winetest
+from setupdriver import (APP_PATHS, APP_PATHS_KEY, AS_ROOT, CLIENT_RUNNING, HKCU, HKLM, JOURNAL_DUMP, MAIN, PROGRAMS,
+                         REFUSAL_CAPTION, RUN, SETUP_WIN, UNINSTALL, Extraction, Locker, RECTS, tmpfs)
 
-BUILD = winetest.BUILD
-PROGRAMS = os.path.join(BUILD, "tests", "programs")
-FIXTURES = os.path.join(BUILD, "tests", "fixtures")
-JOURNAL_DUMP = os.path.join(BUILD, "tools", "journal-dump.exe")
-AS_ROOT = unittest.skipUnless(os.geteuid() == 0, "mount needs root")
 INSTALL_EVENT_DONE = 2
 TREE_FILES = ["空文件.txt", "a\\b\\c.txt", "a\\b\\d.bin", "a\\e.txt", "top.txt", "中文目录\\邮件模板.html"]
 
@@ -45,24 +40,6 @@ def tree_journal(folder):
 
 # -- machines -------------------------------------------------------------------------------
 @contextlib.contextmanager
-def tmpfs(size="2m", read_only=False, inodes=None):
-    """A small Linux tmpfs holding an "inst" folder; remounted read-only when asked; with
-    room for only `inodes` files and folders (its root and "inst" among them) when given."""
-    os.makedirs(os.path.join(BUILD, "wine", "tmp"), exist_ok=True)
-    where = tempfile.mkdtemp(prefix="vx-hostile-", dir=os.path.join(BUILD, "wine", "tmp"))
-    options = f"size={size}" + (f",nr_inodes={inodes}" if inodes else "")
-    subprocess.run(["mount", "-t", "tmpfs", "-o", options, "tmpfs", where], check=True)
-    try:
-        os.makedirs(os.path.join(where, "inst"))
-        if read_only:
-            subprocess.run(["mount", "-o", "remount,ro", where], check=True)
-        yield where
-    finally:
-        subprocess.run(["umount", "-l", where], check=False)
-        os.rmdir(where)
-
-
-@contextlib.contextmanager
 def machine_with_drive_e(read_only=False):
     with tmpfs(read_only=read_only) as disk, winetest.Prefix(arch=64, drives={"d": "hd", "e": ("hd", disk)}) as p:
         yield p, "E:\\inst"
@@ -76,34 +53,6 @@ def plain_machine():
 
 
 # -- runs -----------------------------------------------------------------------------------
-class Extraction:
-    """extractfx_run of `archive` into `folder`; `answer(n, message)` gives the key for the
-    n-th failure box (counted from 0) and may change the machine before answering."""
-
-    def __init__(self, prefix, archive, folder, answer):
-        shutil.copy(os.path.join(FIXTURES, archive), prefix.unix_path("C:\\payload.7z"))
-        self.prompts, self.events, self.plain_journal, self.result = [], [], [], {}
-        proc = prefix.start([os.path.join(PROGRAMS, "extractfx_run.exe"), "C:\\payload.7z", folder],
-                            stdout=subprocess.PIPE)
-        seen = set()
-        for raw in proc.stdout:
-            kind, _, rest = raw.decode("utf-8").rstrip("\n").partition(" ")
-            if kind == "prompt":
-                wid = winetest.wait_window(name="^Install fail$", timeout=60, exclude=seen)
-                seen.add(wid)
-                key = answer(len(self.prompts), rest)
-                self.prompts.append(rest)
-                winetest.key(wid, key)
-            elif kind == "event":
-                self.events.append(int(rest.split()[0]))
-            elif kind == "journal":
-                self.plain_journal.append(rest)
-            else:
-                self.result[kind] = rest
-        proc.stdout.close()
-        self.returncode = proc.wait(timeout=60)
-
-
 def journal_as_read_back(prefix, folder):
     """(how, records): the encrypted companion decrypted, else the plain journal kept
     beside it, else ("none", [])."""
@@ -131,31 +80,12 @@ def on_disk(prefix, folder):
     return found
 
 
-def answers(*keys):
-    return lambda n, message: keys[n] if n < len(keys) else "a"
-
-
-class Locker:
-    """hardfx_lock holding a file in the prefix until released."""
-
-    def __init__(self, prefix, path):
-        self.proc = prefix.start([os.path.join(PROGRAMS, "hardfx_lock.exe"), path], stdout=subprocess.PIPE)
-        line = self.proc.stdout.readline().decode().strip()
-        assert line == "locked", line
-
-    def release(self):
-        if self.proc.poll() is None:
-            self.proc.kill()
-            self.proc.wait(timeout=30)
-        self.proc.stdout.close()
-
-
 # -- the table of extraction cases ------------------------------------------------------------
 def full_disk():
     """Four files of 800 kB onto 2 MB: big2.dat does not fit; Retry (still full) asks again,
     Abort ends the run. big2.dat stays partial, and its record stands."""
     with machine_with_drive_e() as (p, folder):
-        run = Extraction(p, "fulldisk.7z", folder, answers("r", "a"))
+        run = Extraction(p, "fulldisk.7z", folder, ("r", "a"))
         yield p, folder, run, dict(
             prompts=[f"Fail to write {folder}\\big2.dat"] * 2, completed="0",
             journal=[f"F {folder}\\big{i}.dat" for i in range(3)],
@@ -168,7 +98,7 @@ def read_only_folder():
     a word (which counted as a complete install); Retry asks again, Abort ends. The journal
     cannot be opened there, so there is none, and nothing was made."""
     with machine_with_drive_e(read_only=True) as (p, folder):
-        run = Extraction(p, "tree.7z", folder, answers("r", "a"))
+        run = Extraction(p, "tree.7z", folder, ("r", "a"))
         yield p, folder, run, dict(
             prompts=[f"Fail to write {folder}\\空文件.txt"] * 2, completed="0", journal=[],
             read_back="none", present=[])
@@ -239,9 +169,10 @@ class HostileExtractionTest(unittest.TestCase):
                     self.assertEqual(run.returncode, 0)
                     self.assertEqual(run.prompts, expected["prompts"])
                     self.assertEqual(run.result.get("completed"), expected["completed"])
-                    self.assertEqual(run.events.count(INSTALL_EVENT_DONE), 1)
-                    self.assertEqual(run.events[-1], INSTALL_EVENT_DONE)
-                    self.assertEqual(run.plain_journal, expected["journal"])
+                    kinds = [kind for kind, *_ in run.events]
+                    self.assertEqual(kinds.count(INSTALL_EVENT_DONE), 1)
+                    self.assertEqual(kinds[-1], INSTALL_EVENT_DONE)
+                    self.assertEqual(run.journal, expected["journal"])
                     how, records = journal_as_read_back(p, folder)
                     self.assertEqual((how, records), (expected["read_back"], expected["journal"]))
                     present = on_disk(p, folder)
@@ -250,10 +181,6 @@ class HostileExtractionTest(unittest.TestCase):
 
 
 # -- registry that refuses writes -------------------------------------------------------------
-# The uninstall key as a 32-bit setup names it on 64-bit Windows (the journal names it so).
-UNINSTALL = "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillwire-Vexmora专用版"
-APP_PATHS = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\QuillwireVexmora.exe"
-HKLM = "2147483650"
 
 
 class RegistryRefusesTest(unittest.TestCase):
@@ -282,7 +209,7 @@ class RegistryRefusesTest(unittest.TestCase):
         self.assertEqual([r for r in journal if UNINSTALL in r], [])
         self.assertIn(f"r {HKLM} {APP_PATHS}", journal)
         self.assertIn(f"R {HKLM} {APP_PATHS}\\SoftwarePath", journal)
-        self.assertIn("R 2147483649 Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Vexmora-PC", journal)
+        self.assertIn(f"R {HKCU} {RUN}\\Vexmora-PC", journal)
         self.assertEqual(sum(r.startswith("F ") for r in journal), 3, "three shortcuts")
         self.assertEqual(records, journal)
 
@@ -299,8 +226,7 @@ class RegistryRefusesTest(unittest.TestCase):
 # The real setup, its initial folder taken from an earlier installation's record (used as
 # it stands), and the quick-install "start": each folder must give message 135 (a box
 # titled with string 134) and leave nothing behind.
-RECORD_KEY = "HKLM\\Software\\Wow6432Node\\" + APP_PATHS[len("Software\\"):]
-START_BUTTON = (290, 295)  # the large "start" of the quick-install page
+START_BUTTON = RECTS.centre(MAIN, "start")  # the large "start" of the quick-install page
 # 240 characters: a folder CreateDirectoryW still takes (247 at most), but the payload's
 # longer names (templates\\...) would pass MAX_PATH below it and be skipped without a word.
 NEAR_MAX_PATH = "D:\\" + "\\".join(["v" * 49] * 4) + "\\" + "w" * 37
@@ -319,15 +245,15 @@ class UnusualFolderTest(unittest.TestCase):
     def test_each_folder_gives_message_135_and_makes_nothing(self):
         self.assertEqual(len(NEAR_MAX_PATH), 240)
         with winetest.PrivateDisplay(), winetest.Prefix(arch=64) as p:
-            shutil.copy(winetest.SETUP_EXE, p.unix_path("C:\\VexmoraSetup.exe"))
+            shutil.copy(winetest.SETUP_EXE, p.unix_path(SETUP_WIN))
             for why, folder in UNUSUAL_FOLDERS:
                 with self.subTest(why):
-                    p.reg_add(RECORD_KEY, "SoftwarePath", "REG_SZ", folder)
-                    setup = p.start(["C:\\VexmoraSetup.exe"])
+                    p.reg_add(APP_PATHS_KEY, "SoftwarePath", "REG_SZ", folder)
+                    setup = p.start([SETUP_WIN])
                     try:
-                        main = winetest.wait_window(size=(580, 400), timeout=90)
+                        main = winetest.wait_window(size=RECTS.size(MAIN), timeout=90)
                         box = winetest.click_until(
-                            main, *START_BUTTON, lambda: winetest.find_windows("^创建目录失败$"),
+                            main, *START_BUTTON, lambda: winetest.find_windows(f"^{REFUSAL_CAPTION}$"),
                             "message 135", retry_after=5)[0]
                         winetest.key(box, "Return")
                         winetest.wait_until(lambda: box not in winetest.find_windows(".*"), timeout=30,
@@ -343,7 +269,6 @@ class UnusualFolderTest(unittest.TestCase):
 
 
 # -- a client that comes back -------------------------------------------------------------------
-CLIENT_PROMPT = {"installbtn": (99, 148), "cancelbtn": (201, 148)}  # layout 229, 300 x 176
 
 
 class ClientSurvivesTest(unittest.TestCase):
@@ -368,22 +293,22 @@ class ClientSurvivesTest(unittest.TestCase):
             client = "C:\\client\\Vexmora-PC.exe"
             os.makedirs(p.unix_path("C:\\client"))
             shutil.copy(os.path.join(PROGRAMS, "hardfx_unkillable.exe"), p.unix_path(client))
-            shutil.copy(winetest.SETUP_EXE, p.unix_path("C:\\VexmoraSetup.exe"))
+            shutil.copy(winetest.SETUP_EXE, p.unix_path(SETUP_WIN))
             p.start([client])
             winetest.wait_until(lambda: os.path.exists(p.unix_path(client + ".pid")), timeout=60,
                                 what="the client to run")
-            setup = p.start(["C:\\VexmoraSetup.exe"])
+            setup = p.start([SETUP_WIN])
             try:
                 for button in ("installbtn", "installbtn", "cancelbtn"):
                     try:
-                        prompt = winetest.wait_window(size=(300, 176), timeout=90)
+                        prompt = winetest.wait_window(size=RECTS.size(CLIENT_RUNNING), timeout=90)
                     except AssertionError as missing:
                         shown = [(w, winetest.window_name(w), winetest.window_geometry(w))
                                  for w in winetest.find_windows(".*")]
                         raise AssertionError(f"{missing}; before {button}; on screen: {shown}; "
                                              f"setup exit code {setup.poll()}") from None
                     winetest.wait_drawn(prompt)
-                    winetest.click(prompt, *CLIENT_PROMPT[button])
+                    winetest.click(prompt, *RECTS.centre(CLIENT_RUNNING, button))
                     # gone before the next one is looked for (X may reuse its id)
                     winetest.wait_until(lambda: prompt not in winetest.find_windows(), timeout=60,
                                         what="the prompt to close")

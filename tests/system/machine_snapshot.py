@@ -8,7 +8,7 @@ import os
 import subprocess
 
 # Files that Wine itself rewrites while programs run, and C:\tools, where the tests put
-# their helper programs and notes (e2e_install_test.Machine.tool); nothing of ours lives
+# their helper programs and notes (setupdriver.Machine.tool); nothing of ours lives
 # there.
 VOLATILE = ("windows/temp/", "windows/logs/", "users/root/Temp/", "users/root/AppData/Local/Temp/", "tools/")
 

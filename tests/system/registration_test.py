@@ -11,200 +11,131 @@ import contextlib
 import os
 import shutil
 import struct
-import subprocess
 import unittest
 
 import winetest
+from setupdriver import (APP_PATHS, CLIENT_LINK, DESKTOP, DESKTOP_LINK, ENTRY_KEY, JOURNAL_DUMP, MENU, PRODUCT,
+                         PROGRAMS, PROGRAMS_MENU, RUN, UNINSTALL, UNINSTALL_32, UNINSTALL_LINK, Machine, ansi_form,
+                         entry_values, file_version, link_target, registration_records)
 
-PROGRAMS = os.path.join(winetest.BUILD, "tests", "programs")
-TOOL_DIR = "C:\\regfx"
-
-PROGRAMS_MENU = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"
-DESKTOP = "C:\\users\\Public\\Desktop"
-PRODUCT = "VexmoraZevlo邮箱"
-UNINSTALL_PREFIX = "卸载 "
-MENU = f"{PROGRAMS_MENU}\\{PRODUCT}"
-CLIENT_LINK = f"{MENU}\\{PRODUCT}.lnk"
-UNINSTALL_LINK = f"{MENU}\\{UNINSTALL_PREFIX}{PRODUCT}.lnk"
-DESKTOP_LINK = f"{DESKTOP}\\{PRODUCT}.lnk"
 FALLBACK_LINKS = [f"{PROGRAMS_MENU}\\VexmoraFM\\VexmoraFM.lnk", f"{PROGRAMS_MENU}\\VexmoraFM\\Uninstall VexmoraFM.lnk",
                   f"{DESKTOP}\\VexmoraFM.lnk"]
 ALL_LINKS = [CLIENT_LINK, UNINSTALL_LINK, DESKTOP_LINK] + FALLBACK_LINKS
-
-HKLM, HKCU = winetest.HKLM, winetest.HKCU
-APP_PATHS = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\QuillwireVexmora.exe"
-RUN = "Software\\Microsoft\\Windows\\CurrentVersion\\Run"
-UNINSTALL_64 = "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillwire-Vexmora专用版"
-UNINSTALL_32 = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillwire-Vexmora专用版"
-UNINSTALL_VALUES = ["UninstallString", "Publisher", "DisplayName", "DisplayVersion", "DisplayIcon", "URLInfoAbout",
-                    "InstallLocation", "EstimatedSize", "InstallDate", "NoModify", "NoRepair", "QuietUninstallString"]
 PAYLOAD_KB = 3073  # the stand-in payload size of regfx_after_install: 3 MB and a byte
 OLD_START = "C:\\old\\Start.exe"
-
-
-def file_version(exe):
-    """The VS_FIXEDFILEINFO file version of a Windows program, or '' when it has none."""
-    import pefile
-    pe = pefile.PE(exe, fast_load=True)
-    pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
-    infos = getattr(pe, "VS_FIXEDFILEINFO", None)
-    if not infos:
-        return ""
-    ms, ls = infos[0].FileVersionMS, infos[0].FileVersionLS
-    return f"{ms >> 16}.{ms & 0xFFFF}.{ls >> 16}.{ls & 0xFFFF}"
-
-
-def ansi_form(path):
-    """Wine's link object keeps a target's local path in the ANSI code page only, so
-    characters outside it come back as '?'."""
-    return "".join(c if ord(c) < 128 else "?" for c in path)
 
 
 def view_flag(view):
     return [f"/reg:{view}"] if view else []
 
 
-class Machine:
-    """A fresh prefix with the registration probes copied into it. `keys` names the
-    registry keys that inspect() exports: name -> (key, registry view or None)."""
-
-    def __init__(self, arch):
-        self.p = winetest.Prefix(arch=arch)
-        os.makedirs(self.p.unix_path(TOOL_DIR), exist_ok=True)
-        for name in ("regfx_after_install", "regfx_bare"):
-            shutil.copy(os.path.join(PROGRAMS, name + ".exe"), self.p.unix_path(f"{TOOL_DIR}\\{name}.exe"))
-        shutil.copy(os.path.join(winetest.BUILD, "tools", "journal-dump.exe"),
-                    self.p.unix_path(f"{TOOL_DIR}\\journal-dump.exe"))
-        native, wow = (64, 32) if arch == 64 else (None, None)
-        self.keys = {
-            # Where the 32-bit setup program's keys land, seen natively; and where they must not.
-            "uninstall": ("HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
-                          "Quillwire-Vexmora专用版" if arch == 64 else "HKLM\\" + UNINSTALL_32, native),
-            "uninstall_elsewhere": ("HKLM\\" + UNINSTALL_32 if arch == 64 else
-                                    "HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
-                                    "Quillwire-Vexmora专用版", native),
-            "app_paths": ("HKLM\\" + APP_PATHS, wow),
-            "hkcu_run": ("HKCU\\" + RUN, None),
-            "hklm_run": ("HKLM\\" + RUN, wow),
-        }
-        self.wow = wow
-
-    def close(self):
-        self.p.close()
-
-    def exists(self, path):
-        return os.path.exists(self.p.unix_path(path))
-
-    def install_folder(self, folder, files=("Start.exe", "uninstall.exe")):
-        """The folder as the extraction leaves it: the client's programs (or some of them)."""
-        os.makedirs(self.p.unix_path(folder), exist_ok=True)
-        for name in files:
-            with open(self.p.unix_path(folder + "\\" + name), "wb") as f:
-                f.write(b"MZ")
-        return folder
-
-    def register(self, folder, *flags, program="regfx_after_install"):
-        """Runs the registration; returns (outcome fields, plain journal lines)."""
-        r = self.p.run([f"{TOOL_DIR}\\{program}.exe", "run", folder, *flags])
-        out = r.stdout.decode("utf-8")
-        assert r.returncode == 0, (r.returncode, out, r.stderr.decode(errors="replace"))
-        outcome, journal = {}, []
-        for line in out.splitlines():
-            field, _, value = line.partition("=")
-            if field == "journal":
-                journal.append(value)
-            else:
-                outcome[field] = value
-        return outcome, journal
-
-    def cmd(self, commands):
-        """Runs several commands in one cmd.exe (every Wine start costs seconds). Each
-        argument is passed on its own, so blanks and Chinese need no hand quoting."""
-        argv = ["cmd", "/c"]
-        for command in commands:
-            argv += command + ["&"]
-        self.p.run(argv[:-1], timeout=180)
-
-    def seed_run_values(self):
-        """A log-on start value of an earlier installation in both hives."""
-        self.cmd([["reg", "add", "HKCU\\" + RUN, "/v", "Vexmora-PC", "/t", "REG_SZ", "/d", OLD_START, "/f"],
-                  ["reg", "add", "HKLM\\" + RUN, "/v", "Vexmora-PC", "/t", "REG_SZ", "/d", OLD_START, "/f"]
-                  + view_flag(self.wow)])
-
-    def inspect(self, journal_folder=None):
-        """({key name: {value: (type, data)}}, {link: fields read back}) after a run; with
-        journal_folder, also the records of its encrypted journal as the uninstaller reads
-        them (third item)."""
-        existing = [link for link in ALL_LINKS if self.exists(link)]
-        outputs = {name: f"{TOOL_DIR}\\{name}.reg" for name in self.keys}
-        links_out, journal_out = f"{TOOL_DIR}\\links.txt", f"{TOOL_DIR}\\journal.txt"
-        for out in list(outputs.values()) + [links_out, journal_out]:
-            with contextlib.suppress(FileNotFoundError):
-                os.remove(self.p.unix_path(out))
-        commands = [["reg", "export", key, outputs[name], "/y"] + view_flag(view)
-                    for name, (key, view) in self.keys.items()]
-        if existing:
-            commands.append([f"{TOOL_DIR}\\regfx_after_install.exe", "readlink", *existing, ">", links_out])
-        if journal_folder:
-            commands.append([f"{TOOL_DIR}\\journal-dump.exe", f"{journal_folder}\\uninstallE", ">", journal_out])
-        self.cmd(commands)
-
-        reg = {}
-        for name, (key, _) in self.keys.items():
-            unix = self.p.unix_path(outputs[name])
-            exported = {}
-            if os.path.exists(unix):
-                with open(unix, "rb") as f:
-                    exported = winetest.parse_reg(f.read().decode("utf-16"))
-            full = key.replace("HKLM\\", "HKEY_LOCAL_MACHINE\\").replace("HKCU\\", "HKEY_CURRENT_USER\\")
-            reg[name] = exported.get(full, {})
-        links = {}
-        if existing:
-            with open(self.p.unix_path(links_out), "rb") as f:
-                for line in f.read().decode("utf-8").splitlines():
-                    field, _, value = line.partition("=")
-                    if field == "link":
-                        current = links.setdefault(value, {})
-                    else:
-                        current[field] = value
-        if not journal_folder:
-            return reg, links
-        with open(self.p.unix_path(journal_out), "rb") as f:
-            return reg, links, f.read().decode("utf-8").splitlines()
+def wow_view(m):
+    """The registry view the 32-bit program's HKLM keys are read in (None: the only one)."""
+    return 32 if m.arch == 64 else None
 
 
-def expected_journal(uninstall_key, menu=PRODUCT, uninstall_prefix=UNINSTALL_PREFIX,
-                     new_menu_folder=True, client=True, desktop=True, uninstaller=True, autostart=True):
-    menu_folder = f"{PROGRAMS_MENU}\\{menu}"
-    lines = [f"D {menu_folder}"] if new_menu_folder else []
-    if client:
-        lines.append(f"F {menu_folder}\\{menu}.lnk")
-        if desktop:
-            lines.append(f"F {DESKTOP}\\{menu}.lnk")
-    if uninstaller:
-        lines.append(f"F {menu_folder}\\{uninstall_prefix}{menu}.lnk")
-    lines += [f"r {HKLM} {APP_PATHS}", f"R {HKLM} {APP_PATHS}\\SoftwarePath"]
-    if autostart and client:
-        lines.append(f"R {HKCU} {RUN}\\Vexmora-PC")
-    lines += [f"R {HKLM} {uninstall_key}\\{name}" for name in UNINSTALL_VALUES]
-    return lines
+def keys(m):
+    """The registry keys that inspect() exports: name -> (key, registry view or None)."""
+    native = 64 if m.arch == 64 else None
+    plain = "HKLM\\" + UNINSTALL_32
+    uninstall, elsewhere = (ENTRY_KEY, plain) if m.arch == 64 else (plain, ENTRY_KEY)
+    return {
+        # Where the 32-bit setup program's keys land, seen natively; and where they must not.
+        "uninstall": (uninstall, native),
+        "uninstall_elsewhere": (elsewhere, native),
+        "app_paths": ("HKLM\\" + APP_PATHS, wow_view(m)),
+        "hkcu_run": ("HKCU\\" + RUN, None),
+        "hklm_run": ("HKLM\\" + RUN, wow_view(m)),
+    }
+
+
+def install_folder(m, folder, files=("Start.exe", "uninstall.exe")):
+    """The folder as the extraction leaves it: the client's programs (or some of them)."""
+    os.makedirs(m.unix(folder), exist_ok=True)
+    for name in files:
+        with open(m.unix(folder + "\\" + name), "wb") as f:
+            f.write(b"MZ")
+    return folder
+
+
+def register(m, folder, *flags, program="regfx_after_install"):
+    """Runs the registration (in a probe copied into the machine, which finds its own
+    version block through a Windows path); returns (outcome fields, plain journal lines)."""
+    r = m.p.run([m.tool(program), "run", folder, *flags])
+    out = r.stdout.decode("utf-8")
+    assert r.returncode == 0, (r.returncode, out, r.stderr.decode(errors="replace"))
+    outcome, journal = {}, []
+    for line in out.splitlines():
+        field, _, value = line.partition("=")
+        if field == "journal":
+            journal.append(value)
+        else:
+            outcome[field] = value
+    return outcome, journal
+
+
+def cmd(m, commands):
+    """Runs several commands in one cmd.exe (every Wine start costs seconds). Each
+    argument is passed on its own, so blanks and Chinese need no hand quoting."""
+    argv = ["cmd", "/c"]
+    for command in commands:
+        argv += command + ["&"]
+    m.p.run(argv[:-1], timeout=180)
+
+
+def seed_run_values(m):
+    """A log-on start value of an earlier installation in both hives."""
+    cmd(m, [["reg", "add", "HKCU\\" + RUN, "/v", "Vexmora-PC", "/t", "REG_SZ", "/d", OLD_START, "/f"],
+            ["reg", "add", "HKLM\\" + RUN, "/v", "Vexmora-PC", "/t", "REG_SZ", "/d", OLD_START, "/f"]
+            + view_flag(wow_view(m))])
+
+
+def inspect(m, journal_folder=None):
+    """({key name: {value: (type, data)}}, {link: fields read back}) after a run; with
+    journal_folder, also the records of its encrypted journal as the uninstaller reads
+    them (third item)."""
+    existing = [link for link in ALL_LINKS if m.exists(link)]
+    exported = keys(m)
+    outputs = {name: f"C:\\tools\\{name}.reg" for name in exported}
+    links_out, journal_out = "C:\\tools\\links.txt", "C:\\tools\\journal.txt"
+    reader, dump = m.tool("regfx_after_install"), m.tool("journal-dump", JOURNAL_DUMP)
+    for out in list(outputs.values()) + [links_out, journal_out]:
+        with contextlib.suppress(FileNotFoundError):
+            os.remove(m.unix(out))
+    commands = [["reg", "export", key, outputs[name], "/y"] + view_flag(view)
+                for name, (key, view) in exported.items()]
+    if existing:
+        commands.append([reader, "readlink", *existing, ">", links_out])
+    if journal_folder:
+        commands.append([dump, f"{journal_folder}\\uninstallE", ">", journal_out])
+    cmd(m, commands)
+
+    reg = {}
+    for name, (key, _) in exported.items():
+        unix = m.unix(outputs[name])
+        found = {}
+        if os.path.exists(unix):
+            with open(unix, "rb") as f:
+                found = winetest.parse_reg(f.read().decode("utf-16"))
+        full = key.replace("HKLM\\", "HKEY_LOCAL_MACHINE\\").replace("HKCU\\", "HKEY_CURRENT_USER\\")
+        reg[name] = found.get(full, {})
+    links = {}
+    if existing:
+        with open(m.unix(links_out), "rb") as f:
+            for line in f.read().decode("utf-8").splitlines():
+                field, _, value = line.partition("=")
+                if field == "link":
+                    current = links.setdefault(value, {})
+                else:
+                    current[field] = value
+    if not journal_folder:
+        return reg, links
+    with open(m.unix(journal_out), "rb") as f:
+        return reg, links, f.read().decode("utf-8").splitlines()
 
 
 def expected_uninstall_values(folder, version):
-    return {
-        "UninstallString": ("sz", f'"{folder}\\uninstall.exe"'),
-        "Publisher": ("sz", "Vexmora"),
-        "DisplayName": ("sz", PRODUCT),
-        "DisplayVersion": ("sz", version),
-        "DisplayIcon": ("sz", f"{folder}\\Start.exe"),
-        "URLInfoAbout": ("sz", "https://www.vexmora.com/zevlo"),
-        "InstallLocation": ("sz", folder),
-        "EstimatedSize": ("dword", PAYLOAD_KB),
-        "InstallDate": ("sz", winetest.Today()),
-        "NoModify": ("dword", 1),
-        "NoRepair": ("dword", 1),
-        "QuietUninstallString": ("sz", f'"{folder}\\uninstall.exe" /S'),
-    }
+    return entry_values(folder, version, PAYLOAD_KB)
 
 
 def plain_link(target):
@@ -217,11 +148,12 @@ DONE = {"result": "1", "resets": "1", "reset_inside": "1", "mutex_held": "0", "m
 NOT_DONE = {"result": "0", "resets": "0", "reset_inside": "0", "mutex_held": "1", "mutex_alive": "1"}
 LNK_OWN_PROPERTIES = 0x04 | 0x08 | 0x10 | 0x40  # HasName, HasRelativePath, HasWorkingDir, HasIconLocation
 VERSION = file_version(os.path.join(PROGRAMS, "regfx_after_install.exe"))
+UNINSTALL_64 = UNINSTALL  # the entry's name in the journal on a 64-bit machine
 
 
 class RegistrationTest(unittest.TestCase):
     def machine(self, arch):
-        m = Machine(arch)
+        m = Machine(arch=arch)
         self.addCleanup(m.close)
         return m
 
@@ -234,26 +166,23 @@ class RegistrationTest(unittest.TestCase):
         self.assertEqual(sorted(link for link in ALL_LINKS if m.exists(link)), sorted(expected))
         self.assertEqual(links, {link: plain_link(target) for link, target in expected.items()})
         for link, target in expected.items():
-            unix = m.p.unix_path(link)
+            unix = m.unix(link)
             with open(unix, "rb") as f:
                 header = f.read(0x4C)
             flags, show = struct.unpack_from("<I", header, 0x14)[0], struct.unpack_from("<I", header, 0x3C)[0]
             self.assertEqual((flags & LNK_OWN_PROPERTIES, show), (0, 1), link)
-            info = subprocess.run(["lnkinfo", unix], capture_output=True, timeout=30)
-            local = [line.split(":", 1)[1].strip() for line in info.stdout.decode("utf-8", "replace").splitlines()
-                     if line.strip().startswith("Local path")]
-            self.assertEqual(local, [ansi_form(target)], link)
+            self.assertEqual(link_target(unix), [ansi_form(target)], link)
 
     def test_64bit_install_then_reinstall(self):
         m = self.machine(64)
         # Blanks, but no Chinese: Wine keeps shortcut targets in the ANSI code page.
-        folder = m.install_folder("D:\\Program Files\\Vexmora\\Zevlo Mail")
+        folder = install_folder(m, "D:\\Program Files\\Vexmora\\Zevlo Mail")
         start, uninstaller = f"{folder}\\Start.exe", f"{folder}\\uninstall.exe"
-        m.seed_run_values()
-        outcome, journal = m.register(folder)
+        seed_run_values(m)
+        outcome, journal = register(m, folder)
         self.assert_outcome(outcome, {**DONE, "version": VERSION})
-        self.assertEqual(journal, expected_journal(UNINSTALL_64))
-        reg, links, encrypted = m.inspect(journal_folder=folder)
+        self.assertEqual(journal, registration_records(UNINSTALL_64))
+        reg, links, encrypted = inspect(m, journal_folder=folder)
         self.assertEqual(encrypted, journal)
         self.assertEqual(reg["uninstall"], expected_uninstall_values(folder, VERSION))
         self.assertEqual(reg["uninstall_elsewhere"], {})
@@ -264,17 +193,17 @@ class RegistrationTest(unittest.TestCase):
 
         # A second install over the first with log-on start off: the menu folder exists,
         # the earlier desktop shortcut (here a damaged one) is replaced and journalled again.
-        with open(m.p.unix_path(DESKTOP_LINK), "wb") as f:
+        with open(m.unix(DESKTOP_LINK), "wb") as f:
             f.write(b"left by an earlier installation")
-        m.seed_run_values()
-        outcome, journal = m.register(folder, "--no-autostart")
+        seed_run_values(m)
+        outcome, journal = register(m, folder, "--no-autostart")
         self.assert_outcome(outcome, DONE)
         # The first install's records are carried forward (no run discards records); the
         # second's are all among them, each once.
-        second = expected_journal(UNINSTALL_64, new_menu_folder=False, autostart=False)
+        second = registration_records(UNINSTALL_64, new_menu_folder=False, autostart=False)
         self.assertLessEqual(set(second), set(journal))
-        self.assertEqual(journal, expected_journal(UNINSTALL_64))
-        reg, links, encrypted = m.inspect(journal_folder=folder)
+        self.assertEqual(journal, registration_records(UNINSTALL_64))
+        reg, links, encrypted = inspect(m, journal_folder=folder)
         self.assertEqual(encrypted, journal)
         self.assertNotIn("Vexmora-PC", reg["hkcu_run"])
         self.assertNotIn("Vexmora-PC", reg["hklm_run"])
@@ -283,11 +212,11 @@ class RegistrationTest(unittest.TestCase):
 
     def test_32bit_install_and_fallback_names(self):
         m = self.machine(32)
-        folder = m.install_folder(f"D:\\Program Files\\Vexmora\\{PRODUCT}")
-        outcome, journal = m.register(folder, "--no-desktop")
+        folder = install_folder(m, f"D:\\Program Files\\Vexmora\\{PRODUCT}")
+        outcome, journal = register(m, folder, "--no-desktop")
         self.assert_outcome(outcome, DONE)
-        self.assertEqual(journal, expected_journal(UNINSTALL_32, desktop=False))
-        reg, links = m.inspect()
+        self.assertEqual(journal, registration_records(UNINSTALL_32, desktop=False))
+        reg, links = inspect(m)
         self.assertEqual(reg["uninstall"], expected_uninstall_values(folder, VERSION))
         self.assertEqual(reg["uninstall_elsewhere"], {})
         self.assertEqual(reg["app_paths"], {"SoftwarePath": ("sz", folder)})
@@ -296,26 +225,26 @@ class RegistrationTest(unittest.TestCase):
 
         # Without a string table the folder and shortcuts take the fallback names while the
         # entry's display name stays; without a version block the version is empty.
-        shutil.rmtree(m.p.unix_path(MENU))
-        bare = m.install_folder("D:\\Zevlo")
-        outcome, journal = m.register(bare, program="regfx_bare")
+        shutil.rmtree(m.unix(MENU))
+        bare = install_folder(m, "D:\\Zevlo")
+        outcome, journal = register(m, bare, program="regfx_bare")
         self.assert_outcome(outcome, {**DONE, "version": ""})
-        self.assertEqual(journal, expected_journal(UNINSTALL_32, menu="VexmoraFM", uninstall_prefix="Uninstall "))
-        reg, links = m.inspect()
+        self.assertEqual(journal, registration_records(UNINSTALL_32, menu="VexmoraFM", uninstall_prefix="Uninstall "))
+        reg, links = inspect(m)
         self.assertEqual(reg["uninstall"], expected_uninstall_values(bare, ""))
         self.assert_links(m, links, dict(zip(FALLBACK_LINKS, [f"{bare}\\Start.exe", f"{bare}\\uninstall.exe",
                                                               f"{bare}\\Start.exe"])))
 
     def test_incomplete_extraction_and_missing_programs(self):
         m = self.machine(64)
-        m.seed_run_values()
+        seed_run_values(m)
 
         # Extraction not completed: nothing at all happens.
-        folder = m.install_folder("D:\\Vexmora\\Complete")
-        outcome, journal = m.register(folder, "--incomplete")
+        folder = install_folder(m, "D:\\Vexmora\\Complete")
+        outcome, journal = register(m, folder, "--incomplete")
         self.assert_outcome(outcome, NOT_DONE)
         self.assertEqual(journal, [])
-        reg, links = m.inspect()
+        reg, links = inspect(m)
         self.assertEqual((reg["uninstall"], reg["uninstall_elsewhere"], reg["app_paths"]), ({}, {}, {}))
         self.assertEqual(reg["hkcu_run"].get("Vexmora-PC"), ("sz", OLD_START))
         self.assertEqual(reg["hklm_run"].get("Vexmora-PC"), ("sz", OLD_START))
@@ -324,34 +253,34 @@ class RegistrationTest(unittest.TestCase):
 
         # Start program missing: no client shortcuts and no log-on start (the old value
         # goes), yet the entry's icon names the missing program.
-        folder = m.install_folder("D:\\Vexmora\\No Start", files=("uninstall.exe",))
-        outcome, journal = m.register(folder)
+        folder = install_folder(m, "D:\\Vexmora\\No Start", files=("uninstall.exe",))
+        outcome, journal = register(m, folder)
         self.assert_outcome(outcome, DONE)
-        self.assertEqual(journal, expected_journal(UNINSTALL_64, client=False))
-        reg, links = m.inspect()
+        self.assertEqual(journal, registration_records(UNINSTALL_64, client=False))
+        reg, links = inspect(m)
         self.assertNotIn("Vexmora-PC", reg["hkcu_run"])
         self.assertNotIn("Vexmora-PC", reg["hklm_run"])
         self.assertEqual(reg["uninstall"], expected_uninstall_values(folder, VERSION))
         self.assert_links(m, links, {UNINSTALL_LINK: f"{folder}\\uninstall.exe"})
 
         # Uninstaller missing: no uninstall shortcut, the entry still names it.
-        shutil.rmtree(m.p.unix_path(MENU))
-        folder = m.install_folder("D:\\Vexmora\\No Uninstaller", files=("Start.exe",))
-        outcome, journal = m.register(folder)
+        shutil.rmtree(m.unix(MENU))
+        folder = install_folder(m, "D:\\Vexmora\\No Uninstaller", files=("Start.exe",))
+        outcome, journal = register(m, folder)
         self.assert_outcome(outcome, DONE)
-        self.assertEqual(journal, expected_journal(UNINSTALL_64, uninstaller=False))
-        reg, links = m.inspect()
+        self.assertEqual(journal, registration_records(UNINSTALL_64, uninstaller=False))
+        reg, links = inspect(m)
         self.assertEqual(reg["uninstall"], expected_uninstall_values(folder, VERSION))
         self.assertEqual(reg["hkcu_run"].get("Vexmora-PC"), ("sz", f'"{folder}\\Start.exe"'))
         self.assert_links(m, links, {CLIENT_LINK: f"{folder}\\Start.exe", DESKTOP_LINK: f"{folder}\\Start.exe"})
 
         # No journal open: registration runs through and leaves no journal file.
-        folder = m.install_folder("D:\\Vexmora\\Unjournalled")
-        outcome, journal = m.register(folder, "--no-journal")
+        folder = install_folder(m, "D:\\Vexmora\\Unjournalled")
+        outcome, journal = register(m, folder, "--no-journal")
         self.assert_outcome(outcome, DONE)
         self.assertEqual(journal, [])
-        self.assertEqual(sorted(os.listdir(m.p.unix_path(folder))), ["Start.exe", "uninstall.exe"])
-        self.assertEqual(m.inspect()[0]["app_paths"], {"SoftwarePath": ("sz", folder)})
+        self.assertEqual(sorted(os.listdir(m.unix(folder))), ["Start.exe", "uninstall.exe"])
+        self.assertEqual(inspect(m)[0]["app_paths"], {"SoftwarePath": ("sz", folder)})
 
 
 if __name__ == "__main__":

@@ -3,7 +3,7 @@ each row run for real and checked the same way.
 
 For each row: a snapshot of the machine (machine_snapshot.py: the files of C: and of every
 mapped drive, shortcuts included, and HKLM\\Software and HKCU\\Software), then the real
-VexmoraSetup.exe driven as a person would (the driver of e2e_install_test.py), ended the
+VexmoraSetup.exe driven as a person would (tests/wine/setupdriver.py), ended the
 way the row says (closed, killed, logged off with Wine's `wineboot --end-session --force`,
 aborted on a full disk, started again...), then the installation removed the way users
 remove programs: Wine's own Programs and Features, `wine uninstaller --remove
@@ -22,72 +22,13 @@ import unittest
 from collections import namedtuple
 
 import winetest
-import e2e_install_test as e2e  # the driver of the setup's windows
-import hostile_test  # its small disks and its file holder
 import machine_snapshot as snap
+from setupdriver import (CANCELLED_CAPTION, DEFAULT_FOLDER, ENTRY_KEY, ENTRY_NAME, FAILURE_CAPTION, PRODUCT,
+                         REFUSAL_CAPTION, SETUP_CAPTION, UNINSTALLER_CAPTION, APP_PATHS_KEY, Locker, Machine,
+                         page_of, setUpModule, tearDownModule)  # noqa: F401  (module fixtures)
 
-PROGRAMS = os.path.join(winetest.BUILD, "tests", "programs")
-ENTRY_NAME = "Quillwire-Vexmora专用版"
-UNINSTALLER_CAPTION = "^卸载 VexmoraZevlo邮箱$"
-FAILURE_CAPTION = "^安装失败$"       # string 140: the extraction's Retry/Ignore/Abort box
-REFUSAL_CAPTION = "^创建目录失败$"   # string 134: a folder the setup will not install to
-CANCELLED_CAPTION = "^安装已取消$"  # string 139: after Abort, what the rollback did
-PRODUCT = e2e.PRODUCT
-DEFAULT_FOLDER = e2e.DEFAULT_FOLDER
 OTHER_FOLDER = "D:\\Other Mail\\VexmoraZevlo邮箱"
 DISK_FOLDER = "E:\\inst\\VexmoraZevlo邮箱"
-# The keys as the 32-bit setup sees them on a 64-bit machine.
-APP_PATHS_KEY = e2e.WOW + e2e.APP_PATHS.split("Software\\", 1)[1]
-ENTRY_KEY = "HKLM\\" + e2e.UNINSTALL
-SESSION_MANAGER = "HKLM\\System\\CurrentControlSet\\Control\\Session Manager"
-
-
-class Machine(e2e.Machine):
-    """e2e's machine (the setup at C:\\VexmoraSetup.exe, D: a fixed drive), settled
-    before its first snapshot, with small Linux disks mapped as further drives."""
-
-    def __init__(self):
-        super().__init__()
-        self.disks = contextlib.ExitStack()
-        self.disk = None        # E:, a small disk to fill (removable_disk_test.py)
-        self.few_inodes = None  # F:, a disk with room for few folders (removable_folders_test.py)
-        # The first start of a copied prefix settles a few things of Wine's own.
-        self.p.run(["cmd", "/c", "exit"])
-
-    def add_disk(self, letter, size, inodes=None):
-        """A tmpfs (root only) as drive `letter`, with an "inst" folder; its Linux path."""
-        where = self.disks.enter_context(hostile_test.tmpfs(size=size, inodes=inodes))
-        self.p.map_drive(letter, ("hd", where))
-        return where
-
-    def close(self):
-        super().close()
-        self.disks.close()
-
-    def end_started(self):
-        """Ends the setups (and other programs) the test started that still run."""
-        for proc in self.started:
-            if proc.poll() is None:
-                proc.kill()
-                proc.wait(timeout=30)
-        self.started.clear()
-        winetest.wait_until(lambda: not winetest.find_windows(), timeout=60, what="their windows to go")
-
-    def exists(self, win_path):
-        return os.path.exists(self.unix(win_path))
-
-    def short_name(self, win_path):
-        r = self.p.run([self.tool("fx_shortname"), win_path])
-        assert r.returncode == 0, r
-        return r.stdout.decode("utf-8").strip()
-
-    def pending_deletes(self):
-        """The files marked for deletion at the next restart (MOVEFILE_DELAY_UNTIL_REBOOT),
-        as "D:\\..." paths."""
-        values = self.reg_values(SESSION_MANAGER)
-        kind, data = values.get("PendingFileRenameOperations", (None, b""))
-        names = data.decode("utf-16-le").split("\0") if isinstance(data, bytes) else []
-        return [n[4:] if n.startswith("\\??\\") else n for n in names if n]
 
 
 # --- a person at the setup ----------------------------------------------------------------
@@ -99,7 +40,7 @@ def open_setup(m):
 
 def choose_folder(setup, folder):
     """The custom page, with `folder` pasted into "path"."""
-    if e2e.page_of(setup.picture()) != "custom":
+    if page_of(setup.picture()) != "custom":
         setup.click("btn_freeinstall")
         setup.wait_page("custom")
     setup.type_into_path(folder)
@@ -112,21 +53,13 @@ def install(m, folder=None):
         setup.click("start")
     else:
         choose_folder(setup, folder)
-        setup.click("start_small")
+        setup.click("start", page="custom")
     setup.wait_page("finish")
     return setup
 
 
-def close_setup(setup):
-    """The close button and the confirm-exit prompt's "cancelbtn", which ends setup."""
-    setup.click("closebtn")
-    confirm = setup.prompt()
-    setup.click("cancelbtn", e2e.CONFIRM_EXIT, wid=confirm)
-    assert setup.wait_exit() == 0
-
-
 def answer_box(caption, key, shot):
-    box = winetest.wait_window(caption, timeout=90)
+    box = winetest.wait_window(f"^{caption}$", timeout=90)
     winetest.screenshot(box, "e2e-removable-" + shot)
     winetest.key(box, key)
     winetest.wait_gone(box)
@@ -135,7 +68,7 @@ def answer_box(caption, key, shot):
 def refused(setup, folder, shot):
     """"start" with `folder` gives the refusal box, which is closed."""
     choose_folder(setup, folder)
-    setup.click("start_small")
+    setup.click("start", page="custom")
     answer_box(REFUSAL_CAPTION, "Return", shot)
 
 
@@ -145,9 +78,9 @@ def remove(m, shot):
     and reports (closed)."""
     proc = m.p.start(["uninstaller", "--remove", ENTRY_NAME])
     try:
-        ask = winetest.wait_window(UNINSTALLER_CAPTION, timeout=90)
+        ask = winetest.wait_window(f"^{UNINSTALLER_CAPTION}$", timeout=90)
         winetest.key(ask, "y")
-        report = winetest.wait_window(UNINSTALLER_CAPTION, timeout=90, exclude=(ask,))
+        report = winetest.wait_window(f"^{UNINSTALLER_CAPTION}$", timeout=90, exclude=(ask,))
         winetest.screenshot(report, "e2e-removable-" + shot)
         winetest.key(report, "Return")
         winetest.wait_gone(report)
@@ -190,7 +123,7 @@ def assert_one_spelling(t, m, folder):
 
 # --- the rows ---------------------------------------------------------------------------------
 def closed_normally(t, m):
-    close_setup(install(m))
+    install(m).close()
     remove(m, "closed")
 
 
@@ -219,9 +152,9 @@ def logged_off_on_the_finish_page(t, m):
 
 
 def file_in_use_then_removed_again(t, m):
-    close_setup(install(m))
+    install(m).close()
     held = DEFAULT_FOLDER + "\\Vexmora-PC.exe"
-    locker = hostile_test.Locker(m.p, held)
+    locker = Locker(m.p, held)
     try:
         remove(m, "file-in-use")
         # Not undone, so not forgotten: the file and its record, marked for deletion at the
@@ -241,7 +174,7 @@ def typed_as(spelling, folder):
     def row(t, m):
         setup = install(m, spelling(m))
         assert_one_spelling(t, m, folder)
-        close_setup(setup)
+        setup.close()
         remove(m, "spelling")
     return row
 
@@ -250,14 +183,14 @@ def recorded_with_a_trailing_backslash(t, m):
     m.p.reg_add(APP_PATHS_KEY, "SoftwarePath", "REG_SZ", "D:\\Apps\\Mail\\")
     setup = install(m)  # quick: into the folder recorded by an earlier installation
     assert_one_spelling(t, m, "D:\\Apps\\Mail")
-    close_setup(setup)
+    setup.close()
     remove(m, "recorded")
 
 
 def drive_root(t, m):
     setup = open_setup(m)
     refused(setup, "D:\\", "drive-root")
-    close_setup(setup)
+    setup.close()
 
 
 def failed_chains_then_an_install(t, m):
@@ -268,18 +201,18 @@ def failed_chains_then_an_install(t, m):
         refused(setup, "F:\\inst\\A\\B\\C", "chain-half-way")
         t.assertEqual(os.listdir(os.path.join(m.few_inodes, "inst")), [])
     choose_folder(setup, OTHER_FOLDER)
-    setup.click("start_small")
+    setup.click("start", page="custom")
     setup.wait_page("finish")
-    close_setup(setup)
+    setup.close()
     remove(m, "after-refusals")
 
 
 def reinstall_elsewhere(t, m):
-    close_setup(install(m))
+    install(m).close()
     setup = install(m, OTHER_FOLDER)
     # The earlier installation's uninstaller ran, then its folders went with its note.
     t.assertFalse(m.exists("D:\\Program Files"))
-    close_setup(setup)
+    setup.close()
     remove(m, "reinstalled")
 
 
@@ -287,17 +220,15 @@ def reinstall_elsewhere(t, m):
 # already. A disk that fills while the setup runs (another program writes to it) is made
 # so: a newer version is recorded, and the disk is filled while the setup asks about it,
 # after its room check; the user answers Yes.
-SEEDED_ENTRY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + ENTRY_NAME  # 32-bit view
-SETUP_CAPTION = "^VexmoraZevlo邮箱 安装程序$"  # string 128: the version question
 
 
 def start_and_fill_the_disk(m, setup, leave=0):
     """"start_small" into DISK_FOLDER, the disk filled (see fill_disk) once the setup has
     found room; its filler."""
-    m.p.reg_add(SEEDED_ENTRY, "DisplayVersion", "REG_SZ", "99.0.0.0")
+    m.p.reg_add(ENTRY_KEY, "DisplayVersion", "REG_SZ", "99.0.0.0")
     choose_folder(setup, DISK_FOLDER)
-    setup.click("start_small")
-    question = winetest.wait_window(SETUP_CAPTION, timeout=90)
+    setup.click("start", page="custom")
+    question = winetest.wait_window(f"^{SETUP_CAPTION}$", timeout=90)
     filler = fill_disk(m.disk, leave)
     winetest.key(question, "y")
     winetest.wait_gone(question)
@@ -306,7 +237,7 @@ def start_and_fill_the_disk(m, setup, leave=0):
 
 def forget_the_seeded_version(m):
     """The recorded newer version goes again where no installation replaced it."""
-    r = m.p.run(["reg", "delete", SEEDED_ENTRY, "/f"])
+    r = m.p.run(["reg", "delete", ENTRY_KEY, "/f"])
     assert r.returncode == 0, r
 
 
@@ -315,12 +246,12 @@ def record_on_a_full_disk(t, m):
     filler = start_and_fill_the_disk(m, setup)
     # Nothing can be appended to the journal: asked before the first file is made. The
     # user makes room and retries.
-    box = winetest.wait_window(FAILURE_CAPTION, timeout=90)
+    box = winetest.wait_window(f"^{FAILURE_CAPTION}$", timeout=90)
     winetest.screenshot(box, "e2e-removable-full-disk")
     os.remove(filler)
     winetest.key(box, "r")
     setup.wait_page("finish")
-    close_setup(setup)
+    setup.close()
     remove(m, "full-disk")
 
 
@@ -334,7 +265,7 @@ def abort_and_roll_back(t, m, setup, page, shot):
     """Abort in the failure box; the run is taken back and the user told so, and the
     choices are back (`page`)."""
     answer_box(FAILURE_CAPTION, "a", shot)
-    told = winetest.wait_window(CANCELLED_CAPTION, timeout=90)
+    told = winetest.wait_window(f"^{CANCELLED_CAPTION}$", timeout=90)
     winetest.screenshot(told, "e2e-removable-" + shot + "-rolled-back")
     winetest.key(told, "Return")
     winetest.wait_gone(told)
@@ -368,11 +299,11 @@ def held_then_installed(t, m):
     os.makedirs(m.unix(folder))
     open(m.unix(held), "wb").close()
     before_run = snap.files(m.p)
-    locker = hostile_test.Locker(m.p, held)
+    locker = Locker(m.p, held)
     try:
         setup = open_setup(m)
         choose_folder(setup, folder)
-        setup.click("start_small")
+        setup.click("start", page="custom")
         abort_and_roll_back(t, m, setup, "custom", "held")
         assert_files_as_before(t, m, before_run)
     finally:
@@ -381,9 +312,9 @@ def held_then_installed(t, m):
     os.remove(m.unix(held))
     os.rmdir(m.unix(folder))
     os.rmdir(m.unix("D:\\Held Mail"))
-    setup.click("start_small")
+    setup.click("start", page="custom")
     setup.wait_page("finish")
-    close_setup(setup)
+    setup.close()
     remove(m, "held-then-installed")
 
 
@@ -391,27 +322,27 @@ def damaged_then_whole(t, m):
     """A setup whose payload is damaged late in the archive, aborted at the failure and
     rolled back (the quick install's folders included); the whole setup then installs."""
     before_run = snap.files(m.p)
-    setup = e2e.Setup(m, m.start([DAMAGED_SETUP]))
+    setup = m.start_setup(DAMAGED_SETUP)
     setup.wait_main()
     setup.click("start")
     abort_and_roll_back(t, m, setup, "default", "damaged")
     assert_files_as_before(t, m, before_run)
-    close_setup(setup)
-    close_setup(install(m))
+    setup.close()
+    install(m).close()
     remove(m, "damaged-then-whole")
 
 
 def started_again_after_an_abort(t, m):
     setup = abort_on_a_full_disk(t, m)
-    setup.click("start_small")
+    setup.click("start", page="custom")
     setup.wait_page("finish")
-    close_setup(setup)
+    setup.close()
     remove(m, "started-again")
 
 
 def a_later_setup_into_an_aborted_runs_folder(t, m):
-    close_setup(abort_on_a_full_disk(t, m))
-    close_setup(install(m, DISK_FOLDER))
+    abort_on_a_full_disk(t, m).close()
+    install(m, DISK_FOLDER).close()
     remove(m, "later-setup")
 
 
@@ -441,35 +372,13 @@ ROWS = [
 DAMAGED_SETUP = "C:\\DamagedSetup.exe"
 
 
-def damaged_late(folder):
-    """A copy of the setup program whose payload ("BIN" 227) has 16 bytes flipped 16 KB
-    before the end of its packed streams: the archive opens, files are written, and a
-    block near the end fails its check (the header, with its own small packed stream,
-    stays whole)."""
-    import pefile
-    import struct
-    pe = pefile.PE(winetest.SETUP_EXE, fast_load=True)
-    pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
-    kind = next(t for t in pe.DIRECTORY_ENTRY_RESOURCE.entries if t.name is not None and str(t.name) == "BIN")
-    entry = next(e for e in kind.directory.entries if e.id == 227)
-    start = pe.get_offset_from_rva(entry.directory.entries[0].data.struct.OffsetToData)
-    raw = bytearray(pe.__data__)
-    (next_header,) = struct.unpack_from("<Q", raw, start + 12)
-    at = start + 32 + next_header - 16 * 1024
-    raw[at:at + 16] = bytes(b ^ 0xFF for b in raw[at:at + 16])
-    out = os.path.join(folder, "DamagedSetup.exe")
-    with open(out, "wb") as f:
-        f.write(raw)
-    return out
-
-
 class RemovableTable(unittest.TestCase, snap.SnapshotChecks):
     """Runs the rows of one group on one machine; a subclass names the group and builds
     the machine. VEXMORA_ROWS=text runs only the rows whose situation contains it."""
     group = None
 
     def make_machine(self):
-        return Machine()
+        return Machine(settle=True)
 
     def test_each_situation_ends_removable(self):
         m = self.make_machine()
@@ -491,7 +400,3 @@ class RemovableTable(unittest.TestCase, snap.SnapshotChecks):
                 self.assertSameFiles(expected[0], before[0])
                 self.assertSameRegistry(expected[1], before[1])
 
-
-# An X display of the test's own, as the setup's end-to-end tests have it.
-setUpModule = e2e.setUpModule
-tearDownModule = e2e.tearDownModule

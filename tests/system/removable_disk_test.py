@@ -15,7 +15,7 @@ class RunsOnAFullDisk(removable.RemovableTable):
     group = "disk"
 
     def make_machine(self):
-        m = removable.Machine()
+        m = super().make_machine()
         m.disk = m.add_disk("e", "8m")
         return m
 

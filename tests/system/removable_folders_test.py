@@ -15,7 +15,7 @@ class TheInstallFolder(removable.RemovableTable):
     group = "folders"
 
     def make_machine(self):
-        m = removable.Machine()
+        m = super().make_machine()
         os.makedirs(m.unix("D:\\Vexmora Mail"))  # the user's, there before: its short name is typed
         if os.geteuid() == 0:
             # Its root, "inst", then two more; room enough for the payload, so that the

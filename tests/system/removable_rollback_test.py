@@ -10,15 +10,16 @@ import unittest
 
 import removable
 from removable import setUpModule, tearDownModule  # noqa: F401  (the test's own display)
+from setupdriver import damaged_setup
 
 
 class RunsRolledBack(removable.RemovableTable):
     group = "rollback"
 
     def make_machine(self):
-        m = removable.Machine()
+        m = super().make_machine()
         with tempfile.TemporaryDirectory() as tmp:
-            shutil.copy(removable.damaged_late(tmp), m.unix(removable.DAMAGED_SETUP))
+            shutil.copy(damaged_setup(tmp, late=True), m.unix(removable.DAMAGED_SETUP))
         return m
 
 

@@ -5,7 +5,7 @@ events: each top-level window Wine shows is a MapNotify there).
 
 - A silent install into a folder with blanks and Chinese, given NSIS-style (/D= last,
   unquoted): exit code 0, no window ever mapped, files, registry and journal as the
-  windowed quick install leaves them (the checks of e2e_install_test.py), and a log that
+  windowed quick install leaves them (the checks of tests/wine/setupdriver.py), and a log that
   names each step. A second silent run over it, with the default log name, without
   log-on start and desktop shortcut, and /LAUNCH, which starts the client.
 - Each way a silent run is refused, on a machine built for it (a running client, a
@@ -23,21 +23,18 @@ import time
 import unittest
 
 import winetest
-import e2e_install_test as e2e
-import hostile_test  # its small disks
 import machine_snapshot as snap
-import removable
+import setupdriver as driver
+from setupdriver import (APP_PATHS, APP_PATHS_KEY, ENTRY_KEY, PRODUCT, RUN, SETUP_CAPTION, SETUP_WIN, UNINSTALL, Locker,
+                         Machine, InstallationChecks, setUpModule, tearDownModule)  # noqa: F401  (module fixtures)
 
 FOLDER = "D:\\Apps Vexmora\\邮箱 客户端"
 FOLDER_LEVELS = ("D:\\Apps Vexmora", FOLDER)
-SETUP_CAPTION = "VexmoraZevlo邮箱 安装程序"  # string 128
 STAMP = re.compile(r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}  ")
-APP_PATHS_KEY = removable.APP_PATHS_KEY
 
 # The exit codes (app/ExitCodes.h).
 (SUCCESS, BAD_ARGUMENTS, ALREADY_RUNNING, CLIENT_RUNNING, FOLDER_REFUSED, NOT_ENOUGH_SPACE, EXTRACTION_FAILED,
  NEWER_INSTALLED) = range(8)
-ENTRY_KEY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillwire-Vexmora专用版"
 HELD_FOLDER = "D:\\Held Mail"
 HELD = HELD_FOLDER + "\\res\\lang\\en-US.xml"  # the payload's second file
 
@@ -103,7 +100,7 @@ def run_setup(m, *arguments, timeout=300):
     watch = MapWatch()
     try:
         # Not captured: a client it starts would hold the pipes open.
-        r = m.p.run([e2e.SETUP_WIN] + list(arguments), timeout=timeout, capture_output=False,
+        r = m.p.run([SETUP_WIN] + list(arguments), timeout=timeout, capture_output=False,
                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return r.returncode, watch.mapped()
     finally:
@@ -130,11 +127,7 @@ def default_logs(m):
     return [p for p in found if re.search(r"VexmoraSetup-\d{8}-\d{6}\.log$", p)]
 
 
-setUpModule = e2e.setUpModule  # the test's own display
-tearDownModule = e2e.tearDownModule
-
-
-class SilentInstallTest(unittest.TestCase, e2e.InstallationChecks):
+class SilentInstallTest(unittest.TestCase, InstallationChecks):
     def assertSteps(self, log, steps):
         """Each of `steps` begins a line of `log`, in this order."""
         at = 0
@@ -144,7 +137,7 @@ class SilentInstallTest(unittest.TestCase, e2e.InstallationChecks):
             at = found + 1
 
     def test_silent_install_then_silent_update_with_launch(self):
-        m = e2e.Machine()
+        m = Machine()
         self.addCleanup(m.close)
         # /D= last and unquoted: Wine joins the parts with blanks, as a deployment tool's
         # command line has them.
@@ -156,7 +149,7 @@ class SilentInstallTest(unittest.TestCase, e2e.InstallationChecks):
         log = read_log(m.unix("C:\\silent.log"))
         self.assertSteps(log, [
             "Setup started, command line: /S /LOG=C:\\silent.log /D=D:\\Apps Vexmora\\邮箱 客户端",
-            "Folder proposed: " + e2e.DEFAULT_FOLDER,
+            "Folder proposed: " + driver.DEFAULT_FOLDER,
             "Install folder asked for: " + FOLDER,
             "Install folder: " + FOLDER,
             "Earlier installation: none",
@@ -164,11 +157,11 @@ class SilentInstallTest(unittest.TestCase, e2e.InstallationChecks):
             "Payload: ",
             "Block 0 decoded: ",
             "Extraction completed",
-            "Shortcut made, start menu: " + e2e.PRODUCT,
-            "Shortcut made, desktop: " + e2e.PRODUCT,
-            "Registry HKLM\\" + e2e.APP_PATHS + "\\SoftwarePath = " + FOLDER,
-            "Registry HKCU\\" + e2e.RUN + "\\Vexmora-PC = \"" + FOLDER + "\\Start.exe\"",
-            "Registry HKLM\\" + e2e.UNINSTALL + "\\UninstallString = \"" + FOLDER + "\\uninstall.exe\"",
+            "Shortcut made, start menu: " + PRODUCT,
+            "Shortcut made, desktop: " + PRODUCT,
+            "Registry HKLM\\" + APP_PATHS + "\\SoftwarePath = " + FOLDER,
+            "Registry HKCU\\" + RUN + "\\Vexmora-PC = \"" + FOLDER + "\\Start.exe\"",
+            "Registry HKLM\\" + UNINSTALL + "\\UninstallString = \"" + FOLDER + "\\uninstall.exe\"",
             "Journal finished: " + FOLDER + "\\uninstallE",
             "Exit code 0",
         ])
@@ -181,9 +174,9 @@ class SilentInstallTest(unittest.TestCase, e2e.InstallationChecks):
         code, mapped = run_setup(m, "/s", "/log", "/NoAutoStart", "/NODESKTOPICON", "/FORCECLOSE", "/LAUNCH")
         self.assertEqual(code, SUCCESS)
         running.wait(timeout=60)  # ended by the setup
-        client = winetest.wait_window(f"^{e2e.PRODUCT}$", timeout=60)
+        client = winetest.wait_window(f"^{PRODUCT}$", timeout=60)
         # The client may come up before the setup has ended: its window is the only one.
-        self.assertEqual(set(), {winetest.window_name(w) for w in mapped} - {e2e.PRODUCT})
+        self.assertEqual(set(), {winetest.window_name(w) for w in mapped} - {PRODUCT})
         m.p.run(["taskkill", "/f", "/im", "Vexmora-PC.exe"])
         winetest.wait_gone(client)
         self.assert_payload_installed(m, FOLDER, extra=("uninstallE", "uninstall-ran.txt"))
@@ -205,40 +198,37 @@ class SilentInstallTest(unittest.TestCase, e2e.InstallationChecks):
         ])
 
 
-class WindowsWithArgumentsTest(unittest.TestCase, e2e.InstallationChecks):
+class WindowsWithArgumentsTest(unittest.TestCase, InstallationChecks):
     def test_arguments_preset_the_main_window_and_log_its_run(self):
         """Without /S the same arguments set what the main window starts with: its folder,
         its two boxes cleared; a quick install then registers accordingly, and the log
         follows the run to its exit code."""
-        m = e2e.Machine()
+        m = Machine()
         self.addCleanup(m.close)
         os.makedirs(m.unix("C:\\tools"), exist_ok=True)
-        setup = e2e.Setup(m, m.start([e2e.SETUP_WIN, "/NOAUTOSTART", "/nodesktopicon", "/LOG=C:\\tools\\gui.log",
-                                      "/D=D:\\Apps", "Vexmora\\邮箱", "客户端"]))
+        setup = driver.Setup(m, m.start([SETUP_WIN, "/NOAUTOSTART", "/nodesktopicon", "/LOG=C:\\tools\\gui.log",
+                                         "/D=D:\\Apps", "Vexmora\\邮箱", "客户端"]))
         setup.wait_main()
         setup.click("start")
         setup.wait_page("finish")
         self.assert_payload_installed(m, FOLDER)
         self.assert_registered(m, FOLDER, autostart=False, desktop=False)
-        setup.click("closebtn")
-        setup.click("cancelbtn", e2e.CONFIRM_EXIT, wid=setup.prompt())
-        self.assertEqual(SUCCESS, setup.wait_exit())
+        setup.close()  # exit code 0: SUCCESS
         log = read_log(m.unix("C:\\tools\\gui.log"))
         for step in ("Earlier installation: none", "Extraction completed", "Journal finished: " + FOLDER + "\\uninstallE"):
             self.assertIn(step, log)
         self.assertEqual("Exit code 0", log[-1])
 
 
-@hostile_test.AS_ROOT
+@driver.AS_ROOT
 class SilentRefusalsTest(unittest.TestCase, snap.SnapshotChecks):
     """The rows share one machine; each starts from the machine the row before left and
     must leave it as it found it."""
 
     def setUp(self):
-        self.m = removable.Machine()
+        self.m = Machine(settle=True)
         self.addCleanup(self.m.close)
-        self.read_only = self.m.disks.enter_context(hostile_test.tmpfs(size="16m", read_only=True))
-        self.m.p.map_drive("e", ("hd", self.read_only))
+        self.read_only = self.m.add_disk("e", "16m", read_only=True)
         self.full = self.m.add_disk("f", "1m")
 
     def refused(self, expected, *arguments, log=None, during=None, extra=()):
@@ -285,16 +275,16 @@ class SilentRefusalsTest(unittest.TestCase, snap.SnapshotChecks):
 
         # Another setup, with its window open.
         gui = []
-        self.refused(ALREADY_RUNNING, during=lambda: gui.append(removable.open_setup(m)))
+        self.refused(ALREADY_RUNNING, during=lambda: gui.append(m.start_setup().wait_main()))
 
         # A windowed run with a wrong argument says so in a message box, and installs nothing.
         winetest.wait_until(lambda: not winetest.find_windows(), timeout=60, what="the windows to go")
-        proc = m.start([e2e.SETUP_WIN, "/BOGUS"])
+        proc = m.start([SETUP_WIN, "/BOGUS"])
         box = winetest.wait_window(f"^{SETUP_CAPTION}$", timeout=60)
         winetest.key(box, "Return")
         self.assertEqual(BAD_ARGUMENTS, proc.wait(timeout=60))
         # /? lists the arguments in one, and installs nothing either.
-        proc = m.start([e2e.SETUP_WIN, "/?"])
+        proc = m.start([SETUP_WIN, "/?"])
         box = winetest.wait_window(f"^{SETUP_CAPTION}$", timeout=60)
         winetest.key(box, "Return")
         self.assertEqual(SUCCESS, proc.wait(timeout=60))
@@ -306,7 +296,7 @@ class SilentRefusalsTest(unittest.TestCase, snap.SnapshotChecks):
         os.makedirs(os.path.dirname(m.unix(HELD)))
         open(m.unix(HELD), "wb").close()  # the user's own file, where the payload puts one
         before = snap.snapshot(m.p)  # first: taking a snapshot ends the programs running
-        locker = hostile_test.Locker(m.p, HELD)
+        locker = Locker(m.p, HELD)
         self.addCleanup(locker.release)
         code, mapped = run_setup(m, "/S", "/LOG=C:\\tools\\held.log", f"/D={HELD_FOLDER}")
         self.assertEqual((code, mapped), (EXTRACTION_FAILED, []))

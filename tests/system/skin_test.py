@@ -11,6 +11,7 @@ import subprocess
 import unittest
 import xml.etree.ElementTree as ET
 
+import layoutrects
 import winetest
 
 from PIL import Image
@@ -355,17 +356,18 @@ class ExecutableResourcesTest(unittest.TestCase):
 
 
 SHOW_EXE = os.path.join(winetest.BUILD, "tests", "programs", "skinfx_show.exe")
-WINDOW_SIZES = {"221": (580, 400), "228": (300, 176), "229": (300, 176), "230": (300, 176), "232": (580, 400)}
+RECTS = layoutrects.load()  # where the framework lays the controls out
+WINDOW_SIZES = {layout: RECTS.size(layout) for layout in ("221", "228", "229", "230", "232")}
 SHOTS = [  # picture name, arguments of skinfx_show (layout, page, banner), pointer or None
     ("skin_main_default", ["221", "default"], None),
-    ("skin_main_default_hot", ["221", "default"], (290, 295)),  # over "start"
+    ("skin_main_default_hot", ["221", "default"], RECTS.centre(221, "start", "default")),
     ("skin_main_custom", ["221", "custom", "274"], None),
-    ("skin_main_custom_hot", ["221", "custom", "274"], (437, 362)),  # over the small "start"
+    ("skin_main_custom_hot", ["221", "custom", "274"], RECTS.centre(221, "start", "custom")),
     ("skin_main_progress", ["221", "progress", "250"], None),
-    ("skin_main_finish", ["221", "finish", "273"], (290, 346)),  # over "finishinstallbtn"
+    ("skin_main_finish", ["221", "finish", "273"], RECTS.centre(221, "finishinstallbtn")),
     ("skin_already_running", ["228"], None),
     ("skin_client_running", ["229"], None),
-    ("skin_confirm_exit", ["230"], (232, 156)),  # over "installbtn"
+    ("skin_confirm_exit", ["230"], RECTS.centre(230, "installbtn")),
     ("skin_licence", ["232"], None),
     ("skin_licence_end", ["232", "end"], None),
 ]

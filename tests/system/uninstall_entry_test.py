@@ -2,7 +2,7 @@
 setup: each value with its type, the product in Wine's own list of installed programs
 (`uninstaller --list`), and the entry's "QuietUninstallString" run as the system runs a
 stored command: it opens no window and leaves the machine as it was before the install
-(files of C: and D:, HKLM and HKCU, compared by the snapshots of uninstall_test.py).
+(files of C: and D:, HKLM and HKCU, compared by the snapshots of machine_snapshot.py).
 
 The same install has a task-bar button: a helper plays the shell's part and sends the
 window "TaskbarButtonCreated", the setup then makes Wine's real ITaskbarList3 (whose
@@ -10,17 +10,15 @@ methods are stubs that trace their first call) and the install runs through to i
 """
 import os
 import re
-import subprocess
 import unittest
 
 import winetest
-import e2e_install_test as e2e
+import machine_snapshot as snap
 import uninstall_test
+from setupdriver import (DEFAULT_FOLDER, DEFAULT_FOLDER_LEVELS, ENTRY_KEY, ENTRY_NAME, PRODUCT, PROGRAMS,
+                         entry_values, file_version, payload_tree, setUpModule, tearDownModule)  # noqa: F401
 
-PROGRAMS = os.path.join(winetest.BUILD, "tests", "programs")
-FOLDER = e2e.DEFAULT_FOLDER
-ENTRY = "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" \
-        "Quillwire-Vexmora专用版"
+FOLDER = DEFAULT_FOLDER
 # Wine's task-bar object, traced: made, started, and its first progress calls (normal, 0).
 TASKBAR_TRACE = ["TaskbarList_Constructor Created ITaskbarList4", "taskbar_list_HrInit",
                  "taskbar_list_SetProgressState iface .* flags 2 stub", "taskbar_list_SetProgressValue .* ullCompleted 0,"]
@@ -31,24 +29,17 @@ class UninstallEntryTest(uninstall_test.UninstallTestCase):
         m = self.m
         env = dict(m.p.env, WINEDEBUG="-all,trace+explorerframe,fixme+explorerframe")
         with open(trace, "wb") as err:
-            proc = subprocess.Popen(["wine", e2e.SETUP_WIN], env=env, stdout=subprocess.DEVNULL, stderr=err)
-        setup = e2e.Setup(m, proc)
-        try:
-            setup.wait_main()
-            r = m.p.run([os.path.join(PROGRAMS, "winfx_taskbar.exe")])
-            self.assertEqual(r.returncode, 0, r)
-            setup.click("start")
-            setup.wait_page("finish")
-            setup.click("closebtn")
-            setup.click("cancelbtn", e2e.CONFIRM_EXIT, wid=setup.prompt())
-            self.assertEqual(setup.wait_exit(), 0)
-        finally:
-            if proc.poll() is None:
-                proc.kill()
+            setup = m.start_setup(env=env, stderr=err)
+        setup.wait_main()
+        r = m.p.run([os.path.join(PROGRAMS, "winfx_taskbar.exe")])
+        self.assertEqual(r.returncode, 0, r)
+        setup.click("start")
+        setup.wait_page("finish")
+        setup.close()
 
     def test_entry_values_list_and_quiet_command(self):
         m = self.m
-        before_files, before_reg = m.snapshot()
+        before_files, before_reg = snap.snapshot(m.p)
         trace = os.path.join(m.p.root, "setup-trace.txt")
         self.install_with_a_taskbar_button(trace)
         with open(trace, encoding="utf-8", errors="replace") as f:
@@ -56,32 +47,21 @@ class UninstallEntryTest(uninstall_test.UninstallTestCase):
         for call in TASKBAR_TRACE:
             self.assertRegex(traced, call)
         for name in ("Start.exe", "uninstall.exe", "uninstallE"):
-            self.assertTrue(os.path.exists(m.path(f"{FOLDER}\\{name}")), name)
+            self.assertTrue(os.path.exists(m.unix(f"{FOLDER}\\{name}")), name)
 
-        values = m.p.reg_export(ENTRY)[ENTRY]
-        uninstaller = f"{FOLDER}\\uninstall.exe"
-        unpacked = sum(len(data) for data in e2e.payload_tree().values() if data is not None)
-        kind, size = values.pop("EstimatedSize")
+        values = m.reg_values(ENTRY_KEY)
+        unpacked = sum(len(data) for data in payload_tree().values() if data is not None)
+        kind, size = values["EstimatedSize"]
         self.assertEqual(kind, "dword")
         self.assertLess(abs(size * 1024 - unpacked), unpacked / 100, "within 1 % of the unpacked payload")
-        self.assertEqual(values, {
-            "UninstallString": ("sz", f'"{uninstaller}"'),
-            "QuietUninstallString": ("sz", f'"{uninstaller}" /S'),
-            "Publisher": ("sz", "Vexmora"),
-            "DisplayName": ("sz", e2e.PRODUCT),
-            "DisplayVersion": ("sz", e2e.setup_version()),
-            "DisplayIcon": ("sz", f"{FOLDER}\\Start.exe"),
-            "URLInfoAbout": ("sz", "https://www.vexmora.com/zevlo"),
-            "InstallLocation": ("sz", FOLDER),
-            "InstallDate": ("sz", winetest.Today()),
-            "NoModify": ("dword", 1),
-            "NoRepair": ("dword", 1),
-        })
+        self.assertEqual(values, entry_values(FOLDER, file_version(), size))
 
         # Wine's list of installed programs: key name and display name (its console shows
         # the Chinese characters as "?").
         listed = m.p.run(["uninstaller", "--list"]).stdout.decode("utf-8", "replace").splitlines()
-        self.assertTrue([line for line in listed if re.match(r"^Quillwire-Vexmora.*\|\|\|VexmoraZevlo", line)], listed)
+        ascii_part = lambda name: re.escape(re.match(r"[\x20-\x7e]*", name).group())
+        listing = f"^{ascii_part(ENTRY_NAME)}.*\\|\\|\\|{ascii_part(PRODUCT)}"
+        self.assertTrue([line for line in listed if re.match(listing, line)], listed)
 
         # The quiet command, run as the system runs a stored command line: no window at all
         # while it works (a message box would also keep it from ending), and nothing left.
@@ -97,15 +77,11 @@ class UninstallEntryTest(uninstall_test.UninstallTestCase):
         self.assertEqual(runner.returncode, 0)
         self.assertEqual(seen, set(), "windows shown by the quiet uninstall")
         m.wait_self_removed(FOLDER)
-        winetest.wait_until(lambda: not os.path.exists(m.path(e2e.DEFAULT_FOLDER_LEVELS[0])), timeout=60,
+        winetest.wait_until(lambda: not os.path.exists(m.unix(DEFAULT_FOLDER_LEVELS[0])), timeout=60,
                             what="the install folder and the folders above it to go")
-        after_files, after_reg = m.snapshot()
+        after_files, after_reg = snap.snapshot(m.p)
         self.assertSameFiles(before_files, after_files)
         self.assertSameRegistry(before_reg, after_reg)
-
-
-setUpModule = e2e.setUpModule  # the test's own display
-tearDownModule = e2e.tearDownModule
 
 
 if __name__ == "__main__":

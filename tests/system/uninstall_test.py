@@ -1,7 +1,7 @@
 """The client's uninstaller against real installs in fresh Wine machines.
 
-Installs are made by the real VexmoraSetup.exe, driven like a person (quick install, with
-the click table and page recognition of e2e_install_test.py), and, where a test needs an
+Installs are made by the real VexmoraSetup.exe, driven like a person (quick install, by
+the driver of tests/wine/setupdriver.py), and, where a test needs an
 install folder of its own choosing, a 32-bit machine or many runs, by the engine's whole
 run in tests/programs/uninstfx_install.exe (folder chain, earlier uninstaller, unpacking,
 registration, encrypted journal) with the payload archive that the setup carries.
@@ -9,122 +9,33 @@ Before and after, the tests take a snapshot (machine_snapshot.py) of every file 
 and D: (name, size, time) and of HKLM\\Software and HKCU\\Software, and compare: the
 uninstaller must take away exactly what the install made, and nothing else.
 """
-import glob
 import os
+import re
 import shutil
 import unittest
 
 import winetest
-import e2e_install_test as e2e  # the shared driver of the setup's windows
 import machine_snapshot as snap
-
-BUILD = winetest.BUILD
-PROGRAMS = os.path.join(BUILD, "tests", "programs")
-ARCHIVE = os.path.join(BUILD, "payload", "payload.7z")
-UNINSTALLER = os.path.join(BUILD, "payload", "bin", "uninstall.exe")
+from setupdriver import (APP_PATHS, DEFAULT_FOLDER, DESKTOP_LINK, MENU, PROGRAMS_MENU, RUN, UNINSTALL_32, UNINSTALLER,
+                         UNINSTALLER_CAPTION, Machine, setUpModule, tearDownModule)  # noqa: F401  (module fixtures)
 
 FOLDER = "D:\\Vexmora Mail\\VexmoraZevlo邮箱"  # its parent is there before the install
 PROGRAM_FILES = "D:\\Program Files"
-DEFAULT_FOLDER = e2e.DEFAULT_FOLDER
 # The setup makes the levels above its install folder before its journal is open, so they
 # are never journalled and no uninstaller can know them: the machines have them already.
 ODD_FOLDER = "D:\\Vexmora Mail\\Mail (x86) & Co;邮箱"
-PROGRAMS_MENU = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"
-MENU = PROGRAMS_MENU + "\\VexmoraZevlo邮箱"
-DESKTOP_LINK = "C:\\users\\Public\\Desktop\\VexmoraZevlo邮箱.lnk"
-APP_PATHS = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\QuillwireVexmora.exe"
-RUN = "Software\\Microsoft\\Windows\\CurrentVersion\\Run"
-CAPTION = "^卸载 VexmoraZevlo邮箱$"
 
 
-class Machine:
-    """A fresh prefix with the test programs and the archive in C:\\fx."""
-
-    def __init__(self, arch=64):
-        self.p = winetest.Prefix(arch=arch)
-        os.makedirs(self.p.unix_path("C:\\fx"))
-        for name in ("uninstfx_install.exe", "uninstfx_journal.exe"):
-            shutil.copy(os.path.join(PROGRAMS, name), self.p.unix_path("C:\\fx\\" + name))
-        shutil.copy(ARCHIVE, self.p.unix_path("C:\\fx\\payload.7z"))
-        shutil.copy(e2e.JOURNAL_DUMP, self.p.unix_path("C:\\fx\\journal-dump.exe"))
-        os.makedirs(self.p.unix_path("D:\\Vexmora Mail"))
-        shutil.copy(winetest.SETUP_EXE, self.p.unix_path(e2e.SETUP_WIN))
-        # The first start of a copied prefix settles a few things of Wine's own (network
-        # cards): done before any snapshot.
-        self.p.run(["cmd", "/c", "exit"])
-
-    def close(self):
-        self.p.close()
-
-    def path(self, win):
-        return self.p.unix_path(win)
-
-    def install(self, folder=FOLDER):
-        r = self.p.run(["C:\\fx\\uninstfx_install.exe", folder, "C:\\fx\\payload.7z"], timeout=180)
-        assert r.returncode == 0, (r.returncode, r.stdout, r.stderr[-2000:])
-        return r.stdout.decode("utf-8")
-
-    def setup_quick_install(self):
-        """The real setup: quick install into the folder it proposes, then closed from the
-        finish page (the journal is encrypted when it ends)."""
-        setup = e2e.Setup(self, self.p.start([e2e.SETUP_WIN]))
-        try:
-            setup.wait_main()
-            setup.click("start")
-            setup.wait_page("finish")
-            setup.click("closebtn")
-            confirm = setup.prompt()
-            setup.click("cancelbtn", e2e.CONFIRM_EXIT, wid=confirm)
-            assert setup.wait_exit() == 0
-        finally:
-            if setup.proc.poll() is None:
-                setup.proc.kill()
-
-    def journal(self, folder):
-        """The records of folder\\uninstallE, decrypted by the journal's own reader."""
-        r = self.p.run(["C:\\fx\\journal-dump.exe", folder + "\\uninstallE"])
-        assert r.returncode == 0, r
-        return r.stdout.decode("utf-8").splitlines()
-
-    def registry(self):
-        return snap.registry(self.p)
-
-    def snapshot(self):
-        return snap.snapshot(self.p)
-
-    def uninstall_silently(self, folder=FOLDER):
-        r = self.p.run([folder + "\\uninstall.exe", "true"], timeout=120)
-        self.wait_self_removed(folder)
-        return r.returncode
-
-    def uninstall_as_a_person(self, folder=FOLDER, answer="y"):
-        """Starts the uninstaller by hand, answers its question, confirms the result."""
-        proc = self.p.start([folder + "\\uninstall.exe"])
-        ask = winetest.wait_window(name=CAPTION, timeout=60)
-        winetest.key(ask, answer)
-        if answer == "y":
-            result = winetest.wait_window(name=CAPTION, timeout=60, exclude=(ask,))
-            winetest.screenshot(result, "uninstall_result")
-            winetest.key(result, "Return")
-        code = proc.wait(timeout=60)
-        self.wait_self_removed(folder)
-        return code
-
-    def wait_self_removed(self, folder):
-        """The helper deletes the moved program once it has ended: it waits in the install
-        folder, or beside the outermost folder it removed (the install folder or above)."""
-        places = [folder]
-        while places[-1].count("\\") > 1:
-            places.append(places[-1].rsplit("\\", 1)[0])
-        places.append(folder[:3])
-        patterns = [os.path.join(glob.escape(self.path(place)), "~uninstall-*.tmp") for place in places]
-        winetest.wait_until(lambda: not any(glob.glob(pattern) for pattern in patterns),
-                            timeout=60, what="the uninstaller's delayed delete")
+def in_hive(key):
+    """A key below Software (of either view) as a Wine hive file names it, up to its first
+    character outside ASCII (which the file escapes): backslashes doubled."""
+    below = key[len("Software\\"):]
+    return re.match(r"[ -~]*", below).group().replace("\\", "\\\\")
 
 
 def tree(machine, folder):
     """Sorted relative paths under a folder, '/' for folders."""
-    top = machine.path(folder)
+    top = machine.unix(folder)
     out = []
     for root, dirs, names in os.walk(top):
         rel = os.path.relpath(root, top)
@@ -137,11 +48,9 @@ class UninstallTestCase(unittest.TestCase, snap.SnapshotChecks):
     arch = 64
 
     def setUp(self):
-        for needed in (ARCHIVE, winetest.SETUP_EXE, os.path.join(PROGRAMS, "uninstfx_install.exe")):
-            if not os.path.exists(needed):
-                self.fail(f"{needed} is not built")
-        self.m = Machine(self.arch)
+        self.m = Machine(arch=self.arch, settle=True)
         self.addCleanup(self.m.close)
+        os.makedirs(self.m.unix("D:\\Vexmora Mail"))
 
 
 d = snap.key_of  # 'D:\\x\\y' -> 'd:/x/y', the key of the file snapshot
@@ -150,24 +59,24 @@ d = snap.key_of  # 'D:\\x\\y' -> 'd:/x/y', the key of the file snapshot
 class RoundTrip(UninstallTestCase):
     def test_install_then_uninstall_leaves_the_machine_as_it_was(self):
         m = self.m
-        before_files, before_reg = m.snapshot()
-        m.setup_quick_install()
-        installed_files, installed_reg = m.snapshot()
+        before_files, before_reg = snap.snapshot(m.p)
+        m.quick_install()
+        installed_files, installed_reg = snap.snapshot(m.p)
         # The install did make something, in each of the places the uninstaller cleans.
         for place in (DEFAULT_FOLDER + "\\Start.exe", MENU, DESKTOP_LINK):
             self.assertIn(d(place), installed_files)
         hklm = "\n".join(set(installed_reg["HKLM"]) - set(before_reg["HKLM"]))
-        self.assertIn("App Paths\\\\QuillwireVexmora.exe", hklm)
-        self.assertIn("Uninstall\\\\Quillwire-Vexmora", hklm)
+        self.assertIn(in_hive(APP_PATHS), hklm)
+        self.assertIn(in_hive(UNINSTALL_32), hklm)
         run = [k for k in installed_reg["HKCU"] if k.lower().endswith("currentversion\\\\run")]
         self.assertTrue(any(line.startswith('"Vexmora-PC"=') for k in run for line in installed_reg["HKCU"][k]))
 
         # A file of the user's own inside the install keeps its folder, and nothing else.
-        with open(m.path(DEFAULT_FOLDER + "\\data\\mine.txt"), "w") as f:
+        with open(m.unix(DEFAULT_FOLDER + "\\data\\mine.txt"), "w") as f:
             f.write("the user's")
         self.assertEqual(m.uninstall_as_a_person(DEFAULT_FOLDER), 0)
         self.assertEqual(tree(m, DEFAULT_FOLDER), ["data/", "data/mine.txt"])
-        after_files, after_reg = m.snapshot()
+        after_files, after_reg = snap.snapshot(m.p)
         # The folders above it that the setup made stay with it, since they are not empty.
         self.assertSameFiles(before_files, after_files, extra=[
             d(PROGRAM_FILES), d(DEFAULT_FOLDER.rsplit("\\", 1)[0]),
@@ -176,24 +85,24 @@ class RoundTrip(UninstallTestCase):
 
         # Without it the install folder goes too, and a second round leaves nothing; this
         # time in a folder whose name cmd could misread if it were not quoted.
-        shutil.rmtree(m.path(PROGRAM_FILES))
-        m.install(ODD_FOLDER)
+        shutil.rmtree(m.unix(PROGRAM_FILES))
+        m.engine_install(ODD_FOLDER)
         self.assertEqual(m.uninstall_as_a_person(ODD_FOLDER), 0)
-        winetest.wait_until(lambda: not os.path.exists(m.path(ODD_FOLDER)), timeout=60,
+        winetest.wait_until(lambda: not os.path.exists(m.unix(ODD_FOLDER)), timeout=60,
                             what="the install folder to go")
-        after_files, after_reg = m.snapshot()
+        after_files, after_reg = snap.snapshot(m.p)
         self.assertSameFiles(before_files, after_files)
         self.assertSameRegistry(before_reg, after_reg)
 
     def test_answering_no_removes_nothing(self):
         m = self.m
-        m.install()
-        files, reg = m.snapshot()
+        m.engine_install(FOLDER)
+        files, reg = snap.snapshot(m.p)
         proc = m.p.start([FOLDER + "\\uninstall.exe"])
-        ask = winetest.wait_window(name=CAPTION, timeout=60)
+        ask = winetest.wait_window(name=f"^{UNINSTALLER_CAPTION}$", timeout=60)
         winetest.key(ask, "Return")  # "No" is the default button
         self.assertEqual(proc.wait(timeout=60), 0)
-        after_files, after_reg = m.snapshot()
+        after_files, after_reg = snap.snapshot(m.p)
         self.assertSameFiles(files, after_files, extra=[d(FOLDER + "\\uninstall-ran.txt")])
         self.assertSameRegistry(reg, after_reg)
 
@@ -203,13 +112,13 @@ class RoundTrip32(UninstallTestCase):
 
     def test_on_32_bit_windows_the_plain_uninstall_key_goes_as_well(self):
         m = self.m
-        before_files, before_reg = m.snapshot()
-        m.install()
-        installed = "\n".join(m.registry()["HKLM"])
-        self.assertIn("Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\Quillwire-Vexmora", installed)
-        self.assertEqual(m.uninstall_as_a_person(), 0)
-        winetest.wait_until(lambda: not os.path.exists(m.path(FOLDER)), timeout=60, what="the install folder to go")
-        after_files, after_reg = m.snapshot()
+        before_files, before_reg = snap.snapshot(m.p)
+        m.engine_install(FOLDER)
+        installed = "\n".join(snap.registry(m.p)["HKLM"])
+        self.assertIn(in_hive(UNINSTALL_32), installed)
+        self.assertEqual(m.uninstall_as_a_person(FOLDER), 0)
+        winetest.wait_until(lambda: not os.path.exists(m.unix(FOLDER)), timeout=60, what="the install folder to go")
+        after_files, after_reg = snap.snapshot(m.p)
         self.assertSameFiles(before_files, after_files)
         self.assertSameRegistry(before_reg, after_reg)
 
@@ -227,14 +136,14 @@ class Tampered(UninstallTestCase):
         }
         empty_folders = ["C:\\users\\Public\\Desktop\\Empty", PROGRAMS_MENU + "\\Other Mail"]
         for path, text in planted.items():
-            with open(m.path(path), "w") as f:
+            with open(m.unix(path), "w") as f:
                 f.write(text)
         for folder in empty_folders:
-            os.makedirs(m.path(folder))
+            os.makedirs(m.unix(folder))
         m.p.reg_add("HKCU\\" + RUN, "OtherProgram", "REG_SZ", "C:\\other.exe")
         self.assertEqual(m.p.run(["reg", "add", "HKLM\\Software\\Planted", "/f"]).returncode, 0)
-        before_files, before_reg = m.snapshot()
-        m.install()
+        before_files, before_reg = snap.snapshot(m.p)
+        m.engine_install(FOLDER)
         refused = ["F C:\\windows\\vexmora-planted.dll",
                    "D C:\\windows",
                    "F " + FOLDER + "\\..\\outside.txt",
@@ -248,23 +157,23 @@ class Tampered(UninstallTestCase):
                    "R 2147483649 " + RUN + "\\OtherProgram",
                    "r 2147483650 Software\\Planted",
                    "r 2147483649 " + RUN]
-        r = m.p.run(["C:\\fx\\uninstfx_journal.exe", FOLDER] + refused)
+        r = m.p.run([m.tool("uninstfx_journal"), FOLDER] + refused)
         self.assertEqual(r.returncode, 0, r)
 
         # Some records were refused: the exit code says so; the rest is undone.
-        self.assertEqual(m.uninstall_silently(), 1)
+        self.assertEqual(m.uninstall_silently(FOLDER), 1)
         for path, text in planted.items():
-            with open(m.path(path)) as f:
+            with open(m.unix(path)) as f:
                 self.assertEqual(f.read(), text, path)
-        self.assertTrue(os.path.exists(m.path("C:\\windows\\system32\\kernel32.dll")))
+        self.assertTrue(os.path.exists(m.unix("C:\\windows\\system32\\kernel32.dll")))
         for folder in empty_folders:
-            self.assertTrue(os.path.isdir(m.path(folder)), folder)
-        after_files, after_reg = m.snapshot()
+            self.assertTrue(os.path.isdir(m.unix(folder)), folder)
+        after_files, after_reg = snap.snapshot(m.p)
         # Run silently (by a setup that is about to install again) it keeps the install
         # folder itself, with nothing in it but the note of its run and the journal, now
         # holding exactly the records it refused: none is forgotten.
         self.assertEqual(tree(m, FOLDER), ["uninstall-ran.txt", "uninstallE"])
-        self.assertEqual(m.journal(FOLDER), refused)
+        self.assertEqual(m.journal(FOLDER, check=False), refused)  # some are not well-formed
         self.assertSameFiles(before_files, after_files,
                              extra=[d(FOLDER), d(FOLDER + "\\uninstall-ran.txt"), d(FOLDER + "\\uninstallE")])
         self.assertSameRegistry(before_reg, after_reg)
@@ -281,54 +190,54 @@ class Links(UninstallTestCase):
         names them, their folders and the folder above `named` as lying in `named`."""
         m = self.m
         parent = lambda path: path.rsplit("\\", 1)[0]
-        os.makedirs(m.path(real), exist_ok=True)
-        shutil.copy(UNINSTALLER, m.path(real + "\\uninstall.exe"))
+        os.makedirs(m.unix(real), exist_ok=True)
+        shutil.copy(UNINSTALLER, m.unix(real + "\\uninstall.exe"))
         records = ["D " + parent(named), "D " + named]
         for rel in files:
-            os.makedirs(os.path.dirname(m.path(real + "\\" + rel)), exist_ok=True)
-            with open(m.path(real + "\\" + rel), "w") as f:
+            os.makedirs(os.path.dirname(m.unix(real + "\\" + rel)), exist_ok=True)
+            with open(m.unix(real + "\\" + rel), "w") as f:
                 f.write("the install's")
             if "\\" in rel:
                 records.append("D " + named + "\\" + parent(rel))
             records.append("F " + named + "\\" + rel)
-        r = m.p.run(["C:\\fx\\uninstfx_journal.exe", real] + records)
+        r = m.p.run([m.tool("uninstfx_journal"), real] + records)
         self.assertEqual(r.returncode, 0, r)
 
     def test_nothing_behind_a_link_is_deleted(self):
         m = self.m
         # A folder inside the install swapped for a link to someone else's folder.
         self.small_install("D:\\Links\\Inst", "D:\\Links\\Inst", ["data\\x.txt", "keep.txt"])
-        os.makedirs(m.path("D:\\Victim"))
-        with open(m.path("D:\\Victim\\x.txt"), "w") as f:
+        os.makedirs(m.unix("D:\\Victim"))
+        with open(m.unix("D:\\Victim\\x.txt"), "w") as f:
             f.write("someone else's")
-        shutil.rmtree(m.path("D:\\Links\\Inst\\data"))
-        os.symlink(m.path("D:\\Victim"), m.path("D:\\Links\\Inst\\data"))
+        shutil.rmtree(m.unix("D:\\Links\\Inst\\data"))
+        os.symlink(m.unix("D:\\Victim"), m.unix("D:\\Links\\Inst\\data"))
         # And a link to that file planted as the draft of the journal the run rewrites: the
         # draft cannot be made, so the journal as it was stays.
-        os.symlink(m.path("D:\\Victim\\x.txt"), m.path("D:\\Links\\Inst\\uninstallE.new"))
+        os.symlink(m.unix("D:\\Victim\\x.txt"), m.unix("D:\\Links\\Inst\\uninstallE.new"))
         self.assertEqual(m.uninstall_silently("D:\\Links\\Inst"), 1)
-        self.assertEqual(sorted(os.listdir(m.path("D:\\Victim"))), ["x.txt"])
-        with open(m.path("D:\\Victim\\x.txt")) as f:
+        self.assertEqual(sorted(os.listdir(m.unix("D:\\Victim"))), ["x.txt"])
+        with open(m.unix("D:\\Victim\\x.txt")) as f:
             self.assertEqual(f.read(), "someone else's")
-        self.assertTrue(os.path.islink(m.path("D:\\Links\\Inst\\uninstallE.new")))
-        self.assertFalse(os.path.islink(m.path("D:\\Links\\Inst\\uninstallE")))
-        os.remove(m.path("D:\\Links\\Inst\\uninstallE.new"))
-        self.assertFalse(os.path.exists(m.path("D:\\Links\\Inst\\keep.txt")), "the install's own file stays")
+        self.assertTrue(os.path.islink(m.unix("D:\\Links\\Inst\\uninstallE.new")))
+        self.assertFalse(os.path.islink(m.unix("D:\\Links\\Inst\\uninstallE")))
+        os.remove(m.unix("D:\\Links\\Inst\\uninstallE.new"))
+        self.assertFalse(os.path.exists(m.unix("D:\\Links\\Inst\\keep.txt")), "the install's own file stays")
 
         # The folder above the install swapped for a link to a copy of it: the uninstaller
         # is started through the link, and every record leads elsewhere.
         self.small_install("D:\\Real\\Inst", "D:\\Far\\Inst", ["keep.txt"])
-        os.symlink(m.path("D:\\Real"), m.path("D:\\Far"))
+        os.symlink(m.unix("D:\\Real"), m.unix("D:\\Far"))
         self.assertEqual(m.uninstall_silently("D:\\Far\\Inst"), 1)
-        self.assertEqual(sorted(os.listdir(m.path("D:\\Real\\Inst"))), ["keep.txt", "uninstall-ran.txt", "uninstallE"])
+        self.assertEqual(sorted(os.listdir(m.unix("D:\\Real\\Inst"))), ["keep.txt", "uninstall-ran.txt", "uninstallE"])
 
         # The same for the last folders, which an uninstaller run by hand removes after
         # everything else (here all that is left: its journal and note, then the folders).
         self.small_install("D:\\Real2\\Inst", "D:\\Far2\\Inst", [])
-        os.symlink(m.path("D:\\Real2"), m.path("D:\\Far2"))
+        os.symlink(m.unix("D:\\Real2"), m.unix("D:\\Far2"))
         self.assertEqual(m.uninstall_as_a_person("D:\\Far2\\Inst"), 0)
-        self.assertEqual(sorted(os.listdir(m.path("D:\\Real2\\Inst"))), ["uninstall-ran.txt", "uninstallE"])
-        self.assertTrue(os.path.islink(m.path("D:\\Far2")))
+        self.assertEqual(sorted(os.listdir(m.unix("D:\\Real2\\Inst"))), ["uninstall-ran.txt", "uninstallE"])
+        self.assertTrue(os.path.islink(m.unix("D:\\Far2")))
 
 
 class Reinstall(UninstallTestCase):
@@ -336,26 +245,26 @@ class Reinstall(UninstallTestCase):
         out = {}
         for rel in tree(self.m, folder):
             if not rel.endswith("/"):
-                with open(os.path.join(self.m.path(folder), rel), "rb") as f:
+                with open(os.path.join(self.m.unix(folder), rel), "rb") as f:
                     out[rel] = f.read()
         return out
 
     def test_reinstall_runs_the_old_uninstaller_and_equals_a_fresh_install(self):
         m = self.m
-        before_files, before_reg = m.snapshot()
-        m.setup_quick_install()
-        self.assertFalse(os.path.exists(m.path(DEFAULT_FOLDER + "\\uninstall-ran.txt")))
-        fresh = {"folder": self.content(DEFAULT_FOLDER), "menu": tree(m, MENU), "reg": m.registry(),
-                 "desktop": os.path.exists(m.path(DESKTOP_LINK))}
+        before_files, before_reg = snap.snapshot(m.p)
+        m.quick_install()
+        self.assertFalse(os.path.exists(m.unix(DEFAULT_FOLDER + "\\uninstall-ran.txt")))
+        fresh = {"folder": self.content(DEFAULT_FOLDER), "menu": tree(m, MENU), "reg": snap.registry(m.p),
+                 "desktop": os.path.exists(m.unix(DESKTOP_LINK))}
 
         # The second setup finds the first installation recorded and runs its uninstaller.
-        m.setup_quick_install()
+        m.quick_install()
         m.wait_self_removed(DEFAULT_FOLDER)
         # What the earlier uninstaller leaves: the note of its silent run.
         self.assertEqual(self.content(DEFAULT_FOLDER).get("uninstall-ran.txt"), b"ran:  true\r\n")
-        os.remove(m.path(DEFAULT_FOLDER + "\\uninstall-ran.txt"))
-        again = {"folder": self.content(DEFAULT_FOLDER), "menu": tree(m, MENU), "reg": m.registry(),
-                 "desktop": os.path.exists(m.path(DESKTOP_LINK))}
+        os.remove(m.unix(DEFAULT_FOLDER + "\\uninstall-ran.txt"))
+        again = {"folder": self.content(DEFAULT_FOLDER), "menu": tree(m, MENU), "reg": snap.registry(m.p),
+                 "desktop": os.path.exists(m.unix(DESKTOP_LINK))}
         # The same files with the same bytes (the journal too: same records, same key).
         self.assertEqual(sorted(again["folder"]), sorted(fresh["folder"]))
         for rel in fresh["folder"]:
@@ -368,23 +277,11 @@ class Reinstall(UninstallTestCase):
         self.assertEqual(m.uninstall_as_a_person(DEFAULT_FOLDER), 0)
         # The folders the first setup made above the install folder were carried into the
         # reinstall's journal: they go too, last.
-        winetest.wait_until(lambda: not os.path.exists(m.path(PROGRAM_FILES)), timeout=60,
+        winetest.wait_until(lambda: not os.path.exists(m.unix(PROGRAM_FILES)), timeout=60,
                             what="the install folder and the folders above it to go")
-        after_files, after_reg = m.snapshot()
+        after_files, after_reg = snap.snapshot(m.p)
         self.assertSameFiles(before_files, after_files)
         self.assertSameRegistry(before_reg, after_reg)
-
-
-display = None
-
-
-def setUpModule():
-    global display
-    display = winetest.PrivateDisplay()  # the setup's and the uninstaller's windows, alone
-
-
-def tearDownModule():
-    display.close()
 
 
 if __name__ == "__main__":

@@ -14,16 +14,14 @@ import unittest
 from PIL import ImageChops
 
 import winetest
-import e2e_install_test as e2e
+import machine_snapshot as snap
 import uninstall_test
-from hostile_test import Locker
+from setupdriver import (APP_PATHS_KEY, CANCELLED_CAPTION, ENTRY_KEY, FAILURE_CAPTION, MAIN, PROGRAMS, RECTS,
+                         SETUP_CAPTION, Locker, file_version, setUpModule, tearDownModule,
+                         wait_message_box)  # noqa: F401  (module fixtures)
 
-PROGRAMS = os.path.join(winetest.BUILD, "tests", "programs")
 OLD = "D:\\Old Mail"
-RECORD_KEY = "HKLM\\" + e2e.APP_PATHS  # the 32-bit program's view: Wow6432Node here
-ENTRY_KEY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillwire-Vexmora专用版"
-SETUP_CAPTION = "VexmoraZevlo邮箱 安装程序"
-ACTION_LABEL = (40, 318, 285, 390)  # "install_action" on the progress page, right-aligned
+ACTION_LABEL = tuple(RECTS.rect(MAIN, "install_action", "progress"))  # on the progress page, right-aligned
 HELD = OLD + "\\res\\lang\\en-US.xml"  # the payload's second file, where the setup installs
 
 
@@ -31,44 +29,40 @@ class VersionsTest(uninstall_test.UninstallTestCase):
     def setUp(self):
         super().setUp()
         m = self.m
-        os.makedirs(m.path(OLD))
-        shutil.copy(os.path.join(PROGRAMS, "fx_recorder.exe"), m.path(OLD + "\\uninstall.exe"))
-        m.p.reg_add(RECORD_KEY, "SoftwarePath", "REG_SZ", OLD)
+        os.makedirs(m.unix(OLD))
+        shutil.copy(os.path.join(PROGRAMS, "fx_recorder.exe"), m.unix(OLD + "\\uninstall.exe"))
+        m.p.reg_add(APP_PATHS_KEY, "SoftwarePath", "REG_SZ", OLD)
 
     def start_setup(self):
-        setup = e2e.Setup(self.m, self.m.p.start([e2e.SETUP_WIN]))
-        self.addCleanup(lambda: setup.proc.poll() is None and setup.proc.kill())
+        setup = self.m.start_setup()
         setup.wait_main()
         return setup
 
     def test_newer_installed_asks_and_no_changes_nothing(self):
         m = self.m
         m.p.reg_add(ENTRY_KEY, "DisplayVersion", "REG_SZ", "99.0.0.0")
-        before_files, before_reg = m.snapshot()
+        before_files, before_reg = snap.snapshot(m.p)
         setup = self.start_setup()
         setup.click("start")
-        box = e2e.wait_message_box(SETUP_CAPTION)
-        r = m.p.run([os.path.join(PROGRAMS, "winfx_msgtext.exe")])
-        text = "".join(r.stdout.decode("utf-8").splitlines()[1:])
+        box = wait_message_box(SETUP_CAPTION)
+        text = "".join(m.message_box_text()[1:])
         self.assertIn("（99.0.0.0）", text)
-        self.assertIn(f"为 {e2e.setup_version()}。", text)
+        self.assertIn(f"为 {file_version()}。", text)
         winetest.key(box, "Return")  # No is the default
         winetest.wait_gone(box)
         setup.rest_pointer()
         setup.wait_page("default")
         self.assertIsNone(setup.proc.poll())
-        setup.click("closebtn")
-        setup.click("cancelbtn", e2e.CONFIRM_EXIT, wid=setup.prompt())
-        self.assertEqual(setup.wait_exit(), 0)
-        after_files, after_reg = m.snapshot()
+        setup.close()
+        after_files, after_reg = snap.snapshot(m.p)
         self.assertSameFiles(before_files, after_files)
         self.assertSameRegistry(before_reg, after_reg)
-        self.assertFalse(os.path.exists(m.path(OLD + "\\uninstall-cmdline.txt")), "the earlier uninstaller ran")
+        self.assertFalse(os.path.exists(m.unix(OLD + "\\uninstall-cmdline.txt")), "the earlier uninstaller ran")
 
     def test_the_same_version_is_a_repair_and_says_so(self):
         m = self.m
         m.p.reg_add(ENTRY_KEY, "DisplayVersion", "REG_SZ", "1.0")
-        os.makedirs(os.path.dirname(m.path(HELD)))
+        os.makedirs(os.path.dirname(m.unix(HELD)))
         locker = Locker(m.p, HELD)
         self.addCleanup(locker.release)
         setup = self.start_setup()
@@ -77,7 +71,7 @@ class VersionsTest(uninstall_test.UninstallTestCase):
             """Starts the install, waits for the prompt about the held file, and returns the
             progress page's label; then aborts, back to the page of choices."""
             setup.click("start")
-            box = e2e.wait_message_box("安装失败")
+            box = wait_message_box(FAILURE_CAPTION)
             label = setup.picture().crop(ACTION_LABEL)
             # A click on the box (beside its text) makes it the active window first: the
             # keys would otherwise go to the window that was active before the earlier
@@ -86,7 +80,7 @@ class VersionsTest(uninstall_test.UninstallTestCase):
             winetest.key(box, "a")
             winetest.wait_gone(box)
             # The run is taken back, and the user told so.
-            told = e2e.wait_message_box("安装已取消")
+            told = wait_message_box(CANCELLED_CAPTION)
             winetest.click(told, 5, 5)
             winetest.key(told, "Return")
             winetest.wait_gone(told)
@@ -95,7 +89,7 @@ class VersionsTest(uninstall_test.UninstallTestCase):
             return label
 
         upgrade = held_progress_page()  # 1.0 is older: "正在安装"
-        m.p.reg_add(ENTRY_KEY, "DisplayVersion", "REG_SZ", e2e.setup_version())
+        m.p.reg_add(ENTRY_KEY, "DisplayVersion", "REG_SZ", file_version())
         repair = held_progress_page()
         # Both say "正在..." in the same place; only the last two characters differ.
         text = upgrade.convert("L").point(lambda v: 255 if v < 200 else 0).getbbox()
@@ -104,10 +98,6 @@ class VersionsTest(uninstall_test.UninstallTestCase):
         self.assertIsNotNone(changed, "the repair reads as an upgrade")
         left, _, right, _ = text
         self.assertGreater(changed[0], left + (right - left) * 0.4, (text, changed))
-
-
-setUpModule = e2e.setUpModule  # the test's own display
-tearDownModule = e2e.tearDownModule
 
 
 if __name__ == "__main__":

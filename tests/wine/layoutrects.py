@@ -4,6 +4,7 @@ in a window at another DPI.
 
     rects = layoutrects.load()
     x, y = rects.centre(221, "start", page="default", dpi=144)   # window coordinates
+    x, y = rects.centre(221, "back")   # on the default page, or wherever it is shown
 """
 import json
 import os
@@ -25,12 +26,21 @@ class LayoutRects:
         w, h = self.data["layouts"][str(layout)]["size"]
         return scaled(w, dpi), scaled(h, dpi)
 
-    def rect(self, layout, name, page="default", index=0, dpi=96):
-        """[left, top, right, bottom] of the index-th visible control named `name`."""
-        r = self.data["layouts"][str(layout)]["pages"][page][name][index]
+    def rect(self, layout, name, page=None, index=0, dpi=96):
+        """[left, top, right, bottom] of the index-th visible control named `name` on
+        `page`; without a page, on the default page, or on whichever pages show it when
+        it is not there (they must agree on where it lies)."""
+        pages = self.data["layouts"][str(layout)]["pages"]
+        if page is not None or name in pages["default"]:
+            r = pages[page or "default"][name][index]
+        else:
+            found = {tuple(names[name][index]) for names in pages.values() if name in names}
+            if len(found) != 1:
+                raise KeyError(f"{name} of layout {layout}: name the page ({len(found)} places)")
+            r = found.pop()
         return [scaled(v, dpi) for v in r]
 
-    def centre(self, layout, name, page="default", index=0, dpi=96):
+    def centre(self, layout, name, page=None, index=0, dpi=96):
         left, top, right, bottom = self.rect(layout, name, page, index, dpi)
         return (left + right) // 2, (top + bottom) // 2
 

@@ -20,6 +20,8 @@ BUILD = os.path.abspath(BUILD)
 SOURCE = os.path.abspath(os.environ.get("VEXMORA_SOURCE") or os.path.join(os.path.dirname(__file__), "..", ".."))
 WINE_ROOT = os.path.join(BUILD, "wine")
 SETUP_EXE = os.path.join(BUILD, "VexmoraSetup.exe")
+PROGRAMS = os.path.join(BUILD, "tests", "programs")  # the test programs (tests/programs)
+FIXTURES = os.path.join(BUILD, "tests", "fixtures")
 
 BASE_ENV = {
     "WINEDEBUG": "-all",
@@ -164,7 +166,8 @@ class Prefix:
     def start(self, cmd, **kw):
         kw.setdefault("stdout", subprocess.DEVNULL)
         kw.setdefault("stderr", subprocess.DEVNULL)
-        return subprocess.Popen(["wine"] + list(cmd), env=self.env, **kw)
+        kw.setdefault("env", self.env)
+        return subprocess.Popen(["wine"] + list(cmd), **kw)
 
     # -- registry ------------------------------------------------------------------
     def reg_add(self, key, name, kind, data, native_view=False):
