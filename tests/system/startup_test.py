@@ -5,10 +5,11 @@
 - The initial install folder: PrepareSetup run for real (by the unit test program's
   machine probe, with the setup's own string table) in a machine with D: fixed; with an
   earlier installation recorded in "SoftwarePath" as REG_SZ, empty, or REG_EXPAND_SZ.
-- VexmoraSetup.exe itself: a running client brings the client-running prompt (declined:
-  setup ends with no main window; accepted: the client is closed and setup goes on); the
-  crash reporter is terminated silently; a second setup shows the already-running prompt
-  and ends with exit code 0 while the first keeps its window.
+- VexmoraSetup.exe itself, each case on a machine of its own: a running client brings the
+  client-running prompt (declined: setup ends with no main window; accepted: the client
+  is closed and setup goes on); the crash reporter is terminated silently; a second setup
+  shows the already-running prompt and ends with exit code 0 while the first keeps its
+  window.
 """
 import os
 import shutil
@@ -17,6 +18,8 @@ import time
 import unittest
 
 import winetest
+from setupdriver import (ALREADY_RUNNING, APP_PATHS_KEY, CLIENT_RUNNING, CONFIRM_EXIT, DEFAULT_FOLDER, MAIN, RECTS,
+                         SETUP_WIN, TITLE, Machine)
 
 BUILD = winetest.BUILD
 SETUP = winetest.SETUP_EXE
@@ -26,9 +29,6 @@ WAITER = os.path.join(PROGRAMS, "fx_waiter.exe")
 RECORDER = os.path.join(PROGRAMS, "fx_recorder.exe")
 PROBE = os.path.join(PROGRAMS, "fx_procprobe.exe")
 
-APP_PATHS = ("HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\App Paths\\"
-             "QuillwireVexmora.exe")  # where a 32-bit program's HKLM\Software lands
-DEFAULT_D = "D:\\Program Files\\Vexmora\\VexmoraZevlo邮箱"
 
 STRINGS = {
     129: "VexmoraZevlo邮箱",
@@ -159,60 +159,48 @@ class InitialFolderTest(unittest.TestCase):
     def test_record_decides_the_folder_and_the_uninstaller(self):
         cases = [
             # (value type, value, expected folder, uninstaller runs)
-            (None, None, DEFAULT_D, False),
+            (None, None, DEFAULT_FOLDER, False),
             ("REG_SZ", "E:\\Apps\\Mail", "E:\\Apps\\Mail", True),
             ("REG_SZ", "F:\\Gone\\Mail", "F:\\Gone\\Mail", False),  # used although it is gone
-            ("REG_SZ", "", DEFAULT_D, False),
-            ("REG_EXPAND_SZ", "E:\\Apps\\Mail", DEFAULT_D, False),
+            ("REG_SZ", "", DEFAULT_FOLDER, False),
+            ("REG_EXPAND_SZ", "E:\\Apps\\Mail", DEFAULT_FOLDER, False),
         ]
         for kind, value, folder, uninstalls in cases:
             with self.subTest(kind=kind, value=value):
                 if kind is not None:
-                    self.p.reg_add(APP_PATHS, "SoftwarePath", kind, value)
+                    self.p.reg_add(APP_PATHS_KEY, "SoftwarePath", kind, value)
                 self.assertEqual((True, folder, True), self.prepare())
                 self.assertEqual(" true" if uninstalls else False, self.uninstaller_ran())
 
 
-TITLE = "^VexmoraFM$"
-MAIN_SIZE = (580, 400)
-PROMPT_SIZE = (300, 176)
-# Button centres in window coordinates, from the prompt layouts (228, 229, 230).
-ALREADY_RUNNING_OK = (150, 148)
-CLIENT_RUNNING_INSTALL, CLIENT_RUNNING_CANCEL = (99, 148), (201, 148)
-MAIN_CLOSE, CONFIRM_EXIT_STOP = (561, 19), (145, 156)
+MAIN_SIZE = RECTS.size(MAIN)
+PROMPT_SIZE = RECTS.size(CLIENT_RUNNING)  # the already-running prompt's too
+ALREADY_RUNNING_OK = RECTS.centre(ALREADY_RUNNING, "okbtn")
+CLIENT_RUNNING_INSTALL = RECTS.centre(CLIENT_RUNNING, "installbtn")
+CLIENT_RUNNING_CANCEL = RECTS.centre(CLIENT_RUNNING, "cancelbtn")
+MAIN_CLOSE, CONFIRM_EXIT_STOP = RECTS.centre(MAIN, "closebtn"), RECTS.centre(CONFIRM_EXIT, "cancelbtn")
 
 
 @unittest.skipUnless(shutil.which("Xvfb"), "needs Xvfb")
 class SetupProcessTest(unittest.TestCase):
-    """VexmoraSetup.exe itself, in one machine whose state carries from case to case."""
+    """VexmoraSetup.exe itself, in a fresh machine for each case, the stand-in client
+    running in it."""
 
-    @classmethod
-    def setUpClass(cls):
-        cls.p = winetest.Prefix(arch=64)
-        cls.started = []
-        cls.client = None
-        shutil.copy(SETUP, cls.p.unix_path("C:\\VexmoraSetup.exe"))
-
-    @classmethod
-    def tearDownClass(cls):
-        for proc in cls.started:
-            if proc.poll() is None:
-                proc.kill()
-        cls.p.close()
+    def setUp(self):
+        self.m = Machine()
+        self.addCleanup(self.m.close)
+        self.client = self.start_waiter("C:\\fx\\client\\Vexmora-PC.exe")
 
     def start_waiter(self, win_path):
-        target = self.p.unix_path(win_path)
+        target = self.m.unix(win_path)
         os.makedirs(os.path.dirname(target), exist_ok=True)
         shutil.copy(WAITER, target)
-        proc = self.p.start([win_path])
-        self.started.append(proc)
+        proc = self.m.start([win_path])
         winetest.wait_until(lambda: os.path.exists(target + ".pid"), timeout=60, what=f"{win_path}")
         return proc
 
     def start_setup(self):
-        proc = self.p.start(["C:\\VexmoraSetup.exe"])
-        self.started.append(proc)
-        return proc
+        return self.m.start([SETUP_WIN])
 
     def click_until(self, wid, point, done, what, timeout=60, retry_after=2):
         return winetest.click_until(wid, *point, done, what, timeout=timeout, retry_after=retry_after)
@@ -220,8 +208,7 @@ class SetupProcessTest(unittest.TestCase):
     def gone(self, wid):
         return lambda: wid not in winetest.find_windows(TITLE)
 
-    def test_1_running_client_declined_ends_setup_without_main_window(self):
-        type(self).client = self.start_waiter("C:\\fx\\client\\Vexmora-PC.exe")
+    def test_running_client_declined_ends_setup_without_main_window(self):
         setup = self.start_setup()
         prompt = winetest.wait_window(TITLE, size=PROMPT_SIZE, timeout=90)
         self.click_until(prompt, CLIENT_RUNNING_CANCEL, self.gone(prompt), "the prompt to close")
@@ -229,8 +216,7 @@ class SetupProcessTest(unittest.TestCase):
         self.assertEqual([], winetest.find_windows(TITLE))
         self.assertIsNone(self.client.poll(), "the client was closed although the user declined")
 
-    def test_2_client_closed_crash_reporter_ended_then_single_instance(self):
-        self.assertIsNotNone(self.client, "runs after test_1, which starts the client")
+    def test_client_closed_crash_reporter_ended_then_single_instance(self):
         reporters = [self.start_waiter(path) for path in
                      ("C:\\fx\\crash\\CrashSender1403.exe", "C:\\fx\\crash2\\crashsender1403.EXE")]
         first = self.start_setup()
