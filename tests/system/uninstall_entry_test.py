@@ -14,9 +14,8 @@ import unittest
 
 import winetest
 import machine_snapshot as snap
-import uninstall_test
 from setupdriver import (DEFAULT_FOLDER, DEFAULT_FOLDER_LEVELS, ENTRY_KEY, ENTRY_NAME, PRODUCT, PROGRAMS,
-                         entry_values, file_version, payload_tree, setUpModule, tearDownModule)  # noqa: F401
+                         Machine, entry_values, file_version, payload_tree, setUpModule, tearDownModule)  # noqa: F401
 
 FOLDER = DEFAULT_FOLDER
 # Wine's task-bar object, traced: made, started, and its first progress calls (normal, 0).
@@ -24,7 +23,11 @@ TASKBAR_TRACE = ["TaskbarList_Constructor Created ITaskbarList4", "taskbar_list_
                  "taskbar_list_SetProgressState iface .* flags 2 stub", "taskbar_list_SetProgressValue .* ullCompleted 0,"]
 
 
-class UninstallEntryTest(uninstall_test.UninstallTestCase):
+class UninstallEntryTest(unittest.TestCase, snap.SnapshotChecks):
+    def setUp(self):
+        self.m = Machine(settle=True)
+        self.addCleanup(self.m.close)
+
     def install_with_a_taskbar_button(self, trace):
         m = self.m
         env = dict(m.p.env, WINEDEBUG="-all,trace+explorerframe,fixme+explorerframe")

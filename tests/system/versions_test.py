@@ -15,9 +15,8 @@ from PIL import ImageChops
 
 import winetest
 import machine_snapshot as snap
-import uninstall_test
 from setupdriver import (APP_PATHS_KEY, CANCELLED_CAPTION, ENTRY_KEY, FAILURE_CAPTION, MAIN, PROGRAMS, RECTS,
-                         SETUP_CAPTION, Locker, file_version, setUpModule, tearDownModule,
+                         SETUP_CAPTION, Locker, Machine, file_version, setUpModule, tearDownModule,
                          wait_message_box)  # noqa: F401  (module fixtures)
 
 OLD = "D:\\Old Mail"
@@ -25,10 +24,10 @@ ACTION_LABEL = tuple(RECTS.rect(MAIN, "install_action", "progress"))  # on the p
 HELD = OLD + "\\res\\lang\\en-US.xml"  # the payload's second file, where the setup installs
 
 
-class VersionsTest(uninstall_test.UninstallTestCase):
+class VersionsTest(unittest.TestCase, snap.SnapshotChecks):
     def setUp(self):
-        super().setUp()
-        m = self.m
+        self.m = m = Machine(settle=True)
+        self.addCleanup(m.close)
         os.makedirs(m.unix(OLD))
         shutil.copy(os.path.join(PROGRAMS, "fx_recorder.exe"), m.unix(OLD + "\\uninstall.exe"))
         m.p.reg_add(APP_PATHS_KEY, "SoftwarePath", "REG_SZ", OLD)
