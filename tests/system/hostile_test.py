@@ -24,7 +24,7 @@ import unittest
 
 import winetest
 from setupdriver import (APP_PATHS, APP_PATHS_KEY, AS_ROOT, CLIENT_RUNNING, HKCU, HKLM, JOURNAL_DUMP, MAIN, PROGRAMS,
-                         REFUSAL_CAPTION, RUN, SETUP_WIN, UNINSTALL, Extraction, Locker, RECTS, tmpfs)
+                         REFUSAL_CAPTION, RUN, SETUP_WIN, UNINSTALL, Extraction, Locker, Machine, RECTS, tmpfs)
 
 INSTALL_EVENT_DONE = 2
 TREE_FILES = ["空文件.txt", "a\\b\\c.txt", "a\\b\\d.bin", "a\\e.txt", "top.txt", "中文目录\\邮件模板.html"]
@@ -244,8 +244,8 @@ UNUSUAL_FOLDERS = [
 class UnusualFolderTest(unittest.TestCase):
     def test_each_folder_gives_message_135_and_makes_nothing(self):
         self.assertEqual(len(NEAR_MAX_PATH), 240)
-        with winetest.PrivateDisplay(), winetest.Prefix(arch=64) as p:
-            shutil.copy(winetest.SETUP_EXE, p.unix_path(SETUP_WIN))
+        with winetest.PrivateDisplay(), Machine() as m:
+            p = m.p
             for why, folder in UNUSUAL_FOLDERS:
                 with self.subTest(why):
                     p.reg_add(APP_PATHS_KEY, "SoftwarePath", "REG_SZ", folder)
@@ -289,11 +289,11 @@ class ClientSurvivesTest(unittest.TestCase):
             self.run_case()
 
     def run_case(self):
-        with winetest.PrivateDisplay(), winetest.Prefix(arch=64) as p:
+        with winetest.PrivateDisplay(), Machine() as m:
+            p = m.p
             client = "C:\\client\\Vexmora-PC.exe"
             os.makedirs(p.unix_path("C:\\client"))
             shutil.copy(os.path.join(PROGRAMS, "hardfx_unkillable.exe"), p.unix_path(client))
-            shutil.copy(winetest.SETUP_EXE, p.unix_path(SETUP_WIN))
             p.start([client])
             winetest.wait_until(lambda: os.path.exists(p.unix_path(client + ".pid")), timeout=60,
                                 what="the client to run")

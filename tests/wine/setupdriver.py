@@ -169,6 +169,12 @@ class Machine:
         self.p.close()
         self.disks.close()
 
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
     def unix(self, win_path):
         return self.p.unix_path(win_path)
 
