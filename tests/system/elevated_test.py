@@ -37,32 +37,31 @@ SHELL = {"QuillwireShell.dll": b"shell extension of an earlier install",
          "QuillwireShell_bak.dll": b"set aside by an install before that"}
 
 
-class PlantedMachine:
-    """A Machine with the plants above."""
+def plant(m):
+    """The plants above, in a Machine."""
+    for folder in (DOWNLOADS, WORK, EARLIER):
+        os.makedirs(m.unix(folder))
+    shutil.copy(winetest.SETUP_EXE, m.unix(DOWNLOADS + "\\VexmoraSetup.exe"))
+    for folder in (DOWNLOADS, WORK):
+        shutil.copy(RECORDER, m.unix(folder + "\\cmd.exe"))
+    shutil.copy(RECORDER, m.unix(EARLIER + "\\uninstall.exe"))
+    for name, data in SHELL.items():
+        with open(m.unix(f"{EARLIER}\\{name}"), "wb") as f:
+            f.write(data)
+    os.chmod(m.unix(EARLIER), 0o777)
+    m.p.reg_add(APP_PATHS_KEY, "SoftwarePath", "REG_SZ", EARLIER)
 
-    def __init__(self):
-        self.m = Machine()
-        for folder in (DOWNLOADS, WORK, EARLIER):
-            os.makedirs(self.m.unix(folder))
-        shutil.copy(winetest.SETUP_EXE, self.m.unix(DOWNLOADS + "\\VexmoraSetup.exe"))
-        for folder in (DOWNLOADS, WORK):
-            shutil.copy(RECORDER, self.m.unix(folder + "\\cmd.exe"))
-        shutil.copy(RECORDER, self.m.unix(EARLIER + "\\uninstall.exe"))
-        for name, data in SHELL.items():
-            with open(self.m.unix(f"{EARLIER}\\{name}"), "wb") as f:
-                f.write(data)
-        os.chmod(self.m.unix(EARLIER), 0o777)
-        self.m.p.reg_add(APP_PATHS_KEY, "SoftwarePath", "REG_SZ", EARLIER)
 
-    def ran(self, folder, name):
-        return os.path.exists(self.m.unix(f"{folder}\\{name}-cmdline.txt"))
+def ran(m, folder, name):
+    """Whether the recorder planted as folder\\name.exe was started."""
+    return m.exists(f"{folder}\\{name}-cmdline.txt")
 
 
 class PlantedProgramsTest(unittest.TestCase):
     def test_a_quick_install_starts_nothing_a_standard_user_planted(self):
-        planted = PlantedMachine()
-        m = planted.m
+        m = Machine()
         self.addCleanup(m.close)
+        plant(m)
 
         setup = m.start_setup(DOWNLOADS + "\\VexmoraSetup.exe", cwd=m.unix(WORK))
         setup.wait_main()
@@ -70,14 +69,14 @@ class PlantedProgramsTest(unittest.TestCase):
         warning = wait_message_box(SETUP_CAPTION, timeout=90)
         winetest.wait_drawn(warning)
         shot(warning, "message-earlier-kept")
-        self.assertFalse(planted.ran(EARLIER, "uninstall"), "the earlier uninstaller ran")
+        self.assertFalse(ran(m, EARLIER, "uninstall"), "the earlier uninstaller ran")
         winetest.key(warning, "Return")
         setup.wait_page("finish")
         setup.close()
 
         for folder in (DOWNLOADS, WORK):
-            self.assertFalse(planted.ran(folder, "cmd"), f"the cmd.exe planted in {folder} ran")
-        self.assertFalse(planted.ran(EARLIER, "uninstall"), "the earlier uninstaller ran")
+            self.assertFalse(ran(m, folder, "cmd"), f"the cmd.exe planted in {folder} ran")
+        self.assertFalse(ran(m, EARLIER, "uninstall"), "the earlier uninstaller ran")
         for bak, old in (("QuillwireShell_bak.dll", "QuillwireShell.dll"),
                          ("QuillwireShell64_bak.dll", "QuillwireShell64.dll")):
             with open(m.unix(f"{EARLIER}\\{bak}"), "rb") as f:
@@ -99,9 +98,9 @@ class PlantedProgramsTest(unittest.TestCase):
         for folder in (DOWNLOADS, "C:\\elsewhere"):
             shutil.copy(RECORDER, m.unix(folder + "\\control.exe"))
             m.p.run([folder + "\\control.exe", "--start", "cmd", "/c", "exit"], cwd=m.unix(WORK))
-            self.assertTrue(planted.ran(folder, "control"))
-        self.assertTrue(planted.ran(DOWNLOADS, "cmd"), "the plant beside the starting program")
-        self.assertTrue(planted.ran(WORK, "cmd"), "the plant in the current folder")
+            self.assertTrue(ran(m, folder, "control"))
+        self.assertTrue(ran(m, DOWNLOADS, "cmd"), "the plant beside the starting program")
+        self.assertTrue(ran(m, WORK, "cmd"), "the plant in the current folder")
 
 
 if __name__ == "__main__":
