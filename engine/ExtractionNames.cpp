@@ -1,18 +1,12 @@
 #include "engine/ExtractionNames.h"
 
+#include "base/pure/PathRules.h"
+
 #include <algorithm>
 
 namespace {
 
 bool IsSeparator(wchar_t c) { return c == L'/' || c == L'\\'; }
-
-// The file system drops trailing dots and blanks of a component, so ".. " and "..."
-// behave like "..".
-bool ClimbsOut(std::wstring_view component) {
-    const bool dotsAndBlanks = std::all_of(component.begin(), component.end(),
-                                           [](wchar_t c) { return c == L'.' || c == L' '; });
-    return dotsAndBlanks && std::count(component.begin(), component.end(), L'.') >= 2;
-}
 
 }  // namespace
 

@@ -30,7 +30,7 @@ constexpr size_t kMaxFolderPathLength = MAX_PATH - 12 - 1;
 // (base/pure/PathRules.h holds the rules.)
 bool IsKeptAsWritten(const std::wstring& component) {
     if (component.empty()) return true;  // a doubled or trailing backslash: the level before it
-    if (component == L"." || component == L"..") return false;
+    if (component == L"." || ClimbsOut(component)) return false;
     if (EndsInDotOrBlank(component)) return false;
     if (component.find(L':') != std::wstring::npos) return false;
     return !IsDeviceName(component);

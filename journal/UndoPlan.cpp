@@ -49,7 +49,7 @@ bool IsMenuShortcut(std::wstring_view below) {
 }
 
 bool IsAcceptablePart(std::wstring_view part) {
-    if (part.empty() || part == L"." || part == L"..") return false;
+    if (part.empty() || part == L"." || ClimbsOut(part)) return false;
     if (EndsInDotOrBlank(part)) return false;
     // The characters no file name may hold are the setup's own rule; "/" and ":" would
     // make another path of it or name a stream.

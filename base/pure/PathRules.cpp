@@ -1,5 +1,7 @@
 #include "base/pure/PathRules.h"
 
+#include <algorithm>
+
 #include <array>
 #include "base/pure/AsciiCase.h"
 
@@ -24,4 +26,10 @@ bool IsDeviceName(std::wstring_view component) noexcept {
 
 bool EndsInDotOrBlank(std::wstring_view component) noexcept {
     return !component.empty() && (component.back() == L'.' || component.back() == L' ');
+}
+
+bool ClimbsOut(std::wstring_view component) noexcept {
+    const bool dotsAndBlanks =
+        std::all_of(component.begin(), component.end(), [](wchar_t c) { return c == L'.' || c == L' '; });
+    return dotsAndBlanks && std::count(component.begin(), component.end(), L'.') >= 2;
 }

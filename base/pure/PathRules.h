@@ -13,6 +13,11 @@ bool HasForbiddenNameCharacter(std::wstring_view text) noexcept;
 // of A-Z, also followed by blanks or by an extension ("nul.txt", "COM1 .log").
 bool IsDeviceName(std::wstring_view component) noexcept;
 
+// True when `component` is dots and blanks only, with at least two dots ("..", "...",
+// ".. "): the file system drops trailing dots and blanks, so it may name the folder
+// above, and a path through it is taken as leaving the folder it is written under.
+bool ClimbsOut(std::wstring_view component) noexcept;
+
 // True when the file system would drop the end of `component`: it removes trailing dots
 // and blanks, so "dir." and "dir " name "dir".
 bool EndsInDotOrBlank(std::wstring_view component) noexcept;

@@ -82,6 +82,8 @@ TEST(PathRules, ForbiddenCharactersAndDroppedEndings) {
     EXPECT_TRUE(EndsInDotOrBlank(L"dir "));
     EXPECT_FALSE(EndsInDotOrBlank(L".dir"));
     EXPECT_FALSE(EndsInDotOrBlank(L""));
+    for (const wchar_t* up : {L"..", L"...", L".. ", L" .."}) EXPECT_TRUE(ClimbsOut(up)) << Utf16ToUtf8(up);
+    for (const wchar_t* stays : {L".", L". ", L"..a", L"a..", L""}) EXPECT_FALSE(ClimbsOut(stays)) << Utf16ToUtf8(stays);
 }
 
 TEST(CommandLine, QuotedProgramIsReadBackWhole) {
