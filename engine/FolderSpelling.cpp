@@ -1,12 +1,12 @@
 #include "engine/FolderSpelling.h"
 
+#include "base/pure/AsciiCase.h"
+
 namespace {
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
-
-wchar_t Upper(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
 
 }  // namespace
 
@@ -21,7 +21,7 @@ FolderSpelling SpellFolderText(std::wstring_view typed) {
         result.refusal = FolderRefusal::NotLocal;
         return result;
     }
-    std::wstring folder{Upper(typed[0]), L':'};
+    std::wstring folder{UpperAscii(typed[0]), L':'};
     for (std::size_t at = 2; at < typed.size();) {
         while (at < typed.size() && IsSeparator(typed[at])) ++at;
         std::size_t end = at;

@@ -1,9 +1,9 @@
 #include "windows/FrameWindow.h"
 
-#include <cwctype>
 #include <memory>
 #include <tuple>
 #include "app/InstallManager.h"
+#include "base/pure/AsciiCase.h"
 #include "engine/InstallEvents.h"
 #include "engine/InstallFolder.h"
 #include "engine/PayloadRoom.h"
@@ -26,7 +26,7 @@ constexpr UINT kStringDriveRoot = 143;
 
 // A whole drive is no install folder: its uninstaller would own, and empty, the drive.
 void ShowDriveRootRefusal(HWND owner, const Install_CIM& manager, const CUIString& typed) {
-    const CUIString root = std::wstring(1, static_cast<wchar_t>(::towupper(typed[0]))) + L":\\";
+    const CUIString root = std::wstring(1, UpperAscii(typed[0])) + L":\\";
     const CUIString text = FormatText(manager.Instance(), kStringDriveRoot,
                                       L"Choose a folder on {folder}, not the drive itself.", L"{folder}", root);
     const CUIString caption = manager.LoadResString(134, L"");

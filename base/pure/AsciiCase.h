@@ -8,6 +8,10 @@ constexpr wchar_t FoldAscii(wchar_t c) noexcept {
     return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
 }
 
+constexpr wchar_t UpperAscii(wchar_t c) noexcept {
+    return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+}
+
 // `a` and `b` are the same text but for the case of A-Z.
 constexpr bool SameTextIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) noexcept {
     if (a.size() != b.size()) return false;

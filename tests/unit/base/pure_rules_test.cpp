@@ -56,6 +56,9 @@ TEST(AsciiCase, FoldsOnlyTheLettersAToZ) {
     EXPECT_FALSE(SameTextIgnoringAsciiCase(L"a", L"ab"));
     EXPECT_EQ(FoldAscii(L'@'), L'@');  // the neighbours of A and Z do not move
     EXPECT_EQ(FoldAscii(L'['), L'[');
+    EXPECT_EQ(UpperAscii(L'd'), L'D');
+    EXPECT_EQ(UpperAscii(L'\u00E9'), L'\u00E9');  // only a-z rise
+    EXPECT_EQ(UpperAscii(L'{'), L'{');
 }
 
 struct NameCase {
