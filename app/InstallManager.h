@@ -78,7 +78,7 @@ public:
 
 private:
     [[nodiscard]] bool ClaimSingleInstance();
-    [[nodiscard]] bool WaitForClientToClose();
+    [[nodiscard]] bool WaitForClientToClose(std::vector<DWORD>& crashReporters);
     bool UseDefaultFolder();
     void CarryFoldersOver(const std::vector<std::wstring>& earlier);
     // An earlier installation whose uninstaller could not be trusted to run elevated:

@@ -13,9 +13,11 @@ bool Install_CIM::PrepareSetup() {
         if (ui_) ui_->ShowAlreadyRunning();
         return false;
     }
-    if (!WaitForClientToClose()) return false;
-    // The crash reporter would hold client files open; it is ended without asking.
-    TerminateProcesses(FindProcessesByName({kCrashReporterName}));
+    // The crash reporter would hold client files open; it is ended without asking, as
+    // found by the last look for the client (after its last prompt).
+    std::vector<DWORD> crashReporters;
+    if (!WaitForClientToClose(crashReporters)) return false;
+    TerminateProcesses(crashReporters);
 
     CUIString previous;
     if (ReadPreviousInstallFolder(previous) && !previous.empty()) {
@@ -51,12 +53,14 @@ bool Install_CIM::ClaimSingleInstance() {
 }
 
 // Asks again after every prompt: a process may not have ended yet, or started anew.
-bool Install_CIM::WaitForClientToClose() {
+// One enumeration also finds the crash reporter's processes, handed out in `crashReporters`.
+bool Install_CIM::WaitForClientToClose(std::vector<DWORD>& crashReporters) {
     for (;;) {
-        const std::vector<DWORD> running = FindProcessesByName({kClientProcessName});
-        if (running.empty()) return true;
-        LogStep(L"The client is running: " + std::to_wstring(running.size()) + L" process(es)");
-        if (!ui_ || ui_->ShowClientRunning(running)) return false;
+        ClientProcesses found = FindClientProcesses();
+        crashReporters = std::move(found.crashReporters);
+        if (found.clients.empty()) return true;
+        LogStep(L"The client is running: " + std::to_wstring(found.clients.size()) + L" process(es)");
+        if (!ui_ || ui_->ShowClientRunning(found.clients)) return false;
     }
 }
 

@@ -22,3 +22,15 @@ add_library(cryptopp STATIC IMPORTED GLOBAL)
 set_target_properties(cryptopp PROPERTIES
   IMPORTED_LOCATION "${CRYPTOPP_DIR}/lib/libcryptopp.a"
   INTERFACE_INCLUDE_DIRECTORIES "${CRYPTOPP_DIR}/include")
+
+# What ships is linked lean (see the files in cmake/lean for why): without the C++
+# library's verbose terminate handler and, with CRYPTOPP, with only Crypto++'s AES and
+# its keying, not its big-number and public-key code. Tests that use the rest of
+# Crypto++ as a reference go without it.
+function(vexmora_lean_link target)
+  cmake_parse_arguments(PARSE_ARGV 1 lean "CRYPTOPP" "" "")
+  target_sources(${target} PRIVATE "${CMAKE_SOURCE_DIR}/cmake/lean/QuietTerminate.cpp")
+  if(lean_CRYPTOPP)
+    target_sources(${target} PRIVATE "${CMAKE_SOURCE_DIR}/cmake/lean/CryptoppLean.cpp")
+  endif()
+endfunction()

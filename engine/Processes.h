@@ -16,6 +16,14 @@ inline constexpr wchar_t kCrashReporterName[] = L"CrashSender1403.exe";
 // 64-bit process) are passed over; an enumeration failure gives an empty list.
 std::vector<DWORD> FindProcessesByName(const std::vector<std::wstring>& names);
 
+// FindProcessesByName for the client's name and for its crash reporter's, from one
+// enumeration in which each process's modules are listed once.
+struct ClientProcesses {
+    std::vector<DWORD> clients;
+    std::vector<DWORD> crashReporters;
+};
+ClientProcesses FindClientProcesses();
+
 // Terminates each process with exit code 0. Does not wait; processes that cannot be
 // opened or terminated (already ended, access denied) are passed over silently.
 void TerminateProcesses(const std::vector<DWORD>& ids);

@@ -152,6 +152,7 @@ private:
             plan_.lastFolders.push_back(path);
             return {};
         }
+        if (IsOwnFile(path, install_)) return {};  // under any record type, left to the self-removal
         std::size_t anchor = IsInside(path, install_) ? install_.size() : 0;
         for (const std::wstring& programs : programs_)
             if (anchor == 0 && IsMenuFolder(Below(path, programs))) anchor = programs.size();

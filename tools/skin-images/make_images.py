@@ -666,22 +666,29 @@ def scales_of(key):
     return [(1, "", 0)] + [entry for entry in SCALES if not (entry[0] == 1.5 and key in NOT_AT_ONE_AND_A_HALF)]
 
 
-# Large opaque artwork whose 200 % copy is stored with a palette of 256 colours
-# (pngquant, dithered; no difference to see at that scale, a third fewer bytes).
-PALETTE_AT_TWO = {250, 273, 274, 281}
-
-
-def save(img, path, palette=False):
-    """PNG, as small as zlib makes it; then, with `palette`, quantised by pngquant; then
-    as small as zopflipng makes it, losslessly. Both tools are installed by
+def save(img, path, palette):
+    """PNG, as small as zlib makes it; then, with `palette`, quantised to at most 256
+    colours by pngquant (dithered; kept only where it reaches a quality of 90 of 100 and
+    is smaller); then as small as zopflipng makes it, losslessly. The 100 % images are
+    the skin's own set, 32-bit RGBA PNGs; their 150 % and 200 % copies take the palette:
+    at those scales the dithering of gradients and smoothed edges is not to be seen, and
+    it saves a quarter of their bytes, all of which ship. Both tools are installed by
     tools/bootstrap.sh; without them the images are only larger."""
     img.save(path, optimize=True)
+    indexed = False
     if palette and shutil.which("pngquant"):
-        subprocess.run(["pngquant", "--quality=90-100", "--speed", "1", "--strip", "--force", "--output", path, path],
-                       check=True)
+        quantised = path + ".palette.png"
+        # Exit code 99: the quality cannot be reached; the image stays in full colour.
+        done = subprocess.run(["pngquant", "--quality=90-100", "--speed", "1", "--strip", "--force",
+                               "--output", quantised, path], check=False).returncode == 0
+        if done and os.path.getsize(quantised) < os.path.getsize(path):
+            os.replace(quantised, path)
+            indexed = True
+        elif os.path.exists(quantised):
+            os.remove(quantised)
     if shutil.which("zopflipng"):
-        # The skin's images are 32-bit RGBA PNGs; only the quantised ones keep their palette.
-        keep = [] if palette else ["--keepcolortype"]
+        # Full-colour images stay 32-bit RGBA; quantised ones keep their palette.
+        keep = [] if indexed else ["--keepcolortype"]
         subprocess.run(["zopflipng", "-y", "--lossy_transparent"] + keep + [path, path], check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
@@ -719,7 +726,7 @@ def main(argv):
         for scale, suffix, _ in scales_of(key):
             set_scale(scale)
             img = make().convert("RGBA")
-            save(img, os.path.join(OUT, f"{key}{suffix}.png"), palette=scale == 2 and key in PALETTE_AT_TWO)
+            save(img, os.path.join(OUT, f"{key}{suffix}.png"), palette=scale != 1)
             print(f"{key}{suffix}.png {img.size[0]}x{img.size[1]}")
     set_scale(1)
     write_rc()

@@ -126,8 +126,10 @@ TEST(UndoPlan, ComparesPlacesIgnoringLetterCaseButKeepsTheJournalsSpelling) {
 }
 
 TEST(UndoPlan, RecordsOfTheUninstallersOwnFilesAreLeftToItsSelfRemoval) {
+    // Also when a tampered journal calls them folders.
     const Plan plan = PlanOf(F(kInstall + L"\\uninstall.exe") + F(kInstall + L"\\UNINSTALLE") +
-                             F(kInstall + L"\\uninstall-ran.txt") + F(kInstall + L"\\sub\\uninstall.exe"));
+                             F(kInstall + L"\\uninstall-ran.txt") + F(kInstall + L"\\sub\\uninstall.exe") +
+                             D(kInstall + L"\\uninstall.exe") + D(kInstall + L"\\uninstallE"));
     EXPECT_TRUE(plan.refused.empty());
     EXPECT_EQ(Described(plan), std::vector<std::wstring>{L"F " + kInstall + L"\\sub\\uninstall.exe"});
 }
