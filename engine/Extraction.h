@@ -17,7 +17,7 @@
 // Retry handles the entry again, Ignore skips it, Abort ends the run. So does a file that
 // cannot be created because another program holds it, its folder or medium takes no new
 // files, or the disk is full, and an entry that would be written through a junction or
-// symbolic link below the install folder (engine/EntryFile.h: nothing is written through
+// symbolic link below the install folder (base/EntryFile.h: nothing is written through
 // it, no record is made when the link is seen first). A file is created only once its F
 // record has been appended to the journal (when one is open). An existing file that may
 // not be replaced (a read-only file) is skipped silently; its F record stays. Each prompt

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/FinalPath.h"
+#include "base/FinalPath.h"
 
 namespace {
 

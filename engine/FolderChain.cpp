@@ -5,7 +5,7 @@
 #include <algorithm>
 #include "base/pure/PathRules.h"
 #include "engine/FolderSecurity.h"
-#include "engine/FolderSpelling.h"
+#include "base/pure/FolderSpelling.h"
 #include "engine/InstallJournal.h"
 
 namespace {

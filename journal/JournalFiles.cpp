@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "engine/EntryFile.h"
-#include "engine/FinalPath.h"
+#include "base/EntryFile.h"
+#include "base/FinalPath.h"
 #include "journal/JournalDecrypt.h"
 #include "journal/JournalEncrypt.h"
 #include "journal/JournalText.h"

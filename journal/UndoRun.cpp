@@ -2,7 +2,7 @@
 
 #include <shlobj.h>
 
-#include "engine/FinalPath.h"
+#include "base/FinalPath.h"
 #include "journal/JournalRecord.h"
 #include "base/Handles.h"
 

@@ -1,4 +1,4 @@
-#include "engine/FolderSpelling.h"
+#include "base/pure/FolderSpelling.h"
 
 #include "base/pure/AsciiCase.h"
 

@@ -1,8 +1,8 @@
-#include "engine/EntryFile.h"
+#include "base/EntryFile.h"
 
 #include <algorithm>
 
-#include "engine/FinalPath.h"
+#include "base/FinalPath.h"
 #include "base/Handles.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/FinalPath.h"
+#include "base/FinalPath.h"
 
 #include "base/Handles.h"
 
