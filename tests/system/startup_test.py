@@ -19,7 +19,11 @@ import unittest
 
 import winetest
 from setupdriver import (ALREADY_RUNNING, APP_PATHS_KEY, CLIENT_RUNNING, CONFIRM_EXIT, DEFAULT_FOLDER, MAIN, RECTS,
-                         SETUP_WIN, TITLE, Machine)
+                         SETUP_WIN, TITLE, Machine, setUpModule, tearDownModule)  # noqa: F401  (module fixtures)
+
+# The module fixtures give the test program an X display of its own: the cases count the
+# setup's windows, and other test programs running at the same time show windows of the
+# same title.
 
 BUILD = winetest.BUILD
 SETUP = winetest.SETUP_EXE
@@ -242,20 +246,6 @@ class SetupProcessTest(unittest.TestCase):
             retry_after=10)[0]
         self.click_until(confirm, CONFIRM_EXIT_STOP, lambda: first.poll() is not None, "the setup to end")
         self.assertEqual(0, first.wait(timeout=60))
-
-
-display = None
-
-
-def setUpModule():
-    # An X display of its own: the cases count the setup's windows, and other test
-    # programs running at the same time show windows of the same title.
-    global display
-    display = winetest.PrivateDisplay()
-
-
-def tearDownModule():
-    display.close()
 
 
 if __name__ == "__main__":
