@@ -3,7 +3,7 @@
 // (the long form of the levels that exist).
 #include <gtest/gtest.h>
 
-#include "engine/FolderSpelling.h"
+#include "base/pure/FolderSpelling.h"
 #include "engine/InstallFolder.h"
 #include "scratch.h"
 
