@@ -1,5 +1,7 @@
 #include "engine/BlockDecoder.h"
 
+#include "engine/FolderDecode.h"
+
 namespace {
 
 // The worker's own window on the archive: the UI thread's look stream is never shared.
@@ -11,9 +13,11 @@ BlockDecoder::BlockDecoder(const CSzArEx& db, std::span<const std::uint8_t> payl
     : db_(db), alloc_(alloc) {
     MemoryInStream_Init(&stream_.inner, payload.data(), static_cast<UInt32>(payload.size()));
     stream_.stop = &stop_;
+    stream_.abandon = &abandon_;
     stream_.vt.Read = [](ISeekInStreamPtr p, void* buffer, size_t* size) -> SRes {
         const auto* self = reinterpret_cast<const CancellableStream*>(p);
-        if (self->stop->load(std::memory_order_relaxed)) return SZ_ERROR_READ;
+        if (self->stop->load(std::memory_order_relaxed) || self->abandon->load(std::memory_order_relaxed))
+            return SZ_ERROR_READ;
         return self->inner.vt.Read(&self->inner.vt, buffer, size);
     };
     stream_.vt.Seek = [](ISeekInStreamPtr p, Int64* offset, ESzSeek origin) -> SRes {
@@ -28,8 +32,8 @@ BlockDecoder::BlockDecoder(const CSzArEx& db, std::span<const std::uint8_t> payl
     wanted_ = db_.db.NumFolders > 0 ? 0 : kNoBlock;
 
     workEvent_.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    readyEvent_.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    if (look_.buf && workEvent_ && readyEvent_)
+    changedEvent_.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    if (look_.buf && workEvent_ && changedEvent_)
         thread_.reset(::CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
 }
 
@@ -39,7 +43,8 @@ BlockDecoder::~BlockDecoder() {
         ::SetEvent(workEvent_.get());
         ::WaitForSingleObject(thread_.get(), INFINITE);
     }
-    discard(ready_);
+    release(hand_);
+    release(ahead_);
     ISzAlloc_Free(alloc_, look_.buf);
 }
 
@@ -50,101 +55,143 @@ DWORD WINAPI BlockDecoder::ThreadMain(void* self) {
 
 void BlockDecoder::work() {
     for (;;) {
-        UInt32 block;
+        Slot* slot = nullptr;
         for (;;) {
             {
                 std::lock_guard<std::mutex> guard(lock_);
                 if (stop_) return;
                 // One block waits at most: the next is started once this one is taken.
-                if (wanted_ != kNoBlock && ready_.block == kNoBlock) {
-                    block = wanted_;
+                if (wanted_ != kNoBlock && !ahead_ && !active_) {
+                    ahead_ = std::make_unique<Slot>();
+                    ahead_->block = wanted_;
                     wanted_ = kNoBlock;
-                    decoding_ = block;
+                    active_ = slot = ahead_.get();
+                    abandon_ = false;
                     break;
                 }
             }
             ::WaitForSingleObject(workEvent_.get(), INFINITE);
         }
-        Decoded decoded = decode(block);
+        decode(*slot);
         {
             std::lock_guard<std::mutex> guard(lock_);
-            decoding_ = kNoBlock;
-            ready_ = decoded;
+            active_ = nullptr;
+            slot->ended.store(true, std::memory_order_release);
         }
-        ::SetEvent(readyEvent_.get());
+        ::SetEvent(changedEvent_.get());
     }
 }
 
-SRes BlockDecoder::take(UInt32 block, Byte** buffer, size_t* size, const std::function<void()>& pump) {
-    *buffer = nullptr;
-    *size = 0;
+SRes BlockDecoder::take(UInt32 block, const std::function<void()>& pump) {
+    drop();
     if (!thread_) {
-        Decoded decoded = decode(block);
-        *buffer = decoded.buffer;
-        *size = decoded.size;
-        return decoded.result;
+        hand_ = std::make_unique<Slot>();
+        hand_->block = block;
+        decode(*hand_);
+        hand_->ended = true;
+        return hand_->buffer || hand_->result == SZ_OK ? SZ_OK : hand_->result;
     }
     for (;;) {
         {
             std::lock_guard<std::mutex> guard(lock_);
-            if (ready_.block == block) {
-                *buffer = ready_.buffer;
-                *size = ready_.size;
-                const SRes result = ready_.result;
-                ready_ = Decoded{};
-                // A failed block is decoded again only when asked for again.
-                wanted_ = result == SZ_OK ? after(block) : kNoBlock;
+            if (ahead_ && ahead_->block == block && (ahead_->buffer || ahead_->ended)) {
+                hand_ = std::move(ahead_);
+                wanted_ = after(block);
                 ::SetEvent(workEvent_.get());
-                return result;
+                // A buffer that could not be had is the one failure handed out here.
+                return hand_->buffer || hand_->result == SZ_OK ? SZ_OK : hand_->result;
             }
-            // A block decoded ahead that is not the one needed (a file out of block order)
-            // makes room for the one that is.
-            if (ready_.block != kNoBlock) discard(ready_);
-            if (decoding_ != block) wanted_ = block;
-            ::SetEvent(workEvent_.get());
+            if (ahead_ && ahead_->block != block) {
+                // A block decoded ahead that is not the one needed (a file out of block
+                // order) makes room for the one that is, once the worker lets go of it.
+                if (active_ == ahead_.get()) {
+                    abandon_ = true;
+                } else {
+                    release(ahead_);
+                    ::SetEvent(workEvent_.get());
+                }
+            }
+            if (!ahead_ && !active_) {
+                wanted_ = block;
+                ::SetEvent(workEvent_.get());
+            }
         }
-        HANDLE ready = readyEvent_.get();
-        if (!pump) {
-            ::WaitForSingleObject(ready, INFINITE);
-            continue;
+        wait(pump);
+    }
+}
+
+SRes BlockDecoder::ready(size_t end, const std::function<void()>& pump) {
+    if (!hand_) return SZ_ERROR_FAIL;
+    for (;;) {
+        if (hand_->final.load(std::memory_order_acquire) >= end) return SZ_OK;
+        if (hand_->ended.load(std::memory_order_acquire))
+            return hand_->final.load(std::memory_order_acquire) >= end ? SZ_OK
+                   : hand_->result != SZ_OK                             ? hand_->result
+                                                                        : SZ_ERROR_FAIL;
+        wait(pump);
+    }
+}
+
+void BlockDecoder::drop() {
+    if (!hand_) return;
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            if (active_ != hand_.get()) break;
+            abandon_ = true;
         }
-        // Woken by the block, by a message or by the interval: the windows are served
-        // either way, then the state is looked at again.
-        ::MsgWaitForMultipleObjects(1, &ready, FALSE, kPumpInterval, QS_ALLINPUT);
+        wait({});
+    }
+    release(hand_);
+}
+
+// Waits for the worker to change something, serving the windows meanwhile: as messages
+// arrive and at least every kPumpInterval ms, however often the worker reports.
+bool BlockDecoder::wait(const std::function<void()>& pump) {
+    HANDLE changed = changedEvent_.get();
+    if (!pump) {
+        ::WaitForSingleObject(changed, INFINITE);
+        return true;
+    }
+    const DWORD since = ::GetTickCount() - lastPump_;
+    const DWORD timeout = since >= kPumpInterval ? 0 : kPumpInterval - since;
+    const DWORD woken = ::MsgWaitForMultipleObjects(1, &changed, FALSE, timeout, QS_ALLINPUT);
+    if (woken != WAIT_OBJECT_0 || ::GetTickCount() - lastPump_ >= kPumpInterval) {
         pump();
+        lastPump_ = ::GetTickCount();
     }
+    return woken == WAIT_OBJECT_0;
 }
 
-BlockDecoder::Decoded BlockDecoder::decode(UInt32 block) {
-    Decoded decoded;
-    decoded.block = block;
-    const UInt64 unpackSize = SzAr_GetFolderUnpackSize(&db_.db, block);
-    decoded.size = static_cast<size_t>(unpackSize);
-    if (decoded.size != unpackSize) {
-        decoded.result = SZ_ERROR_MEM;
-        decoded.size = 0;
-        return decoded;
+void BlockDecoder::decode(Slot& slot) {
+    const UInt64 unpackSize = SzAr_GetFolderUnpackSize(&db_.db, slot.block);
+    const size_t size = static_cast<size_t>(unpackSize);
+    if (size != unpackSize) {
+        slot.result = SZ_ERROR_MEM;
+        return;
     }
-    if (decoded.size != 0) {
-        decoded.buffer = static_cast<Byte*>(ISzAlloc_Alloc(alloc_, decoded.size));
-        if (!decoded.buffer) {
-            decoded.result = SZ_ERROR_MEM;
-            decoded.size = 0;
-            return decoded;
-        }
+    Byte* buffer = size ? static_cast<Byte*>(ISzAlloc_Alloc(alloc_, size)) : nullptr;
+    if (size && !buffer) {
+        slot.result = SZ_ERROR_MEM;
+        return;
     }
-    decoded.result = SzAr_DecodeFolder(&db_.db, block, &look_.vt, db_.dataPos, decoded.buffer, decoded.size, alloc_);
-    if (decoded.result != SZ_OK) {
-        ISzAlloc_Free(alloc_, decoded.buffer);
-        decoded.buffer = nullptr;
-        decoded.size = 0;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        slot.buffer = buffer;
+        slot.size = size;
     }
-    return decoded;
+    ::SetEvent(changedEvent_.get());  // the caller may take it now
+    slot.result = DecodeFolderInSteps(&db_.db, slot.block, &look_.vt, db_.dataPos, buffer, size, alloc_,
+                                      [&](size_t final) {
+                                          slot.final.store(final, std::memory_order_release);
+                                          ::SetEvent(changedEvent_.get());
+                                      });
 }
 
-void BlockDecoder::discard(Decoded& decoded) {
-    ISzAlloc_Free(alloc_, decoded.buffer);
-    decoded = Decoded{};
+void BlockDecoder::release(std::unique_ptr<Slot>& slot) {
+    if (!slot) return;
+    ISzAlloc_Free(alloc_, slot->buffer);
+    slot.reset();
 }
 
 UInt32 BlockDecoder::after(UInt32 block) const { return block + 1 < db_.db.NumFolders ? block + 1 : kNoBlock; }

@@ -34,22 +34,6 @@ void HeapRelease(ISzAllocPtr, void* address) { std::free(address); }
 const ISzAlloc kMainAlloc = {HeapAllocate, HeapRelease};
 const ISzAlloc kTempAlloc = {HeapAllocate, HeapRelease};
 
-// The decoder's solid-block cache: kept across the entry loop so that every file of a
-// block is served from one decode of that block.
-struct BlockCache {
-    UInt32 index = kNoBlock;
-    Byte* buffer = nullptr;
-    size_t size = 0;
-
-    ~BlockCache() { drop(); }
-    void drop() {
-        ISzAlloc_Free(&kMainAlloc, buffer);
-        buffer = nullptr;
-        size = 0;
-    }
-    bool holds(UInt32 block) const { return buffer != nullptr && index == block; }
-};
-
 // Name buffer of 16-bit units that only grows.
 class NameBuffer {
 public:
@@ -79,7 +63,6 @@ public:
     }
     ~PayloadExtraction() {
         decoder_.reset();  // stops the worker before the database it reads goes
-        cache_.drop();
         SzArEx_Free(&db_, &kMainAlloc);
         ISzAlloc_Free(&kMainAlloc, look_.buf);
     }
@@ -111,7 +94,7 @@ public:
             while (!extractEntry(i)) {
             }
         }
-        cache_.drop();
+        decoder_->drop();
     }
 
 private:
@@ -136,7 +119,7 @@ private:
         size_t offset = 0, size = 0;
         if (!decode(i, &offset, &size)) {
             LogStep(L"Entry not decoded: " + target);
-            cache_.drop();  // the next decode starts the block afresh
+            decoder_->drop();  // the next decode starts the block afresh
             return !AskOnFailure(hooks_, formatError());
         }
         // A file is made only once its record is written, or the uninstaller would never
@@ -148,7 +131,7 @@ private:
             }
             return true;
         };
-        const void* data = cache_.buffer ? cache_.buffer + offset : nullptr;
+        const void* data = decoder_->buffer() ? decoder_->buffer() + offset : nullptr;
         const WriteOutcome outcome = WriteEntryFile(target, expectedFinal(target), data, size, record);
         if (outcome != WriteOutcome::Written) logFailure(outcome, target, ::GetLastError());
         switch (outcome) {
@@ -188,24 +171,28 @@ private:
         return AskOnFailure(hooks_, message) ? Step::Again : Step::Skip;
     }
 
+    // Finds the file's bytes in its block, waits until they are decoded and checks their
+    // CRC; false when the block cannot be decoded that far or the CRC is wrong.
     bool decode(UInt32 i, size_t* offset, size_t* size) {
         const UInt32 block = db_.FileToFolder[i];
-        // An empty file belongs to no block; the decoder would drop the cached block for
-        // it, and the rest of that block would be decoded a second time.
+        // An empty file belongs to no block; the block in hand stays for the next file.
         if (block == kNoBlock) return true;
-        if (!cache_.holds(block)) {
+        if (decoder_->block() != block) {
             if (hooks_.decodingBlock) hooks_.decodingBlock(block);
             // The block in hand goes first: the one decoded ahead and this are all there is.
-            cache_.drop();
-            if (decoder_->take(block, &cache_.buffer, &cache_.size, hooks_.pump) != SZ_OK) return false;
-            cache_.index = block;
-            LogStep(L"Block " + std::to_wstring(block) + L" decoded: " + std::to_wstring(cache_.size) + L" bytes");
+            if (decoder_->take(block, hooks_.pump) != SZ_OK) return false;
             // The wait may have been short: the window catches up before the file is written.
             pump();
         }
-        // The block is in hand: the decoder finds the file's place in it and checks its CRC.
-        return SzArEx_Extract(&db_, &look_.vt, i, &cache_.index, &cache_.buffer, &cache_.size, offset, size,
-                              &kMainAlloc, &kTempAlloc) == SZ_OK;
+        const UInt64 start = db_.UnpackPositions[i];
+        *offset = static_cast<size_t>(start - db_.UnpackPositions[db_.FolderToFile[block]]);
+        *size = static_cast<size_t>(db_.UnpackPositions[i + 1] - start);
+        if (*offset + *size > decoder_->size()) return false;
+        if (decoder_->ready(*offset + *size, hooks_.pump) != SZ_OK) return false;
+        if (*offset + *size == decoder_->size())
+            LogStep(L"Block " + std::to_wstring(block) + L" decoded: " + std::to_wstring(decoder_->size()) + L" bytes");
+        return !SzBitWithVals_Check(&db_.CRCs, i) ||
+               CrcCalc(decoder_->buffer() + *offset, *size) == db_.CRCs.Vals[i];
     }
 
     CUIString linkRefused(const CUIString& link) const {
@@ -253,7 +240,6 @@ private:
     CSzArEx db_;
     MemoryInStream stream_{};
     CLookToRead2 look_{};
-    BlockCache cache_;
     std::unique_ptr<BlockDecoder> decoder_;  // the next block, decoded while this one is written
     NameBuffer names_;
     UInt32 recordedEntry_ = kNoBlock;  // a Retry after a failed write records the file once

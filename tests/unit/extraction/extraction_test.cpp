@@ -167,6 +167,23 @@ TEST(Extraction, CorruptEntryRetryDecodesAgainIgnoreSkipsItAbortEnds) {
     }
 }
 
+// damaged.7z: one solid block of part0.txt .. part7.txt, its packed stream damaged three
+// quarters in. The files before the damage are written while the block decodes; each
+// entry from the damage on asks (Ignore), its block decoded afresh; no wrong byte is written.
+TEST(Extraction, DamagedBlockWritesTheFilesBeforeTheDamageAndFailsEachAfterIt) {
+    ExtractionRun run(Fixture(L"DAMAGED"), {Ignore, Ignore, Ignore});
+    run.run();
+    const std::wstring in = run.scratch.install();
+    EXPECT_EQ(run.prompt.messages, std::vector<CUIString>(3, kFormatError));
+    EXPECT_EQ(run.decodedBlocks, (std::vector<std::uint32_t>{0, 0, 0}));
+    EXPECT_TRUE(run.state.extractionCompleted);
+    for (int i = 0; i < 8; ++i) {
+        const std::wstring part = in + L"\\part" + std::to_wstring(i) + L".txt";
+        EXPECT_EQ(Exists(part), i < 5) << i;
+        if (i < 5) EXPECT_EQ(ReadFileBytes(part), FixtureText(30 + i, 100000)) << i;
+    }
+}
+
 TEST(Extraction, NamesLeavingTheInstallFolderAreRefused) {
     // Four bad names ("../up.txt", "/abs.txt", "C:/drive.txt", "yy/../..x/deep.txt");
     // the first is retried once, which asks again.
