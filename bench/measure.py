@@ -211,7 +211,7 @@ def report(results, analysis):
           f"image); the run's own peak: two largest blocks + {(o['peak'] - at_start - two) / MIB:.1f} MiB, of "
           f"which {os.path.getsize(ARCHIVE) / MIB:.1f} MiB is the archive itself, read in place")
     print(f"longest gap between two message pumps: {gap * 1000:.0f} ms (target <= 50 ms: {verdict(gap <= 0.050)}); "
-          f"decode of the largest block alone {block_decode:.3f} s (the UI thread waits for it pumping)")
+          f"decode of the largest block alone {block_decode:.3f} s (its files are written while it decodes)")
     print(f"where our time goes (inside the process, {run_s:.3f} s for the install run): decoding all blocks "
           f"{float(analysis['decode_all_s']):.3f} s, creating and writing the files alone "
           f"{float(analysis['files_write_s']):.3f} s, folder checks {float(analysis['folder_checks_s']):.3f} s, "
