@@ -17,6 +17,7 @@
 #include "engine/PayloadRoom.h"
 #include "engine/ResStrings.h"
 #include "engine/SetupLog.h"
+#include "base/pure/DecimalText.h"
 
 namespace {
 
@@ -99,8 +100,8 @@ public:
             LogStep(L"Payload archive not readable");
             throw formatError();
         }
-        LogStep(L"Payload: " + std::to_wstring(db_.NumFiles) + L" entries in " + std::to_wstring(db_.db.NumFolders) +
-                L" blocks, " + std::to_wstring(payload.size()) + L" bytes");
+        LogStep(L"Payload: " + DecimalText(db_.NumFiles) + L" entries in " + DecimalText(db_.db.NumFolders) +
+                L" blocks, " + DecimalText(payload.size()) + L" bytes");
         state_.payloadUnpackedBytes = ReadPayloadFootprint(payload).unpackedBytes();  // for the uninstall entry
         decoder_ = std::make_unique<BlockDecoder>(db_, payload, &kMainAlloc);
         installFinal_ = FinalPathOfPlace(state_.installPath);
@@ -199,7 +200,7 @@ private:
             cache_.drop();
             if (decoder_->take(block, &cache_.buffer, &cache_.size, hooks_.pump) != SZ_OK) return false;
             cache_.index = block;
-            LogStep(L"Block " + std::to_wstring(block) + L" decoded: " + std::to_wstring(cache_.size) + L" bytes");
+            LogStep(L"Block " + DecimalText(block) + L" decoded: " + DecimalText(cache_.size) + L" bytes");
             // The wait may have been short: the window catches up before the file is written.
             pump();
         }
