@@ -5,6 +5,7 @@
 #include "app/SetupUi.h"
 #include "engine/Processes.h"
 #include "engine/SetupLog.h"
+#include "base/pure/DecimalText.h"
 
 // Decides, before any window opens, whether setup may go on, and picks the initial
 // install folder.
@@ -59,7 +60,7 @@ bool Install_CIM::WaitForClientToClose(std::vector<DWORD>& crashReporters) {
         ClientProcesses found = FindClientProcesses();
         crashReporters = std::move(found.crashReporters);
         if (found.clients.empty()) return true;
-        LogStep(L"The client is running: " + std::to_wstring(found.clients.size()) + L" process(es)");
+        LogStep(L"The client is running: " + DecimalText(found.clients.size()) + L" process(es)");
         if (!ui_ || ui_->ShowClientRunning(found.clients)) return false;
     }
 }

@@ -6,6 +6,7 @@
 #include "app/SetupUi.h"
 #include "app/SilentSetup.h"
 #include "engine/SetupLog.h"
+#include "base/pure/DecimalText.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ void ShowMessage(const Install_CIM* manager, const std::wstring& text, UINT styl
 }
 
 int Ended(SetupExit exit) {
-    LogStep(L"Exit code " + std::to_wstring(ExitCodeOf(exit)));
+    LogStep(L"Exit code " + DecimalText(ExitCodeOf(exit)));
     CloseSetupLog();
     return ExitCodeOf(exit);
 }

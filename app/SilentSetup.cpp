@@ -12,6 +12,7 @@
 #include "engine/PayloadRoom.h"
 #include "engine/Processes.h"
 #include "engine/SetupLog.h"
+#include "base/pure/DecimalText.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ std::function<FailureAnswer(const CUIString&)> SilentFailureAnswer() {
             return FailureAnswer::Abort;
         }
         ++tries;
-        LogStep(L"Trying again (" + std::to_wstring(tries) + L"/" + std::to_wstring(kRetriesPerFailure) +
+        LogStep(L"Trying again (" + DecimalText(tries) + L"/" + DecimalText(kRetriesPerFailure) +
                 L"): " + message);
         ::Sleep(kRetryWaitMs);
         return FailureAnswer::Retry;

@@ -3,6 +3,7 @@
 #include "engine/Processes.h"
 #include "engine/SetupLog.h"
 #include "base/Handles.h"
+#include "base/pure/DecimalText.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ constexpr DWORD kEndWaitMs = 2000;
 
 std::wstring IdList(const std::vector<DWORD>& ids) {
     std::wstring list;
-    for (DWORD id : ids) list += (list.empty() ? L"" : L", ") + std::to_wstring(id);
+    for (DWORD id : ids) list += (list.empty() ? L"" : L", ") + DecimalText(id);
     return list;
 }
 

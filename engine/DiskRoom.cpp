@@ -1,4 +1,5 @@
 #include "engine/DiskRoom.h"
+#include "base/pure/DecimalText.h"
 
 #include <limits>
 #include <numeric>
@@ -15,7 +16,7 @@ constexpr std::uint64_t kCipherBlock = 16;
 constexpr std::uint64_t kMegabyte = 1024 * 1024;
 
 std::wstring TenthsText(std::uint64_t tenths) {
-    return std::to_wstring(tenths / 10) + L"." + std::to_wstring(tenths % 10);
+    return DecimalText(tenths / 10) + L"." + DecimalText(tenths % 10);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "engine/PayloadRoom.h"
 #include "engine/ResStrings.h"
 #include "engine/SetupLog.h"
+#include "base/pure/DecimalText.h"
 
 namespace {
 
@@ -82,8 +83,8 @@ public:
             LogStep(L"Payload archive not readable");
             throw formatError();
         }
-        LogStep(L"Payload: " + std::to_wstring(db_.NumFiles) + L" entries in " + std::to_wstring(db_.db.NumFolders) +
-                L" blocks, " + std::to_wstring(payload.size()) + L" bytes");
+        LogStep(L"Payload: " + DecimalText(db_.NumFiles) + L" entries in " + DecimalText(db_.db.NumFolders) +
+                L" blocks, " + DecimalText(payload.size()) + L" bytes");
         state_.payloadUnpackedBytes = ReadPayloadFootprint(payload).unpackedBytes();  // for the uninstall entry
         decoder_ = std::make_unique<BlockDecoder>(db_, payload, &kMainAlloc);
         installFinal_ = FinalPathOfPlace(state_.installPath);
@@ -190,7 +191,7 @@ private:
         if (*offset + *size > decoder_->size()) return false;
         if (decoder_->ready(*offset + *size, hooks_.pump) != SZ_OK) return false;
         if (*offset + *size == decoder_->size())
-            LogStep(L"Block " + std::to_wstring(block) + L" decoded: " + std::to_wstring(decoder_->size()) + L" bytes");
+            LogStep(L"Block " + DecimalText(block) + L" decoded: " + DecimalText(decoder_->size()) + L" bytes");
         return !SzBitWithVals_Check(&db_.CRCs, i) ||
                CrcCalc(decoder_->buffer() + *offset, *size) == db_.CRCs.Vals[i];
     }

@@ -8,6 +8,7 @@
 #include "base/Handles.h"
 #include "base/Process.h"
 #include "base/pure/AsciiCase.h"
+#include "base/pure/DecimalText.h"
 
 namespace {
 
@@ -108,7 +109,7 @@ EarlierUninstaller RunPreviousUninstaller(const std::wstring& folder) {
     ::WaitForSingleObject(started.process.get(), INFINITE);
     DWORD exitCode = 0;
     if (::GetExitCodeProcess(started.process.get(), &exitCode))
-        LogStep(L"Earlier uninstaller ended with exit code " + std::to_wstring(exitCode));
+        LogStep(L"Earlier uninstaller ended with exit code " + DecimalText(exitCode));
     return EarlierUninstaller::Ran;
 }
 

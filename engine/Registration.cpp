@@ -3,8 +3,6 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include <cstdio>
-
 #include "engine/DiskRoom.h"
 #include "engine/InstallEvents.h"
 #include "engine/RegistryWrite.h"
@@ -15,6 +13,7 @@
 #include "engine/SystemInfo.h"
 #include "engine/RegistryNames.h"
 #include "engine/UninstallerSwitches.h"
+#include "base/pure/DecimalText.h"
 
 namespace {
 
@@ -50,7 +49,7 @@ void SetValue(HKEY root, const std::wstring& key, const std::wstring& name, DWOR
     const bool written = SetRegDword(root, key, name, data, journal);
     const std::wstring where = std::wstring(RootName(root)) + L"\\" + key + L"\\" + name;
     if (written) {
-        LogStep(L"Registry " + where + L" = " + std::to_wstring(data));
+        LogStep(L"Registry " + where + L" = " + DecimalText(data));
     } else {
         LogFailure(L"Registry value not written:", where, ::GetLastError());
     }
@@ -93,9 +92,7 @@ void WriteRunEntries(InstallState& state, const std::wstring& startProgram) {
 std::wstring InstallDateText() {
     SYSTEMTIME today = {};
     ::GetLocalTime(&today);
-    wchar_t text[16] = {};
-    std::swprintf(text, 16, L"%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
-    return text;
+    return ZeroPaddedDecimal(today.wYear, 4) + ZeroPaddedDecimal(today.wMonth, 2) + ZeroPaddedDecimal(today.wDay, 2);
 }
 
 // What Windows' list of installed programs shows and offers beyond the six values: the

@@ -1,9 +1,8 @@
 #include "engine/SetupLog.h"
 
-#include <cwchar>
-
 #include "journal/JournalRecord.h"
 #include "base/Handles.h"
+#include "base/pure/DecimalText.h"
 
 namespace {
 
@@ -18,10 +17,10 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 std::wstring TimeStamp() {
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
-    wchar_t text[32] = {};
-    std::swprintf(text, 32, L"%04u-%02u-%02u %02u:%02u:%02u.%03u  ", now.wYear, now.wMonth, now.wDay, now.wHour,
-                  now.wMinute, now.wSecond, now.wMilliseconds);
-    return text;
+    return ZeroPaddedDecimal(now.wYear, 4) + L'-' + ZeroPaddedDecimal(now.wMonth, 2) + L'-' +
+           ZeroPaddedDecimal(now.wDay, 2) + L' ' + ZeroPaddedDecimal(now.wHour, 2) + L':' +
+           ZeroPaddedDecimal(now.wMinute, 2) + L':' + ZeroPaddedDecimal(now.wSecond, 2) + L'.' +
+           ZeroPaddedDecimal(now.wMilliseconds, 3) + L"  ";
 }
 
 // The system's text for `error`, on one line; empty when it has none.
@@ -60,10 +59,9 @@ std::wstring DefaultSetupLogPath() {
     if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
-    wchar_t name[64] = {};
-    std::swprintf(name, 64, L"VexmoraSetup-%04u%02u%02u-%02u%02u%02u.log", now.wYear, now.wMonth, now.wDay, now.wHour,
-                  now.wMinute, now.wSecond);
-    return folder + name;
+    return folder + L"VexmoraSetup-" + ZeroPaddedDecimal(now.wYear, 4) + ZeroPaddedDecimal(now.wMonth, 2) +
+           ZeroPaddedDecimal(now.wDay, 2) + L'-' + ZeroPaddedDecimal(now.wHour, 2) + ZeroPaddedDecimal(now.wMinute, 2) +
+           ZeroPaddedDecimal(now.wSecond, 2) + L".log";
 }
 
 void LogStep(std::wstring_view text) noexcept {
@@ -82,7 +80,7 @@ void LogFailure(std::wstring_view what, std::wstring_view file, DWORD error) noe
         std::wstring line(what);
         line += L' ';
         line += file;
-        line += L": error " + std::to_wstring(error);
+        line += L": error " + DecimalText(error);
         if (const std::wstring text = ErrorText(error); !text.empty()) line += L" (" + text + L")";
         LogStep(line);
     } catch (...) {

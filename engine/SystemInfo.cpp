@@ -1,9 +1,9 @@
 #include "engine/SystemInfo.h"
 
 #include <windows.h>
-#include <cstdio>
 #include <vector>
 #include "engine/RegistryNames.h"
+#include "base/pure/DecimalText.h"
 
 bool GetSetupVersion(std::wstring& version) {
     version.clear();
@@ -23,10 +23,8 @@ bool GetSetupVersion(std::wstring& version) {
         info == nullptr || infoSize < sizeof(VS_FIXEDFILEINFO)) {
         return false;
     }
-    wchar_t text[64];
-    std::swprintf(text, 64, L"%d.%d.%d.%d", HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
-                  HIWORD(info->dwFileVersionLS), LOWORD(info->dwFileVersionLS));
-    version = text;
+    version = DecimalText(HIWORD(info->dwFileVersionMS)) + L'.' + DecimalText(LOWORD(info->dwFileVersionMS)) + L'.' +
+              DecimalText(HIWORD(info->dwFileVersionLS)) + L'.' + DecimalText(LOWORD(info->dwFileVersionLS));
     return true;
 }
 

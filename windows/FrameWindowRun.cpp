@@ -1,13 +1,13 @@
 // The main window's side of the install run: the events that the engine sends and posts.
 #include "windows/FrameWindow.h"
 
-#include <cwchar>
 #include <string>
 #include "app/InstallManager.h"
 #include "engine/InstallEvents.h"
 #include "engine/ShellExtensionAside.h"
 #include "windows/SkinWindow.h"
 #include "windows/TaskbarButton.h"
+#include "base/pure/DecimalText.h"
 
 void CFrameWindowWnd::OnInstallEvent(WPARAM kind, LPARAM value) {
     switch (kind) {
@@ -31,9 +31,7 @@ void CFrameWindowWnd::SetShellExtensionAside() {
 void CFrameWindowWnd::ShowProgress(int percent) {
     SetProgressValue(pm_, L"progress", percent);
     taskbar_.Progress(percent);
-    wchar_t text[32] = {};
-    std::swprintf(text, 32, L"%d%c", percent, L'%');
-    SetControlText(pm_, L"install_msg", text);
+    SetControlText(pm_, L"install_msg", (DecimalText(percent) + L'%').c_str());
 }
 
 void CFrameWindowWnd::OnRunEnded() {

@@ -2,6 +2,7 @@
 
 #include "engine/UninstallerSwitches.h"
 #include "journal/UndoPlan.h"
+#include "base/pure/DecimalText.h"
 
 namespace undo {
 namespace {
@@ -52,7 +53,7 @@ std::wstring CleanupCommand(const std::wstring& file, const std::vector<std::wst
     // still held by the running program, wait a second (ping is the one wait that every
     // cmd has); once it is gone, remove the folders and end.
     const std::wstring f = Quoted(file);
-    return L"for /l %i in (1,1," + std::to_wstring(tries) + L") do (if exist " + f + L" (del /f /q " + f +
+    return L"for /l %i in (1,1," + DecimalText(tries) + L") do (if exist " + f + L" (del /f /q " + f +
            L" 2>nul & if exist " + f + L" " + Quoted(pingProgram) + L" -n 2 127.0.0.1 >nul) else (" + after +
            L"exit))";
 }

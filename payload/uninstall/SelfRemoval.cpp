@@ -7,6 +7,7 @@
 #include "base/Process.h"
 #include "journal/UndoPlan.h"
 #include "journal/UndoRun.h"
+#include "base/pure/DecimalText.h"
 
 namespace undo {
 namespace {
@@ -27,8 +28,8 @@ std::wstring MoveAside(const std::wstring& self, std::wstring folder) {
     if (folder.empty()) return {};
     if (folder.back() != L'\\') folder += L'\\';
     for (DWORD attempt = 0; attempt < 16; ++attempt) {
-        const std::wstring aside = folder + kRenamedUninstallerPrefix + std::to_wstring(::GetCurrentProcessId()) +
-                                   L"-" + std::to_wstring(attempt) + kRenamedUninstallerSuffix;
+        const std::wstring aside = folder + kRenamedUninstallerPrefix + DecimalText(::GetCurrentProcessId()) +
+                                   L"-" + DecimalText(attempt) + kRenamedUninstallerSuffix;
         if (::MoveFileExW(self.c_str(), aside.c_str(), 0)) return aside;
         if (::GetLastError() != ERROR_ALREADY_EXISTS && ::GetLastError() != ERROR_FILE_EXISTS) break;
     }

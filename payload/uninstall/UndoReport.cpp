@@ -1,6 +1,7 @@
 #include "UndoReport.h"
 
 #include "journal/JournalRecord.h"
+#include "base/pure/DecimalText.h"
 
 namespace undo {
 namespace {
@@ -23,7 +24,7 @@ std::wstring Line(const StepResult& result, const Leftovers& leftovers) {
             for (const std::wstring& marked : leftovers.atRestart)
                 if (result.step.action == Action::RemoveFile && marked == result.step.path)
                     return Where(result.step) + L"（正在使用，将在重新启动计算机后删除）";
-            return Where(result.step) + L"（错误 " + std::to_wstring(result.error) + L"）";
+            return Where(result.step) + L"（错误 " + DecimalText(result.error) + L"）";
         default: return {};
     }
 }
@@ -34,7 +35,7 @@ Report MakeReport(const Plan& plan, const std::vector<StepResult>& results, cons
     Report report;
     std::vector<std::wstring> lines;
     for (const Refusal& refusal : plan.refused) {
-        lines.push_back(L"安装记录第 " + std::to_wstring(refusal.line) + L" 行不在允许的范围内：" +
+        lines.push_back(L"安装记录第 " + DecimalText(refusal.line) + L" 行不在允许的范围内：" +
                         Utf8ToUtf16(refusal.text));
         report.clean = false;
     }
@@ -50,7 +51,7 @@ Report MakeReport(const Plan& plan, const std::vector<StepResult>& results, cons
                                       : L"VexmoraZevlo邮箱 已卸载，以下项目未删除：\n";
     for (std::size_t i = 0; i < lines.size() && i < kMaxLines; ++i) report.text += L"\n" + lines[i];
     if (lines.size() > kMaxLines)
-        report.text += L"\n……以及另外 " + std::to_wstring(lines.size() - kMaxLines) + L" 项";
+        report.text += L"\n……以及另外 " + DecimalText(lines.size() - kMaxLines) + L" 项";
     if (leftovers.entryKept) {
         report.clean = false;
         report.text += L"\n\n关闭正在使用这些文件的程序（或重新启动计算机）后，请在“程序和功能”中再次卸载 "

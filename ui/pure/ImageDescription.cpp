@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include "ui/pure/ValueParse.h"
+#include "base/pure/DecimalText.h"
 
 namespace {
 
@@ -25,8 +26,8 @@ void ApplyPair(ImageDescription& d, std::wstring_view key, std::wstring_view val
 }
 
 std::wstring RectText(const UIRect& r) {
-    return std::to_wstring(r.left) + L',' + std::to_wstring(r.top) + L',' + std::to_wstring(r.right) + L',' +
-           std::to_wstring(r.bottom);
+    return DecimalText(r.left) + L',' + DecimalText(r.top) + L',' + DecimalText(r.right) + L',' +
+           DecimalText(r.bottom);
 }
 
 }  // namespace
@@ -69,7 +70,7 @@ std::wstring FormatImageDescription(const ImageDescription& d) {
         for (int k = 0; k < 8; ++k) hex[k] = digits[(d.mask >> (28 - 4 * k)) & 0xF];
         out += L" mask='#" + std::wstring(hex, 8) + L"'";
     }
-    if (d.fade != 255) out += L" fade='" + std::to_wstring(d.fade) + L"'";
+    if (d.fade != 255) out += L" fade='" + DecimalText(d.fade) + L"'";
     if (d.hole) out += L" hole='true'";
     if (d.xtiled) out += L" xtiled='true'";
     if (d.ytiled) out += L" ytiled='true'";

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 #include "ui/pure/ValueParse.h"
+#include "base/pure/DecimalText.h"
 
 const std::wstring* XmlElement::Attribute(std::wstring_view attributeName) const {
     for (const XmlAttribute& a : attributes)
@@ -14,7 +15,7 @@ const std::wstring* XmlElement::Attribute(std::wstring_view attributeName) const
 std::wstring XmlDocument::Describe() const {
     if (ok) return L"ok";
     if (line == 0) return message;  // a file that could not be read: no place to name
-    return message + L" at line " + std::to_wstring(line) + L" (offset " + std::to_wstring(offset) + L")";
+    return message + L" at line " + DecimalText(line) + L" (offset " + DecimalText(offset) + L")";
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include "ui/pure/ImageScale.h"
 #include "ui/pure/ValueParse.h"
 #include "ui/win/GdiplusSession.h"
+#include "base/pure/DecimalText.h"
 
 namespace {
 // A resource's bytes stay mapped for the life of the module; no copy is needed here.
@@ -109,7 +110,7 @@ std::shared_ptr<LoadedImage> LoadScaled(const ImageDescription& desc, int dpi) {
     // Only images named by id come in other scales.
     const UIResourceId number = ParseResourceId(desc.file);
     const std::optional<unsigned> id = number.numeric ? ScaledImageId(number.id, dpi) : std::nullopt;
-    return id ? LoadFromResource(std::to_wstring(*id), desc.resType, desc.mask) : nullptr;
+    return id ? LoadFromResource(DecimalText(*id), desc.resType, desc.mask) : nullptr;
 }
 
 // Resized pieces larger than this are not made (a stretch over a huge control).
@@ -170,8 +171,8 @@ std::shared_ptr<LoadedImage> DecodeImage(const void* data, size_t size, UIColor 
 
 std::shared_ptr<LoadedImage> CImageCache::Get(const ImageDescription& desc, int windowDpi) {
     if (desc.file.empty()) return nullptr;
-    const std::wstring key = desc.file + L'|' + desc.resType + L'|' + std::to_wstring(desc.mask) + L'|' +
-                             std::to_wstring(windowDpi);
+    const std::wstring key = desc.file + L'|' + desc.resType + L'|' + DecimalText(desc.mask) + L'|' +
+                             DecimalText(windowDpi);
     auto found = images_.find(key);
     if (found != images_.end()) return found->second;
     std::shared_ptr<LoadedImage> image;

@@ -2,9 +2,11 @@
 // uninstaller. Built under Wine and natively with the sanitizers.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include "base/pure/AsciiCase.h"
 #include "base/pure/CommandLine.h"
+#include "base/pure/DecimalText.h"
 #include "base/pure/PathRules.h"
 #include "base/pure/Utf.h"
 
@@ -94,6 +96,21 @@ TEST(CommandLine, QuotedProgramIsReadBackWhole) {
     EXPECT_EQ(QuoteCommandPath(path), L"\"" + path + L"\"");
     EXPECT_EQ(CommandProgram(QuoteCommandPath(path) + L" /x"), path);
     EXPECT_TRUE(IsFullProgramPath(CommandProgram(QuoteCommandPath(path))));
+}
+
+// The numbers of the log, the install date and the version text, as printf wrote them.
+TEST(DecimalText, ExtremesSignsAndPadding) {
+    EXPECT_EQ(DecimalText(0), L"0");
+    EXPECT_EQ(DecimalText(-1), L"-1");
+    EXPECT_EQ(DecimalText(std::int64_t{INT64_MIN}), L"-9223372036854775808");
+    EXPECT_EQ(DecimalText(std::uint64_t{UINT64_MAX}), L"18446744073709551615");
+    EXPECT_EQ(DecimalText(static_cast<unsigned long>(4294967295UL)), L"4294967295");
+    EXPECT_EQ(DecimalText(static_cast<unsigned short>(65535)), L"65535");
+    EXPECT_EQ(ZeroPaddedDecimal(7, 2), L"07");
+    EXPECT_EQ(ZeroPaddedDecimal(2026, 4), L"2026");
+    EXPECT_EQ(ZeroPaddedDecimal(5, 3), L"005");
+    EXPECT_EQ(ZeroPaddedDecimal(12345, 3), L"12345");  // wider than asked: whole, as "%03u"
+    EXPECT_EQ(ZeroPaddedDecimal(0, 0), L"0");
 }
 
 }  // namespace
