@@ -140,7 +140,8 @@ def first_paint():
             times["setup"].append(float(probe("C:\\paint\\VexmoraSetup.exe")["first_paint_s"]))
             times["bare"].append(float(probe("C:\\paint\\bare_window.exe", *size)["first_paint_s"]))
         subprocess.run(["wineserver", "-k"], env=env, check=False)
-    return {"size": size, "setup": min(times["setup"]), "bare": min(times["bare"]), "runs": len(times["setup"])}
+    return {"size": size, "setup": min(times["setup"]), "bare": min(times["bare"]), "runs": len(times["setup"]),
+            "times": times}
 
 
 def report_first_paint(paint):
@@ -148,6 +149,10 @@ def report_first_paint(paint):
     print(f"first painted main window ({paint['size'][0]}x{paint['size'][1]}, best of {paint['runs']}): setup "
           f"{paint['setup']:.3f} s, bare Win32 window {paint['bare']:.3f} s: {ratio:.2f}x "
           f"(target <= 1.5x: {verdict(ratio <= 1.5)})")
+    for side, label in (("setup", "setup"), ("bare", "bare window")):
+        runs = sorted(paint["times"][side])
+        print(f"  {label} runs: median {statistics.median(runs):.3f} s, slowest {runs[-1]:.3f} s "
+              f"({' '.join(f'{t:.3f}' for t in paint['times'][side])})")
 
 
 def empty_archive():
