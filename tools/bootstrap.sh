@@ -16,7 +16,7 @@ sudo_() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
 packages=(g++-mingw-w64-i686 mingw-w64-i686-dev cmake make wine wine32:i386 wine64 xvfb xauth
           xdotool imagemagick 7zip fonts-wqy-microhei liblnk-utils python3-pil python3-pefile
-          openssl osslsigncode clang libclang-rt-14-dev dpkg-dev zopfli pngquant)
+          openssl osslsigncode clang libclang-rt-14-dev dpkg-dev zopfli pngquant optipng)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -669,11 +669,14 @@ def scales_of(key):
 def save(img, path, palette):
     """PNG, as small as zlib makes it; then, with `palette`, quantised to at most 256
     colours by pngquant (dithered; kept only where it reaches a quality of 90 of 100 and
-    is smaller); then as small as zopflipng makes it, losslessly. The 100 % images are
-    the skin's own set, 32-bit RGBA PNGs; their 150 % and 200 % copies take the palette:
-    at those scales the dithering of gradients and smoothed edges is not to be seen, and
-    it saves a quarter of their bytes, all of which ship. Both tools are installed by
-    tools/bootstrap.sh; without them the images are only larger."""
+    is smaller); then recompressed losslessly. The 100 % images are the skin's own set,
+    32-bit RGBA PNGs; their 150 % and 200 % copies take the palette: at those scales the
+    dithering of gradients and smoothed edges is not to be seen, and it saves a quarter of
+    their bytes, all of which ship. A quantised image goes through zopflipng, which may
+    change its colour type; a full-colour one through optipng told to change nothing of
+    the image (-nx), because Debian's zopflipng cannot be told to keep RGBA and would make
+    an opaque image RGB. The tools are installed by tools/bootstrap.sh; without them the
+    images are only larger."""
     img.save(path, optimize=True)
     indexed = False
     if palette and shutil.which("pngquant"):
@@ -686,10 +689,11 @@ def save(img, path, palette):
             indexed = True
         elif os.path.exists(quantised):
             os.remove(quantised)
-    if shutil.which("zopflipng"):
-        # Full-colour images stay 32-bit RGBA; quantised ones keep their palette.
-        keep = [] if indexed else ["--keepcolortype"]
-        subprocess.run(["zopflipng", "-y", "--lossy_transparent"] + keep + [path, path], check=True,
+    if indexed and shutil.which("zopflipng"):
+        subprocess.run(["zopflipng", "-y", "--lossy_transparent", path, path], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    elif not indexed and shutil.which("optipng"):
+        subprocess.run(["optipng", "-quiet", "-o7", "-nx", "-strip", "all", path], check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
