@@ -8,6 +8,7 @@ function(vexmora_prune_link)
   foreach(target IN LISTS ARGN)
     set_property(TARGET ${target} PROPERTY RULE_LAUNCH_LINK
       "/usr/bin/python3 ${CMAKE_SOURCE_DIR}/cmake/prune_link.py --work ${CMAKE_CURRENT_BINARY_DIR}/prune/${target} --")
-    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/prune_link.py)
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS
+      ${CMAKE_SOURCE_DIR}/cmake/prune_link.py ${CMAKE_SOURCE_DIR}/cmake/eh_frame.py)
   endforeach()
 endfunction()

@@ -21,11 +21,14 @@ How, in three links of the same inputs:
     unwind entries;
  3. the final link, which discards those sections (and the data only they referenced).
     ld lays out .eh_frame exactly as in link 1, but the entries of discarded functions
-    now point at whatever ld made of a discarded address. They are rewritten to describe
-    an empty range at the image base, which no instruction address ever falls in; the
-    unwinder's sorted search stays correct because nothing else starts there.
-The result is checked before it is accepted: .eh_frame must have the ordinary link's
-size and layout, and no two non-empty unwind ranges may overlap, nor leave .text.
+    now point at whatever ld made of a discarded address, often inside live code, where
+    the unwinder would take them for the live function's. Those entries are marked empty
+    and then taken out (cmake/eh_frame.py): the others move up, their pointers follow,
+    and the section's file data shrinks; no virtual address changes.
+The result is checked before it takes the output's place: .eh_frame must have the
+ordinary link's layout before it is compacted and say the same after it, no two
+non-empty unwind ranges may overlap or leave .text, and every personality pointer must
+still lead to the personality routine.
 Any surprise (another linker script, another pointer encoding) fails the link.
 """
 import argparse
@@ -36,11 +39,12 @@ import struct
 import subprocess
 import sys
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import eh_frame  # noqa: E402
+
 KEEP_EH_FRAME = "KEEP(*(.eh_frame*))"
 PERSONALITY = "-Wl,-u,___gxx_personality_v0"
 REMOVED = re.compile(r"removing unused section '([^']+)' in file '([^']+)'")
-DW_EH_PE_PCREL_SDATA4 = 0x1B
-DW_EH_PE_INDIRECT_PCREL_SDATA4 = 0x9B
 
 
 def run(command, log):
@@ -103,86 +107,6 @@ def discardable(section):
     return re.match(r"\.(text|rdata)\b", section) is not None
 
 
-def section_table(image):
-    """{name: (virtual address, virtual size, file offset)} of a PE image and its image base."""
-    pe = struct.unpack_from("<I", image, 0x3C)[0]
-    count, symbols, symbol_count, optional_size = struct.unpack_from("<H4xIIH", image, pe + 6)
-    image_base = struct.unpack_from("<I", image, pe + 24 + 28)[0]
-    table = pe + 24 + optional_size
-    sections = {}
-    for i in range(count):
-        name, vsize, va, _, raw = struct.unpack_from("<8sIIII", image, table + 40 * i)
-        name = name.rstrip(b"\0").decode()
-        if name.startswith("/"):  # a long name, in the string table after the symbols
-            at = symbols + 18 * symbol_count + int(name[1:])
-            name = image[at:image.index(b"\0", at)].decode()
-        sections[name] = (va, vsize, raw)
-    return sections, image_base
-
-
-def fdes(image, personalities=None):
-    """Yields (offset of the FDE's pc_begin field in the file, its offset in .eh_frame,
-    pc_begin, pc_range) for every FDE of .eh_frame; CIEs must give pc-relative 4-byte
-    pointers. The file offsets of the CIEs' personality pointers go to `personalities`."""
-    sections, image_base = section_table(image)
-    va, size, raw = sections[".eh_frame"]
-    encodings = {}
-    at = 0
-    while at + 4 <= size:
-        length = struct.unpack_from("<I", image, raw + at)[0]
-        if length == 0:
-            break
-        if length == 0xFFFFFFFF:
-            sys.exit("prune_link: 64-bit .eh_frame entries are not expected")
-        body = raw + at + 4
-        cie_pointer = struct.unpack_from("<I", image, body)[0]
-        if cie_pointer == 0:
-            encodings[at], personality = cie_encoding(image, body + 4)
-            if personality is not None and personalities is not None:
-                personalities.append(personality)
-        else:
-            cie = at + 4 - cie_pointer
-            if encodings.get(cie) != DW_EH_PE_PCREL_SDATA4:
-                sys.exit("prune_link: an FDE at .eh_frame+%#x does not use pc-relative 4-byte pointers" % at)
-            field = body + 4
-            field_va = image_base + va + at + 8
-            pc_begin = (field_va + struct.unpack_from("<i", image, field)[0]) & 0xFFFFFFFF
-            pc_range = struct.unpack_from("<I", image, field + 4)[0]
-            yield field, at + 8, pc_begin, pc_range
-        at += 4 + length
-
-
-def cie_encoding(image, at):
-    """The FDE pointer encoding ('R') of the CIE whose version byte is at `at`, and the
-    file offset of its personality pointer ('P'; None without one)."""
-    augmentation = image[at + 1:image.index(b"\0", at + 1)].decode()
-    at += 2 + len(augmentation)
-    for _ in range(2):  # code and data alignment factors (LEB128)
-        while image[at] & 0x80:
-            at += 1
-        at += 1
-    at += 1  # return address register (one byte in version 1)
-    personality = None
-    if not augmentation.startswith("z"):
-        return None, None
-    while image[at] & 0x80:  # augmentation data length
-        at += 1
-    at += 1
-    for letter in augmentation[1:]:
-        if letter == "R":
-            return image[at], personality
-        if letter == "L":
-            at += 1
-        elif letter == "P":
-            if image[at] != DW_EH_PE_INDIRECT_PCREL_SDATA4:
-                sys.exit("prune_link: unexpected personality encoding %#x" % image[at])
-            personality = at + 1
-            at += 5
-        else:
-            sys.exit("prune_link: unexpected CIE augmentation %r" % augmentation)
-    return None, personality
-
-
 def code_sections_by_address(map_file):
     """[(start, end, file, section)] of every code input section placed in the map."""
     placed = []
@@ -239,7 +163,7 @@ def main():
         sys.exit("prune_link: no SECTIONS block in the linker script")
     open(work("final.x"), "w").write(script.replace("SECTIONS\n{\n", "SECTIONS\n{\n" + "\n".join(lines) + "\n", 1))
 
-    # 3. The final link, then its unwind entries of discarded functions made empty.
+    # 3. The final link, then the unwind entries of the discarded functions taken out.
     output = output_of(command)
     maps = [arg for arg in command if arg.startswith("-Wl,-Map=")] or ["-Wl,-Map=" + work("final.map")]
     run(base + ["-o", work("final.exe"), "-Wl,-T," + work("final.x"), maps[-1]], work("final.log"))
@@ -248,40 +172,43 @@ def main():
     dead_code = {(f, s) for f, s in dead if s.startswith(".text")}
     placed = sorted(code_sections_by_address(work("ordinary.map")))
     starts = [start for start, _, _, _ in placed]
-    ordinary = open(work("ordinary.exe"), "rb").read()
-    final = bytearray(open(work("final.exe"), "rb").read())
-    before = {offset: (begin, length) for _, offset, begin, length in fdes(ordinary)}
-    after = list(fdes(bytes(final)))
-    if sorted(before) != [offset for _, offset, _, _ in after]:
+    ordinary = eh_frame.Image(open(work("ordinary.exe"), "rb").read())
+    final = eh_frame.Image(open(work("final.exe"), "rb").read())
+    before = {e.offset: e for e in eh_frame.entries(ordinary) if e.cie is not None}
+    after = [e for e in eh_frame.entries(final) if e.cie is not None]
+    if sorted(before) != [e.offset for e in after]:
         sys.exit("prune_link: .eh_frame is laid out differently in the final link")
-    eh_frame_va = section_table(final)[0][".eh_frame"][0]
     emptied = 0
-    for field, offset, _, _ in after:
-        begin, length = before[offset]
+    for fde in after:
+        begin = eh_frame.target(ordinary, before[fde.offset], 8)
+        length = eh_frame.pc_range(ordinary, before[fde.offset])
         i = bisect.bisect_right(starts, begin) - 1
         if i < 0 or not (begin + length <= placed[i][1]):
-            sys.exit("prune_link: the unwind entry at .eh_frame+%#x describes code the map does not place" % offset)
+            sys.exit("prune_link: the unwind entry at .eh_frame+%#x describes code the map does not place" % fde.offset)
         if placed[i][2:] in dead_code:
-            struct.pack_into("<iI", final, field, -offset - eh_frame_va, 0)
+            eh_frame.empty(final, fde)
             emptied += 1
-    check(bytes(final), maps[-1][len("-Wl,-Map="):])
+    # The emptied entries leave the file; what remains must say what it said.
+    final = eh_frame.compact(final.data)
+    check(final, maps[-1][len("-Wl,-Map="):])
     # Only a checked program takes the output's place: a failed link leaves no file newer
     # than its inputs behind.
     with open(work("final.exe"), "wb") as out:
         out.write(final)
     os.replace(work("final.exe"), output)
-    print("prune_link: %d sections that only unwind tables kept, discarded; %d unwind entries emptied"
+    print("prune_link: %d sections that only unwind tables kept, discarded with their %d unwind entries"
           % (len(dead), emptied))
 
 
-def check(image, map_file):
+def check(data, map_file):
     """Every non-empty unwind range lies in .text, no two overlap, and every personality
     pointer still leads to the personality routine."""
-    sections, image_base = section_table(image)
-    va, size, _ = sections[".text"]
-    low, high = image_base + va, image_base + va + size
-    personalities = []
-    ranges = sorted((begin, begin + length) for _, _, begin, length in fdes(image, personalities) if length)
+    image = eh_frame.Image(data)
+    _, va, vsize, _, _ = image.sections[".text"]
+    low, high = image.image_base + va, image.image_base + va + vsize
+    tables = eh_frame.entries(image)
+    ranges = sorted((eh_frame.target(image, e, 8), eh_frame.target(image, e, 8) + eh_frame.pc_range(image, e))
+                    for e in tables if e.cie is not None and eh_frame.pc_range(image, e))
     for begin, end in ranges:
         if not (low <= begin and end <= high):
             sys.exit("prune_link: an unwind range %#x-%#x lies outside .text" % (begin, end))
@@ -290,28 +217,10 @@ def check(image, map_file):
             sys.exit("prune_link: unwind ranges overlap at %#x" % begin)
     routine = re.search(r"^\s+0x([0-9a-f]+)\s+_*_gxx_personality_v0$",
                         open(map_file, encoding="utf-8", errors="replace").read(), re.M)
-    for field in personalities:
-        pointer = file_offset(image, field_address(image, field) + struct.unpack_from("<i", image, field)[0])
-        if routine is None or struct.unpack_from("<I", image, pointer)[0] != int(routine.group(1), 16):
+    for cie in (e for e in tables if e.personality is not None):
+        pointer = image.offset_of(eh_frame.target(image, cie, cie.personality))
+        if routine is None or struct.unpack_from("<I", image.data, pointer)[0] != int(routine.group(1), 16):
             sys.exit("prune_link: a personality pointer no longer leads to the personality routine")
-
-
-def field_address(image, at):
-    """The virtual address of the byte at file offset `at`."""
-    sections, image_base = section_table(image)
-    for va, size, raw in sections.values():
-        if raw <= at < raw + size:
-            return image_base + va + at - raw
-    sys.exit("prune_link: file offset %#x is in no section" % at)
-
-
-def file_offset(image, address):
-    """The file offset of the byte at virtual address `address`."""
-    sections, image_base = section_table(image)
-    for va, size, raw in sections.values():
-        if image_base + va <= address < image_base + va + size and raw:
-            return raw + address - image_base - va
-    sys.exit("prune_link: address %#x is in no section" % address)
 
 
 if __name__ == "__main__":
