@@ -49,8 +49,7 @@ class VersionsTest(unittest.TestCase, snap.SnapshotChecks):
         self.assertIn(f"为 {file_version()}。", text)
         winetest.key(box, "Return")  # No is the default
         winetest.wait_gone(box)
-        setup.rest_pointer()
-        setup.wait_page("default")
+        setup.wait_page("default", rest=True)
         self.assertIsNone(setup.proc.poll())
         setup.close()
         after_files, after_reg = snap.snapshot(m.p)
@@ -83,8 +82,7 @@ class VersionsTest(unittest.TestCase, snap.SnapshotChecks):
             winetest.click(told, 5, 5)
             winetest.key(told, "Return")
             winetest.wait_gone(told)
-            setup.rest_pointer()
-            setup.wait_page("default")
+            setup.wait_page("default", rest=True)
             return label
 
         upgrade = held_progress_page()  # 1.0 is older: "正在安装"

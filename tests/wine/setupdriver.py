@@ -366,7 +366,8 @@ class Setup:
     def rest_pointer(self):
         """The pointer moved again off every button, as a person's hand does once a message
         box is gone: the window, disabled under the box, heard no move while it was up, so
-        the button clicked last may still be drawn hot."""
+        the button clicked last may still be drawn hot. A move made before the window is
+        enabled again goes unheard too: after a box, wait with wait_page(..., rest=True)."""
         x, y = RECTS.point(*REST, self.dpi)
         winetest.xdotool("mousemove", "--window", self.wid, x + 1, y + 1)
         winetest.xdotool("mousemove", "--window", self.wid, x, y)
@@ -397,10 +398,15 @@ class Setup:
             return "progress"
         return None
 
-    def wait_page(self, name, timeout=90):
+    def wait_page(self, name, timeout=90, rest=False):
+        """Waits for a page; with `rest`, moves the pointer off the buttons before each look
+        (see rest_pointer)."""
+        def shown():
+            if rest:
+                self.rest_pointer()
+            return self.page() == name
         try:
-            return winetest.wait_until(lambda: self.page() == name, timeout=timeout,
-                                       what=f"the {name} page at {self.dpi} DPI")
+            return winetest.wait_until(shown, timeout=timeout, what=f"the {name} page at {self.dpi} DPI")
         except AssertionError:
             screen_shot(f"dpi{self.dpi}-failed-waiting-for-{name}")  # the whole screen, for whoever debugs it
             raise
