@@ -1,5 +1,7 @@
 #include "engine/BlockDecoder.h"
 
+#include <algorithm>
+
 #include "engine/FolderDecode.h"
 
 namespace {
@@ -43,8 +45,8 @@ BlockDecoder::~BlockDecoder() {
         ::SetEvent(workEvent_.get());
         ::WaitForSingleObject(thread_.get(), INFINITE);
     }
-    release(hand_);
-    release(ahead_);
+    hand_.reset();
+    ahead_.reset();
     ISzAlloc_Free(alloc_, look_.buf);
 }
 
@@ -89,27 +91,27 @@ SRes BlockDecoder::take(UInt32 block, const std::function<void()>& pump) {
         hand_->block = block;
         decode(*hand_);
         hand_->ended = true;
-        return hand_->buffer || hand_->result == SZ_OK ? SZ_OK : hand_->result;
+        return hand_->pages.data() || hand_->result == SZ_OK ? SZ_OK : hand_->result;
     }
     for (;;) {
         {
             std::lock_guard<std::mutex> guard(lock_);
-            if (ahead_ && ahead_->block == block && (ahead_->buffer || ahead_->ended)) {
+            if (ahead_ && ahead_->block == block && (ahead_->pages.data() || ahead_->ended)) {
                 hand_ = std::move(ahead_);
+                handHeld_ = handSize_ = hand_->size;
                 wanted_ = after(block);
                 ::SetEvent(workEvent_.get());
                 // A buffer that could not be had is the one failure handed out here.
-                return hand_->buffer || hand_->result == SZ_OK ? SZ_OK : hand_->result;
+                return hand_->pages.data() || hand_->result == SZ_OK ? SZ_OK : hand_->result;
             }
             if (ahead_ && ahead_->block != block) {
                 // A block decoded ahead that is not the one needed (a file out of block
                 // order) makes room for the one that is, once the worker lets go of it.
-                if (active_ == ahead_.get()) {
+                if (active_ == ahead_.get())
                     abandon_ = true;
-                } else {
-                    release(ahead_);
-                    ::SetEvent(workEvent_.get());
-                }
+                else
+                    ahead_.reset();
+                ::SetEvent(workEvent_.get());
             }
             if (!ahead_ && !active_) {
                 wanted_ = block;
@@ -120,16 +122,26 @@ SRes BlockDecoder::take(UInt32 block, const std::function<void()>& pump) {
     }
 }
 
-SRes BlockDecoder::ready(size_t end, const std::function<void()>& pump) {
+SRes BlockDecoder::ready(size_t begin, size_t end, const std::function<void()>& pump) {
     if (!hand_) return SZ_ERROR_FAIL;
+    // Bytes given back are never read: the block is decoded again for them.
+    if (begin < hand_->pages.givenBack()) {
+        if (const SRes res = take(hand_->block, pump); res != SZ_OK) return res;
+    }
     for (;;) {
-        if (hand_->final.load(std::memory_order_acquire) >= end) return SZ_OK;
-        if (hand_->ended.load(std::memory_order_acquire))
-            return hand_->final.load(std::memory_order_acquire) >= end ? SZ_OK
-                   : hand_->result != SZ_OK                             ? hand_->result
-                                                                        : SZ_ERROR_FAIL;
+        if (hand_->final.load(std::memory_order_acquire) >= end) break;
+        if (hand_->ended.load(std::memory_order_acquire)) {
+            if (hand_->final.load(std::memory_order_acquire) >= end) break;
+            return hand_->result != SZ_OK ? hand_->result : SZ_ERROR_FAIL;
+        }
         wait(pump);
     }
+    // While the block decodes, the decoder may still copy from any byte before `end`.
+    if (hand_->ended.load(std::memory_order_acquire)) {
+        const size_t before = hand_->pages.givenBack();
+        if (hand_->pages.giveBackBelow(begin) != before) handed(hand_->size - hand_->pages.givenBack(), hand_->size);
+    }
+    return SZ_OK;
 }
 
 void BlockDecoder::drop() {
@@ -140,10 +152,34 @@ void BlockDecoder::drop() {
             if (active_ != hand_.get()) break;
             abandon_ = true;
         }
+        ::SetEvent(workEvent_.get());
         wait({});
     }
-    release(hand_);
+    hand_.reset();
+    handed(0, 0);
 }
+
+BlockDecoder::Holding BlockDecoder::holding() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    Holding h;
+    h.held = heldLocked();
+    h.bound = ahead_ ? std::max(handSize_, ahead_->size) : handSize_;
+    h.peak = peak_;
+    h.waiting = waiting_;
+    return h;
+}
+
+// The caller's block now holds `held` bytes of its `size`: the decode ahead looks again.
+void BlockDecoder::handed(size_t held, size_t size) {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        handHeld_ = held;
+        handSize_ = size;
+    }
+    ::SetEvent(workEvent_.get());
+}
+
+size_t BlockDecoder::heldLocked() const { return handHeld_ + (ahead_ ? ahead_->written : 0); }
 
 // Waits for the worker to change something, serving the windows meanwhile: as messages
 // arrive and at least every kPumpInterval ms, however often the worker reports.
@@ -163,6 +199,28 @@ bool BlockDecoder::wait(const std::function<void()>& pump) {
     return woken == WAIT_OBJECT_0;
 }
 
+// Before each step of a decode: false once the decode is to be abandoned. A block decoded
+// ahead waits while the bytes held for blocks would grow beyond the larger block: the
+// caller gives bytes back as it writes, and takes, drops or abandons (each of which
+// sets workEvent_); the block in hand never waits.
+bool BlockDecoder::room(Slot& slot, size_t written) {
+    std::unique_lock<std::mutex> guard(lock_);
+    for (;;) {
+        if (stop_ || abandon_) return false;
+        const bool ahead = ahead_.get() == &slot;
+        if (!ahead || handHeld_ + written <= std::max(handSize_, slot.size)) {
+            slot.written = written;
+            peak_ = std::max(peak_, heldLocked());
+            return true;
+        }
+        waiting_ = true;
+        guard.unlock();
+        ::WaitForSingleObject(workEvent_.get(), INFINITE);
+        guard.lock();
+        waiting_ = false;
+    }
+}
+
 void BlockDecoder::decode(Slot& slot) {
     const UInt64 unpackSize = SzAr_GetFolderUnpackSize(&db_.db, slot.block);
     const size_t size = static_cast<size_t>(unpackSize);
@@ -170,28 +228,25 @@ void BlockDecoder::decode(Slot& slot) {
         slot.result = SZ_ERROR_MEM;
         return;
     }
-    Byte* buffer = size ? static_cast<Byte*>(ISzAlloc_Alloc(alloc_, size)) : nullptr;
+    PageBuffer pages(size);
+    Byte* const buffer = pages.data();
     if (size && !buffer) {
         slot.result = SZ_ERROR_MEM;
         return;
     }
     {
         std::lock_guard<std::mutex> guard(lock_);
-        slot.buffer = buffer;
+        slot.pages = std::move(pages);
         slot.size = size;
     }
     ::SetEvent(changedEvent_.get());  // the caller may take it now
-    slot.result = DecodeFolderInSteps(&db_.db, slot.block, &look_.vt, db_.dataPos, buffer, size, alloc_,
-                                      [&](size_t final) {
-                                          slot.final.store(final, std::memory_order_release);
-                                          ::SetEvent(changedEvent_.get());
-                                      });
-}
-
-void BlockDecoder::release(std::unique_ptr<Slot>& slot) {
-    if (!slot) return;
-    ISzAlloc_Free(alloc_, slot->buffer);
-    slot.reset();
+    slot.result = DecodeFolderInSteps(
+        &db_.db, slot.block, &look_.vt, db_.dataPos, buffer, size, alloc_,
+        [&](size_t final) {
+            slot.final.store(final, std::memory_order_release);
+            ::SetEvent(changedEvent_.get());
+        },
+        [&](size_t written) { return room(slot, written); });
 }
 
 UInt32 BlockDecoder::after(UInt32 block) const { return block + 1 < db_.db.NumFolders ? block + 1 : kNoBlock; }

@@ -101,7 +101,7 @@ TEST(BlockDecoder, HandsOutEveryBlockAsDecodedInAnyOrderAndAgain) {
             const auto pump = [&] { ++pumps; };
             ASSERT_EQ(SZ_OK, decoder.take(block, pump));
             ASSERT_EQ(expected[block].size(), decoder.size()) << "block " << block;
-            ASSERT_EQ(SZ_OK, decoder.ready(decoder.size(), pump));
+            ASSERT_EQ(SZ_OK, decoder.ready(0, decoder.size(), pump));
             EXPECT_EQ(0, std::memcmp(expected[block].data(), decoder.buffer(), decoder.size())) << "block " << block;
         }
     }
@@ -116,7 +116,7 @@ TEST(BlockDecoder, EndsItsWorkerWhateverItIsDoing) {
     for (int round = 0; round < 4; ++round) {
         BlockDecoder decoder(archive.db_, archive.payload_, &kAlloc);
         if (round >= 1) ASSERT_EQ(SZ_OK, decoder.take(0, {}));
-        if (round >= 2) ASSERT_EQ(SZ_OK, decoder.ready(decoder.size(), {}));  // block 1 is now being decoded
+        if (round >= 2) ASSERT_EQ(SZ_OK, decoder.ready(0, decoder.size(), {}));  // block 1 is now being decoded
         if (round == 3) decoder.drop();
     }
 }
