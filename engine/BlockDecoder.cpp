@@ -98,7 +98,9 @@ SRes BlockDecoder::take(UInt32 block, const std::function<void()>& pump) {
             std::lock_guard<std::mutex> guard(lock_);
             if (ahead_ && ahead_->block == block && (ahead_->pages.data() || ahead_->ended)) {
                 hand_ = std::move(ahead_);
+                handPages_ = &hand_->pages;
                 handHeld_ = handSize_ = hand_->size;
+                handUnread_ = 0;
                 wanted_ = after(block);
                 ::SetEvent(workEvent_.get());
                 // A buffer that could not be had is the one failure handed out here.
@@ -124,39 +126,53 @@ SRes BlockDecoder::take(UInt32 block, const std::function<void()>& pump) {
 
 SRes BlockDecoder::ready(size_t begin, size_t end, const std::function<void()>& pump) {
     if (!hand_) return SZ_ERROR_FAIL;
-    // Bytes given back are never read: the block is decoded again for them.
-    if (begin < hand_->pages.givenBack()) {
+    bool again = false;
+    {
+        // Below what the caller said it would not read again, pages may be gone: the
+        // block is decoded afresh for them. Else the worker may now give back below `begin`.
+        std::lock_guard<std::mutex> guard(lock_);
+        if (hand_ && handPages_ == &hand_->pages) {
+            again = begin < handUnread_;
+            if (begin > handUnread_) {
+                handUnread_ = begin;
+                // Waking the worker takes a system call: only once its next step fits.
+                if (waiting_ && begin >= wakeAt_) ::SetEvent(workEvent_.get());
+            }
+        }
+    }
+    if (again) {
         if (const SRes res = take(hand_->block, pump); res != SZ_OK) return res;
+        std::lock_guard<std::mutex> guard(lock_);
+        handUnread_ = begin;
     }
     for (;;) {
-        if (hand_->final.load(std::memory_order_acquire) >= end) break;
-        if (hand_->ended.load(std::memory_order_acquire)) {
-            if (hand_->final.load(std::memory_order_acquire) >= end) break;
-            return hand_->result != SZ_OK ? hand_->result : SZ_ERROR_FAIL;
-        }
+        if (hand_->final.load(std::memory_order_acquire) >= end) return SZ_OK;
+        if (hand_->ended.load(std::memory_order_acquire))
+            return hand_->final.load(std::memory_order_acquire) >= end ? SZ_OK
+                   : hand_->result != SZ_OK                             ? hand_->result
+                                                                        : SZ_ERROR_FAIL;
         wait(pump);
     }
-    // While the block decodes, the decoder may still copy from any byte before `end`.
-    if (hand_->ended.load(std::memory_order_acquire)) {
-        const size_t before = hand_->pages.givenBack();
-        if (hand_->pages.giveBackBelow(begin) != before) handed(hand_->size - hand_->pages.givenBack(), hand_->size);
-    }
-    return SZ_OK;
 }
 
 void BlockDecoder::drop() {
     if (!hand_) return;
     for (;;) {
         {
+            // The worker lets go of the block: its decode, or pages it is giving back.
             std::lock_guard<std::mutex> guard(lock_);
-            if (active_ != hand_.get()) break;
-            abandon_ = true;
+            if (active_ != hand_.get() && !givingBack_) {
+                handPages_ = nullptr;
+                handHeld_ = handSize_ = handUnread_ = 0;
+                if (waiting_) ::SetEvent(workEvent_.get());
+                break;
+            }
+            if (active_ == hand_.get()) abandon_ = true;
         }
         ::SetEvent(workEvent_.get());
         wait({});
     }
     hand_.reset();
-    handed(0, 0);
 }
 
 BlockDecoder::Holding BlockDecoder::holding() const {
@@ -167,16 +183,6 @@ BlockDecoder::Holding BlockDecoder::holding() const {
     h.peak = peak_;
     h.waiting = waiting_;
     return h;
-}
-
-// The caller's block now holds `held` bytes of its `size`: the decode ahead looks again.
-void BlockDecoder::handed(size_t held, size_t size) {
-    {
-        std::lock_guard<std::mutex> guard(lock_);
-        handHeld_ = held;
-        handSize_ = size;
-    }
-    ::SetEvent(workEvent_.get());
 }
 
 size_t BlockDecoder::heldLocked() const { return handHeld_ + (ahead_ ? ahead_->written : 0); }
@@ -200,19 +206,37 @@ bool BlockDecoder::wait(const std::function<void()>& pump) {
 }
 
 // Before each step of a decode: false once the decode is to be abandoned. A block decoded
-// ahead waits while the bytes held for blocks would grow beyond the larger block: the
-// caller gives bytes back as it writes, and takes, drops or abandons (each of which
-// sets workEvent_); the block in hand never waits.
+// ahead waits while the bytes held for blocks would grow beyond the larger block. It
+// first gives back the pages of the block in hand that the caller will not read again
+// (the block in hand has ended its decode, or this one would not have started); here,
+// off the UI thread, and only as far as room is needed, since each give-back costs a
+// system call. The caller moving on, taking, dropping or abandoning sets workEvent_.
 bool BlockDecoder::room(Slot& slot, size_t written) {
     std::unique_lock<std::mutex> guard(lock_);
+    size_t tried = 0;  // a give-back the system refused is not tried again for the same bytes
     for (;;) {
         if (stop_ || abandon_) return false;
-        const bool ahead = ahead_.get() == &slot;
-        if (!ahead || handHeld_ + written <= std::max(handSize_, slot.size)) {
+        if (ahead_.get() != &slot || handHeld_ + written <= std::max(handSize_, slot.size)) {
             slot.written = written;
             peak_ = std::max(peak_, heldLocked());
             return true;
         }
+        if (handPages_ && handUnread_ > tried) {
+            PageBuffer* const pages = handPages_;
+            const size_t below = tried = handUnread_;
+            givingBack_ = true;
+            guard.unlock();
+            pages->giveBackBelow(below);
+            guard.lock();
+            givingBack_ = false;
+            handHeld_ = handSize_ - pages->givenBack();
+            ::SetEvent(changedEvent_.get());  // a drop() may wait for the pages
+            continue;
+        }
+        // The caller's offset from which the pages below it make room for this step.
+        const size_t over = handHeld_ + written - std::max(handSize_, slot.size);
+        const size_t page = PageBuffer::PageSize();
+        wakeAt_ = handPages_ ? (handPages_->givenBack() + over + page - 1) / page * page : SIZE_MAX;
         waiting_ = true;
         guard.unlock();
         ::WaitForSingleObject(workEvent_.get(), INFINITE);

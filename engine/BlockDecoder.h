@@ -8,13 +8,14 @@
 // Nothing the user or the journal sees happens on the worker: it only fills buffers.
 //
 // At most two blocks are in memory, and together they hold no more than the larger of
-// them alone: the block in hand gives back its pages as its files are written (once its
-// decode has ended: until then the decoder may copy from any earlier byte), and the
-// decode ahead waits, step by step, while the bytes the block in hand still holds and
-// those it has written would be more than the larger block's size. It goes on as the
-// caller gives bytes back, and at once when the caller takes its block, drops the one in
-// hand or takes another: the caller never waits for a decode that waits for it. So however
-// slow the caller, the blocks hold at most the larger block's size, not both blocks.
+// them alone: the decode ahead waits, step by step, while the bytes the block in hand
+// still holds and those it has written would be more than the larger block's size, and
+// makes room by giving back the pages of the block in hand below the file the caller
+// reads now (the block in hand has ended its decode by then: while a block decodes, the
+// decoder may copy from any earlier byte of it). It goes on as the caller moves on, and
+// at once when the caller takes its block, drops the one in hand or takes another: the
+// caller never waits for a decode that waits for it. So however slow the caller, the
+// blocks hold at most the larger block's size, not both blocks.
 //
 // Failure contract: take() fails only when the block's buffer cannot be had; ready()
 // returns SZ_OK once the bytes asked for of the block in hand are final, or the status
@@ -54,10 +55,10 @@ public:
     // `pump` (when not empty) handles the thread's messages as they arrive and at least
     // every kPumpInterval milliseconds.
     SRes take(UInt32 block, const std::function<void()>& pump);
-    // Waits until bytes `begin` to `end` of the block in hand are final, and gives back
-    // the whole pages below `begin` once the block's decode has ended: nothing below
-    // `begin` is read again. Asking later for a `begin` below what was given back decodes
-    // the block afresh first (as take() does; `begin` of the same file again is fine).
+    // Waits until bytes `begin` to `end` of the block in hand are final. Nothing below
+    // `begin` is read again: the worker may give back those whole pages. Asking later for
+    // a `begin` below an earlier one decodes the block afresh first (as take() does; the
+    // same `begin` again, the Retry of a file, is fine).
     SRes ready(size_t begin, size_t end, const std::function<void()>& pump);
     // The block in hand: its buffer (its full size; only what ready() vouched for last may
     // be read) and number; kNoBlock when none.
@@ -69,7 +70,7 @@ public:
     static constexpr DWORD kPumpInterval = 15;
 
     // The decoder's own account of the bytes it holds for blocks, for tests: the block in
-    // hand's not given back (all of it until its decode has ended) plus what the decode
+    // hand's not given back (all of it until pages are given back) plus what the decode
     // ahead has written; the bound it keeps that sum under while it decodes ahead; the
     // most the sum has been since the start; whether the decode ahead waits for room.
     struct Holding {
@@ -105,7 +106,6 @@ private:
     void work();
     void decode(Slot& slot);
     bool room(Slot& slot, size_t written);
-    void handed(size_t held, size_t size);
     size_t heldLocked() const;
     bool wait(const std::function<void()>& pump);
     UInt32 after(UInt32 block) const;
@@ -123,14 +123,19 @@ private:
     UInt32 wanted_ = 0;               // the block to decode next, or kNoBlock
     std::unique_ptr<Slot> ahead_;     // being decoded or decoded, not yet taken
     const Slot* active_ = nullptr;    // the slot the worker writes into, or null
+    PageBuffer* handPages_ = nullptr; // the block in hand's pages, or null
     size_t handHeld_ = 0;             // bytes of the block in hand not given back
     size_t handSize_ = 0;             // the size of the block in hand; 0 when none
+    size_t handUnread_ = 0;           // the caller reads nothing of it below this again
+    bool givingBack_ = false;         // the worker gives back pages of handPages_
     size_t peak_ = 0;                 // the most handHeld_ + ahead_->written has been
     bool waiting_ = false;            // the worker waits for room for the block ahead
+    size_t wakeAt_ = 0;               // ... until the caller reads from here on
 
-    // Set when wanted_, ahead_, the block in hand or what it holds changes, and to
-    // abandon: the worker looks again.
+    // Set when wanted_, ahead_ or the block in hand changes, when the caller moves on while
+    // the worker waits for room, and to abandon: the worker looks again.
     UniqueHandle workEvent_;
-    UniqueHandle changedEvent_;  // set when a slot starts, grows or ends: the caller looks again
+    // Set when a slot starts, grows or ends, or pages were given back: the caller looks again.
+    UniqueHandle changedEvent_;
     UniqueHandle thread_;
 };
