@@ -150,10 +150,11 @@ void WithinDeadline(const char* what, Action action) {
     ::WaitForSingleObject(watchdog.get(), INFINITE);
 }
 
-// The shipped payload's block 0 (text, 113 KiB) held whole by a caller that gives nothing
-// back leaves block 1 (1.3 MiB) room for only what it has beyond block 0: its decode ahead
-// stops short of its end, goes on as the caller gives block 0's pages back, and all of
-// it comes out right once taken. The bytes held never went beyond the larger block.
+// The shipped payload's block 0 (text, 113 KiB) held whole by a caller still reading it
+// from its start leaves block 1 (1.3 MiB) room for only what it has beyond block 0: its
+// decode ahead stops short of its end, goes on as the caller moves on (block 0's pages
+// behind it are given back), and all of it comes out right once taken. The bytes held
+// never went beyond the larger block.
 TEST(BlockDecoder, DecodeAheadStopsAtTheLargerBlockAndGoesOnAsBytesAreGivenBack) {
     OpenedPayload archive;
     ASSERT_TRUE(archive.opened_);
@@ -169,8 +170,8 @@ TEST(BlockDecoder, DecodeAheadStopsAtTheLargerBlockAndGoesOnAsBytesAreGivenBack)
     EXPECT_LE(stopped.held, stopped.bound);
     EXPECT_GT(stopped.held, size0);  // block 1 was decoded ahead as far as it could be
 
-    // Block 0 given back below its end: block 1 goes on, and stops again short of its
-    // end (block 0's last, partial page stays).
+    // The caller moves to block 0's end: its pages are given back, block 1 goes on and
+    // stops again short of its end (block 0's last, partial page stays).
     ASSERT_EQ(SZ_OK, decoder.ready(size0, size0, {}));
     const auto further = WaitForHolding(
         decoder, [&](const BlockDecoder::Holding& h) { return h.held > stopped.held && h.waiting; });
@@ -183,7 +184,7 @@ TEST(BlockDecoder, DecodeAheadStopsAtTheLargerBlockAndGoesOnAsBytesAreGivenBack)
 }
 
 // Whatever the caller does while the decode ahead waits for room, it gets its bytes at
-// once: it takes the block ahead, takes another, asks again for bytes it gave back
+// once: it takes the block ahead, takes another, asks again for bytes it had moved past
 // (the block is decoded afresh), drops its block, or destroys the decoder (an Abort).
 TEST(BlockDecoder, ACallerIsNeverHeldUpByTheDecodeAheadWaitingForIt) {
     OpenedPayload archive;
@@ -202,7 +203,7 @@ TEST(BlockDecoder, ACallerIsNeverHeldUpByTheDecodeAheadWaitingForIt) {
     const Case cases[] = {
         {"takes the block ahead", [&](BlockDecoder& d) { ASSERT_EQ(SZ_OK, d.take(1, {})); check(d, 1); }},
         {"takes another block", [&](BlockDecoder& d) { ASSERT_EQ(SZ_OK, d.take(2, {})); check(d, 2); }},
-        {"asks again below what it gave back",
+        {"asks again for bytes it moved past",
          [&](BlockDecoder& d) {
              ASSERT_EQ(SZ_OK, d.ready(expected[0].size(), expected[0].size(), {}));
              check(d, 0);
