@@ -16,6 +16,7 @@
 #include <psapi.h>
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -92,7 +93,13 @@ int Run(const MappedFile& archive, const wchar_t* folder) {
     // The decode of a whole block runs from its notice to the next pump.
     double decodeStart = -1, longestDecode = 0;
     hooks.decodingBlock = [&](std::uint32_t) { decodeStart = Now(); };
+    // BENCH_SLOW_UI_MS=n: the UI thread sleeps n ms at each pump, as a loaded machine slows
+    // it, so that the decode ahead gets as far as it may (the worst case for memory).
+    wchar_t slowText[16] = L"";
+    const DWORD slow =
+        ::GetEnvironmentVariableW(L"BENCH_SLOW_UI_MS", slowText, 16) ? std::wcstoul(slowText, nullptr, 10) : 0;
     hooks.pump = [&] {
+        if (slow) ::Sleep(slow);
         const double now = Now();
         longestGap = std::max(longestGap, now - lastPump);
         if (decodeStart >= 0) longestDecode = std::max(longestDecode, now - decodeStart), decodeStart = -1;

@@ -4,7 +4,8 @@
 # setup's bytes go, then measures our extraction under Wine against the LZMA SDK's example
 # extractor and native 7zz, and times the first painted main window against a bare one.
 # BENCH_REPEAT=n sets the number of measured runs (the best is reported; default 3);
-# BENCH_PART=extraction or BENCH_PART=paint measures only that part.
+# BENCH_PART=extraction or BENCH_PART=paint measures only that part. BENCH_SLOW_UI_MS=n
+# slows our run's UI thread by n ms at each pump (the worst case for its peak memory).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${VEXMORA_BUILD:-$top/build}

@@ -189,7 +189,7 @@ private:
         *offset = static_cast<size_t>(start - db_.UnpackPositions[db_.FolderToFile[block]]);
         *size = static_cast<size_t>(db_.UnpackPositions[i + 1] - start);
         if (*offset + *size > decoder_->size()) return false;
-        if (decoder_->ready(*offset + *size, hooks_.pump) != SZ_OK) return false;
+        if (decoder_->ready(*offset, *offset + *size, hooks_.pump) != SZ_OK) return false;
         if (*offset + *size == decoder_->size())
             LogStep(L"Block " + DecimalText(block) + L" decoded: " + DecimalText(decoder_->size()) + L" bytes");
         return !SzBitWithVals_Check(&db_.CRCs, i) ||

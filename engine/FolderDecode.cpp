@@ -60,27 +60,34 @@ struct Lzma2 {
 // `window` is told the decoder's dictionary size before the first step; `step` gets the
 // count of bytes decoded after each step. The checks are the SDK's own, so a stream
 // fails here exactly when it fails there.
+// `room` is asked before each step for the decoder's position once the step is done,
+// and a false abandons the decode.
 using Window = std::function<void(UInt32)>;
 using Step = std::function<void(size_t)>;
+using Room = std::function<bool(size_t)>;
 
 template <class Decoder>
 SRes DecodeStream(const Byte* props, unsigned propsSize, UInt64 inSize, ILookInStreamPtr in, Byte* out,
-                  size_t outSize, ISzAllocPtr alloc, const Window& window, const Step& step) {
+                  size_t outSize, ISzAllocPtr alloc, const Window& window, const Step& step, const Room& room) {
     Decoder decoder;
     SRes res = decoder.allocate(props, propsSize, alloc);
     if (res != SZ_OK) return res;
     decoder.start(out, outSize);
     if (window) window(decoder.window());
     for (;;) {
+        const size_t before = decoder.position();
+        const bool last = outSize - before <= kStep;
+        const size_t limit = last ? outSize : before + kStep;
+        if (room && !room(limit)) {
+            res = SZ_ERROR_READ;
+            break;
+        }
         const void* inBuf = nullptr;
         size_t lookahead = kLook;
         if (lookahead > inSize) lookahead = static_cast<size_t>(inSize);
         res = ILookInStream_Look(in, &inBuf, &lookahead);
         if (res != SZ_OK) break;
         SizeT inProcessed = lookahead;
-        const size_t before = decoder.position();
-        const bool last = outSize - before <= kStep;
-        const size_t limit = last ? outSize : before + kStep;
         ELzmaStatus status;
         res = decoder.decode(limit, static_cast<const Byte*>(inBuf), &inProcessed,
                              last ? LZMA_FINISH_END : LZMA_FINISH_ANY, &status);
@@ -107,11 +114,12 @@ SRes DecodeStream(const Byte* props, unsigned propsSize, UInt64 inSize, ILookInS
 }
 
 SRes DecodeCoder(const CSzCoderInfo& coder, const Byte* propsData, UInt64 inSize, ILookInStreamPtr in, Byte* out,
-                 size_t outSize, ISzAllocPtr alloc, const Window& window = {}, const Step& step = {}) {
+                 size_t outSize, ISzAllocPtr alloc, const Window& window = {}, const Step& step = {},
+                 const Room& room = {}) {
     const Byte* props = propsData + coder.PropsOffset;
     if (coder.MethodID == kLzma)
-        return DecodeStream<Lzma>(props, coder.PropsSize, inSize, in, out, outSize, alloc, window, step);
-    return DecodeStream<Lzma2>(props, coder.PropsSize, inSize, in, out, outSize, alloc, window, step);
+        return DecodeStream<Lzma>(props, coder.PropsSize, inSize, in, out, outSize, alloc, window, step, room);
+    return DecodeStream<Lzma2>(props, coder.PropsSize, inSize, in, out, outSize, alloc, window, step, room);
 }
 
 bool IsStreamCoder(const CSzCoderInfo& coder) {
@@ -182,7 +190,7 @@ SRes CopyStream(UInt64 inSize, ILookInStreamPtr in, Byte* out) {
 // this scheme: the SDK's whole decode then gives its own verdict.
 SRes DecodeBcj2(const CSzFolder& folder, const Byte* propsData, const UInt64* unpackSizes,
                 const UInt64* packPositions, ILookInStreamPtr in, UInt64 startPos, Byte* out, size_t outSize,
-                ISzAllocPtr alloc, const Step& final) {
+                ISzAllocPtr alloc, const Step& final, const Room& room) {
     Temp jump{alloc}, call{alloc}, rc{alloc};
     if (!jump.make(unpackSizes[0]) || !call.make(unpackSizes[1])) return SZ_ERROR_MEM;
     const UInt64 mainSize = unpackSizes[2];
@@ -232,8 +240,11 @@ SRes DecodeBcj2(const CSzFolder& folder, const Byte* propsData, const UInt64* un
         filtered = Bcj2Dec_Decode(&filter);
         if (filtered == SZ_OK && final) final(static_cast<size_t>(filter.dest - out));
     };
+    // The filter's output below the main stream's place is counted as written from the
+    // start: it never reaches further than the call and jump streams' size there.
+    const Room mainRoom = room ? Room([&](size_t decoded) { return room(reserve + decoded); }) : Room();
     res = DecodeCoder(folder.Coders[2], propsData, packSize(0), in, main, static_cast<size_t>(mainSize), alloc,
-                      [&](UInt32 size) { window = size; }, follow);
+                      [&](UInt32 size) { window = size; }, follow, mainRoom);
     if (res != SZ_OK) return res;
     follow(static_cast<size_t>(mainSize));
     if (filtered != SZ_OK) return filtered;
@@ -246,8 +257,10 @@ SRes DecodeBcj2(const CSzFolder& folder, const Byte* propsData, const UInt64* un
 }  // namespace
 
 SRes DecodeFolderInSteps(const CSzAr* p, UInt32 folderIndex, ILookInStreamPtr in, UInt64 startPos, Byte* out,
-                         size_t outSize, ISzAllocPtr alloc, const std::function<void(size_t)>& final) {
+                         size_t outSize, ISzAllocPtr alloc, const std::function<void(size_t)>& final,
+                         const std::function<bool(size_t)>& room) {
     const auto whole = [&] {
+        if (room && !room(outSize)) return SZ_ERROR_READ;
         const SRes res = SzAr_DecodeFolder(p, folderIndex, in, startPos, out, outSize, alloc);
         if (res == SZ_OK && final) final(outSize);
         return res;
@@ -270,7 +283,7 @@ SRes DecodeFolderInSteps(const CSzAr* p, UInt32 folderIndex, ILookInStreamPtr in
         case Shape::Single: {
             const SRes seek = LookInStream_SeekTo(in, startPos + packPositions[0]);
             if (seek != SZ_OK) return seek;
-            const SRes res = DecodeCoder(folder.Coders[0], data, packed, in, out, outSize, alloc, {}, final);
+            const SRes res = DecodeCoder(folder.Coders[0], data, packed, in, out, outSize, alloc, {}, final, room);
             if (res == SZ_OK && final) final(outSize);
             return res;
         }
@@ -292,13 +305,13 @@ SRes DecodeFolderInSteps(const CSzAr* p, UInt32 folderIndex, ILookInStreamPtr in
                 if (final) final(done);
             };
             const SRes res = DecodeCoder(folder.Coders[0], data, packed, in, out, outSize, alloc,
-                                         [&](UInt32 size) { window = size; }, filter);
+                                         [&](UInt32 size) { window = size; }, filter, room);
             if (res == SZ_OK) filter(outSize);
             return res;
         }
         case Shape::Bcj2: {
             const SRes res = DecodeBcj2(folder, data, unpackSizes, packPositions, in, startPos, out, outSize, alloc,
-                                        final);
+                                        final, room);
             return res == SZ_ERROR_UNSUPPORTED ? whole() : res;
         }
         case Shape::Other: break;

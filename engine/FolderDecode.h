@@ -15,9 +15,16 @@
 // stream's read error, which is how a decode is abandoned). `final` is called only with
 // counts of bytes that are decoded correctly as far as the decoder can tell, growing;
 // after a failure the bytes beyond the last count are undefined.
+//
+// `room` (when given) is asked before each step how many bytes of `out` the decode will
+// have written at most once that step is done (growing, never more than `outSize`; the
+// shapes decoded whole ask once for all of it). It may wait as
+// long as it likes; a false abandons the decode, which then returns SZ_ERROR_READ as an
+// abandoning stream's read does.
 #include <cstddef>
 #include <functional>
 #include "7z.h"
 
 SRes DecodeFolderInSteps(const CSzAr* archive, UInt32 folder, ILookInStreamPtr in, UInt64 startPos, Byte* out,
-                         size_t outSize, ISzAllocPtr alloc, const std::function<void(size_t final)>& final);
+                         size_t outSize, ISzAllocPtr alloc, const std::function<void(size_t final)>& final,
+                         const std::function<bool(size_t written)>& room = {});

@@ -1,13 +1,17 @@
 // The decoder that works one solid block ahead on its own thread, over the shipped
 // payload (three blocks): whatever order the blocks are asked for in, each comes out as
-// the LZMA SDK's decoder on the caller's thread makes it. And the stepwise decode of one
-// block under it: every prefix it calls final is final, for each shape of block.
+// the LZMA SDK's decoder on the caller's thread makes it; the decode ahead holds no more
+// than the larger block, waits for bytes to be given back without ever holding up the
+// caller. And the stepwise decode of one block under it: every prefix it calls final is
+// final, for each shape of block.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -18,6 +22,7 @@
 #include "engine/FolderDecode.h"
 #include "engine/MemoryInStream.h"
 #include "engine/PayloadResource.h"
+#include "base/Handles.h"
 #include "ExtractionHarness.h"
 
 namespace {
@@ -101,9 +106,125 @@ TEST(BlockDecoder, HandsOutEveryBlockAsDecodedInAnyOrderAndAgain) {
             const auto pump = [&] { ++pumps; };
             ASSERT_EQ(SZ_OK, decoder.take(block, pump));
             ASSERT_EQ(expected[block].size(), decoder.size()) << "block " << block;
-            ASSERT_EQ(SZ_OK, decoder.ready(decoder.size(), pump));
+            ASSERT_EQ(SZ_OK, decoder.ready(0, decoder.size(), pump));
             EXPECT_EQ(0, std::memcmp(expected[block].data(), decoder.buffer(), decoder.size())) << "block " << block;
         }
+    }
+}
+
+// Waits until the decoder's account of what it holds meets `condition`; a failure after a
+// deadline (the worker never got there).
+template <class Condition>
+BlockDecoder::Holding WaitForHolding(const BlockDecoder& decoder, Condition condition) {
+    const DWORD start = ::GetTickCount();
+    BlockDecoder::Holding h = decoder.holding();
+    while (!condition(h) && ::GetTickCount() - start < 20000) {
+        ::Sleep(1);
+        h = decoder.holding();
+    }
+    EXPECT_TRUE(condition(h)) << "held " << h.held << " of " << h.bound << (h.waiting ? ", waiting" : "");
+    return h;
+}
+
+// Runs `action`, ending this program with a failure if it has not returned after a
+// deadline: a deadlock fails the test at once instead of hanging it.
+struct Watch {
+    UniqueHandle done;
+    const char* what;
+};
+DWORD WINAPI Watchdog(void* watch) {
+    const auto* w = static_cast<const Watch*>(watch);
+    if (::WaitForSingleObject(w->done.get(), 60000) == WAIT_TIMEOUT) {
+        std::fprintf(stderr, "deadlocked: %s\n", w->what);
+        std::fflush(stderr);
+        ::ExitProcess(3);
+    }
+    return 0;
+}
+template <class Action>
+void WithinDeadline(const char* what, Action action) {
+    Watch watch{UniqueHandle(::CreateEventW(nullptr, TRUE, FALSE, nullptr)), what};
+    UniqueHandle watchdog(::CreateThread(nullptr, 0, Watchdog, &watch, 0, nullptr));
+    action();
+    ::SetEvent(watch.done.get());
+    ::WaitForSingleObject(watchdog.get(), INFINITE);
+}
+
+// The shipped payload's block 0 (text, 113 KiB) held whole by a caller still reading it
+// from its start leaves block 1 (1.3 MiB) room for only what it has beyond block 0: its
+// decode ahead stops short of its end, goes on as the caller moves on (block 0's pages
+// behind it are given back), and all of it comes out right once taken. The bytes held
+// never went beyond the larger block.
+TEST(BlockDecoder, DecodeAheadStopsAtTheLargerBlockAndGoesOnAsBytesAreGivenBack) {
+    OpenedPayload archive;
+    ASSERT_TRUE(archive.opened_);
+    const std::string expected = archive.reference(1);
+    BlockDecoder decoder(archive.db_, archive.payload_, &kAlloc);
+    ASSERT_EQ(SZ_OK, decoder.take(0, {}));
+    const size_t size0 = decoder.size();
+    ASSERT_LT(size0, expected.size());
+    ASSERT_EQ(SZ_OK, decoder.ready(0, size0, {}));
+
+    const auto stopped = WaitForHolding(decoder, [](const BlockDecoder::Holding& h) { return h.waiting; });
+    EXPECT_EQ(expected.size(), stopped.bound);
+    EXPECT_LE(stopped.held, stopped.bound);
+    EXPECT_GT(stopped.held, size0);  // block 1 was decoded ahead as far as it could be
+
+    // The caller moves to block 0's end: its pages are given back, block 1 goes on and
+    // stops again short of its end (block 0's last, partial page stays).
+    ASSERT_EQ(SZ_OK, decoder.ready(size0, size0, {}));
+    const auto further = WaitForHolding(
+        decoder, [&](const BlockDecoder::Holding& h) { return h.held > stopped.held && h.waiting; });
+    EXPECT_LE(further.held, further.bound);
+
+    ASSERT_EQ(SZ_OK, decoder.take(1, {}));
+    ASSERT_EQ(SZ_OK, decoder.ready(0, decoder.size(), {}));
+    EXPECT_EQ(0, std::memcmp(expected.data(), decoder.buffer(), expected.size()));
+    EXPECT_LE(decoder.holding().peak, expected.size());
+}
+
+// Whatever the caller does while the decode ahead waits for room, it gets its bytes at
+// once: it takes the block ahead, takes another, asks again for bytes it had moved past
+// (the block is decoded afresh), drops its block, or destroys the decoder (an Abort).
+TEST(BlockDecoder, ACallerIsNeverHeldUpByTheDecodeAheadWaitingForIt) {
+    OpenedPayload archive;
+    ASSERT_TRUE(archive.opened_);
+    std::vector<std::string> expected;
+    for (UInt32 block = 0; block < 3; ++block) expected.push_back(archive.reference(block));
+    const auto check = [&](BlockDecoder& decoder, UInt32 block) {
+        ASSERT_EQ(block, decoder.block());
+        ASSERT_EQ(SZ_OK, decoder.ready(0, decoder.size(), {}));
+        EXPECT_EQ(0, std::memcmp(expected[block].data(), decoder.buffer(), decoder.size())) << "block " << block;
+    };
+    struct Case {
+        const char* name;
+        std::function<void(BlockDecoder&)> act;
+    };
+    const Case cases[] = {
+        {"takes the block ahead", [&](BlockDecoder& d) { ASSERT_EQ(SZ_OK, d.take(1, {})); check(d, 1); }},
+        {"takes another block", [&](BlockDecoder& d) { ASSERT_EQ(SZ_OK, d.take(2, {})); check(d, 2); }},
+        {"asks again for bytes it moved past",
+         [&](BlockDecoder& d) {
+             ASSERT_EQ(SZ_OK, d.ready(expected[0].size(), expected[0].size(), {}));
+             check(d, 0);
+         }},
+        {"drops its block",
+         [&](BlockDecoder& d) {
+             d.drop();
+             ASSERT_EQ(SZ_OK, d.take(1, {}));
+             check(d, 1);
+         }},
+        {"destroys the decoder", [](BlockDecoder&) {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WithinDeadline(c.name, [&] {
+            BlockDecoder decoder(archive.db_, archive.payload_, &kAlloc);
+            ASSERT_EQ(SZ_OK, decoder.take(0, {}));
+            ASSERT_EQ(SZ_OK, decoder.ready(0, decoder.size(), {}));
+            WaitForHolding(decoder, [](const BlockDecoder::Holding& h) { return h.waiting; });
+            c.act(decoder);
+        });
     }
 }
 
@@ -116,7 +237,7 @@ TEST(BlockDecoder, EndsItsWorkerWhateverItIsDoing) {
     for (int round = 0; round < 4; ++round) {
         BlockDecoder decoder(archive.db_, archive.payload_, &kAlloc);
         if (round >= 1) ASSERT_EQ(SZ_OK, decoder.take(0, {}));
-        if (round >= 2) ASSERT_EQ(SZ_OK, decoder.ready(decoder.size(), {}));  // block 1 is now being decoded
+        if (round >= 2) ASSERT_EQ(SZ_OK, decoder.ready(0, decoder.size(), {}));  // block 1 is now being decoded
         if (round == 3) decoder.drop();
     }
 }
