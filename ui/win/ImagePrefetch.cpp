@@ -1,12 +1,10 @@
 #include "ui/win/ImagePrefetch.h"
 
 #include <atomic>
-#include <condition_variable>
 #include <map>
-#include <mutex>
 #include <string_view>
-#include <thread>
 #include <vector>
+#include "base/Handles.h"
 #include "ui/UIGlobals.h"
 #include "ui/WindowManager.h"
 #include "ui/pure/ImageDescription.h"
@@ -23,12 +21,39 @@ struct Entry {
     std::shared_ptr<LoadedImage> image;
 };
 
+// The system's slim lock and condition variable: the C++ library's would link the
+// threads library's emulation of them into a program that has no other use for it.
 struct Prefetch {
-    std::mutex mutex;
-    std::condition_variable decoded;
+    SRWLOCK lock = SRWLOCK_INIT;
+    CONDITION_VARIABLE decoded = CONDITION_VARIABLE_INIT;  // an entry decoded, or the end
     std::map<std::wstring, Entry> entries;
     bool finished = false;  // the worker went through its list
+    std::string_view layout;
 };
+
+class Locked {
+public:
+    explicit Locked(Prefetch& prefetch) : lock_(prefetch.lock) { ::AcquireSRWLockExclusive(&lock_); }
+    ~Locked() { ::ReleaseSRWLockExclusive(&lock_); }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+
+private:
+    SRWLOCK& lock_;
+};
+
+// Waits (the lock held) until `done` holds or `timeoutMs` has passed; true when it holds.
+template <class Done>
+bool WaitUntil(Prefetch& prefetch, Done done, DWORD timeoutMs = INFINITE) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    while (!done()) {
+        const ULONGLONG now = ::GetTickCount64();
+        if (timeoutMs != INFINITE && now >= deadline) return false;
+        const DWORD wait = timeoutMs == INFINITE ? INFINITE : static_cast<DWORD>(deadline - now);
+        ::SleepConditionVariableSRW(&prefetch.decoded, &prefetch.lock, wait, 0);
+    }
+    return true;
+}
 
 // Made once and never destroyed: the process may end (a second setup, a refusal) while
 // the worker still decodes.
@@ -37,12 +62,13 @@ std::atomic<Prefetch*> g_prefetch{nullptr};
 // Lists the layout's images, then decodes them. The screen's DPI is asked for here: the
 // first question to the display costs the connection to it, which the window's thread
 // pays meanwhile for its own window anyway.
-void Work(Prefetch* prefetch, std::string_view layoutText) {
-    const XmlDocument layout = ParseXml(layoutText);
+DWORD WINAPI Work(void* parameter) {
+    Prefetch* prefetch = static_cast<Prefetch*>(parameter);
+    const XmlDocument layout = ParseXml(prefetch->layout);
     const int dpi = static_cast<int>(CWindowManager::WindowDpi(nullptr));
     std::vector<std::wstring> order;
     {
-        std::lock_guard lock(prefetch->mutex);
+        Locked locked(*prefetch);
         for (const std::wstring& image : layout.ok ? ImagesShownAtOpen(layout.root) : std::vector<std::wstring>()) {
             Entry entry;
             entry.description = ParseImageDescription(image);
@@ -54,7 +80,7 @@ void Work(Prefetch* prefetch, std::string_view layoutText) {
     for (const std::wstring& key : order) {
         ImageDescription description;
         {
-            std::lock_guard lock(prefetch->mutex);
+            Locked locked(*prefetch);
             Entry& entry = prefetch->entries[key];
             if (entry.stage != Stage::Queued) continue;  // taken by its window first
             entry.stage = Stage::Decoding;
@@ -62,18 +88,19 @@ void Work(Prefetch* prefetch, std::string_view layoutText) {
         }
         std::shared_ptr<LoadedImage> image = LoadImageFor(description, dpi);
         {
-            std::lock_guard lock(prefetch->mutex);
+            Locked locked(*prefetch);
             Entry& entry = prefetch->entries[key];
             entry.image = std::move(image);
             entry.stage = Stage::Decoded;
         }
-        prefetch->decoded.notify_all();
+        ::WakeAllConditionVariable(&prefetch->decoded);
     }
     {
-        std::lock_guard lock(prefetch->mutex);
+        Locked locked(*prefetch);
         prefetch->finished = true;
     }
-    prefetch->decoded.notify_all();
+    ::WakeAllConditionVariable(&prefetch->decoded);
+    return 0;
 }
 
 bool ReadLayout(UINT id, const wchar_t* type, std::string_view* text) {
@@ -90,24 +117,21 @@ bool ReadLayout(UINT id, const wchar_t* type, std::string_view* text) {
 }  // namespace
 
 void UIPrefetchLayoutImages(UINT layoutId, const wchar_t* type) {
-    static std::once_flag once;
-    std::call_once(once, [layoutId, type] {
-        std::string_view text;
-        if (!ReadLayout(layoutId, type, &text)) return;
-        auto prefetch = std::make_unique<Prefetch>();
-        try {
-            std::thread(Work, prefetch.get(), text).detach();
-        } catch (const std::system_error&) {
-            return;  // no thread: each window decodes its own
-        }
-        g_prefetch.store(prefetch.release());
-    });
+    static std::atomic<bool> started{false};
+    if (started.exchange(true)) return;
+    std::string_view text;
+    if (!ReadLayout(layoutId, type, &text)) return;
+    auto prefetch = std::make_unique<Prefetch>();
+    prefetch->layout = text;
+    const UniqueHandle worker(::CreateThread(nullptr, 0, Work, prefetch.get(), 0, nullptr));
+    if (!worker) return;  // no thread: each window decodes its own
+    g_prefetch.store(prefetch.release());
 }
 
 std::optional<std::shared_ptr<LoadedImage>> TakePrefetchedImage(const std::wstring& key) {
     Prefetch* prefetch = g_prefetch.load();
     if (prefetch == nullptr) return std::nullopt;
-    std::unique_lock lock(prefetch->mutex);
+    Locked locked(*prefetch);
     auto found = prefetch->entries.find(key);
     if (found == prefetch->entries.end() || found->second.stage == Stage::Taken) return std::nullopt;
     Entry& entry = found->second;
@@ -115,7 +139,7 @@ std::optional<std::shared_ptr<LoadedImage>> TakePrefetchedImage(const std::wstri
         entry.stage = Stage::Taken;
         return std::nullopt;
     }
-    prefetch->decoded.wait(lock, [&entry] { return entry.stage == Stage::Decoded; });
+    WaitUntil(*prefetch, [&entry] { return entry.stage == Stage::Decoded; });
     entry.stage = Stage::Taken;
     std::shared_ptr<LoadedImage> image = std::move(entry.image);
     if (!image) return std::nullopt;
@@ -125,6 +149,6 @@ std::optional<std::shared_ptr<LoadedImage>> TakePrefetchedImage(const std::wstri
 bool UIWaitForPrefetch(std::chrono::milliseconds timeout) {
     Prefetch* prefetch = g_prefetch.load();
     if (prefetch == nullptr) return true;
-    std::unique_lock lock(prefetch->mutex);
-    return prefetch->decoded.wait_for(lock, timeout, [prefetch] { return prefetch->finished; });
+    Locked locked(*prefetch);
+    return WaitUntil(*prefetch, [prefetch] { return prefetch->finished; }, static_cast<DWORD>(timeout.count()));
 }
