@@ -58,6 +58,7 @@ int RunSetup(const wchar_t* commandLine, int /*showCommand*/) {
     if (!manager) return Ended(SetupExit::Success);
     ApplyOptions(manager->Options(), arguments);
     if (arguments.silent) return Ended(RunSilentSetup(*manager, arguments));
+    if (SetupUi* ui = manager->Ui()) ui->PrepareMainWindow();  // its work overlaps the checks below
 
     if (manager->PrepareSetup()) {
         if (!arguments.folder.empty()) manager->SetInstallPath(arguments.folder);

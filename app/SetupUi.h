@@ -25,6 +25,10 @@ public:
     // install goes on.
     virtual void ShowWarning(const std::wstring& text, const std::wstring& caption) = 0;
 
+    // A run with windows is certain, and the start-up checks come next: the main window
+    // may start, on other threads, what its first paint needs. By default nothing.
+    virtual void PrepareMainWindow() {}
+
     // Creates the main window, centres it and shows it with focus. False when it could
     // not be created.
     virtual bool OpenMainWindow() = 0;

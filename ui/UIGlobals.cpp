@@ -1,15 +1,11 @@
 #include "ui/UIGlobals.h"
-#include "ui/win/NativeClasses.h"
 
 namespace {
 HINSTANCE g_instance = nullptr;
 CUIString g_resourcePath;
 }  // namespace
 
-void UISetInstance(HINSTANCE instance) {
-    g_instance = instance;
-    RegisterFrameworkWindowClasses(instance);
-}
+void UISetInstance(HINSTANCE instance) { g_instance = instance; }
 
 HINSTANCE UIGetInstance() {
     return g_instance ? g_instance : ::GetModuleHandleW(nullptr);

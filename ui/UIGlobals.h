@@ -3,8 +3,10 @@
 #include <windows.h>
 #include "ui/UIString.h"
 
-// The module whose resources hold layouts and images. Setting it also registers the
-// framework's own window class (the drop shadow) with that module.
+// The module whose resources hold layouts and images. The framework's own window class
+// (the drop shadow) is registered with it when the first window manager or shadow needs
+// it, not here: a program's first window class costs its connection to the display,
+// which a program that opens no window (or not yet) does not pay for.
 void UISetInstance(HINSTANCE instance);
 HINSTANCE UIGetInstance();
 

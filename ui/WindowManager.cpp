@@ -66,12 +66,21 @@ void CWindowManager::Init(HWND hWnd) {
 }
 
 UINT CWindowManager::WindowDpi(HWND window) {
-    // GetDpiForWindow came with Windows 10 (1607); before it every window has the system's.
+    // GetDpiForWindow and GetDpiForSystem came with Windows 10 (1607); before them every
+    // window has the system's, the screen's. GetDpiForSystem answers without the screen,
+    // whose first use on a thread connects it to the display (tens of ms under Wine).
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    using GetDpiForSystemFn = UINT(WINAPI*)();
+    static const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
     static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+        reinterpret_cast<void*>(::GetProcAddress(user32, "GetDpiForWindow")));
+    static const auto getDpiForSystem = reinterpret_cast<GetDpiForSystemFn>(
+        reinterpret_cast<void*>(::GetProcAddress(user32, "GetDpiForSystem")));
     if (getDpiForWindow != nullptr && window != nullptr) {
         if (const UINT dpi = getDpiForWindow(window)) return dpi;
+    }
+    if (getDpiForSystem != nullptr && window == nullptr) {
+        if (const UINT dpi = getDpiForSystem()) return dpi;
     }
     UniqueWindowDC screen(nullptr, ::GetDC(nullptr));
     return screen.get() ? static_cast<UINT>(::GetDeviceCaps(screen.get(), LOGPIXELSX)) : kUIBaseDpi;

@@ -37,7 +37,7 @@ public:
     // size is not changed here (WM_DPICHANGED brings its own). Init takes the window's
     // DPI from the system: GetDpiForWindow where there is one, the screen's otherwise.
     void SetDpi(UINT dpi);
-    // The DPI of `window` as the system gives it.
+    // The DPI of `window` as the system gives it; null: the system's DPI.
     static UINT WindowDpi(HWND window);
     HWND GetPaintWindow() const { return hwnd_; }
     HDC GetPaintDC() const { return windowDc_.get(); }

@@ -12,6 +12,7 @@
 #include "windows/PromptRunner.h"
 #include "windows/PromptWindows.h"
 #include "windows/TaskbarButton.h"
+#include "ui/win/ImagePrefetch.h"
 
 namespace {
 
@@ -36,6 +37,8 @@ void ShowDriveRootRefusal(HWND owner, const Install_CIM& manager, const CUIStrin
 }  // namespace
 
 CFrameWindowWnd::CFrameWindowWnd() : CSkinWindow(kMainLayout) {}
+
+void CFrameWindowWnd::PrefetchImages() { UIPrefetchLayoutImages(kMainLayout, L"XML"); }
 
 HWND CFrameWindowWnd::Open() { return CSkinWindow::Open(nullptr, SkinWindowLife::DeletedWithWindow); }
 

@@ -15,6 +15,10 @@ public:
     // shows it with focus. From then on the object owns itself and is deleted with its
     // window. Null, and the object still the caller's, when creation failed.
     [[nodiscard]] HWND Open();
+    // Starts decoding, on a worker, the images the window shows when it opens, so that its
+    // first paint finds them ready (ui/win/ImagePrefetch.h). Call early, before the
+    // checks that precede the window.
+    static void PrefetchImages();
 
     void Notify(TNotifyUI& msg) override;
 

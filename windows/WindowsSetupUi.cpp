@@ -21,6 +21,8 @@ void WindowsSetupUi::ShowWarning(const std::wstring& text, const std::wstring& c
     ::MessageBoxW(mainWindow_, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
 }
 
+void WindowsSetupUi::PrepareMainWindow() { CFrameWindowWnd::PrefetchImages(); }
+
 bool WindowsSetupUi::OpenMainWindow() {
     auto frame = std::make_unique<CFrameWindowWnd>();
     mainWindow_ = frame->Open();

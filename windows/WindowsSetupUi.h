@@ -8,6 +8,8 @@ public:
     void ShowAlreadyRunning() override;
     bool ShowClientRunning(const std::vector<DWORD>& ids) override;
     void ShowWarning(const std::wstring& text, const std::wstring& caption) override;
+    // Decodes the main window's first images on a worker meanwhile.
+    void PrepareMainWindow() override;
     bool OpenMainWindow() override;
     // The framework's loop and pump (ui/MessageLoop.h); the loop runs until the main
     // window is gone.

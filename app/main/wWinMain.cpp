@@ -1,7 +1,6 @@
 // The setup program's entry point. The command line goes to the run flow (app/RunSetup.h),
 // whose result is the exit code; the show command is ignored.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <string>
 
@@ -56,8 +55,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCo
     {
         Install_CIM manager(instance);
         manager.SetUi(&ui);
-        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};  // the framework's tooltips
-        ::InitCommonControlsEx(&controls);
         result = RunSetup(commandLine, showCommand);
     }  // the manager goes here, closing the install journal after the last window
     return result;

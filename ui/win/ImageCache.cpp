@@ -8,6 +8,7 @@
 #include "ui/pure/ImageScale.h"
 #include "ui/pure/ValueParse.h"
 #include "ui/win/GdiplusSession.h"
+#include "ui/win/ImagePrefetch.h"
 #include "base/pure/DecimalText.h"
 
 namespace {
@@ -169,20 +170,27 @@ std::shared_ptr<LoadedImage> DecodeImage(const void* data, size_t size, UIColor 
     return ToDib(bitmap, mask);
 }
 
-std::shared_ptr<LoadedImage> CImageCache::Get(const ImageDescription& desc, int windowDpi) {
-    if (desc.file.empty()) return nullptr;
-    const std::wstring key = desc.file + L'|' + desc.resType + L'|' + DecimalText(desc.mask) + L'|' +
-                             DecimalText(windowDpi);
-    auto found = images_.find(key);
-    if (found != images_.end()) return found->second;
-    std::shared_ptr<LoadedImage> image;
+std::wstring ImageCacheKey(const ImageDescription& desc, int windowDpi) {
+    return desc.file + L'|' + desc.resType + L'|' + DecimalText(desc.mask) + L'|' + DecimalText(windowDpi);
+}
+
+std::shared_ptr<LoadedImage> LoadImageFor(const ImageDescription& desc, int windowDpi) {
     for (int dpi : ImageDpiPreference(windowDpi)) {
-        image = LoadScaled(desc, dpi);
-        if (image) {
+        if (std::shared_ptr<LoadedImage> image = LoadScaled(desc, dpi)) {
             image->dpi = dpi;
-            break;
+            return image;
         }
     }
+    return nullptr;
+}
+
+std::shared_ptr<LoadedImage> CImageCache::Get(const ImageDescription& desc, int windowDpi) {
+    if (desc.file.empty()) return nullptr;
+    const std::wstring key = ImageCacheKey(desc, windowDpi);
+    auto found = images_.find(key);
+    if (found != images_.end()) return found->second;
+    std::optional<std::shared_ptr<LoadedImage>> prefetched = TakePrefetchedImage(key);
+    std::shared_ptr<LoadedImage> image = prefetched ? std::move(*prefetched) : LoadImageFor(desc, windowDpi);
     images_.emplace(key, image);
     return image;
 }

@@ -34,6 +34,12 @@ private:
 // "RES_SHADOW_PNG"), of resource type "PNG".
 std::wstring FallbackResourceName(const std::wstring& file);
 
+// The image `desc` names as drawn for the scale nearest above `windowDpi` that there is
+// (ui/pure/ImageScale.h; its `dpi` says which), decoded afresh; nullptr when there is none.
+[[nodiscard]] std::shared_ptr<LoadedImage> LoadImageFor(const ImageDescription& desc, int windowDpi);
+// What a cache keeps an image under: what names it and the window's DPI.
+[[nodiscard]] std::wstring ImageCacheKey(const ImageDescription& desc, int windowDpi);
+
 class CImageCache {
 public:
     // The image that `desc` names, as drawn for the scale nearest above a window at
@@ -41,6 +47,7 @@ public:
     // (numeric id or name) of desc.resType, or a file under the resource folder with the
     // resource fallback above. nullptr when it cannot be found or decoded (an id outside
     // 1 to 65535 is not looked up, see ParseResourceId); failures are remembered too.
+    // An image decoded ahead (ImagePrefetch.h) is taken rather than decoded again.
     [[nodiscard]] std::shared_ptr<LoadedImage> Get(const ImageDescription& desc, int windowDpi = 96);
     void Clear() { images_.clear(); }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The framework's own native window classes, registered with the module handed over at
-// start-up (and on first use, for a program that never set one).
+// The framework's own native window classes, registered on first use with the module
+// handed over at start-up (UISetInstance), or the program's own when none was.
 #include <windows.h>
 
 inline constexpr wchar_t kShadowWindowClass[] = L"UIShadowWnd";
