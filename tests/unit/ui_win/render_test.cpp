@@ -30,6 +30,7 @@ const wchar_t kLayout[] = LR"(<Window size="520,200">
     </HorizontalLayout>
     <Control height="30" bordersize="2" bordercolor="#FF0000FF" />
     <Control height="30" bkcolor="#FF000000" bordersize="1" bordercolor="#FFFF0000" borderround="8,8" />
+    <Control height="30" bordersize="1" bordercolor="#80FF0000" />
     <Control bkimage="file='no-such.png'" />
   </VerticalLayout>
 </Window>)";
@@ -116,6 +117,13 @@ TEST_F(RenderTest, BordersStayInsideTheControl) {
     // A rounded border: red along the straight edge, nothing red in the very corner.
     EXPECT_TRUE(Near(r.At(0, 117), kRed, 40)) << std::hex << r.At(0, 117);
     EXPECT_FALSE(Near(r.At(0, 102), kRed, 60)) << std::hex << r.At(0, 102);
+    // A translucent square border: every pixel of its ring blended once, corners too.
+    for (const POINT at : {POINT{0, 132}, POINT{519, 132}, POINT{0, 161}, POINT{519, 161}, POINT{260, 132},
+                           POINT{260, 161}, POINT{0, 145}, POINT{519, 145}})
+        EXPECT_EQ(r.At(at.x, at.y), r.At(260, 132)) << at.x << "," << at.y << ": " << std::hex << r.At(at.x, at.y);
+    EXPECT_TRUE(Near(r.At(260, 132), kHalfRed)) << std::hex << r.At(260, 132);
+    EXPECT_EQ(r.At(1, 133), kWhite);
+    EXPECT_EQ(r.At(518, 160), kWhite);
 }
 
 // A bitmap still selected into a DC cannot be deleted: the surface is selected out of its
