@@ -20,18 +20,6 @@ std::vector<CWindowManager*>& AllManagers() {
     return managers;
 }
 
-// Resource ids are 16 bits: a larger one would wrap round to another layout.
-bool ReadResource(UINT id, const wchar_t* type, std::string* out) {
-    if (id == 0 || id > 0xFFFF) return false;
-    HMODULE module = UIGetInstance();
-    HRSRC res = ::FindResourceW(module, MAKEINTRESOURCEW(id), type);
-    HGLOBAL loaded = res ? ::LoadResource(module, res) : nullptr;
-    const char* data = loaded ? static_cast<const char*>(::LockResource(loaded)) : nullptr;
-    if (data == nullptr) return false;
-    out->assign(data, ::SizeofResource(module, res));
-    return true;
-}
-
 bool ReadWholeFile(const std::wstring& path, std::string* out) {
     UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     LARGE_INTEGER size = {};
@@ -135,8 +123,8 @@ std::unique_ptr<CControlUI> CWindowManager::BuildFromDocument(const XmlDocument&
 }
 
 std::unique_ptr<CControlUI> CWindowManager::Build(UINT resourceId, const wchar_t* type) {
-    std::string bytes;
-    if (!ReadResource(resourceId, type ? type : L"XML", &bytes)) {
+    std::string_view bytes;
+    if (!UIResourceBytes(resourceId, type ? type : L"XML", &bytes)) {
         lastBuildError_ = L"Error opening file";
         return nullptr;
     }

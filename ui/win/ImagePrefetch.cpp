@@ -103,24 +103,13 @@ DWORD WINAPI Work(void* parameter) {
     return 0;
 }
 
-bool ReadLayout(UINT id, const wchar_t* type, std::string_view* text) {
-    if (id == 0 || id > 0xFFFF) return false;
-    HMODULE module = UIGetInstance();
-    HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), type);
-    HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
-    const char* data = loaded ? static_cast<const char*>(::LockResource(loaded)) : nullptr;
-    if (data == nullptr) return false;
-    *text = std::string_view(data, ::SizeofResource(module, found));
-    return true;
-}
-
 }  // namespace
 
 void UIPrefetchLayoutImages(UINT layoutId, const wchar_t* type) {
     static std::atomic<bool> started{false};
     if (started.exchange(true)) return;
     std::string_view text;
-    if (!ReadLayout(layoutId, type, &text)) return;
+    if (!UIResourceBytes(layoutId, type, &text)) return;
     auto prefetch = std::make_unique<Prefetch>();
     prefetch->layout = text;
     const UniqueHandle worker(::CreateThread(nullptr, 0, Work, prefetch.get(), 0, nullptr));
