@@ -10,7 +10,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${VEXMORA_BUILD:-$top/build}
 paths=$("$top/tools/bootstrap.sh" | tail -n1)
-cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-mingw32.cmake" \
+cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-mingw64.cmake" \
       -DVEXMORA_DEPS_PATHS="$paths" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j"$(nproc)" --target VexmoraSetup_shipped extract_bench sdk_7zmain bench_payload first_paint bare_window
 /usr/bin/python3 "$top/bench/sizes.py" "$build"

@@ -14,7 +14,9 @@ cache=$(cd "$cache" && pwd)
 
 sudo_() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
-packages=(g++-mingw-w64-i686 mingw-w64-i686-dev cmake make wine wine32:i386 wine64 xvfb xauth
+# Wine without its 32-bit half: every program we build is x86-64, and the kernel of some
+# machines runs no 32-bit code at all (tools/wine64 names the 64-bit loader in any case).
+packages=(g++-mingw-w64-x86-64 mingw-w64-x86-64-dev cmake make wine wine64 xvfb xauth
           xdotool imagemagick 7zip fonts-wqy-microhei liblnk-utils python3-pil python3-pefile
           openssl osslsigncode clang libclang-rt-14-dev dpkg-dev zopfli pngquant optipng)
 
@@ -24,10 +26,6 @@ for p in "${packages[@]}"; do
 done
 
 need_update=0
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  sudo_ dpkg --add-architecture i386
-  need_update=1
-fi
 
 src_list=/etc/apt/sources.list.d/vexmora-deb-src.sources
 have_src() { grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ || grep -qs '^deb-src' /etc/apt/sources.list; }
@@ -69,26 +67,27 @@ lzma_dir=$(ls -d "$cache"/src/7zip-*/ 2>/dev/null | head -n1)
 cryptopp_dir=$(ls -d "$cache"/src/libcrypto++-*/ 2>/dev/null | head -n1)
 [ -n "$lzma_dir" ] && [ -n "$cryptopp_dir" ] || { echo "bootstrap: library sources missing in $cache/src" >&2; exit 1; }
 
-# Crypto++ for i686 mingw, static, optimised for size: the setup uses it only for the
+# Crypto++ for x86-64 mingw, static, optimised for size: the setup uses it only for the
 # journal's few kilobytes, and every byte of it ships. Each function and datum gets a
 # section of its own, so that the linker can drop what nothing references. The build goes
 # into a folder named after its flags, so that changing them builds anew beside the old
 # one (other checkouts may still link that) instead of replacing it.
+triple=x86_64-w64-mingw32
 cryptopp_flags="-Os -DNDEBUG -ffunction-sections -fdata-sections"
-cryptopp_key=$(printf '%s' "$cryptopp_flags" | sha256sum | cut -c1-12)
+cryptopp_key=$(printf '%s %s' "$triple" "$cryptopp_flags" | sha256sum | cut -c1-12)
 cryptopp_out="$cache/cryptopp-$cryptopp_key"
 if [ ! -f "$cryptopp_out/lib/libcryptopp.a" ]; then
-  echo "bootstrap: building Crypto++ for i686-w64-mingw32 with $cryptopp_flags (about three minutes)"
+  echo "bootstrap: building Crypto++ for $triple with $cryptopp_flags (about three minutes)"
   work="$cache/cryptopp-$cryptopp_key-build"
   rm -rf "$work" "$cryptopp_out.tmp"
   cp -r "$cryptopp_dir" "$work"
-  make -s -C "$work" -j"$(nproc)" CXX=i686-w64-mingw32-g++-posix \
-       AR=i686-w64-mingw32-ar RANLIB=i686-w64-mingw32-ranlib CXXFLAGS="$cryptopp_flags" static >/dev/null 2>&1
+  make -s -C "$work" -j"$(nproc)" CXX=$triple-g++-posix \
+       AR=$triple-ar RANLIB=$triple-ranlib CXXFLAGS="$cryptopp_flags" static >/dev/null 2>&1
   mkdir -p "$cryptopp_out.tmp/lib" "$cryptopp_out.tmp/include/cryptopp"
   cp "$work"/*.h "$cryptopp_out.tmp/include/cryptopp/"
   # Debian's source names the archive libcrypto++.a.
   cp "$(ls "$work"/libcrypto*.a | head -n1)" "$cryptopp_out.tmp/lib/libcryptopp.a"
-  printf '%s\n' "$cryptopp_flags" > "$cryptopp_out.tmp/flags"
+  printf '%s %s\n' "$triple" "$cryptopp_flags" > "$cryptopp_out.tmp/flags"
   rm -rf "$work" "$cryptopp_out"
   mv "$cryptopp_out.tmp" "$cryptopp_out"
 fi

@@ -6,7 +6,7 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${VEXMORA_BUILD:-$top/build}
 
 paths=$("$top/tools/bootstrap.sh" | tail -n1)
-cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-mingw32.cmake" \
+cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-mingw64.cmake" \
       -DVEXMORA_DEPS_PATHS="$paths" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
@@ -32,11 +32,11 @@ fi
 export VEXMORA_BUILD="$build" VEXMORA_SOURCE="$top" PYTHONPATH="$top/tests/wine"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 # Unit tests share one prefix of their own, made from the template.
-/usr/bin/python3 -c 'import winetest; winetest.ensure_template(64); winetest.ensure_template(32)'
+/usr/bin/python3 -c 'import winetest; winetest.ensure_template()'
 export WINEPREFIX="$build/wine/unit"
 if [ ! -f "$WINEPREFIX/.ready" ]; then
   rm -rf "$WINEPREFIX"
-  /usr/bin/python3 -c 'import sys, winetest; winetest.clone_prefix(sys.argv[1], sys.argv[2])' "$build/wine/template64" "$WINEPREFIX"
+  /usr/bin/python3 -c 'import sys, winetest; winetest.clone_prefix(sys.argv[1], sys.argv[2])' "$build/wine/template" "$WINEPREFIX"
   mkdir -p "$build/wine/unit-d"; ln -sfn "$build/wine/unit-d" "$WINEPREFIX/dosdevices/d:"
   touch "$WINEPREFIX/.ready"
 fi
