@@ -22,6 +22,8 @@ import pefile
 def delay_tables(nm, exe):
     """{dll name: [(function name, slot value)]} for each delay-import descriptor."""
     pe = pefile.PE(exe, fast_load=True)
+    if pe.PE_TYPE != pefile.OPTIONAL_HEADER_MAGIC_PE_PLUS:
+        sys.exit(f"delay_imports: {exe} is not a 64-bit program")
     base = pe.OPTIONAL_HEADER.ImageBase
     symbols = subprocess.run([nm, exe], capture_output=True, text=True, check=True).stdout
     tables = {}
@@ -30,35 +32,35 @@ def delay_tables(nm, exe):
         if len(fields) != 3 or not fields[2].startswith("__DELAY_IMPORT_DESCRIPTOR_"):
             continue
         descriptor = int(fields[0], 16) - base
-        # ImgDelayDescr: attributes, name, module handle, IAT, INT (all RVAs)
+        # ImgDelayDescr: attributes, name, module handle, IAT, INT (all 32-bit RVAs); the
+        # name and address tables hold 64-bit entries.
         _, name, _, iat, names = (pe.get_dword_at_rva(descriptor + 4 * i) for i in range(5))
         dll = pe.get_string_at_rva(name).decode()
         entries = []
         for i in range(1 << 16):
-            hint_name = pe.get_dword_at_rva(names + 4 * i)
+            hint_name = pe.get_qword_at_rva(names + 8 * i)
             if hint_name == 0:
                 break
-            function = (f"#{hint_name & 0xFFFF}" if hint_name & 0x80000000
+            function = (f"#{hint_name & 0xFFFF}" if hint_name & (1 << 63)
                         else pe.get_string_at_rva(hint_name + 2).decode())
-            entries.append((function, pe.get_dword_at_rva(iat + 4 * i)))
+            entries.append((function, pe.get_qword_at_rva(iat + 8 * i)))
         tables[dll.lower()] = entries
     return pe, tables
 
 
 def keep(args):
     _, tables = delay_tables(args.nm, args.exe)
-    # The stub's symbol is the decorated name the .def lists (stdcall: Name@bytes).
-    decorated = {}
+    # On x86-64 a stub's symbol is the export's own name, as the .def lists it.
+    exported = set()
     for path in args.defs:
         with open(path) as f:
-            for line in f.read().split("EXPORTS", 1)[1].split():
-                decorated.setdefault(line.split("@")[0], line)
+            exported.update(f.read().split("EXPORTS", 1)[1].split())
     options = []
     for dll, entries in sorted(tables.items()):
         for function, _ in entries:
-            if function not in decorated:
+            if function not in exported:
                 sys.exit(f"delay_imports: {dll} {function} is in no .def of {' '.join(args.defs)}")
-            options.append(f"-Wl,-u,_{decorated[function]}")
+            options.append(f"-Wl,-u,{function}")
     with open(args.out, "w") as f:
         f.write("".join(option + "\n" for option in sorted(options)))
 
