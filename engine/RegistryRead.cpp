@@ -2,10 +2,11 @@
 
 #include <vector>
 #include "base/Handles.h"
+#include "base/RegistryView.h"
 
 bool ReadRegistryString(HKEY root, const wchar_t* key, const wchar_t* valueName, CUIString& out) {
     UniqueHKey opened;
-    if (::RegOpenKeyExW(root, key, 0, KEY_READ, opened.put()) != ERROR_SUCCESS) return false;
+    if (::RegOpenKeyExW(root, key, 0, KEY_READ | kRegistryView, opened.put()) != ERROR_SUCCESS) return false;
 
     DWORD type = 0, bytes = 0;
     if (::RegQueryValueExW(opened.get(), valueName, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||

@@ -2,6 +2,7 @@
 
 #include "engine/InstallJournal.h"
 #include "base/Handles.h"
+#include "base/RegistryView.h"
 
 namespace {
 
@@ -9,8 +10,8 @@ namespace {
 bool SetRegValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName, DWORD type,
                  const void* data, DWORD bytes, InstallJournal* journal) {
     UniqueHKey key;
-    if (::RegCreateKeyExW(root, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
-                          nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
+    if (::RegCreateKeyExW(root, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_READ | KEY_WRITE | kRegistryView, nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
         return false;
     }
     if (::RegSetValueExW(key.get(), valueName.c_str(), 0, type, static_cast<const BYTE*>(data), bytes) !=
@@ -36,7 +37,8 @@ bool SetRegDword(HKEY root, const std::wstring& keyPath, const std::wstring& val
 
 bool DeleteRegValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName) {
     UniqueHKey key;
-    if (::RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS) return false;
+    if (::RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_SET_VALUE | kRegistryView, key.put()) != ERROR_SUCCESS)
+        return false;
     return ::RegDeleteValueW(key.get(), valueName.c_str()) == ERROR_SUCCESS;
 }
 

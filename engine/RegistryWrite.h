@@ -1,7 +1,6 @@
 #pragma once
 // Registry writes of the registration, each journalled as the client's uninstaller needs.
-// Keys are opened without a view flag: in this 32-bit process, machine keys under
-// "Software" land in the 32-bit view on 64-bit Windows, where the uninstaller looks.
+// Keys are opened in the 32-bit view (base/RegistryView.h), where the uninstaller looks.
 #include <windows.h>
 #include <string>
 

@@ -5,6 +5,7 @@
 #include "base/FinalPath.h"
 #include "journal/JournalRecord.h"
 #include "base/Handles.h"
+#include "base/RegistryView.h"
 
 namespace undo {
 namespace {
@@ -76,7 +77,8 @@ std::wstring ExpectedPath(const Step& step, const std::wstring& installFolder) {
 
 Outcome DeleteValue(const Step& step, DWORD& error) {
     UniqueHKey key;
-    LSTATUS status = ::RegOpenKeyExW(RootKey(step.root), step.path.c_str(), 0, KEY_SET_VALUE, key.put());
+    LSTATUS status =
+        ::RegOpenKeyExW(RootKey(step.root), step.path.c_str(), 0, KEY_SET_VALUE | kRegistryView, key.put());
     if (status == ERROR_SUCCESS) status = ::RegDeleteValueW(key.get(), step.valueName.c_str());
     error = static_cast<DWORD>(status);
     if (status == ERROR_SUCCESS) return Outcome::Done;
@@ -90,7 +92,7 @@ Outcome DeleteKeyIfEmpty(const Step& step, DWORD& error) {
     DWORD subKeys = 0, values = 0;
     {
         UniqueHKey key;
-        LSTATUS status = ::RegOpenKeyExW(root, step.path.c_str(), 0, KEY_READ, key.put());
+        LSTATUS status = ::RegOpenKeyExW(root, step.path.c_str(), 0, KEY_READ | kRegistryView, key.put());
         if (status == ERROR_SUCCESS)
             status = ::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values,
                                         nullptr, nullptr, nullptr, nullptr);
@@ -98,7 +100,7 @@ Outcome DeleteKeyIfEmpty(const Step& step, DWORD& error) {
         if (status != ERROR_SUCCESS) return IsGone(error) ? Outcome::AlreadyGone : Outcome::Failed;
     }
     if (subKeys != 0 || values != 0) return Outcome::KeptNotEmpty;
-    error = static_cast<DWORD>(::RegDeleteKeyW(root, step.path.c_str()));
+    error = static_cast<DWORD>(::RegDeleteKeyExW(root, step.path.c_str(), kRegistryView, 0));
     return error == ERROR_SUCCESS ? Outcome::Done : Outcome::Failed;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
-// Carrying out an undo plan on the machine. Registry keys are opened without a view
-// flag: like the setup, this is a 32-bit program, so it finds its machine keys where
-// the setup put them.
+// Carrying out an undo plan on the machine. Registry keys are opened in the 32-bit view
+// (base/RegistryView.h), where every release of the setup put its machine keys.
 #include <windows.h>
 #include <string>
 #include <vector>
