@@ -1,7 +1,6 @@
 #include "engine/Processes.h"
 
 #include <psapi.h>
-#include <tlhelp32.h>
 #include "engine/FileTrust.h"
 #include "engine/SetupLog.h"
 #include "engine/UninstallerFiles.h"
@@ -31,25 +30,41 @@ std::vector<DWORD> AllProcessIds() {
     }
 }
 
-// The base names of every module of the process, from one pass of the system's module
-// snapshot; empty when they cannot be listed. Asking for the base name of each handle
-// that EnumProcessModules gives walks the process's module list from its start every
-// time: quadratic in the modules, and under Wine, where each step reads the other
-// process's memory, about 2.5 ms a module for a process with forty (0.1 s for each such
-// process, before the setup's first window).
+// The base names of every module of the process, of both word sizes; empty when they
+// cannot be listed. Each name is that of the file mapped at the module's address: one
+// system call a module. Asking for each module's base name instead walks the process's
+// module list from its start every time (quadratic), and the system's module snapshot
+// reads several entries of the other process's memory for each module; under Wine, where
+// every such read is a round trip to its server, that made the look for the client (every
+// process on the machine, before the first window) three times as slow: 37 ms against
+// 11 ms for the 82 modules of a fresh Wine machine's six processes.
 std::vector<std::wstring> ModuleNamesOf(DWORD id) {
-    UniqueHandle snapshot;
-    // The snapshot may fail with ERROR_BAD_LENGTH while the process loads or unloads a
-    // module; the system's advice is to ask again.
-    for (int attempt = 0; attempt < 5 && !snapshot; ++attempt) {
-        snapshot.reset(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, id));
-        if (!snapshot && ::GetLastError() != ERROR_BAD_LENGTH) return {};
+    UniqueHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+    if (!process) return {};
+    std::vector<HMODULE> modules(64);
+    // The list may change between the calls: ask again while it does not fit. A process
+    // that is still starting may not have a list yet (ERROR_PARTIAL_COPY): a few tries.
+    for (int attempt = 0;; ++attempt) {
+        DWORD needed = 0;
+        const DWORD room = static_cast<DWORD>(modules.size() * sizeof(HMODULE));
+        if (!::EnumProcessModulesEx(process.get(), modules.data(), room, &needed, LIST_MODULES_ALL)) {
+            if (::GetLastError() != ERROR_PARTIAL_COPY || attempt == 4) return {};
+            continue;
+        }
+        if (needed <= room) {
+            modules.resize(needed / sizeof(HMODULE));
+            break;
+        }
+        modules.resize(needed / sizeof(HMODULE) + 16);
     }
     std::vector<std::wstring> names;
-    MODULEENTRY32W module{};
-    module.dwSize = sizeof(module);
-    for (BOOL more = ::Module32FirstW(snapshot.get(), &module); more; more = ::Module32NextW(snapshot.get(), &module))
-        names.emplace_back(module.szModule);
+    std::wstring path(1024, L'\0');
+    for (HMODULE module : modules) {
+        const DWORD length = ::GetMappedFileNameW(process.get(), module, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0 || length >= path.size()) continue;  // gone, or a name cut short
+        const size_t slash = path.rfind(L'\\', length - 1);
+        names.emplace_back(path, slash == std::wstring::npos ? 0 : slash + 1, length - (slash + 1));
+    }
     return names;
 }
 

@@ -12,8 +12,9 @@ inline constexpr wchar_t kCrashReporterName[] = L"CrashSender1403.exe";
 
 // Identifiers of the processes that have a module (the executable or any loaded library)
 // whose base name is in `names`, compared ignoring the case of A-Z, in enumeration order.
-// Never fails: processes that cannot be opened or listed (for a 32-bit caller, every
-// 64-bit process) are passed over; an enumeration failure gives an empty list.
+// Processes of both word sizes are looked at, with their 32-bit modules too. Never fails:
+// processes that cannot be opened or listed are passed over; an enumeration failure
+// gives an empty list.
 std::vector<DWORD> FindProcessesByName(const std::vector<std::wstring>& names);
 
 // FindProcessesByName for the client's name and for its crash reporter's, from one
