@@ -29,20 +29,13 @@ bool GetSetupVersion(std::wstring& version) {
 }
 
 std::string GetSystemBitness() {
-    // Looked up at run time: GetSystemInfo inside WOW64 reports the 32-bit emulation.
-    using NativeInfoFn = void(WINAPI*)(LPSYSTEM_INFO);
     SYSTEM_INFO info = {};
-    const HMODULE kernel = ::GetModuleHandleW(L"kernel32");
-    const auto native = kernel ? reinterpret_cast<NativeInfoFn>(
-                                     reinterpret_cast<void*>(::GetProcAddress(kernel, "GetNativeSystemInfo")))
-                               : nullptr;
-    if (native) {
-        native(&info);
-    } else {
-        ::GetSystemInfo(&info);
-    }
+    ::GetNativeSystemInfo(&info);
     const WORD arch = info.wProcessorArchitecture;
-    return arch == PROCESSOR_ARCHITECTURE_AMD64 || arch == PROCESSOR_ARCHITECTURE_IA64 ? "64" : "32";
+    return arch == PROCESSOR_ARCHITECTURE_AMD64 || arch == PROCESSOR_ARCHITECTURE_ARM64 ||
+                   arch == PROCESSOR_ARCHITECTURE_IA64
+               ? "64"
+               : "32";
 }
 
 const wchar_t* UninstallKeyPath() {

@@ -6,8 +6,8 @@
 // Returns false, with `version` empty, when the program carries no readable version block.
 bool GetSetupVersion(std::wstring& version);
 
-// "64" on a 64-bit Windows (x64 or Itanium), "32" otherwise. Correct also inside WOW64,
-// where this 32-bit process would otherwise be told it runs on a 32-bit system.
+// "64" on a 64-bit Windows (x64, ARM64 or Itanium), "32" otherwise: the system's own
+// architecture, which an x64 program on ARM64 is told is x64.
 std::string GetSystemBitness();
 
 // The uninstall entry's key under HKEY_LOCAL_MACHINE on this system: under WOW6432Node on

@@ -8,9 +8,10 @@
 // GetSetupVersion is checked by tests/system/registration_test.py: it needs the program
 // started from a drive path, which the unit test programs are not.
 
-// A 32-bit process sees a 64-bit system exactly when it runs inside WOW64.
-TEST(GetSystemBitness, FollowsTheNativeSystemNotThisProcess) {
-    BOOL wow64 = FALSE;
+// An x86-64 program runs only on a 64-bit system, and is never inside WOW64.
+TEST(GetSystemBitness, IsThatOfTheSystemThisX64ProgramRunsOn) {
+    BOOL wow64 = TRUE;
     ASSERT_TRUE(::IsWow64Process(::GetCurrentProcess(), &wow64));
-    EXPECT_EQ(wow64 ? "64" : "32", GetSystemBitness());
+    EXPECT_FALSE(wow64);
+    EXPECT_EQ("64", GetSystemBitness());
 }
