@@ -33,9 +33,8 @@ WriteOutcome OpenFailure(DWORD error, bool existed) {
 
 // The handle leads where the path means, and is no link itself.
 bool LeadsTo(HANDLE file, const std::wstring& expectedFinal) {
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(file, &info) || IsLink(info.dwFileAttributes) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    DWORD attributes = 0;
+    if (!AttributesOf(file, attributes) || IsLink(attributes) || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
     return expectedFinal.empty() || SameFilePath(FinalPathOf(file), expectedFinal);
 }

@@ -24,6 +24,13 @@ std::wstring FinalPathOfPlace(const std::wstring& path) {
     return place ? FinalPathOf(place.get()) : std::wstring();
 }
 
+bool AttributesOf(HANDLE object, DWORD& attributes) {
+    FILE_ATTRIBUTE_TAG_INFO info{};
+    if (!::GetFileInformationByHandleEx(object, FileAttributeTagInfo, &info, sizeof(info))) return false;
+    attributes = info.FileAttributes;
+    return true;
+}
+
 bool SameFilePath(const std::wstring& a, const std::wstring& b) {
     return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
                                   TRUE) == CSTR_EQUAL;

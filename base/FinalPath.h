@@ -16,6 +16,13 @@ std::wstring FinalPathOf(HANDLE object);
 // Empty when it cannot be opened or the system cannot say.
 std::wstring FinalPathOfPlace(const std::wstring& path);
 
+// The attributes of the open file or folder `object` (FILE_ATTRIBUTE_...): whether it is a
+// link itself (FILE_ATTRIBUTE_REPARSE_POINT) or a folder. False when the system cannot
+// say. (GetFileInformationByHandle answers the same and more, but asks for the volume's
+// serial number too, which costs half a millisecond a call under Wine: a second for an
+// install's files and their removal.)
+bool AttributesOf(HANDLE object, DWORD& attributes);
+
 // True when two paths name the same place as the file system compares names: ignoring
 // case (Unicode simple case folding, not only A-Z).
 bool SameFilePath(const std::wstring& a, const std::wstring& b);

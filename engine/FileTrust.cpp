@@ -53,10 +53,9 @@ UniqueFile OpenAsIs(const std::wstring& path, DWORD access, DWORD share) {
 // Open object of the expected kind, no link itself, reached without a link on the way,
 // and changeable by administrators only.
 bool IsSound(HANDLE object, const std::wstring& path, bool folder, const std::wstring& user) {
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(object, &info)) return false;
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-        ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder)
+    DWORD attributes = 0;
+    if (!AttributesOf(object, attributes)) return false;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder)
         return false;
     const std::wstring final = FinalPathOf(object);
     if (final.empty() || !SameFilePath(final, PlainSpellingOf(path))) return false;

@@ -20,21 +20,21 @@ HKEY RootKey(std::uint32_t root) {
 // it is what a step means (a folder or a file) and leads exactly to `expected`: a folder
 // on the way swapped for a junction since would otherwise take what follows elsewhere. A
 // link standing at the name, or a path that now leads elsewhere, is not the install's:
-// Refused. Done with the handle in `object` and its information in `info`.
+// Refused. Done with the handle in `object` and its attributes in `attributes`.
 Outcome OpenChecked(const std::wstring& path, const std::wstring& expected, bool folder, DWORD access,
-                    UniqueFile& object, BY_HANDLE_FILE_INFORMATION& info, DWORD& error) {
+                    UniqueFile& object, DWORD& attributes, DWORD& error) {
     object.reset(::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!object) {
         error = ::GetLastError();
         return IsGone(error) ? Outcome::AlreadyGone : Outcome::Failed;
     }
-    if (!::GetFileInformationByHandle(object.get(), &info)) {
+    if (!AttributesOf(object.get(), attributes)) {
         error = ::GetLastError();
         return Outcome::Failed;
     }
-    if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return Outcome::Refused;
-    if (((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder) {
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return Outcome::Refused;
+    if (((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder) {
         error = folder ? ERROR_DIRECTORY : ERROR_ACCESS_DENIED;  // a file step never removes a folder
         return Outcome::Failed;
     }
@@ -46,14 +46,14 @@ Outcome OpenChecked(const std::wstring& path, const std::wstring& expected, bool
 // Deletes through a handle that OpenChecked found leading to `expected`.
 Outcome DeleteChecked(const std::wstring& path, const std::wstring& expected, bool folder, DWORD& error) {
     UniqueFile object;
-    BY_HANDLE_FILE_INFORMATION info{};
+    DWORD attributes = 0;
     const Outcome opened = OpenChecked(path, expected, folder, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                                       object, info, error);
+                                       object, attributes, error);
     if (opened != Outcome::Done) return opened;
     // A read-only file is still the install's own.
-    if (!folder && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+    if (!folder && (attributes & FILE_ATTRIBUTE_READONLY)) {
         FILE_BASIC_INFO basic{};  // zero times and zero attributes mean "leave as they are"
-        basic.FileAttributes = info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY;
+        basic.FileAttributes = attributes & ~FILE_ATTRIBUTE_READONLY;
         if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
         ::SetFileInformationByHandle(object.get(), FileBasicInfo, &basic, sizeof(basic));
     }
@@ -148,10 +148,9 @@ Outcome RemoveFileAsNamed(const std::wstring& file, DWORD& error) {
 bool FileStepInPlace(const Step& step, const std::wstring& installFolder) {
     if (step.action != Action::RemoveFile) return false;
     UniqueFile object;
-    BY_HANDLE_FILE_INFORMATION info{};
-    DWORD error = 0;
-    return OpenChecked(step.path, ExpectedPath(step, installFolder), false, FILE_READ_ATTRIBUTES, object, info, error) ==
-           Outcome::Done;
+    DWORD attributes = 0, error = 0;
+    return OpenChecked(step.path, ExpectedPath(step, installFolder), false, FILE_READ_ATTRIBUTES, object, attributes,
+                       error) == Outcome::Done;
 }
 
 std::vector<StepResult> RunUndoPlan(const Plan& plan) {
