@@ -76,11 +76,11 @@ std::wstring FirstLinkBelow(const std::wstring& folder, const std::wstring& path
 }
 
 WriteOutcome WriteEntryFile(const std::wstring& path, const std::wstring& expectedFinal, const void* data,
-                            std::size_t size, const std::function<bool()>& record) {
+                            std::size_t size, const std::function<bool(bool existed)>& record) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (IsLink(attributes)) return WriteOutcome::Link;
     const bool existed = attributes != INVALID_FILE_ATTRIBUTES;
-    if (!record()) return WriteOutcome::NotRecorded;  // before creation: it stands even if creation fails
+    if (!record(existed)) return WriteOutcome::NotRecorded;  // before creation: it stands even if creation fails
     // An existing file is opened as it is, checked, and only then emptied: a link swapped
     // in on the way must not cost anyone a file of theirs.
     UniqueFile file = Open(path, existed);

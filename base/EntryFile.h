@@ -27,11 +27,11 @@ std::wstring FirstLinkBelow(const std::wstring& folder, const std::wstring& path
 // `expectedFinal` skips that comparison. An existing file is truncated only after the
 // check; a file created in the wrong place is deleted again. `record` is called once,
 // before anything is created or changed, unless a link was seen at the name first (so the
-// record stands even when creation fails); when it returns false (the journal did not
-// take the record), nothing is created or changed: a file the journal does not name
-// would outlive every uninstall.
+// record stands even when creation fails), and told whether a file stands at the name;
+// when it returns false (the journal did not take the record), nothing is created or
+// changed: a file the journal does not name would outlive every uninstall.
 WriteOutcome WriteEntryFile(const std::wstring& path, const std::wstring& expectedFinal, const void* data,
-                            std::size_t size, const std::function<bool()>& record);
+                            std::size_t size, const std::function<bool(bool existed)>& record);
 
 // Makes `path` anew with the `size` bytes at `data`, flushed to disk: never replacing what
 // stands there, never through a link at its name, and kept only when the new file leads

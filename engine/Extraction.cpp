@@ -125,9 +125,9 @@ private:
         }
         // A file is made only once its record is written, or the uninstaller would never
         // know it; a record that could not be written names the journal in the prompt.
-        const auto record = [&] {
+        const auto record = [&](bool existed) {
             if (InstallJournal* journal = state_.openJournal(); journal && recordedEntry_ != i) {
-                if (!journal->recordFile(target)) return false;
+                if (!journal->recordFile(target, existed)) return false;
                 recordedEntry_ = i;
             }
             return true;

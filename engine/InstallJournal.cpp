@@ -128,13 +128,16 @@ bool InstallJournal::recordFolder(const std::wstring& path) noexcept {
 }
 
 bool InstallJournal::recordFile(const std::wstring& path) noexcept {
+    return recordFile(path, ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES);
+}
+
+bool InstallJournal::recordFile(const std::wstring& path, bool existed) noexcept {
     if (!open_) return false;
     try {
         std::string line = journal::FileRecord(path);
         // Asked again (a Retry), the file may be this run's own half-written one: the
         // first time tells.
-        if (filesSeen_.insert(line).second && ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-            foundRecords_ += line;
+        if (filesSeen_.insert(line).second && existed) foundRecords_ += line;
         return append(std::move(line));
     } catch (...) {
         return false;

@@ -39,6 +39,9 @@ public:
     // True when the record, and every record before it, is in the file.
     bool recordFolder(const std::wstring& path) noexcept;                 // "D <path>"
     bool recordFile(const std::wstring& path) noexcept;                   // "F <path>"
+    // The same, from a caller that has just looked whether the file is there (a look for
+    // a name that is not there is a search of its whole folder under Wine).
+    bool recordFile(const std::wstring& path, bool existed) noexcept;
     bool recordValue(HKEY root, const std::wstring& keyPath,
                      const std::wstring& valueName) noexcept;             // "R <root> <key>\<name>"
     bool recordKey(HKEY root, const std::wstring& keyPath) noexcept;      // "r <root> <key>"
