@@ -70,7 +70,7 @@ class SetupImportsTest(unittest.TestCase):
 
 class PlantingTest(unittest.TestCase):
     def test_control_program_loads_every_plant(self):
-        with winetest.Prefix(arch=64) as p:
+        with winetest.Prefix() as p:
             plants = PlantedFolder(p, PLANTED + ["version"], [os.path.join(PLANT_DIR, "plant_control.exe")])
             r = p.run([DOWNLOADS + "\\plant_control.exe"] + [n + ".dll" for n in PLANTED], timeout=60)
             self.assertEqual(r.returncode, 0, r.stderr[-2000:])
@@ -83,13 +83,13 @@ class PlantingTest(unittest.TestCase):
         pe = pefile.PE(program, fast_load=True)
         pe.parse_data_directories([pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_IMPORT"]])
         self.assertNotIn("version.dll", {e.dll.decode().lower() for e in pe.DIRECTORY_ENTRY_IMPORT})
-        with winetest.Prefix(arch=64) as p:
+        with winetest.Prefix() as p:
             plants = PlantedFolder(p, ["version"], [program])
             p.run([DOWNLOADS + "\\plant_user32.exe"], timeout=60)
             self.assertEqual(plants.markers(), ["version"])
 
     def test_setup_loads_no_planted_library_through_a_whole_install(self):
-        with winetest.PrivateDisplay(), winetest.Prefix(arch=64) as p:
+        with winetest.PrivateDisplay(), winetest.Prefix() as p:
             plants = PlantedFolder(p, PLANTED, [winetest.SETUP_EXE])
             proc = p.start([DOWNLOADS + "\\VexmoraSetup.exe"])
             try:

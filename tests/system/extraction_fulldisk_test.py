@@ -20,7 +20,7 @@ INSTALL_EVENT_PROGRESS, INSTALL_EVENT_DONE = 1, 2
 @AS_ROOT
 class FullDiskTest(unittest.TestCase):
     def test_write_that_does_not_fit_asks_and_never_reports_success(self):
-        with tmpfs() as disk, winetest.Prefix(arch=64, drives={"d": "hd", "e": ("hd", disk)}) as p:
+        with tmpfs() as disk, winetest.Prefix(drives={"d": "hd", "e": ("hd", disk)}) as p:
             # big2.dat does not fit: Retry (still full, asks again), Ignore; big3.dat: Abort.
             run = Extraction(p, "fulldisk.7z", "E:\\inst", ["r", "i", "a"])
             self.assertEqual(run.returncode, 0)
@@ -39,7 +39,7 @@ class FullDiskTest(unittest.TestCase):
 @AS_ROOT
 class ReadOnlyTargetTest(unittest.TestCase):
     def test_read_only_file_is_skipped_silently_with_its_record(self):
-        with winetest.Prefix(arch=64) as p:
+        with winetest.Prefix() as p:
             folder = p.unix_path("C:\\inst")
             os.makedirs(folder)
             target = os.path.join(folder, "top.txt")
@@ -63,7 +63,7 @@ class ReadOnlyTargetTest(unittest.TestCase):
 
 class MissingPayloadTest(unittest.TestCase):
     def test_missing_resource_fails_with_the_programs_path(self):
-        with winetest.Prefix(arch=64) as p:
+        with winetest.Prefix() as p:
             os.makedirs(p.unix_path("C:\\tools"))
             shutil.copy(os.path.join(PROGRAMS, "extractfx_run.exe"), p.unix_path("C:\\tools\\extractfx_run.exe"))
             os.makedirs(p.unix_path("C:\\inst"))

@@ -41,13 +41,13 @@ def tree_journal(folder):
 # -- machines -------------------------------------------------------------------------------
 @contextlib.contextmanager
 def machine_with_drive_e(read_only=False):
-    with tmpfs(read_only=read_only) as disk, winetest.Prefix(arch=64, drives={"d": "hd", "e": ("hd", disk)}) as p:
+    with tmpfs(read_only=read_only) as disk, winetest.Prefix(drives={"d": "hd", "e": ("hd", disk)}) as p:
         yield p, "E:\\inst"
 
 
 @contextlib.contextmanager
 def plain_machine():
-    with winetest.Prefix(arch=64) as p:
+    with winetest.Prefix() as p:
         os.makedirs(p.unix_path("C:\\inst"))
         yield p, "C:\\inst"
 

@@ -46,7 +46,7 @@ def openssl(mode, key, iv, data):
 class JournalTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.prefix = winetest.Prefix(arch=64)
+        cls.prefix = winetest.Prefix()
         # Arguments with Chinese text reach the program through the Unix locale.
         cls.prefix.env["LC_ALL"] = "C.UTF-8"
         r = cls.prefix.run([WRITER, "C:\\jtest"])

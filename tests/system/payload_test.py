@@ -68,7 +68,7 @@ class ClientProgramsTest(unittest.TestCase):
     """The stand-ins do what the setup and its tests expect of the real client."""
 
     def test_start_launches_the_client_window_and_uninstall_notes_its_command_line(self):
-        with winetest.Prefix(arch=64) as p:
+        with winetest.Prefix() as p:
             folder = p.unix_path("C:\\client")
             os.makedirs(folder)
             for program in PROGRAMS:

@@ -29,7 +29,7 @@ def read_text(path):
 class ProcessesTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.p = winetest.Prefix(arch=64)
+        cls.p = winetest.Prefix()
         cls.p.env["LC_ALL"] = "C.UTF-8"  # Chinese arguments pass through the Unix locale
         cls.started = []
 

@@ -14,8 +14,8 @@ import struct
 import unittest
 
 import winetest
-from setupdriver import (APP_PATHS, CLIENT_LINK, DESKTOP, DESKTOP_LINK, ENTRY_KEY, JOURNAL_DUMP, MENU, PRODUCT,
-                         PROGRAMS, PROGRAMS_MENU, RUN, UNINSTALL, UNINSTALL_32, UNINSTALL_LINK, Machine, ansi_form,
+from setupdriver import (APP_PATHS_KEY, CLIENT_LINK, DESKTOP, DESKTOP_LINK, ENTRY_KEY, JOURNAL_DUMP, MENU, PRODUCT,
+                         PROGRAMS, PROGRAMS_MENU, RUN, UNINSTALL, UNINSTALL_32, UNINSTALL_LINK, WOW, Machine, ansi_form,
                          entry_values, file_version, link_target, registration_records)
 
 FALLBACK_LINKS = [f"{PROGRAMS_MENU}\\VexmoraFM\\VexmoraFM.lnk", f"{PROGRAMS_MENU}\\VexmoraFM\\Uninstall VexmoraFM.lnk",
@@ -25,28 +25,16 @@ PAYLOAD_KB = 3073  # the stand-in payload size of regfx_after_install: 3 MB and 
 OLD_START = "C:\\old\\Start.exe"
 
 
-def view_flag(view):
-    return [f"/reg:{view}"] if view else []
-
-
-def wow_view(m):
-    """The registry view the 32-bit program's HKLM keys are read in (None: the only one)."""
-    return 32 if m.arch == 64 else None
-
-
-def keys(m):
-    """The registry keys that inspect() exports: name -> (key, registry view or None)."""
-    native = 64 if m.arch == 64 else None
-    plain = "HKLM\\" + UNINSTALL_32
-    uninstall, elsewhere = (ENTRY_KEY, plain) if m.arch == 64 else (plain, ENTRY_KEY)
-    return {
-        # Where the 32-bit setup program's keys land, seen natively; and where they must not.
-        "uninstall": (uninstall, native),
-        "uninstall_elsewhere": (elsewhere, native),
-        "app_paths": ("HKLM\\" + APP_PATHS, wow_view(m)),
-        "hkcu_run": ("HKCU\\" + RUN, None),
-        "hklm_run": ("HKLM\\" + RUN, wow_view(m)),
-    }
+# The registry keys that inspect() exports, as the 64-bit reg.exe names them: the
+# program's machine keys are in the 32-bit view (Wow6432Node), where the earlier 32-bit
+# release put them; "uninstall_elsewhere" is the 64-bit view's entry, which must stay away.
+KEYS = {
+    "uninstall": ENTRY_KEY,
+    "uninstall_elsewhere": "HKLM\\" + UNINSTALL_32,
+    "app_paths": APP_PATHS_KEY,
+    "hkcu_run": "HKCU\\" + RUN,
+    "hklm_run": WOW + RUN[len("Software\\"):],
+}
 
 
 def install_folder(m, folder, files=("Start.exe", "uninstall.exe")):
@@ -86,8 +74,7 @@ def cmd(m, commands):
 def seed_run_values(m):
     """A log-on start value of an earlier installation in both hives."""
     cmd(m, [["reg", "add", "HKCU\\" + RUN, "/v", "Vexmora-PC", "/t", "REG_SZ", "/d", OLD_START, "/f"],
-            ["reg", "add", "HKLM\\" + RUN, "/v", "Vexmora-PC", "/t", "REG_SZ", "/d", OLD_START, "/f"]
-            + view_flag(wow_view(m))])
+            ["reg", "add", KEYS["hklm_run"], "/v", "Vexmora-PC", "/t", "REG_SZ", "/d", OLD_START, "/f"]])
 
 
 def inspect(m, journal_folder=None):
@@ -95,15 +82,14 @@ def inspect(m, journal_folder=None):
     journal_folder, also the records of its encrypted journal as the uninstaller reads
     them (third item)."""
     existing = [link for link in ALL_LINKS if m.exists(link)]
-    exported = keys(m)
+    exported = KEYS
     outputs = {name: f"C:\\tools\\{name}.reg" for name in exported}
     links_out, journal_out = "C:\\tools\\links.txt", "C:\\tools\\journal.txt"
     reader, dump = m.tool("regfx_after_install"), m.tool("journal-dump", JOURNAL_DUMP)
     for out in list(outputs.values()) + [links_out, journal_out]:
         with contextlib.suppress(FileNotFoundError):
             os.remove(m.unix(out))
-    commands = [["reg", "export", key, outputs[name], "/y"] + view_flag(view)
-                for name, (key, view) in exported.items()]
+    commands = [["reg", "export", key, outputs[name], "/y"] for name, key in exported.items()]
     if existing:
         commands.append([reader, "readlink", *existing, ">", links_out])
     if journal_folder:
@@ -111,7 +97,7 @@ def inspect(m, journal_folder=None):
     cmd(m, commands)
 
     reg = {}
-    for name, (key, _) in exported.items():
+    for name, key in exported.items():
         unix = m.unix(outputs[name])
         found = {}
         if os.path.exists(unix):
@@ -152,8 +138,8 @@ UNINSTALL_64 = UNINSTALL  # the entry's name in the journal on a 64-bit machine
 
 
 class RegistrationTest(unittest.TestCase):
-    def machine(self, arch):
-        m = Machine(arch=arch)
+    def machine(self):
+        m = Machine()
         self.addCleanup(m.close)
         return m
 
@@ -173,8 +159,8 @@ class RegistrationTest(unittest.TestCase):
             self.assertEqual((flags & LNK_OWN_PROPERTIES, show), (0, 1), link)
             self.assertEqual(link_target(unix), [ansi_form(target)], link)
 
-    def test_64bit_install_then_reinstall(self):
-        m = self.machine(64)
+    def test_install_then_reinstall(self):
+        m = self.machine()
         # Blanks, but no Chinese: Wine keeps shortcut targets in the ANSI code page.
         folder = install_folder(m, "D:\\Program Files\\Vexmora\\Zevlo Mail")
         start, uninstaller = f"{folder}\\Start.exe", f"{folder}\\uninstall.exe"
@@ -210,12 +196,12 @@ class RegistrationTest(unittest.TestCase):
         self.assertEqual(reg["uninstall"], expected_uninstall_values(folder, VERSION))
         self.assert_links(m, links, {CLIENT_LINK: start, UNINSTALL_LINK: uninstaller, DESKTOP_LINK: start})
 
-    def test_32bit_install_and_fallback_names(self):
-        m = self.machine(32)
+    def test_chinese_folder_without_desktop_and_fallback_names(self):
+        m = self.machine()
         folder = install_folder(m, f"D:\\Program Files\\Vexmora\\{PRODUCT}")
         outcome, journal = register(m, folder, "--no-desktop")
         self.assert_outcome(outcome, DONE)
-        self.assertEqual(journal, registration_records(UNINSTALL_32, desktop=False))
+        self.assertEqual(journal, registration_records(UNINSTALL_64, desktop=False))
         reg, links = inspect(m)
         self.assertEqual(reg["uninstall"], expected_uninstall_values(folder, VERSION))
         self.assertEqual(reg["uninstall_elsewhere"], {})
@@ -229,14 +215,14 @@ class RegistrationTest(unittest.TestCase):
         bare = install_folder(m, "D:\\Zevlo")
         outcome, journal = register(m, bare, program="regfx_bare")
         self.assert_outcome(outcome, {**DONE, "version": ""})
-        self.assertEqual(journal, registration_records(UNINSTALL_32, menu="VexmoraFM", uninstall_prefix="Uninstall "))
+        self.assertEqual(journal, registration_records(UNINSTALL_64, menu="VexmoraFM", uninstall_prefix="Uninstall "))
         reg, links = inspect(m)
         self.assertEqual(reg["uninstall"], expected_uninstall_values(bare, ""))
         self.assert_links(m, links, dict(zip(FALLBACK_LINKS, [f"{bare}\\Start.exe", f"{bare}\\uninstall.exe",
                                                               f"{bare}\\Start.exe"])))
 
     def test_incomplete_extraction_and_missing_programs(self):
-        m = self.machine(64)
+        m = self.machine()
         seed_run_values(m)
 
         # Extraction not completed: nothing at all happens.

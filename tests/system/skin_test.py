@@ -380,7 +380,7 @@ class ScreenshotTest(unittest.TestCase):
     def setUpClass(cls):
         if not os.environ.get("DISPLAY"):
             raise unittest.SkipTest("no display")
-        cls.prefix = winetest.Prefix(arch=64)
+        cls.prefix = winetest.Prefix()
 
     @classmethod
     def tearDownClass(cls):

@@ -131,7 +131,7 @@ class InitialFolderTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         # D: fixed (the default), E: fixed and holding an earlier installation's uninstaller.
-        cls.p = winetest.Prefix(arch=64, drives={"d": "hd", "e": "hd"})
+        cls.p = winetest.Prefix(drives={"d": "hd", "e": "hd"})
         for exe in (SETUP, UNIT_APP):
             shutil.copy(exe, cls.p.unix_path("C:\\" + os.path.basename(exe)))
         os.makedirs(cls.p.unix_path("E:\\Apps\\Mail"))

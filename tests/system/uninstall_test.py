@@ -2,7 +2,7 @@
 
 Installs are made by the real VexmoraSetup.exe, driven like a person (quick install, by
 the driver of tests/wine/setupdriver.py), and, where a test needs an
-install folder of its own choosing, a 32-bit machine or many runs, by the engine's whole
+install folder of its own choosing or many runs, by the engine's whole
 run in tests/programs/uninstfx_install.exe (folder chain, earlier uninstaller, unpacking,
 registration, encrypted journal) with the payload archive that the setup carries.
 Before and after, the tests take a snapshot (machine_snapshot.py) of every file on C:
@@ -45,10 +45,8 @@ def tree(machine, folder):
 
 
 class UninstallTestCase(unittest.TestCase, snap.SnapshotChecks):
-    arch = 64
-
     def setUp(self):
-        self.m = Machine(arch=self.arch, settle=True)
+        self.m = Machine(settle=True)
         self.addCleanup(self.m.close)
         os.makedirs(self.m.unix("D:\\Vexmora Mail"))
 
@@ -105,22 +103,6 @@ class RoundTrip(UninstallTestCase):
         after_files, after_reg = snap.snapshot(m.p)
         self.assertSameFiles(files, after_files, extra=[d(FOLDER + "\\uninstall-ran.txt")])
         self.assertSameRegistry(reg, after_reg)
-
-
-class RoundTrip32(UninstallTestCase):
-    arch = 32
-
-    def test_on_32_bit_windows_the_plain_uninstall_key_goes_as_well(self):
-        m = self.m
-        before_files, before_reg = snap.snapshot(m.p)
-        m.engine_install(FOLDER)
-        installed = "\n".join(snap.registry(m.p)["HKLM"])
-        self.assertIn(in_hive(UNINSTALL_32), installed)
-        self.assertEqual(m.uninstall_as_a_person(FOLDER), 0)
-        winetest.wait_until(lambda: not os.path.exists(m.unix(FOLDER)), timeout=60, what="the install folder to go")
-        after_files, after_reg = snap.snapshot(m.p)
-        self.assertSameFiles(before_files, after_files)
-        self.assertSameRegistry(before_reg, after_reg)
 
 
 class Tampered(UninstallTestCase):

@@ -151,9 +151,8 @@ class Machine:
     `settle`: started once, so that what Wine settles at a copied prefix's first start
     (network cards and the like) is done before the first snapshot."""
 
-    def __init__(self, setup_exe=winetest.SETUP_EXE, arch=64, settle=False):
-        self.arch = arch
-        self.p = winetest.Prefix(arch=arch)
+    def __init__(self, setup_exe=winetest.SETUP_EXE, settle=False):
+        self.p = winetest.Prefix()
         shutil.copy(setup_exe, self.p.unix_path(SETUP_WIN))
         self.started = []
         self.disks = contextlib.ExitStack()

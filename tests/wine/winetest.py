@@ -1,7 +1,7 @@
 """Throw-away Wine machines for the system tests and for ./run.sh.
 
-A template prefix per bitness is made once per build directory (wineboot takes ~15 s);
-each test copies it into a fresh prefix in a second. Every prefix we make has no Z:
+A template prefix (a 64-bit Windows) is made once per build directory (wineboot takes
+~15 s); each test copies it into a fresh prefix in a second. Every prefix we make has no Z:
 drive (it would be the Linux root, a fixed drive) and a D: drive mapped to a folder of
 the prefix's own, so the default install folder lands inside the test's own files.
 
@@ -22,6 +22,10 @@ WINE_ROOT = os.path.join(BUILD, "wine")
 SETUP_EXE = os.path.join(BUILD, "VexmoraSetup.exe")
 PROGRAMS = os.path.join(BUILD, "tests", "programs")  # the test programs (tests/programs)
 FIXTURES = os.path.join(BUILD, "tests", "fixtures")
+# Every program runs under the 64-bit loader, whatever else the machine has (tools/wine64):
+# `wine wineboot`, `wine reg` and the rest are 64-bit programs too, so they see the
+# registry's native view, and keys of the 32-bit view are named through Wow6432Node.
+WINE = os.path.join(SOURCE, "tools", "wine64")
 
 BASE_ENV = {
     "WINEDEBUG": "-all",
@@ -37,21 +41,17 @@ def _run(cmd, env, timeout=120, check=True, **kw):
     return subprocess.run(cmd, env=env, timeout=timeout, check=check, **kw)
 
 
-def _env(prefix, arch):
+def _env(prefix):
     env = dict(os.environ)
     env.update(BASE_ENV)
     env["WINEPREFIX"] = prefix
-    env["WINEARCH"] = "win64" if arch == 64 else "win32"
+    env["WINEARCH"] = "win64"
     return env
 
 
-def _native_view(arch):
-    return ["/reg:64"] if arch == 64 else []
-
-
-def ensure_template(arch=64):
-    """Creates (once) the template prefix for the given bitness and returns its path."""
-    path = os.path.join(WINE_ROOT, f"template{arch}")
+def ensure_template():
+    """Creates (once) the template prefix and returns its path."""
+    path = os.path.join(WINE_ROOT, "template")
     if os.path.exists(os.path.join(path, ".ready")):
         return path
     os.makedirs(WINE_ROOT, exist_ok=True)
@@ -62,8 +62,8 @@ def ensure_template(arch=64):
         if os.path.exists(os.path.join(path, ".ready")):
             return path
         shutil.rmtree(path, ignore_errors=True)
-        env = _env(path, arch)
-        _run(["wineboot", "-i"], env, timeout=300, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        env = _env(path)
+        _run([WINE, "wineboot", "-i"], env, timeout=300, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         # wineboot leaves work running (it writes the default font links, among others):
         # what is imported below must come after it.
         _run(["wineserver", "-w"], env, timeout=300)
@@ -75,37 +75,46 @@ def ensure_template(arch=64):
             ["HKCU\\Software\\Wine\\WineDbg", "ShowCrashDialog", "REG_DWORD", "0"],
             ["HKLM\\Software\\Wine\\Drives", "d:", "REG_SZ", "hd"],
         ]
+        # Every 64-bit Windows has these keys of the 32-bit view, empty at worst; a new
+        # Wine prefix does not, and a machine's snapshot would count them as our leftovers.
+        for key in ["Uninstall", "Run"]:
+            regs.append([f"HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\{key}", None, None, None])
         # The system's dialog fonts fall back to the CJK font, as on a Chinese Windows,
         # so message boxes and native controls show their Chinese text.
         for face in ["Tahoma", "Tahoma Bold", "MS Shell Dlg", "MS Shell Dlg 2", "Microsoft Sans Serif",
                      "Segoe UI", "Arial"]:
             regs.append(["HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink",
                          face, "REG_MULTI_SZ", "wqy-microhei.ttc," + cjk])
-        # One regedit import instead of a Wine start per value.
-        reg_file = os.path.join(path, "drive_c", "template.reg")
-        with open(reg_file, "w", encoding="utf-16") as f:
-            f.write("Windows Registry Editor Version 5.00\r\n")
-            for key, name, kind, data in regs:
-                root = key.replace("HKCU", "HKEY_CURRENT_USER").replace("HKLM", "HKEY_LOCAL_MACHINE")
-                f.write(f"\r\n[{root}]\r\n")
-                if kind == "REG_SZ":
-                    value = '"' + data + '"'
-                elif kind == "REG_DWORD":
-                    value = f"dword:{int(data):08x}"
-                else:  # REG_MULTI_SZ
-                    blob = (data + "\0\0").encode("utf-16-le")
-                    value = "hex(7):" + ",".join(f"{b:02x}" for b in blob)
-                f.write(f'"{name}"={value}\r\n')
-        # `wine` starts the 32-bit reg.exe, which a 64-bit machine would redirect to its
-        # 32-bit view; Wine's drive table and the font links are read from the native view.
-        _run(["wine", "reg", "import", "C:\\template.reg"] + _native_view(arch), env,
-             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.remove(reg_file)
+        _reg_import(path, env, regs)
         _run(["wineserver", "-w"], env, timeout=120)
         with contextlib.suppress(FileNotFoundError):
             os.remove(os.path.join(path, "dosdevices", "z:"))
         open(os.path.join(path, ".ready"), "w").close()
     return path
+
+
+def _reg_import(prefix, env, values):
+    """Imports [key, value name, kind, data] rows (kind None: the key alone) in one reg.exe
+    start instead of one per value. Kinds: REG_SZ, REG_DWORD, REG_MULTI_SZ (one string)."""
+    reg_file = os.path.join(prefix, "drive_c", "import.reg")
+    with open(reg_file, "w", encoding="utf-16") as f:
+        f.write("Windows Registry Editor Version 5.00\r\n")
+        for key, name, kind, data in values:
+            root = key.replace("HKCU", "HKEY_CURRENT_USER").replace("HKLM", "HKEY_LOCAL_MACHINE")
+            f.write(f"\r\n[{root}]\r\n")
+            if kind is None:
+                continue
+            if kind == "REG_SZ":
+                value = '"' + data.replace("\\", "\\\\").replace('"', '\\"') + '"'
+            elif kind == "REG_DWORD":
+                value = f"dword:{int(data):08x}"
+            else:  # REG_MULTI_SZ
+                blob = (data + "\0\0").encode("utf-16-le")
+                value = "hex(7):" + ",".join(f"{b:02x}" for b in blob)
+            f.write(f'"{name}"={value}\r\n')
+    r = _run([WINE, "reg", "import", "C:\\import.reg"], env, check=False, capture_output=True)
+    os.remove(reg_file)
+    assert r.returncode == 0, r
 
 
 def clone_prefix(template, target):
@@ -126,14 +135,13 @@ class Prefix:
     A drive given by type alone is mapped to a new folder inside the prefix.
     """
 
-    def __init__(self, arch=64, drives=None, keep=False):
-        self.arch = arch
+    def __init__(self, drives=None, keep=False):
         self.keep = keep or bool(os.environ.get("VEXMORA_KEEP_PREFIX"))
         os.makedirs(os.path.join(WINE_ROOT, "tmp"), exist_ok=True)
-        self.root = tempfile.mkdtemp(prefix=f"p{arch}-", dir=os.path.join(WINE_ROOT, "tmp"))
+        self.root = tempfile.mkdtemp(prefix="p-", dir=os.path.join(WINE_ROOT, "tmp"))
         self.path = os.path.join(self.root, "prefix")
-        clone_prefix(ensure_template(arch), self.path)
-        self.env = _env(self.path, arch)
+        clone_prefix(ensure_template(), self.path)
+        self.env = _env(self.path)
         self.drives = {}
         for letter, setting in (drives if drives is not None else {"d": "hd"}).items():
             self.map_drive(letter, setting)
@@ -150,7 +158,7 @@ class Prefix:
         os.symlink(target, link)
         self.drives[letter] = target
         if kind != "hd" or letter != "d":
-            self.reg_add("HKLM\\Software\\Wine\\Drives", f"{letter}:", "REG_SZ", kind, native_view=True)
+            self.reg_add("HKLM\\Software\\Wine\\Drives", f"{letter}:", "REG_SZ", kind)
 
     def unix_path(self, win_path):
         """C:\\x\\y -> the Linux path of that file in this prefix."""
@@ -161,19 +169,19 @@ class Prefix:
     # -- processes -----------------------------------------------------------------
     def run(self, cmd, timeout=120, check=False, **kw):
         kw.setdefault("capture_output", True)
-        return _run(["wine"] + list(cmd), self.env, timeout=timeout, check=check, **kw)
+        return _run([WINE] + list(cmd), self.env, timeout=timeout, check=check, **kw)
 
     def start(self, cmd, **kw):
         kw.setdefault("stdout", subprocess.DEVNULL)
         kw.setdefault("stderr", subprocess.DEVNULL)
         kw.setdefault("env", self.env)
-        return subprocess.Popen(["wine"] + list(cmd), **kw)
+        return subprocess.Popen([WINE] + list(cmd), **kw)
 
     # -- registry ------------------------------------------------------------------
-    def reg_add(self, key, name, kind, data, native_view=False):
-        """Adds a value as a 32-bit program sees the registry (HKLM\\Software of a 64-bit
-        machine is then its Wow6432Node), or, with native_view, as Wine itself does."""
-        cmd = ["reg", "add", key, "/f"] + (_native_view(self.arch) if native_view else [])
+    def reg_add(self, key, name, kind, data):
+        """Adds a value in the registry's native view (keys of the 32-bit view are under
+        HKLM\\Software\\Wow6432Node)."""
+        cmd = ["reg", "add", key, "/f"]
         if name is None:
             cmd += ["/ve"]
         else:
@@ -182,6 +190,10 @@ class Prefix:
             cmd += ["/t", kind, "/d", str(data)]
         r = self.run(cmd)
         assert r.returncode == 0, r
+
+    def reg_import(self, values):
+        """Adds [key, value name, kind, data] rows at once (see reg_add)."""
+        _reg_import(self.path, self.env, values)
 
     def reg_export(self, key):
         """Returns {subkey path (as exported): {value name: (type, data)}} or {} if missing.
