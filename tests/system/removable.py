@@ -23,9 +23,11 @@ from collections import namedtuple
 
 import winetest
 import machine_snapshot as snap
-from setupdriver import (CANCELLED_CAPTION, DEFAULT_FOLDER, ENTRY_KEY, ENTRY_NAME, FAILURE_CAPTION, PRODUCT,
-                         REFUSAL_CAPTION, SETUP_CAPTION, UNINSTALLER_CAPTION, APP_PATHS_KEY, Locker, Machine,
-                         page_of, setUpModule, tearDownModule)  # noqa: F401  (module fixtures)
+from setupdriver import (CANCELLED_CAPTION, CLIENT_LINK, DEFAULT_FOLDER, DESKTOP_LINK, ENTRY_KEY, ENTRY_NAME,
+                         FAILURE_CAPTION, MENU, PAYLOAD_ARCHIVE, PRODUCT, REFUSAL_CAPTION, RUN, SETUP_CAPTION,
+                         UNINSTALL_32, UNINSTALL_LINK, UNINSTALLER_CAPTION, APP_PATHS_KEY, Locker, Machine,
+                         entry_values, file_version, page_of, payload_kilobytes, payload_tree, registration_records,
+                         setUpModule, tearDownModule)  # noqa: F401  (module fixtures)
 
 OTHER_FOLDER = "D:\\Other Mail\\VexmoraZevlo邮箱"
 DISK_FOLDER = "E:\\inst\\VexmoraZevlo邮箱"
@@ -346,6 +348,61 @@ def a_later_setup_into_an_aborted_runs_folder(t, m):
     remove(m, "later-setup")
 
 
+# An installation of the earlier release, a 32-bit program, as it left a 64-bit Windows:
+# its machine keys in the 32-bit view, written by hand here where the 32-bit registry
+# redirection put them, and its journal with the records as that release wrote them.
+RELEASE32_FOLDER = "D:\\Apps\\Vexmora Mail"
+RELEASE32_VERSION = "1.0.0.3"
+
+
+def left_by_the_32bit_release(m, folder=RELEASE32_FOLDER):
+    levels = []
+    level = folder
+    while len(level) > 3 and not m.exists(level):
+        levels.insert(0, level)
+        level = level.rsplit("\\", 1)[0]
+    subprocess.run(["7zz", "x", "-y", f"-o{m.unix(folder)}", PAYLOAD_ARCHIVE], check=True, timeout=120,
+                   stdout=subprocess.DEVNULL)
+    tree = payload_tree()
+    records = ([f"D {level}" for level in levels] +
+               [f"D {folder}\\{rel}" for rel, data in tree.items() if data is None] +
+               [f"F {folder}\\{rel}" for rel, data in tree.items() if data is not None] +
+               registration_records())
+    os.makedirs(m.unix(MENU), exist_ok=True)
+    for link in (CLIENT_LINK, UNINSTALL_LINK, DESKTOP_LINK):
+        with open(m.unix(link), "wb") as f:
+            f.write(b"L\0\0\0")  # the shortcuts' content is no concern of the setup's
+    values = {**entry_values(folder, RELEASE32_VERSION, payload_kilobytes()), "InstallDate": ("sz", "20250102")}
+    kinds = {"sz": "REG_SZ", "dword": "REG_DWORD"}
+    m.p.reg_import([[ENTRY_KEY, name, kinds[kind], data] for name, (kind, data) in values.items()] +
+                   [[APP_PATHS_KEY, "SoftwarePath", "REG_SZ", folder],
+                    ["HKCU\\" + RUN, "Vexmora-PC", "REG_SZ", f'"{folder}\\Start.exe"']])
+    lines = "C:\\tools\\release32-journal.txt"
+    os.makedirs(os.path.dirname(m.unix(lines)), exist_ok=True)
+    with open(m.unix(lines), "w", encoding="utf-8") as f:
+        f.write("\n".join(records) + "\n")
+    r = m.p.run([m.tool("uninstfx_journal"), folder, "@" + lines])
+    assert r.returncode == 0, r
+    assert m.journal(folder) == records
+
+
+def release32_removed(t, m):
+    left_by_the_32bit_release(m)
+    remove(m, "release32")
+
+
+def release32_upgraded(t, m):
+    left_by_the_32bit_release(m)
+    setup = install(m)  # quick: into the folder the earlier installation recorded
+    # One entry, in the 32-bit view as before, now this setup's; nothing in the 64-bit view.
+    t.assertEqual(m.reg_values(APP_PATHS_KEY), {"SoftwarePath": ("sz", RELEASE32_FOLDER)})
+    t.assertEqual(m.reg_values(ENTRY_KEY).get("DisplayVersion"), ("sz", file_version()))
+    t.assertEqual(m.reg_values("HKLM\\" + UNINSTALL_32), {})
+    t.assertFalse(m.exists(DEFAULT_FOLDER))
+    setup.close()
+    remove(m, "release32-upgraded")
+
+
 Row = namedtuple("Row", "group situation run")
 
 ROWS = [
@@ -366,6 +423,8 @@ ROWS = [
     Row("disk", "a later setup into the folder of an aborted run", a_later_setup_into_an_aborted_runs_folder),
     Row("rollback", "aborted on a file another program holds, then installed", held_then_installed),
     Row("rollback", "a payload damaged late, aborted, then the whole setup", damaged_then_whole),
+    Row("earlier", "an installation of the 32-bit release, removed", release32_removed),
+    Row("earlier", "an installation of the 32-bit release, upgraded, then removed", release32_upgraded),
 ]
 
 # A copy of the setup whose payload is damaged late (removable_rollback_test.py).
