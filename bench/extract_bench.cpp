@@ -119,9 +119,9 @@ int Run(const MappedFile& archive, const wchar_t* folder) {
     longestGap = std::max(longestGap, Now() - lastPump);
     state.journal.reset();  // the journal's encryption belongs to the run
     const double elapsed = Now() - start;
-    std::printf("run_s %.4f\nlongest_block_decode_s %.4f\nlongest_pump_gap_s %.4f\nevents %ld\nprompts %d\ncompleted %d\nresident_at_start_bytes %lu\n",
+    std::printf("run_s %.4f\nlongest_block_decode_s %.4f\nlongest_pump_gap_s %.4f\nevents %ld\nprompts %d\ncompleted %d\nresident_at_start_bytes %llu\n",
                 elapsed, longestDecode, longestGap, g_events, prompts, state.extractionCompleted ? 1 : 0,
-                static_cast<unsigned long>(counters.WorkingSetSize));
+                static_cast<unsigned long long>(counters.WorkingSetSize));
     return state.extractionCompleted ? 0 : 1;
 }
 

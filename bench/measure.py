@@ -61,7 +61,7 @@ def main():
 
 
 def extraction():
-    with winetest.Prefix(arch=64) as p:
+    with winetest.Prefix() as p:
         env = p.env
         subprocess.run(["wineserver", "-p"], env=env, check=True)  # one server for every run
         work = p.unix_path("C:\\bench")
@@ -73,13 +73,13 @@ def extraction():
         native = os.path.join(BENCH, "native-out")
 
         def ours(n):
-            return measure(["wine", "C:\\bench\\extract_bench.exe", "run", "C:\\bench\\bench.7z",
+            return measure([winetest.WINE, "C:\\bench\\extract_bench.exe", "run", "C:\\bench\\bench.7z",
                             f"C:\\bench\\ours{n}"], env=env)
 
         def reference(n):
             out = os.path.join(work, f"ref{n}")
             os.makedirs(out)
-            return measure(["wine", "C:\\bench\\sdk_7zmain.exe", "x", "C:\\bench\\bench.7z"], env=env, cwd=out)
+            return measure([winetest.WINE, "C:\\bench\\sdk_7zmain.exe", "x", "C:\\bench\\bench.7z"], env=env, cwd=out)
 
         def sevenzip_x(n):
             shutil.rmtree(native, ignore_errors=True)
@@ -89,13 +89,13 @@ def extraction():
             return measure(["7zz", "t", "-mmt1", "-bso0", "-bsp0", ARCHIVE])
 
         def ours_empty(n):
-            return measure(["wine", "C:\\bench\\extract_bench.exe", "run", "C:\\bench\\empty.7z",
+            return measure([winetest.WINE, "C:\\bench\\extract_bench.exe", "run", "C:\\bench\\empty.7z",
                             f"C:\\bench\\ours{n}"], env=env)
 
         def reference_empty(n):
             out = os.path.join(work, f"ref{n}")
             os.makedirs(out, exist_ok=True)
-            return measure(["wine", "C:\\bench\\sdk_7zmain.exe", "x", "C:\\bench\\empty.7z"], env=env, cwd=out)
+            return measure([winetest.WINE, "C:\\bench\\sdk_7zmain.exe", "x", "C:\\bench\\empty.7z"], env=env, cwd=out)
 
         runs = {"ours": ours, "reference": reference, "7zz x": sevenzip_x, "7zz t": sevenzip_t,
                 "ours, empty": ours_empty, "ref., empty": reference_empty}
@@ -111,7 +111,7 @@ def extraction():
                 shutil.rmtree(os.path.join(work, d), ignore_errors=True)
         shutil.rmtree(native, ignore_errors=True)
 
-        analysis = fields(measure(["wine", "C:\\bench\\extract_bench.exe", "analyze", "C:\\bench\\bench.7z",
+        analysis = fields(measure([winetest.WINE, "C:\\bench\\extract_bench.exe", "analyze", "C:\\bench\\bench.7z",
                                    "C:\\bench\\analysis"], env=env)["out"])
         subprocess.run(["wineserver", "-k"], env=env, check=False)
     report(results, analysis)
@@ -120,7 +120,7 @@ def extraction():
 def first_paint():
     """Process start to the first painted main window, the setup's and a bare Win32
     window's of the same size, in turns in one fresh prefix; best of max(REPEAT, 5)."""
-    with winetest.Prefix(arch=64) as p:
+    with winetest.Prefix() as p:
         env = p.env
         subprocess.run(["wineserver", "-p"], env=env, check=True)
         work = p.unix_path("C:\\paint")
@@ -130,7 +130,7 @@ def first_paint():
             shutil.copy(os.path.join(BENCH, name), os.path.join(work, name))
 
         def probe(*program):
-            return fields(measure(["wine", "C:\\paint\\first_paint.exe", *program], env=env)["out"])
+            return fields(measure([winetest.WINE, "C:\\paint\\first_paint.exe", *program], env=env)["out"])
 
         setup = probe("C:\\paint\\VexmoraSetup.exe")  # warms Wine's DLLs and fonts; gives the size
         size = (setup["window_width"], setup["window_height"])

@@ -14,7 +14,8 @@ content, because each kind wants its own filter:
   raw data     Delta:4 + LZMA2 (32-bit pixels and tables of ascending numbers)
   text         LZMA2
 --bench makes the large tree for the extraction benchmark: about 434 entries and 57 MB,
-its executables taken from the Wine prefix's x86 DLLs (real compiled code, stripped).
+its executables taken from Wine's x86-64 DLLs (real compiled code, stripped), as a
+64-bit client's would be.
 """
 import argparse
 import os
@@ -32,7 +33,7 @@ TEXT_METHODS = ["-m0=LZMA2"]
 
 CLIENT_PROGRAMS = ["Start.exe", "Vexmora-PC.exe", "uninstall.exe", "CrashSender1403.exe",
                    "QuillwireShell.dll", "QuillwireShell64.dll"]
-WINE_DLLS = "/usr/lib/i386-linux-gnu/wine/i386-windows"
+WINE_DLLS = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows"
 
 PHRASES = ["您好，", "感谢您使用VexmoraZevlo邮箱。", "此致敬礼", "会议通知：", "请查收附件。",
            "Dear customer,", "Best regards", "Meeting at 10:00 in room 3.", "收件人", "抄送",
@@ -61,7 +62,7 @@ class Tree:
         path = os.path.join(self.root, rel)
         os.makedirs(os.path.dirname(path), exist_ok=True)
         if strip:
-            subprocess.run(["i686-w64-mingw32-strip", "-o", path, source], check=True)
+            subprocess.run(["x86_64-w64-mingw32-strip", "-o", path, source], check=True)
         else:
             shutil.copyfile(source, path)
         os.utime(path, (FIXED_TIME, FIXED_TIME))
