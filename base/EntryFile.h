@@ -15,23 +15,24 @@ enum class WriteOutcome {
     Failed,      // the write or the close failed: the file stays partial; ask the user
     Link,        // the path leads through a link, or a link stands at its name
     NotRecorded, // its journal record could not be written: nothing created; ask the user
+    Exists,      // a file stands at the name already: nothing recorded, nothing changed
 };
 
 // The first level of `path` strictly below `folder` that exists and is a link or junction
 // (a reparse point), or empty. `path` lies below `folder`, spelt with it as its start.
 std::wstring FirstLinkBelow(const std::wstring& folder, const std::wstring& path);
 
-// Creates or replaces `path` with the `size` bytes at `data`. The file is opened without
-// following a link at its own level, and used only when the handle leads to
-// `expectedFinal` (FinalPathOf: a link further up would lead elsewhere); an empty
-// `expectedFinal` skips that comparison. An existing file is truncated only after the
-// check; a file created in the wrong place is deleted again. `record` is called once,
-// before anything is created or changed, unless a link was seen at the name first (so the
-// record stands even when creation fails), and told whether a file stands at the name;
-// when it returns false (the journal did not take the record), nothing is created or
-// changed: a file the journal does not name would outlive every uninstall.
+// Creates `path` with the `size` bytes at `data`; an existing file is never written
+// through (Exists: replacing one is the caller's, by a new file moved into its place). The
+// file is made new, without following a link at its name, and kept only when the handle
+// leads to `expectedFinal` (FinalPathOf: a link further up would lead elsewhere); an empty
+// `expectedFinal` skips that comparison. A file created in the wrong place is deleted
+// again. `record` is called once, before anything is created, unless something stood at
+// the name (so the record stands even when creation fails); when it returns false (the
+// journal did not take the record), nothing is created: a file the journal does not name
+// would outlive every uninstall.
 WriteOutcome WriteEntryFile(const std::wstring& path, const std::wstring& expectedFinal, const void* data,
-                            std::size_t size, const std::function<bool(bool existed)>& record);
+                            std::size_t size, const std::function<bool()>& record);
 
 // Makes `path` anew with the `size` bytes at `data`, flushed to disk: never replacing what
 // stands there, never through a link at its name, and kept only when the new file leads
@@ -44,3 +45,18 @@ bool WriteNewCheckedFile(const std::wstring& path, const std::wstring& expectedF
 // compared), through a handle opened without following a link at its name. False when
 // nothing was deleted.
 bool DeleteCheckedFile(const std::wstring& path, const std::wstring& expectedFinal);
+
+// Moves the file `from` to the name `to`, where nothing may stand yet. `from` is opened
+// without following a link at its name and used only when it is a file leading to
+// `fromExpected`; the folder of `to` is opened the same way and must lead to the folder
+// of `toExpected` (neither compared when empty), and the file is renamed through its
+// handle while that folder is held: no link swapped in on either side is followed. Across
+// volumes (a shortcut and its backup in the install folder) the file's bytes are written
+// anew at `to` (WriteNewCheckedFile) and it is then deleted through its handle. `record`
+// (when given) is called once every check has passed, just before the move; when it
+// returns false nothing is moved. False, with nothing moved, when any check or step fails;
+// the thread's last error then says why: ERROR_REPARSE_TAG_MISMATCH for a link or a
+// place that leads elsewhere, a sharing violation for a program that holds the file
+// without letting it be moved, access denied for a file the system will not rename.
+bool MoveCheckedFile(const std::wstring& from, const std::wstring& fromExpected, const std::wstring& to,
+                     const std::wstring& toExpected, const std::function<bool()>& record = {});
