@@ -57,6 +57,8 @@ StoredJournal ReadStoredJournal(const std::wstring& plainPath) noexcept {
         }
         stored.plainRead = ReadWholeFile(plainPath, plain) == FileRead::Read;
         stored.text = journal::MergeJournals(decrypted, plain);
+        stored.cipherText = std::move(decrypted);
+        stored.plainText = std::move(plain);
     } catch (...) {  // out of memory: nothing read
         stored = StoredJournal();
     }

@@ -23,7 +23,9 @@ struct StoredJournal {
     bool cipherRead = false;   // the encrypted journal was read and decrypted
     bool cipherHeld = false;   // it exists but could not be read now (another program holds it)
     bool plainRead = false;    // the plain journal was read
-    std::string text;          // the encrypted journal's records, then the plain one's
+    std::string text;          // the encrypted journal's records, then the plain one's, each once
+    std::string cipherText;    // the encrypted journal's text alone, as it stands
+    std::string plainText;     // the plain journal's text alone, as it stands
     bool found() const noexcept { return cipherRead || plainRead; }
 };
 

@@ -10,7 +10,8 @@
 
 namespace journal {
 
-enum class RecordKind { Folder, File, Value, Key };  // D, F, R, r
+// D, F, R, r; and an unfinished run's T, B, V (journal/JournalRecord.h).
+enum class RecordKind { Folder, File, Value, Key, Begin, Backup, OldValue };
 
 struct Record {
     std::size_t line = 0;      // 1-based line of the journal
@@ -19,9 +20,12 @@ struct Record {
     // CheckRecordLine), and the fields below are empty.
     std::string problem;
     RecordKind kind = RecordKind::File;
-    std::wstring path;         // D, F: the path; R, r: the key path below the root
-    std::uint32_t root = 0;    // R, r: kRootCurrentUser or kRootLocalMachine
-    std::wstring valueName;    // R: the value's name (after the key's last backslash)
+    std::wstring path;         // D, F, T: the path; B: the original; R, r, V: the key path below the root
+    std::uint32_t root = 0;    // R, r, V: kRootCurrentUser or kRootLocalMachine
+    std::wstring valueName;    // R, V: the value's name (after the key's last backslash)
+    std::wstring backup;       // B: where the original was moved
+    std::uint32_t valueType = 0;  // V: the old value's type (REG_SZ, REG_DWORD, ...)
+    std::string data;             // V: the old value's bytes
     bool ok() const noexcept { return problem.empty(); }
 };
 

@@ -33,6 +33,20 @@ bool IsAbsolutePath(std::string_view p) {
     return drive || unc;
 }
 
+bool IsDecimal(std::string_view s) {
+    if (s.empty() || s.size() > 10) return false;
+    for (char c : s)
+        if (c < '0' || c > '9') return false;
+    return s.size() < 10 || s <= "4294967295";
+}
+
+bool IsLowerHex(std::string_view s) {
+    if (s.size() % 2 != 0) return false;
+    for (char c : s)
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+    return true;
+}
+
 std::string CheckRegistryRecord(char letter, std::string_view rest) {
     const std::size_t blank = rest.find(' ');
     if (blank == std::string_view::npos) return "registry record without a root";
@@ -43,6 +57,25 @@ std::string CheckRegistryRecord(char letter, std::string_view rest) {
     if (key.empty() || key.front() == '\\') return "registry record without a key path";
     if (letter == 'R' && key.find('\\') == std::string_view::npos)
         return "registry value record without a value name";
+    return {};
+}
+
+// "<key>\<name>|<type>|<hex>": the value's old type and data follow its place.
+std::string CheckOldValueRecord(std::string_view rest) {
+    const std::size_t dataBar = rest.rfind('|');
+    if (dataBar == std::string_view::npos) return "old value record without its data";
+    const std::size_t typeBar = rest.rfind('|', dataBar == 0 ? 0 : dataBar - 1);
+    if (typeBar == std::string_view::npos || typeBar == dataBar) return "old value record without its type";
+    if (!IsDecimal(rest.substr(typeBar + 1, dataBar - typeBar - 1))) return "old value type is not a number";
+    if (!IsLowerHex(rest.substr(dataBar + 1))) return "old value data is not hex";
+    return CheckRegistryRecord('R', rest.substr(0, typeBar));
+}
+
+std::string CheckBackupRecord(std::string_view rest) {
+    const std::size_t bar = rest.find('|');
+    if (bar == std::string_view::npos) return "backup record without its backup";
+    if (!IsAbsolutePath(rest.substr(0, bar)) || !IsAbsolutePath(rest.substr(bar + 1)))
+        return "path is not absolute";
     return {};
 }
 
@@ -67,6 +100,31 @@ std::string KeyRecord(std::uint32_t root, std::wstring_view keyPath) {
     return line;
 }
 
+std::string BeginRecord(std::wstring_view installFolder) { return PathRecord('T', installFolder); }
+
+std::string BackupRecord(std::wstring_view original, std::wstring_view backup) {
+    std::string line = "B " + Utf16ToUtf8(original);
+    line += '|';
+    line += Utf16ToUtf8(backup);
+    line += "\r\n";
+    return line;
+}
+
+std::string OldValueRecord(std::uint32_t root, std::wstring_view keyPath, std::wstring_view valueName,
+                           std::uint32_t type, std::string_view data) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string line = ValueRecord(root, keyPath, valueName);
+    line.replace(0, 1, "V");
+    line.resize(line.size() - 2);  // the CR LF goes after the type and data
+    line += '|' + std::to_string(type) + '|';
+    for (unsigned char byte : data) {
+        line += kDigits[byte >> 4];
+        line += kDigits[byte & 0xF];
+    }
+    line += "\r\n";
+    return line;
+}
+
 std::string CheckRecordLine(std::string_view line) {
     if (std::string text = CheckText(line); !text.empty()) return text;
     if (line.size() < 2 || line[1] != ' ') return "not a record";
@@ -74,10 +132,15 @@ std::string CheckRecordLine(std::string_view line) {
     switch (line[0]) {
         case 'D':
         case 'F':
+        case 'T':
             return IsAbsolutePath(rest) ? std::string() : "path is not absolute";
         case 'R':
         case 'r':
             return CheckRegistryRecord(line[0], rest);
+        case 'B':
+            return CheckBackupRecord(rest);
+        case 'V':
+            return CheckOldValueRecord(rest);
         default:
             return "unknown record letter";
     }

@@ -27,11 +27,25 @@ std::string ValueRecord(std::uint32_t root, std::wstring_view keyPath,
                         std::wstring_view valueName);                // "R <root> <key>\<name>\r\n"
 std::string KeyRecord(std::uint32_t root, std::wstring_view keyPath);  // "r <root> <key>\r\n"
 
+// The records of an install run that are not yet final (journal/RunTransaction.h): they
+// say how to take the run back, and no finished installation's journal holds them.
+// "T <install folder>": the run begins; every record after it is the run's.
+std::string BeginRecord(std::wstring_view installFolder);
+// "B <original>|<backup>": the file at `original` is moved to `backup` (written before
+// the move); taking the run back moves it home, finishing the run deletes the backup.
+std::string BackupRecord(std::wstring_view original, std::wstring_view backup);
+// "V <root> <key>\<name>|<type>|<data as lower-case hex>": a registry value as it was
+// before the run changed or deleted it; taking the run back writes it again.
+std::string OldValueRecord(std::uint32_t root, std::wstring_view keyPath, std::wstring_view valueName,
+                           std::uint32_t type, std::string_view data);
+
 // Checking a decrypted journal (the reader's --check). Every line must end in CR LF,
 // be valid UTF-8 without control characters, and be one of:
-//   D|F <absolute path>          "X:\..." or "\\server\share..."
+//   D|F|T <absolute path>        "X:\..." or "\\server\share..."
 //   R <known root> <key>\<name>  key non-empty, not starting with a backslash
 //   r <known root> <key>
+//   B <absolute path>|<absolute path>
+//   V <known root> <key>\<name>|<decimal type>|<lower-case hex, two digits a byte>
 struct JournalProblem {
     std::size_t line = 0;  // 1-based; 0 when the journal is well formed
     std::string reason;

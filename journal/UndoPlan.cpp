@@ -103,6 +103,9 @@ public:
             case journal::RecordKind::Value:
                 reason = AddValue(record.line, record.root, record.path, record.valueName);
                 break;
+            case journal::RecordKind::Begin: break;
+            case journal::RecordKind::Backup: reason = AddBackup(record); break;
+            case journal::RecordKind::OldValue: reason = AddOldValue(record); break;
         }
         if (!reason.empty()) Refuse(record.line, record.text, reason);
     }
@@ -131,19 +134,49 @@ public:
     }
 
 private:
-    std::string AddFile(std::size_t number, const std::wstring& path) {
-        if (!IsPlainAbsolutePath(path)) return "not a plain absolute path";
-        if (IsOwnFile(path, install_)) return {};
+    // The length of the allowed folder a file record's path lies in; 0 when none.
+    std::size_t FileAnchor(const std::wstring& path) const {
         std::size_t anchor = IsInside(path, install_) ? install_.size() : 0;
         for (const std::wstring& programs : programs_)
             if (anchor == 0 && IsMenuShortcut(Below(path, programs))) anchor = programs.size();
         for (const std::wstring& desktop : desktops_)
             if (anchor == 0 && IsDesktopShortcut(Below(path, desktop))) anchor = desktop.size();
-        if (anchor != 0) {
+        return anchor;
+    }
+
+    std::string AddFile(std::size_t number, const std::wstring& path) {
+        if (!IsPlainAbsolutePath(path)) return "not a plain absolute path";
+        if (IsOwnFile(path, install_)) return {};
+        if (const std::size_t anchor = FileAnchor(path); anchor != 0) {
             plan_.steps.push_back({Action::RemoveFile, number, path, 0, {}, anchor});
             return {};
         }
         return "file outside the places the setup writes to";
+    }
+
+    std::string AddBackup(const journal::Record& record) {
+        if (!IsPlainAbsolutePath(record.path) || !IsPlainAbsolutePath(record.backup)) return "not a plain absolute path";
+        const std::size_t anchor = FileAnchor(record.path);
+        if (anchor == 0) return "file outside the places the setup writes to";
+        if (!IsInside(record.backup, install_) || IsOwnFile(record.backup, install_))
+            return "backup outside the install folder";
+        Step step{Action::RestoreBackup, record.line, record.path, 0, {}, anchor};
+        step.backup = record.backup;
+        plan_.steps.push_back(std::move(step));
+        return {};
+    }
+
+    std::string AddOldValue(const journal::Record& record) {
+        if (record.data.size() > kMaxOldValueBytes) return "old value too large";
+        const std::size_t steps = plan_.steps.size();
+        if (std::string reason = AddValue(record.line, record.root, record.path, record.valueName); !reason.empty())
+            return reason;
+        // The value's place, as AddValue took it, becomes the place it is written again.
+        Step& step = plan_.steps[steps];
+        step.action = Action::RestoreValue;
+        step.valueType = record.valueType;
+        step.data = record.data;
+        return {};
     }
 
     std::string AddFolder(std::size_t number, const std::wstring& path) {

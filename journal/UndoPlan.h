@@ -15,7 +15,13 @@
 //      never with their contents;
 //   R  a value of the client's App Paths or uninstall key, or the "Vexmora-PC" log-on
 //      value of the current user's Run key;
-//   r  the App Paths key or the uninstall key.
+//   r  the App Paths key or the uninstall key;
+//   B  (an unfinished run's: a file it moved aside) an original that an F record could
+//      name, and a backup strictly inside the install folder;
+//   V  (an unfinished run's: a value as it was before) a value that an R record could
+//      name, of at most kMaxOldValueBytes.
+// T records only mark where an unfinished run begins (journal/RunTransaction.h): they
+// plan nothing.
 // Paths must be plain absolute drive paths: no "." or ".." parts, no empty parts, no
 // "/", no device names, no stream or wildcard characters, no part ending in a dot or a
 // blank (the system would strip it and name another file). Comparison ignores the case
@@ -45,6 +51,8 @@ enum class Action {
     RemoveFolder,       // D: only when empty
     RemoveValue,        // R
     RemoveKeyIfEmpty,   // r, and the uninstall key once its values are gone
+    RestoreBackup,      // B: the backup moved home again, over what stands there now
+    RestoreValue,       // V: the old value written again
 };
 
 struct Step {
@@ -57,7 +65,14 @@ struct Step {
     // parts after it were not chosen by the setup, so the uninstaller checks that none
     // of them is a link leading elsewhere.
     std::size_t anchor = 0;
+    std::wstring backup;          // RestoreBackup: where the file waits, inside the install folder
+    std::uint32_t valueType = 0;  // RestoreValue: the old value
+    std::string data;
 };
+
+// The largest old value a V record may restore: the setup's own values are short paths
+// and numbers.
+inline constexpr std::size_t kMaxOldValueBytes = 64 * 1024;
 
 struct Refusal {
     std::size_t line = 0;     // 1-based journal line

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "base/EntryFile.h"
 #include "base/FinalPath.h"
 #include "journal/JournalRecord.h"
 #include "base/Handles.h"
@@ -104,6 +105,37 @@ Outcome DeleteKeyIfEmpty(const Step& step, DWORD& error) {
     return error == ERROR_SUCCESS ? Outcome::Done : Outcome::Failed;
 }
 
+// The file that a run moved aside goes home: whatever the run put at its name goes first
+// (the run's own file, or what it left half written), then the backup is moved back
+// through checked handles. Nothing to do when the backup is not there (the run ended
+// before it moved the file).
+Outcome RestoreBackup(const Step& step, const std::wstring& installFolder, DWORD& error) {
+    const std::wstring backupPlace = PlainSpellingOf(step.backup);
+    {
+        UniqueFile backup;
+        DWORD attributes = 0;
+        const Outcome found = OpenChecked(step.backup, backupPlace, false, FILE_READ_ATTRIBUTES, backup, attributes, error);
+        if (found != Outcome::Done) return found;
+    }
+    const std::wstring home = ExpectedPath(step, installFolder);
+    const Outcome cleared = DeleteChecked(step.path, home, false, error);
+    if (cleared != Outcome::Done && cleared != Outcome::AlreadyGone) return cleared;
+    if (MoveCheckedFile(step.backup, backupPlace, step.path, home)) return Outcome::Done;
+    error = ::GetLastError();
+    return Outcome::Failed;
+}
+
+Outcome RestoreValue(const Step& step, DWORD& error) {
+    UniqueHKey key;
+    LSTATUS status = ::RegCreateKeyExW(RootKey(step.root), step.path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                       KEY_SET_VALUE | kRegistryView, nullptr, key.put(), nullptr);
+    if (status == ERROR_SUCCESS)
+        status = ::RegSetValueExW(key.get(), step.valueName.c_str(), 0, step.valueType,
+                                  reinterpret_cast<const BYTE*>(step.data.data()), static_cast<DWORD>(step.data.size()));
+    error = static_cast<DWORD>(status);
+    return status == ERROR_SUCCESS ? Outcome::Done : Outcome::Failed;
+}
+
 StepResult RunStep(const Step& step, const std::wstring& installFolder) {
     StepResult result{step, Outcome::Done, 0};
     switch (step.action) {
@@ -114,6 +146,8 @@ StepResult RunStep(const Step& step, const std::wstring& installFolder) {
             break;
         case Action::RemoveValue: result.outcome = DeleteValue(step, result.error); break;
         case Action::RemoveKeyIfEmpty: result.outcome = DeleteKeyIfEmpty(step, result.error); break;
+        case Action::RestoreBackup: result.outcome = RestoreBackup(step, installFolder, result.error); break;
+        case Action::RestoreValue: result.outcome = RestoreValue(step, result.error); break;
     }
     return result;
 }

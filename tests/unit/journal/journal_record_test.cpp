@@ -44,7 +44,7 @@ struct LineCase {
     bool wellFormed;
 };
 
-TEST(JournalCheck, AcceptsTheFourRecordKindsAndRejectsEverythingElse) {
+TEST(JournalCheck, AcceptsTheRecordKindsAndRejectsEverythingElse) {
     const LineCase cases[] = {
         {"D C:\\A", true},
         {"F d:\\x\\y.dll", true},
@@ -53,6 +53,18 @@ TEST(JournalCheck, AcceptsTheFourRecordKindsAndRejectsEverythingElse) {
         {"R 2147483650 Software\\X\\Name", true},
         {"R 2147483649 Software\\X\\", true},  // the default value has an empty name
         {"r 2147483649 Software\\X", true},
+        // A run that is not finished: its begin, a file moved aside, a value as it was.
+        {"T D:\\Mail", true},
+        {"B D:\\Mail\\a.dll|D:\\Mail\\uninstall.backup\\1", true},
+        {"V 2147483650 Software\\X\\Name|1|43003a00", true},
+        {"V 2147483649 Software\\X\\|4|", true},  // an empty value
+        {"T relative", false},
+        {"B D:\\Mail\\a.dll", false},              // no backup
+        {"B D:\\Mail\\a.dll|backup\\1", false},   // a backup that is no absolute path
+        {"V 2147483650 Software\\X\\Name|1", false},
+        {"V 2147483650 Software\\X\\Name|x|00", false},
+        {"V 2147483650 Software\\X\\Name|1|0", false},     // half a byte
+        {"V 2147483650 Software\\X\\Name|1|4A00", false},  // upper-case hex
         {"", false},
         {"D", false},
         {"D ", false},
