@@ -3,14 +3,22 @@
 #include <shlwapi.h>
 
 #include "app/EarlierInstall.h"
+#include "app/SetupUi.h"
 #include "engine/FolderChain.h"
+#include "engine/InstallRun.h"
 #include "engine/Processes.h"
 #include "engine/RegistryRead.h"
 #include "engine/SetupLog.h"
 #include "engine/ResStrings.h"
+#include "journal/JournalFiles.h"
 
 namespace {
 Install_CIM* g_manager = nullptr;
+
+constexpr UINT kStringSetupCaption = 128;
+constexpr UINT kStringJournalNotOpened = 163;
+constexpr UINT kStringEarlierRunLeft = 164;
+constexpr UINT kStringEarlierNotRestorable = 166;
 
 const wchar_t* EarlierUninstallerText(EarlierUninstaller run) {
     switch (run) {
@@ -63,44 +71,68 @@ bool Install_CIM::ReadPreviousInstallFolder(CUIString& folder) {
     return ReadRegistryString(HKEY_LOCAL_MACHINE, kAppPathsKey, kSoftwarePathValue, folder);
 }
 
-// The uninstaller comes from the recorded folder, not the chosen one: an installation
-// recorded elsewhere is removed all the same.
+// The run begins before anything of an earlier installation is touched (engine/
+// InstallRun.h): from then on everything it changes can be taken back, the earlier
+// installation included, which the run replaces file by file and the commit removes what
+// is left of (engine/RunCommit.h). Only an earlier installation whose journal cannot be
+// read is still removed by its own uninstaller, before the run begins (the uninstaller
+// would take back a run it found begun): nothing else knows what is its, and a failed run
+// then cannot bring it back, which the user and the log are told.
 bool Install_CIM::BeforeInstall() {
-    CUIString previous;
-    if (ReadPreviousInstallFolder(previous) && !previous.empty()) {
-        const std::wstring earlierFolder = EarlierFolderSpelling(previous);
-        const std::vector<std::wstring> earlier = FoldersOfEarlierJournal(earlierFolder);
-        LogStep(L"Earlier installation: " + earlierFolder);
-        const EarlierUninstaller earlierRun = RunPreviousUninstaller(earlierFolder);
-        LogStep(std::wstring(L"Earlier uninstaller: ") + EarlierUninstallerText(earlierRun));
-        const bool kept = earlierRun == EarlierUninstaller::Refused && !UndoEarlierInstallation(earlierFolder);
-        state_.earlierRemoved = earlierRun == EarlierUninstaller::Ran || (earlierRun == EarlierUninstaller::Refused && !kept);
-        CarryFoldersOver(earlier);
-        // An installation kept as it is keeps its folders and its uninstaller's note too.
-        if (!kept) RemoveEarlierFolderChain(earlierFolder, earlier, state_.installPath);
-    } else {
+    CUIString recorded;
+    if (ReadPreviousInstallFolder(recorded) && !recorded.empty())
+        RemoveEarlierWithoutJournal(EarlierFolderSpelling(recorded));
+    else
         LogStep(L"Earlier installation: none");
+
+    const RunStart start = runBegun_ = BeginRun(state_);
+    if (start != RunStart::Begun) {
+        RemoveFoldersMadeForTheRun();
+        const CUIString text = start == RunStart::JournalNotOpened
+                                   ? FormatText(state_.instance, kStringJournalNotOpened,
+                                                L"The install record {file} cannot be written: nothing was installed.",
+                                                L"{file}", state_.installPath + L"\\" + kPlainJournalName)
+                                   : FormatText(state_.instance, kStringEarlierRunLeft,
+                                                L"An earlier install in {folder} that did not finish could not be "
+                                                L"taken back completely: nothing was installed.",
+                                                L"{folder}", state_.installPath);
+        LogStep(text);
+        SetStatusText(text);
+        if (ui_) ui_->ShowWarning(text, LoadResString(kStringSetupCaption, L"VexmoraFM"));
+        return false;
     }
     return true;
 }
 
-// The earlier installation's uninstaller, run by the setup, leaves the install folder and
-// the folders above it that its install made, since the new install is about to unpack
-// there. Those on the new install's path are carried into the new journal, together with
-// the levels "start" made, outermost first, so that the last uninstaller removes them.
-void Install_CIM::CarryFoldersOver(const std::vector<std::wstring>& earlier) {
-    auto listed = [](const std::vector<std::wstring>& list, const std::wstring& folder) {
-        for (const std::wstring& item : list)
-            if (::lstrcmpiW(item.c_str(), folder.c_str()) == 0) return true;
-        return false;
-    };
-    const std::vector<std::wstring> path = FolderChainLevels(state_.installPath);
-    std::vector<std::wstring> carried;
-    for (const std::wstring& level : state_.foldersBeforeJournal)
-        if (!listed(path, level)) carried.push_back(level);
-    for (const std::wstring& level : path)
-        if ((listed(state_.foldersBeforeJournal, level) || listed(earlier, level)) &&
-            ::PathFileExistsW(level.c_str()))
-            carried.push_back(level);
-    state_.foldersBeforeJournal = std::move(carried);
+// A journal that is there (even one holding only a run that did not finish) is the run's
+// to replace and to take back; one that is missing or held by another program is not.
+void Install_CIM::RemoveEarlierWithoutJournal(const std::wstring& earlierFolder) {
+    LogStep(L"Earlier installation: " + earlierFolder);
+    const StoredJournal earlierJournal = ReadStoredJournal(earlierFolder + L"\\" + kPlainJournalName);
+    if (earlierJournal.found() && !earlierJournal.cipherHeld) return;
+
+    const EarlierUninstaller earlierRun = RunPreviousUninstaller(earlierFolder);
+    LogStep(std::wstring(L"Earlier installation's journal not readable; its uninstaller: ") +
+            EarlierUninstallerText(earlierRun));
+    if (earlierRun == EarlierUninstaller::Refused) {
+        WarnEarlierKept(earlierFolder);
+        return;
+    }
+    if (earlierRun != EarlierUninstaller::Ran) return;
+    state_.earlierRemoved = true;
+    RemoveEarlierFolderChain(earlierFolder, {}, state_.installPath);
+    const CUIString text = LoadResString(kStringEarlierNotRestorable,
+                                         L"The earlier version's install record cannot be read: its uninstaller was "
+                                         L"run instead, and should this install fail, the earlier version cannot be "
+                                         L"brought back.");
+    LogStep(text);
+    if (ui_) ui_->ShowWarning(text, LoadResString(kStringSetupCaption, L"VexmoraFM"));
+}
+
+// The folders the start step made for a run that then could not begin: innermost first,
+// each when empty.
+void Install_CIM::RemoveFoldersMadeForTheRun() {
+    for (auto level = state_.foldersBeforeJournal.rbegin(); level != state_.foldersBeforeJournal.rend(); ++level)
+        ::RemoveDirectoryW(level->c_str());
+    state_.foldersBeforeJournal.clear();
 }

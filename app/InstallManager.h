@@ -3,6 +3,7 @@
 // windows and the install engine, and the services they share. Created by the entry
 // point before any window, destroyed after the last one (which closes the journal).
 #include <windows.h>
+#include "engine/InstallRun.h"
 #include "engine/InstallState.h"
 #include "engine/RegistryNames.h"
 #include "engine/RunRollback.h"
@@ -14,7 +15,7 @@ struct ExtractionHooks;
 class InstallManagerBase {
 public:
     virtual bool PrepareSetup() = 0;   // true: the main window may open
-    virtual bool BeforeInstall() = 0;  // runs an earlier installation's uninstaller; always true
+    virtual bool BeforeInstall() = 0;  // begins the run; false when it cannot begin (nothing changed)
     virtual bool AfterInstall() = 0;   // registration; false when the extraction did not complete
 protected:
     ~InstallManagerBase() = default;   // destroyed as the concrete Install_CIM
@@ -45,6 +46,8 @@ public:
     void SetStatusText(const CUIString& text) { state_.SetStatusText(text); }
     CUIString GetStatusText() const { return state_.GetStatusText(); }
     bool ExtractionCompleted() const noexcept { return state_.extractionCompleted; }
+    // How the last BeforeInstall began the run.
+    RunStart RunBegun() const noexcept { return runBegun_; }
     // After a run that did not complete: takes back what the run made (engine/
     // RunRollback.h) and returns what is left, for the caller to report. Once per run.
     [[nodiscard]] RollbackOutcome RollBackUnfinishedRun() noexcept;
@@ -80,13 +83,16 @@ private:
     [[nodiscard]] bool ClaimSingleInstance();
     [[nodiscard]] bool WaitForClientToClose(std::vector<DWORD>& crashReporters);
     bool UseDefaultFolder();
-    void CarryFoldersOver(const std::vector<std::wstring>& earlier);
-    // An earlier installation whose uninstaller could not be trusted to run elevated:
-    // undoes its journal in this process; false when it was left as it is.
-    [[nodiscard]] bool UndoEarlierInstallation(const std::wstring& folder);
+    void RemoveFoldersMadeForTheRun();
+    void RemoveEarlierWithoutJournal(const std::wstring& earlierFolder);
+    void TakeBackUnfinishedRuns();
+    // An earlier installation whose uninstaller could not be trusted to run elevated, and
+    // whose journal cannot be read: it stays as it is, and the user is told where.
+    void WarnEarlierKept(const std::wstring& folder);
 
     InstallState state_;
     SetupUi* ui_ = nullptr;
+    RunStart runBegun_ = RunStart::Begun;
 };
 
 // The process's one manager (null before construction and after destruction).

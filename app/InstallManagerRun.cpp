@@ -19,6 +19,6 @@ void Install_CIM::FinishJournal() noexcept {
 }
 
 RollbackOutcome Install_CIM::RollBackUnfinishedRun() noexcept {
-    if (state_.extractionCompleted) return {};
+    if (!state_.openJournal() || !state_.journal->inRun()) return {};  // none, or committed
     return RollBackRun(state_);
 }

@@ -2,6 +2,7 @@
 
 #include "app/DefaultFolder.h"
 #include "app/EarlierInstall.h"
+#include "engine/RunRollback.h"
 #include "app/SetupUi.h"
 #include "engine/Processes.h"
 #include "engine/SetupLog.h"
@@ -19,6 +20,7 @@ bool Install_CIM::PrepareSetup() {
     std::vector<DWORD> crashReporters;
     if (!WaitForClientToClose(crashReporters)) return false;
     TerminateProcesses(crashReporters);
+    TakeBackUnfinishedRuns();
 
     CUIString previous;
     if (ReadPreviousInstallFolder(previous) && !previous.empty()) {
@@ -62,6 +64,27 @@ bool Install_CIM::WaitForClientToClose(std::vector<DWORD>& crashReporters) {
         if (found.clients.empty()) return true;
         LogStep(L"The client is running: " + DecimalText(found.clients.size()) + L" process(es)");
         if (!ui_ || ui_->ShowClientRunning(found.clients)) return false;
+    }
+}
+
+// A run that an earlier setup left unfinished (it was killed, or the session ended) is
+// taken back before anything else: its journal is where "SoftwarePath" points, which the
+// run pointed at itself first thing (engine/InstallRun.h). Taking it back may point
+// "SoftwarePath" at the installation it ran over, which is looked at in turn.
+void Install_CIM::TakeBackUnfinishedRuns() {
+    constexpr int kRunsAtMost = 4;  // each taken back restores the pointer of the one before
+    for (int i = 0; i < kRunsAtMost; ++i) {
+        CUIString recorded;
+        if (!ReadPreviousInstallFolder(recorded) || recorded.empty()) return;
+        const std::wstring folder = EarlierFolderSpelling(recorded);
+        const RollbackOutcome outcome = ::RollBackUnfinishedRun(folder);
+        if (!outcome.rolledBack) return;
+        if (outcome.complete) {
+            LogStep(L"An unfinished earlier run taken back: " + folder);
+            continue;
+        }
+        for (const std::wstring& path : outcome.left) LogStep(L"Not taken back (kept in the journal): " + path);
+        return;  // an install into that folder refuses to begin over it, and says so
     }
 }
 

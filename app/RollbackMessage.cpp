@@ -7,6 +7,7 @@ namespace {
 constexpr UINT kStringRolledBack = 160;
 constexpr UINT kStringRollbackLeft = 161;
 constexpr UINT kStringEarlierGone = 162;
+constexpr UINT kStringEarlierRestored = 168;
 // A message box is no list: the first few, then a sign that there are more.
 constexpr std::size_t kShownLeftovers = 8;
 }  // namespace
@@ -33,5 +34,7 @@ CUIString Install_CIM::RollbackMessage(const RollbackOutcome& outcome) const {
     if (state_.earlierRemoved)
         paragraph(LoadResString(kStringEarlierGone,
                                 L"The earlier version was uninstalled before this install began and is not back."));
+    else if (outcome.rolledBack && outcome.complete && !state_.earlierFolder.empty())
+        paragraph(LoadResString(kStringEarlierRestored, L"The earlier version is as it was."));
     return text;
 }

@@ -8,6 +8,7 @@
 #include "engine/EarlierVersion.h"
 #include "engine/Extraction.h"
 #include "engine/InstallFolder.h"
+#include "engine/InstallRun.h"
 #include "engine/InstallRoom.h"
 #include "engine/PayloadRoom.h"
 #include "engine/Processes.h"
@@ -84,19 +85,19 @@ std::wstring MakeInstallFolder(Install_CIM& manager, const std::wstring& typed, 
     return spelling.folder;
 }
 
-// The one place where a silent run ends because the extraction failed: what the run made
-// is taken back (as after Abort in the windowed run), then the exit code reports it.
-SetupExit EndFailedExtraction(Install_CIM& manager) {
+// The one place where a silent run ends because it failed: the run is taken back (as
+// after Abort in the windowed run), then the exit code reports it.
+SetupExit EndFailedRun(Install_CIM& manager, SetupExit failure) {
     const CUIString status = manager.GetStatusText();  // empty after the last try of a file
     LogStep(L"Install failed: " + (status.empty() ? CUIString(L"unpacking ended") : status));
     const RollbackOutcome rollback = manager.RollBackUnfinishedRun();
     if (rollback.complete) {
-        LogStep(L"Rolled back: everything this run made is removed");
+        LogStep(L"Rolled back: the machine is as it was before this run");
     } else {
         for (const std::wstring& path : rollback.left) LogStep(L"Not rolled back (kept in the journal): " + path);
     }
     if (manager.State().earlierRemoved) LogStep(L"The earlier installation was removed before the run and is not back");
-    return SetupExit::ExtractionFailed;
+    return rollback.complete ? failure : SetupExit::RollbackIncomplete;
 }
 
 void Launch(const std::wstring& folder) {
@@ -127,13 +128,16 @@ SetupExit RunSilentSetup(Install_CIM& manager, const SetupArguments& arguments) 
     if (folder.empty()) return refusal;
     manager.SetInstallPath(folder);
     LogStep(L"Install folder: " + folder);
-    manager.BeforeInstall();
+    if (!manager.BeforeInstall())
+        return manager.RunBegun() == RunStart::EarlierRunLeft ? SetupExit::EarlierRunLeft
+                                                               : SetupExit::JournalNotWritable;
 
     ExtractionHooks hooks = ProgramExtractionHooks(manager.State());
     hooks.prompt = SilentFailureAnswer();
     manager.StartInstall(nullptr, hooks);
-    if (!manager.ExtractionCompleted()) return EndFailedExtraction(manager);
-    manager.AfterInstall();
+    if (!manager.ExtractionCompleted() || !manager.State().entriesSkipped.empty())
+        return EndFailedRun(manager, SetupExit::ExtractionFailed);
+    if (!manager.AfterInstall()) return EndFailedRun(manager, SetupExit::RegistrationFailed);
     if (arguments.launch) Launch(folder);
     return SetupExit::Success;
 }

@@ -1,7 +1,9 @@
 #include "engine/Extraction.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "7z.h"
 #include "7zCrc.h"
@@ -16,6 +18,7 @@
 #include "engine/PayloadResource.h"
 #include "engine/PayloadRoom.h"
 #include "engine/ResStrings.h"
+#include "engine/RunBackup.h"
 #include "engine/SetupLog.h"
 #include "base/pure/DecimalText.h"
 
@@ -26,6 +29,9 @@ constexpr UINT kStringFormatError = 138;
 constexpr UINT kStringWriteFailed = 142;
 constexpr UINT kStringLinkRefused = 150;
 constexpr UInt32 kNoBlock = 0xFFFFFFFF;
+// A payload file that replaces an existing one is written under the target's name with
+// this appended, then moved into its place.
+constexpr wchar_t kNewFileSuffix[] = L".vxnew";
 // The look stream's own buffer: the decoder reads the in-memory payload through it.
 constexpr size_t kLookBufferSize = size_t{1} << 18;
 
@@ -102,17 +108,13 @@ private:
     // True when the entry is done with (handled or skipped); false to handle it again.
     bool extractEntry(UInt32 i) {
         const CUIString name = names_.read(db_, i);
-        if (!IsSafeEntryName(name)) return !AskOnFailure(hooks_, formatError());
+        if (!IsSafeEntryName(name)) return skippedUnlessRetried(formatError(), name);
         const CUIString target = EntryTargetPath(state_.installPath, name);
-        if (SzArEx_IsDir(&db_, i)) return createFolders(target) != Step::Again;
+        if (SzArEx_IsDir(&db_, i)) return settled(createFolders(target), target);
         // The files of one folder follow each other in the archive: the chain of their
         // folder is made (or found) once, not checked level by level for every file.
         if (const CUIString parent = ParentFolder(target); parent != readyFolder_) {
-            switch (createFolders(parent)) {
-                case Step::Again: return false;
-                case Step::Skip: return true;
-                case Step::Go: break;
-            }
+            if (const Step step = createFolders(parent); step != Step::Go) return settled(step, target);
             readyFolder_ = parent;
         }
 
@@ -121,35 +123,33 @@ private:
         if (!decode(i, &offset, &size)) {
             LogStep(L"Entry not decoded: " + target);
             decoder_->drop();  // the next decode starts the block afresh
-            return !AskOnFailure(hooks_, formatError());
+            return skippedUnlessRetried(formatError(), target);
         }
         // A file is made only once its record is written, or the uninstaller would never
         // know it; a record that could not be written names the journal in the prompt.
-        const auto record = [&](bool existed) {
-            if (InstallJournal* journal = state_.openJournal(); journal && recordedEntry_ != i) {
-                if (!journal->recordFile(target, existed)) return false;
-                recordedEntry_ = i;
-            }
-            return true;
-        };
         const void* data = decoder_->buffer() ? decoder_->buffer() + offset : nullptr;
-        const WriteOutcome outcome = WriteEntryFile(target, expectedFinal(target), data, size, record);
+        WriteOutcome outcome = WriteEntryFile(target, expectedFinal(target), data, size, [&] { return record(i, target); });
+        if (outcome == WriteOutcome::Exists) outcome = replace(i, target, data, size);
         if (outcome != WriteOutcome::Written) logFailure(outcome, target, ::GetLastError());
         switch (outcome) {
-            case WriteOutcome::NotCreated: return true;
+            case WriteOutcome::NotCreated:
+            case WriteOutcome::Exists:
+                state_.entriesSkipped.push_back(target);
+                return true;
             case WriteOutcome::Link: {
                 const std::wstring link = FirstLinkBelow(state_.installPath, target);
-                return !AskOnFailure(hooks_, linkRefused(link.empty() ? target : CUIString(link)));
+                return skippedUnlessRetried(linkRefused(link.empty() ? target : CUIString(link)), target);
             }
             case WriteOutcome::NotRecorded: {
                 const InstallJournal* journal = state_.openJournal();
-                return !AskOnFailure(hooks_, FormatText(state_.instance, kStringWriteFailed, L"Fail to write {file}",
-                                                        L"{file}", journal ? journal->path() : target));
+                return skippedUnlessRetried(FormatText(state_.instance, kStringWriteFailed, L"Fail to write {file}",
+                                                       L"{file}", journal ? journal->path() : target),
+                                            target);
             }
             case WriteOutcome::Refused:
             case WriteOutcome::Failed:
-                return !AskOnFailure(hooks_, FormatText(state_.instance, kStringWriteFailed,
-                                                        L"Fail to write {file}", L"{file}", target));
+                return skippedUnlessRetried(
+                    FormatText(state_.instance, kStringWriteFailed, L"Fail to write {file}", L"{file}", target), target);
             case WriteOutcome::Written: break;
         }
         state_.SetStatusText(target);
@@ -158,7 +158,54 @@ private:
         return true;
     }
 
+    // Each file is recorded once, also when it is asked for again (a Retry after a
+    // failed write).
+    bool record(UInt32 entry, const std::wstring& path) {
+        InstallJournal* journal = state_.openJournal();
+        if (!journal) return true;
+        if (recordedEntry_ != entry) recordedPaths_.clear();
+        recordedEntry_ = entry;
+        if (std::find(recordedPaths_.begin(), recordedPaths_.end(), path) != recordedPaths_.end()) return true;
+        if (!journal->recordFile(path)) return false;
+        recordedPaths_.push_back(path);
+        return true;
+    }
+
+    // A file that stands at the target's name already (an earlier installation's) is not
+    // rewritten in place, where a write cut short would leave neither version: the new
+    // bytes go to a file of their own beside it, the old file is moved aside into the
+    // run's backup, and the new file takes its name. A file that may not be moved (a
+    // read-only one the system will not rename) is left as it is, without a word.
+    WriteOutcome replace(UInt32 entry, const CUIString& target, const void* data, size_t size) {
+        const std::wstring fresh = target + kNewFileSuffix;
+        const WriteOutcome written =
+            WriteEntryFile(fresh, expectedFinal(fresh), data, size, [&] { return record(entry, fresh); });
+        if (written != WriteOutcome::Written) return written == WriteOutcome::Exists ? WriteOutcome::Refused : written;
+        if (!MoveAside(state_, target)) {
+            const DWORD error = ::GetLastError();
+            DeleteCheckedFile(fresh, expectedFinal(fresh));
+            ::SetLastError(error);
+            switch (error) {
+                case ERROR_REPARSE_TAG_MISMATCH: return WriteOutcome::Link;
+                case ERROR_ACCESS_DENIED: return WriteOutcome::NotCreated;
+                default: return WriteOutcome::Refused;
+            }
+        }
+        return MoveCheckedFile(fresh, expectedFinal(fresh), target, expectedFinal(target)) ? WriteOutcome::Written
+                                                                                          : WriteOutcome::Failed;
+    }
+
     enum class Step { Go, Again, Skip };
+
+    // After a failure prompt: false to handle the entry again (Retry); true when it is
+    // left unwritten (Ignore), which the run counts: it is not the whole client.
+    bool skippedUnlessRetried(const CUIString& message, const CUIString& target) {
+        return settled(AskOnFailure(hooks_, message) ? Step::Again : Step::Skip, target);
+    }
+    bool settled(Step step, const CUIString& target) {
+        if (step == Step::Skip) state_.entriesSkipped.push_back(target);
+        return step != Step::Again;
+    }
 
     // Go when the folder chain exists; otherwise the user's Retry (Again) or Ignore (Skip).
     // A link below the install folder is never followed: nothing is made inside it.
@@ -217,7 +264,8 @@ private:
     // The log's line for an entry that was not written, with the system's error code.
     static void logFailure(WriteOutcome outcome, const CUIString& target, DWORD error) {
         switch (outcome) {
-            case WriteOutcome::NotCreated: LogFailure(L"Skipped (may not be replaced):", target, error); break;
+            case WriteOutcome::NotCreated:
+            case WriteOutcome::Exists: LogFailure(L"Skipped (may not be replaced):", target, error); break;
             case WriteOutcome::Link: LogStep(L"Not written through a link: " + target); break;
             case WriteOutcome::NotRecorded: LogFailure(L"Journal record failed for", target, error); break;
             case WriteOutcome::Refused:
@@ -243,7 +291,8 @@ private:
     CLookToRead2 look_{};
     std::unique_ptr<BlockDecoder> decoder_;  // the next block, decoded while this one is written
     NameBuffer names_;
-    UInt32 recordedEntry_ = kNoBlock;  // a Retry after a failed write records the file once
+    UInt32 recordedEntry_ = kNoBlock;         // a Retry after a failed write records the file once:
+    std::vector<std::wstring> recordedPaths_;  // the paths recorded for that entry
     CUIString readyFolder_;            // the last file's folder, known to exist
     std::wstring installFinal_;        // FinalPathOfPlace of the install folder at the start
 };

@@ -56,8 +56,7 @@ void InstallJournal::open(const std::wstring& path) noexcept {
     }
     ownRecords_.clear();
     earlierRecords_.clear();
-    foundRecords_.clear();
-    filesSeen_.clear();
+    inRun_ = false;
     open_ = openFile();
     if (!open_) return;
     try {
@@ -128,20 +127,44 @@ bool InstallJournal::recordFolder(const std::wstring& path) noexcept {
 }
 
 bool InstallJournal::recordFile(const std::wstring& path) noexcept {
-    return recordFile(path, ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES);
+    return record([&] { return journal::FileRecord(path); });
 }
 
-bool InstallJournal::recordFile(const std::wstring& path, bool existed) noexcept {
+bool InstallJournal::recordBackup(const std::wstring& original, const std::wstring& backup) noexcept {
+    return record([&] { return journal::BackupRecord(original, backup); });
+}
+
+bool InstallJournal::recordOldValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName, DWORD type,
+                                    const std::string& data) noexcept {
     if (!open_) return false;
     try {
-        std::string line = journal::FileRecord(path);
-        // Asked again (a Retry), the file may be this run's own half-written one: the
-        // first time tells.
-        if (filesSeen_.insert(line).second && existed) foundRecords_ += line;
-        return append(std::move(line));
+        if (ownRecords_.find(journal::ValueRecord(RootValue(root), keyPath, valueName)) != std::string::npos)
+            return true;
+        return append(journal::OldValueRecord(RootValue(root), keyPath, valueName, type, data));
     } catch (...) {
         return false;
     }
+}
+
+bool InstallJournal::begin(const std::wstring& installFolder) noexcept {
+    if (!open_) return false;
+    // Like any record, one that cannot be written now (a full disk) waits in memory and
+    // goes first into the file once it can: the run's first record that must reach the
+    // file before its change asks the user.
+    record([&] { return journal::BeginRecord(installFolder); });
+    inRun_ = true;
+    return true;
+}
+
+bool InstallJournal::commit(const std::string& records) noexcept {
+    if (!open_) return false;
+    writeBacklog();
+    if (!WriteEncryptedJournal(CipherJournalPath(path_), records)) return false;
+    backlog_.clear();
+    ::DeleteFileW(path_.c_str());  // opened with delete sharing: gone once closed below
+    file_.reset();
+    inRun_ = false;
+    return true;
 }
 
 bool InstallJournal::recordValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName) noexcept {
@@ -156,6 +179,7 @@ void InstallJournal::finish() noexcept {
     if (!open_) return;
     writeBacklog();
     if (file_) ::FlushFileBuffers(file_.get());
+    if (inRun_) return;  // the run's records stay apart until it is committed or taken back
     try {
         const StoredJournal stored = ReadStoredJournal(path_);
         if (!stored.plainRead && backlog_.empty()) {

@@ -11,6 +11,12 @@
 // forward. A journal stays usable after it has been finished: the next record starts a
 // new plain file, which the next finish merges in again.
 //
+// An install run is a transaction (journal/RunTransaction.h): begin() records its start,
+// and until commit() its records stay in the plain journal only, beside the encrypted one
+// as the run found it, whatever finishes meanwhile (a session that ends flushes them).
+// commit() writes the installation's journal in one piece; a run that is taken back
+// instead leaves the encrypted journal untouched (journal/RunTakeBack.h).
+//
 // Failure contract: no operation throws or shows anything. A journal that could not be
 // opened stays closed and every record operation on it does nothing and returns false.
 // A record that cannot be appended (a full disk) is kept in memory, returns false and is
@@ -18,7 +24,6 @@
 // counts as written only once it is in one of the two files.
 #include <windows.h>
 #include <deque>
-#include <unordered_set>
 #include <string>
 #include "base/Handles.h"
 
@@ -39,15 +44,26 @@ public:
     // True when the record, and every record before it, is in the file.
     bool recordFolder(const std::wstring& path) noexcept;                 // "D <path>"
     bool recordFile(const std::wstring& path) noexcept;                   // "F <path>"
-    // The same, from a caller that has just looked whether the file is there (a look for
-    // a name that is not there is a search of its whole folder under Wine).
-    bool recordFile(const std::wstring& path, bool existed) noexcept;
     bool recordValue(HKEY root, const std::wstring& keyPath,
                      const std::wstring& valueName) noexcept;             // "R <root> <key>\<name>"
     bool recordKey(HKEY root, const std::wstring& keyPath) noexcept;      // "r <root> <key>"
+    bool recordBackup(const std::wstring& original, const std::wstring& backup) noexcept;  // "B"
+    // "V": a value as it is before the run changes or deletes it. Not recorded (true) when
+    // the run has already recorded the value as its own: its old data is the run's.
+    bool recordOldValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName, DWORD type,
+                        const std::string& data) noexcept;
+
+    // Begins the run in `installFolder` ("T"); false when the journal is not open. A begin
+    // record that a full disk keeps from the file waits in memory like any other.
+    bool begin(const std::wstring& installFolder) noexcept;
+    // True from begin() until commit().
+    bool inRun() const noexcept { return inRun_; }
+    // Ends the run: `records` become the journal, encrypted, and the plain file goes.
+    // False, with both files as they were, when the encrypted journal cannot be written.
+    [[nodiscard]] bool commit(const std::string& records) noexcept;
 
     // Flushes, encrypts the records of both files (the encrypted journal's first, each
-    // record once) into "<path>E" and deletes the plain file. When the encrypted file
+    // record once) into "<path>E" and deletes the plain file; during a run it only flushes. When the encrypted file
     // cannot be written completely, both files stay as they were (the records of each
     // are still read by the uninstaller), and the next finish tries again.
     void finish() noexcept;
@@ -62,9 +78,6 @@ public:
     // The records that the journal's files held when it was opened (an earlier run's,
     // merged as the uninstaller reads them).
     const std::string& recordsBeforeOpen() const noexcept { return earlierRecords_; }
-    // The file records of recordsSinceOpen whose file was already there when it was first
-    // recorded since the open: files the run is about to replace, or could not.
-    const std::string& recordsOfFilesFound() const noexcept { return foundRecords_; }
 
 private:
     template <typename Build>
@@ -76,9 +89,9 @@ private:
     UniqueFile file_;
     std::wstring path_;
     bool open_ = false;
+    bool inRun_ = false;
     std::deque<std::string> backlog_;  // records not yet in the file, oldest first
     std::string ownRecords_;           // recordsSinceOpen()
     std::string earlierRecords_;       // recordsBeforeOpen()
-    std::string foundRecords_;         // recordsOfFilesFound()
-    std::unordered_set<std::string> filesSeen_;  // file records asked for since the open
+
 };

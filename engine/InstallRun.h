@@ -4,12 +4,29 @@
 #include "engine/Extraction.h"
 #include "engine/InstallState.h"
 
-// One install run: stores `window` in the state, finalises a journal left open by an
-// earlier run and opens a new one at the install folder + "\uninstall", sends
+// How BeginRun went.
+enum class RunStart {
+    Begun,
+    JournalNotOpened,  // the journal could not be opened or written: nothing was changed
+    EarlierRunLeft,    // a run an earlier setup left unfinished here could not be taken back
+};
+
+// Begins an install run as a transaction (journal/RunTransaction.h), before anything of an
+// earlier installation is touched: takes back a run that an earlier setup left unfinished
+// in the install folder, finalises a journal left open by an earlier run of this process,
+// opens the journal at the install folder + "\uninstall" and records the run's begin and
+// the folders made before it opened (state.foldersBeforeJournal). Then "SoftwarePath"
+// names the install folder (its old value recorded first): whatever ends this run, the
+// next setup finds its journal there and takes it back. state.earlierFolder is the folder
+// it named before.
+RunStart BeginRun(InstallState& state);
+
+// One install run: stores `window` in the state, begins the run unless it has begun (a
+// run that cannot begin ends at once, with the reason as its status text), sends
 // INSTALL_EVENT_START (without a window: sets the shell extension aside itself, as the
-// main window does on that event), then unpacks the payload ("BIN" 227 of the program's own module).
-// `pump` handles the thread's waiting messages between entries (the windows' pump: the
-// run happens on the UI thread). Returns when the extraction has ended;
+// main window does on that event), then unpacks the payload ("BIN" 227 of the program's
+// own module). `pump` handles the thread's waiting messages between entries (the windows'
+// pump: the run happens on the UI thread). Returns when the extraction has ended;
 // INSTALL_EVENT_DONE is then queued.
 void StartInstall(InstallState& state, HWND window, std::function<void()> pump);
 // The same run with the archive, the failure prompt and the pump given by `hooks`.

@@ -47,8 +47,16 @@ public:
     bool extractionCompleted = false;
     std::uint64_t payloadUnpackedBytes = 0;     // of the archive the extraction opened
     // An earlier installation was uninstalled (or undone) by this run's start: a rollback
-    // cannot bring it back, and says so.
+    // cannot bring it back, and says so. Only one whose journal could not be read is.
     bool earlierRemoved = false;
+    // The folder of the installation this run goes over ("SoftwarePath" before the run,
+    // in the install's spelling); empty when there was none.
+    std::wstring earlierFolder;
+    int backupsMade = 0;          // files moved aside by this run (engine/RunBackup.h)
+    // Payload entries the run left unwritten (Ignore, or a file that may not be replaced):
+    // a run with any is not the whole client, and is taken back.
+    std::vector<std::wstring> entriesSkipped;
+    bool registrationFailed = false;  // a value or shortcut of the registration was not written
     SingleInstanceMutexes singleInstanceMutex;  // until registration closes them
 
     InstallJournal* openJournal() const noexcept {

@@ -1,21 +1,16 @@
 #pragma once
-// Taking back an install run that ended without the extraction-completed flag (Abort in
-// a failure prompt, a damaged payload, a full disk, any other extraction failure), so
-// that the machine is as it was before the run, but for the earlier installation that
-// the run's start had already uninstalled.
+// Taking back an install run that did not complete (Abort in a failure prompt, a damaged
+// payload, a full disk, any other extraction failure, a registration that could not be
+// written), so that the machine is as it was before the run: an earlier installation it
+// ran over included, whose files the run moved aside instead of replacing them and whose
+// values and shortcuts it recorded before changing them (journal/RunTransaction.h).
 //
-// The run's own records (InstallJournal::recordsSinceOpen: the folders the start step
-// made before the journal opened, the folders and files of the extraction, the "_bak"
-// files set aside) are planned and undone newest first by the journal library, with the
-// same trust model and link checks as the client's uninstaller (journal/UndoPlan.h,
-// journal/UndoRun.h); the install folder and the folders above it that the run made go
-// last, when empty. A file that was there when the run recorded it (one the run could
-// not, or did, replace; InstallJournal::recordsOfFilesFound) is not the run's: it stays,
-// and so does a record of it that an earlier run left. The journal then holds exactly what is left: the records its files
-// held when the run opened it (InstallJournal::recordsBeforeOpen), less what the run has
-// just undone, and this run's records that could not be undone (a file another program
-// holds, a folder that holds something else). With nothing left, both
-// journal files go too.
+// The run's own records (InstallJournal::recordsSinceOpen, kept in memory: a record a
+// full disk kept from the plain journal is taken back too) are undone newest first by the
+// journal library (journal/RunTakeBack.h), with the same trust model and link checks as
+// the client's uninstaller. The journal then holds what it held before the run, untouched
+// when nothing of the run is left; what could not be taken back stays recorded after the
+// run's begin record, and the next setup or uninstaller tries again.
 //
 // Failure contract: never throws, never shows anything; the outcome says what is left.
 #include <string>
@@ -26,10 +21,14 @@ struct RollbackOutcome {
     bool rolledBack = false;          // there was a run to take back
     // Every record of the run was undone (or its object was already gone).
     bool complete = false;
-    // What could not be removed: paths, newest first. Empty when complete.
+    // What could not be taken back: paths, newest first. Empty when complete.
     std::vector<std::wstring> left;
 };
 
 // Closes the run's journal (`state.journal`) and takes the run back; nothing when no
 // journal is open. The journal cannot be used for further records afterwards.
 RollbackOutcome RollBackRun(InstallState& state) noexcept;
+
+// Takes back a run that an earlier setup process left unfinished in `installFolder` (it
+// was killed, or the session ended): nothing when its journal holds none.
+RollbackOutcome RollBackUnfinishedRun(const std::wstring& installFolder) noexcept;

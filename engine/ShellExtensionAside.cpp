@@ -2,18 +2,20 @@
 
 #include <windows.h>
 
-#include "engine/InstallJournal.h"
+#include "engine/RunBackup.h"
 
-void SetShellExtensionAside(const std::wstring& folder, InstallJournal* journal) {
+void SetShellExtensionAside(InstallState& state) {
     static constexpr const wchar_t* kNames[][2] = {
         {L"\\QuillwireShell.dll", L"\\QuillwireShell_bak.dll"},
         {L"\\QuillwireShell64.dll", L"\\QuillwireShell64_bak.dll"},
     };
-    for (const auto& names : kNames) ::DeleteFileW((folder + names[1]).c_str());
+    const std::wstring folder = state.installPath;
+    auto exists = [](const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    for (const auto& names : kNames)
+        if (const std::wstring old = folder + names[1]; exists(old)) static_cast<void>(MoveAside(state, old));
     for (const auto& names : kNames) {
-        const std::wstring aside = folder + names[1];
-        // No replacing: a "_bak" that could not be deleted above is still in use.
-        if (!::MoveFileExW((folder + names[0]).c_str(), aside.c_str(), 0)) continue;
-        if (journal && journal->isOpen()) journal->recordFile(aside);
+        // Not over a "_bak" that is still there (in use, so it could not move above).
+        if (const std::wstring dll = folder + names[0]; exists(dll) && !exists(folder + names[1]))
+            static_cast<void>(MoveAsideTo(state, dll, folder + names[1]));
     }
 }

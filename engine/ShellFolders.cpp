@@ -27,6 +27,16 @@ std::wstring GetCommonDesktopFolder() {
     return SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
 }
 
+std::wstring StartMenuShortcutPath(const std::wstring& menuName, bool allUsers, const std::wstring& shortcutName) {
+    const std::wstring programs = GetProgramsFolder(allUsers);
+    return programs.empty() ? std::wstring() : programs + L"\\" + menuName + L"\\" + shortcutName + L".lnk";
+}
+
+std::wstring DesktopShortcutPath(const std::wstring& shortcutName) {
+    const std::wstring desktop = GetCommonDesktopFolder();
+    return desktop.empty() ? std::wstring() : desktop + L"\\" + shortcutName + L".lnk";
+}
+
 bool CreateStartMenuFolder(const std::wstring& menuName, bool allUsers, InstallJournal* journal) {
     const std::wstring programs = GetProgramsFolder(allUsers);
     if (programs.empty()) return false;
@@ -35,16 +45,14 @@ bool CreateStartMenuFolder(const std::wstring& menuName, bool allUsers, InstallJ
 
 bool CreateStartMenuShortcut(const std::wstring& menuName, bool allUsers, const std::wstring& shortcutName,
                              const std::wstring& target, InstallJournal* journal) {
-    const std::wstring programs = GetProgramsFolder(allUsers);
-    if (programs.empty()) return false;
-    return CreateShortcut(target, programs + L"\\" + menuName + L"\\" + shortcutName + L".lnk", journal);
+    const std::wstring link = StartMenuShortcutPath(menuName, allUsers, shortcutName);
+    return !link.empty() && CreateShortcut(target, link, journal);
 }
 
 bool CreateDesktopShortcut(const std::wstring& shortcutName, const std::wstring& target,
                            InstallJournal* journal) {
-    const std::wstring desktop = GetCommonDesktopFolder();
-    if (desktop.empty()) return false;
-    const std::wstring link = desktop + L"\\" + shortcutName + L".lnk";
+    const std::wstring link = DesktopShortcutPath(shortcutName);
+    if (link.empty()) return false;
     // Deleted rather than overwritten, so that nothing of an earlier installation's
     // shortcut survives in the new one.
     ::DeleteFileW(link.c_str());

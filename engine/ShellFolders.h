@@ -11,6 +11,10 @@ std::wstring GetProgramsFolder(bool allUsers);
 // The all-users desktop folder, empty when it cannot be had (no fallback to the user's).
 std::wstring GetCommonDesktopFolder();
 
+// Where the shortcuts below are written; empty when their folder cannot be had.
+std::wstring StartMenuShortcutPath(const std::wstring& menuName, bool allUsers, const std::wstring& shortcutName);
+std::wstring DesktopShortcutPath(const std::wstring& shortcutName);
+
 // Creates <Programs>\<menuName>, journalling each folder level it newly creates.
 // False when there is no Programs folder or a level cannot be created.
 bool CreateStartMenuFolder(const std::wstring& menuName, bool allUsers, InstallJournal* journal);

@@ -188,7 +188,13 @@ void CFrameWindowWnd::Start() {
     manager->SetInstallPath(folder);
     SetControlText(pm_, L"path", folder);
     SetControlText(pm_, L"defaultpath", folder);
-    if (!manager->BeforeInstall()) return;
+    // A close that came while the run begins (an earlier uninstaller is waited for, a
+    // warning's own message loop dispatches what was queued meanwhile) waits as well.
+    installing_ = true;
+    if (!manager->BeforeInstall()) {
+        installing_ = false;
+        return;
+    }
 
     ShowControl(pm_, L"beforeinstall", false);
     ShowControl(pm_, L"progress_container", true);
@@ -203,7 +209,6 @@ void CFrameWindowWnd::Start() {
     options.desktopShortcut = IsControlSelected(pm_, L"createDesktopshortcut", options.desktopShortcut);
     options.startMenu = IsControlSelected(pm_, L"createStartupMenu", options.startMenu);
 
-    installing_ = true;
     manager->StartInstall(hWnd_);  // returns when extraction has ended; its done event is queued
 }
 

@@ -54,5 +54,5 @@ private:
 
     TaskbarProgress taskbar_;
     CUIString installAction_;   // the progress page's "正在安装", as the layout has it
-    bool installing_ = false;   // from the page switch of "start" to the end of the run
+    bool installing_ = false;   // from the start of the run's beginning to its end
 };

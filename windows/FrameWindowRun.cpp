@@ -25,7 +25,7 @@ void CFrameWindowWnd::OnInstallEvent(WPARAM kind, LPARAM value) {
 // journal is open by then and records the "_bak" files the renames make.
 void CFrameWindowWnd::SetShellExtensionAside() {
     Install_CIM* manager = GetInstallManager();
-    ::SetShellExtensionAside(manager->GetInstallPath(), manager->State().openJournal());
+    ::SetShellExtensionAside(manager->State());
 }
 
 void CFrameWindowWnd::ShowProgress(int percent) {
@@ -36,15 +36,17 @@ void CFrameWindowWnd::ShowProgress(int percent) {
 
 void CFrameWindowWnd::OnRunEnded() {
     Install_CIM* manager = GetInstallManager();
-    if (manager->ExtractionCompleted()) {
-        manager->AfterInstall();  // sends INSTALL_EVENT_RESET before it returns
+    // Registration, then the commit; it sends INSTALL_EVENT_RESET before it returns. It
+    // declines a run that is not whole, with the reason as the status text.
+    if (manager->AfterInstall()) {
         taskbar_.Ended();
         ShowControl(pm_, L"progress_container", false);
         ShowControl(pm_, L"finishinstall", true);
         ShowControl(pm_, L"closebtn", true);
     } else {
-        // What the run made is taken back before the user is told: the machine is then as
-        // it was, but for an earlier installation that the start step removed.
+        // The run is taken back before the user is told: the machine is then as it was, an
+        // earlier installation it ran over included (but for one whose journal could not
+        // be read, which its own uninstaller removed at the start).
         const bool aborted = manager->GetStatusText().empty();
         const RollbackOutcome rollback = manager->RollBackUnfinishedRun();
         const CUIString text = manager->RollbackMessage(rollback);
