@@ -6,9 +6,10 @@
 // removes everything, its folder included; started by hand it asks first and shows what
 // it could not remove. What could not be undone stays in the journal for a later attempt
 // (UndoLeftovers.h). Every run is noted, with its command line, in "uninstall-ran.txt"
-// beside it (one UTF-8 line per run).
-// Exit code: 0 when everything recorded was undone (or there was no journal, so nothing
-// to undo), 1 when records were refused or could not be undone.
+// beside it (one UTF-8 line per run). A setup run that did not finish here (it was killed,
+// or the session ended) is taken back first (journal/RunTakeBack.h): what is uninstalled
+// is the installation that run went over.
+// Exit codes (UninstallExit): 0 only when everything recorded was undone.
 #include <windows.h>
 
 #include <string>
@@ -21,9 +22,18 @@
 #include "base/Handles.h"
 #include "journal/JournalFiles.h"
 #include "journal/JournalRecord.h"
+#include "journal/RunTakeBack.h"
 #include "journal/UndoRun.h"
 
 namespace {
+
+enum UninstallExit : int {
+    kRemoved = 0,      // everything recorded was undone
+    kLeft = 1,         // records were refused or could not be undone; they stay in the journal
+    kNoJournal = 2,    // no journal to go by: nothing was touched
+    kJournalHeld = 3,  // the journal is held by another program: nothing was touched
+    kRunLeft = 4,      // an unfinished setup run could not be taken back: nothing else was touched
+};
 
 constexpr wchar_t kCaption[] = L"卸载 VexmoraZevlo邮箱";
 
@@ -60,13 +70,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const bool forSetup = mode == undo::RunMode::ForSetup;
     if (!silent && !Confirmed()) return 0;
 
+    const undo::RunTakenBack unfinished = undo::TakeBackUnfinishedRun(places.installFolder);
+    if (unfinished.found && !unfinished.complete) {
+        if (!silent)
+            ::MessageBoxW(nullptr, L"上次未完成的安装未能全部撤销，请关闭正在使用相关文件的程序后重试。", kCaption,
+                          MB_OK | MB_ICONWARNING);
+        return kRunLeft;
+    }
     const StoredJournal stored = ReadStoredJournal(places.installFolder + L"\\" + kPlainJournalName);
     // Without the journal nothing here is known to be the install's: touch nothing. One
     // that another program holds now cannot be merged, nor rewritten without losing it.
     if (!stored.found() || stored.cipherHeld) {
         if (!silent)
             ::MessageBoxW(nullptr, L"找不到安装记录，无法卸载 VexmoraZevlo邮箱。", kCaption, MB_OK | MB_ICONERROR);
-        return 0;
+        return stored.cipherHeld ? kJournalHeld : kNoJournal;
     }
     const undo::Plan plan = undo::MakeUndoPlan(stored.text, places);
     const undo::UndoOutcome outcome = undo::RunUndo(plan);
@@ -86,5 +103,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (forSetup || !leftovers.entryKept)
         undo::RemoveSelfAfterExit(places.installFolder, forSetup ? std::vector<std::wstring>() : plan.lastFolders,
                                   forSetup);
-    return report.clean ? 0 : 1;
+    return report.clean ? kRemoved : kLeft;
 }
