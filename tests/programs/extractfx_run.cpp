@@ -4,9 +4,11 @@
 // which it does not have, as the setup would with a missing payload. Prints, one UTF-8 line each, as they happen:
 //   prompt <message>            before each failure box is shown
 //   event <kind> <value>        each WM_INSTALL_EVENT as the window handles it
-//   journal <record>            the plain journal's lines, after the run
+//   journal <record>            the plain journal's lines, after the extraction
 //   completed <0|1>             the extraction-completed flag
 //   status <text>               the final status text
+// A run whose extraction completed is then committed, as the setup does after its
+// registration (the journal finished, encrypted); one that did not is left as it ends.
 #include <windows.h>
 #include <cstdio>
 #include <string>
@@ -15,6 +17,7 @@
 #include "engine/Extraction.h"
 #include "engine/InstallEvents.h"
 #include "engine/InstallRun.h"
+#include "engine/RunCommit.h"
 #include "engine/ExtractionPrompt.h"
 #include "base/Handles.h"
 #include "journal/JournalText.h"
@@ -97,6 +100,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     Print(L"completed " + std::to_wstring(state.extractionCompleted ? 1 : 0));
     Print(L"status " + state.GetStatusText());
+    if (state.extractionCompleted) static_cast<void>(CommitRun(state));
     if (view) ::UnmapViewOfFile(view);
     return 0;
 }

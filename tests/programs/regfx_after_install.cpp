@@ -7,7 +7,7 @@
 //       arrived before AfterInstall returned), mutex_held=0|1 (the state still holds
 //       them), mutex_alive=0|1 (the named mutex "isRunning" or "Global\\isRunning" still
 //       exists), version=<what GetSetupVersion reads>, then one "journal=<line>" per
-//       journal record as the uninstaller reads them (registration finished the journal),
+//       journal record as the uninstaller reads them (registration committed the run),
 //       read just before the journal is closed.
 //   regfx_after_install readlink LINK...
 //       per link: link=<LINK>, then hr, path, arguments, description, showcmd, workdir,
@@ -106,8 +106,11 @@ int Run(int argc, wchar_t** argv) {
     state.window = window.get();
     const std::wstring journalPath = state.installPath + L"\\uninstall";
     if (!HasFlag(argc, argv, L"--no-journal")) {
+        // As the setup's run has it once its files are written: the run begun in the
+        // journal, which registration then commits.
         state.journal = std::make_unique<InstallJournal>();
         state.journal->open(journalPath);
+        state.journal->begin(state.installPath);
     }
 
     g_log.insideAfterInstall = true;

@@ -171,6 +171,26 @@ def file_in_use_then_removed_again(t, m):
     remove(m, "second-attempt")
 
 
+def reinstalled_over_a_pending_delete(t, m):
+    """The removal marks a held file for deletion at the next restart; an install into the
+    same folder before that restart cancels the mark for every file it writes, so the
+    restart (Wine's, which carries the marks out) leaves the new installation whole."""
+    install(m).close()
+    held = DEFAULT_FOLDER + "\\Vexmora-PC.exe"
+    locker = Locker(m.p, held)
+    try:
+        remove(m, "pending-delete")
+        t.assertIn(held, m.pending_deletes())
+    finally:
+        locker.release()
+    install(m).close()
+    t.assertNotIn(held, m.pending_deletes())
+    m.p.run(["wineboot", "-r"], timeout=120, capture_output=False, stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
+    t.assertTrue(m.exists(held), "the restart deleted a file of the new installation")
+    remove(m, "after-restart")
+
+
 def typed_as(spelling, folder):
     """A custom install into `spelling(m)`, which must come out as `folder`."""
     def row(t, m):
@@ -410,6 +430,7 @@ ROWS = [
     Row("ends", "killed on the finish page", killed_on_the_finish_page),
     Row("ends", "logged off on the finish page", logged_off_on_the_finish_page),
     Row("ends", "a file in use at the first removal, removed again", file_in_use_then_removed_again),
+    Row("ends", "a file in use at removal, installed again, then a restart", reinstalled_over_a_pending_delete),
     Row("folders", "typed with slashes, a \".\" part, doubled and trailing separators",
         typed_as(lambda m: "d:/Apps/./Mail\\\\", "D:\\Apps\\Mail")),
     Row("folders", "typed in 8.3 short form",

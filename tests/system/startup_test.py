@@ -58,6 +58,12 @@ STRINGS = {
     160: "本次安装所做的更改已全部撤销。",
     161: "本次安装所做的更改未能全部撤销，以下项目仍然保留：{path}",
     162: "旧版本已在本次安装开始前卸载，无法恢复，请重新安装。",
+    163: "无法写入安装记录 {file}，未安装任何内容。",
+    164: "上次在 {folder} 中未完成的安装未能全部撤销，本次未安装任何内容。",
+    165: "未能写入 {file} 等文件，本次安装所做的更改已撤销。",
+    166: "旧版本的安装记录无法读取，已改为运行其卸载程序：若本次安装失败，旧版本将无法恢复。",
+    167: "部分注册表项或快捷方式未能写入，本次安装所做的更改已撤销。",
+    168: "旧版本已恢复原状。",
 }
 
 
@@ -94,7 +100,7 @@ class ResourcesTest(unittest.TestCase):
 
     def test_string_table_is_chinese_with_the_exact_texts(self):
         table = string_table(self.pe)
-        self.assertEqual(set(range(128, 144)) | set(range(150, 158)) | {160, 161, 162}, set(table))
+        self.assertEqual(set(range(128, 144)) | set(range(150, 158)) | set(range(160, 169)), set(table))
         for sid, (lang, text) in table.items():
             self.assertEqual(2052, lang, sid)
             self.assertTrue(text, sid)
@@ -162,18 +168,20 @@ class InitialFolderTest(unittest.TestCase):
 
     def test_record_decides_the_folder_and_the_uninstaller(self):
         cases = [
-            # (value type, value, expected folder, uninstaller runs)
-            (None, None, DEFAULT_FOLDER, False),
-            ("REG_SZ", "E:\\Apps\\Mail", "E:\\Apps\\Mail", True),
-            ("REG_SZ", "F:\\Gone\\Mail", "F:\\Gone\\Mail", False),  # used although it is gone
-            ("REG_SZ", "", DEFAULT_FOLDER, False),
-            ("REG_EXPAND_SZ", "E:\\Apps\\Mail", DEFAULT_FOLDER, False),
+            # (value type, value, expected folder, run begun, uninstaller runs)
+            (None, None, DEFAULT_FOLDER, True, False),
+            # An installation without a journal there: only its uninstaller knows it.
+            ("REG_SZ", "E:\\Apps\\Mail", "E:\\Apps\\Mail", True, True),
+            # Used although it is gone: the run cannot make it.
+            ("REG_SZ", "F:\\Gone\\Mail", "F:\\Gone\\Mail", False, False),
+            ("REG_SZ", "", DEFAULT_FOLDER, True, False),
+            ("REG_EXPAND_SZ", "E:\\Apps\\Mail", DEFAULT_FOLDER, True, False),
         ]
-        for kind, value, folder, uninstalls in cases:
+        for kind, value, folder, begun, uninstalls in cases:
             with self.subTest(kind=kind, value=value):
                 if kind is not None:
                     self.p.reg_add(APP_PATHS_KEY, "SoftwarePath", kind, value)
-                self.assertEqual((True, folder, True), self.prepare())
+                self.assertEqual((True, folder, begun), self.prepare())
                 self.assertEqual(" true" if uninstalls else False, self.uninstaller_ran())
 
 

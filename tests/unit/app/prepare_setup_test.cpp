@@ -107,7 +107,10 @@ TEST(MachineProbe, PrepareSetup) {
     Install_CIM manager(strings);
     manager.SetUi(&ui);
     const bool result = manager.PrepareSetup();
-    const bool before = manager.BeforeInstall();
+    // As the window does on Start: the folder made, then the run begun, here taken back
+    // at once so that the next case finds the machine as it was.
+    const bool before = manager.CreateFolderChain(manager.GetInstallPath()) && manager.BeforeInstall();
+    (void)manager.RollBackUnfinishedRun();
     std::ofstream(std::filesystem::path(out), std::ios::binary)
         << (result ? "1" : "0") << "\t" << U8(manager.GetInstallPath()) << "\t" << (before ? "1" : "0");
 }

@@ -1,20 +1,59 @@
-// Taking back an unfinished run (engine/RunRollback.h) on real folders and files: the
-// run's own records go newest first, the folders it made go last; an earlier run's
-// records and files, and files that were there when the run recorded them, stay.
+// Taking back an unfinished run (engine/RunRollback.h) on real folders, files and values:
+// the run's own records go newest first, the folders it made go last; what it moved
+// aside comes home and what it changed gets its old data, and the earlier journal stays.
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <memory>
+#include <vector>
 
 #include "engine/InstallState.h"
+#include "engine/RegistryNames.h"
+#include "engine/RegistryRead.h"
+#include "engine/RegistryWrite.h"
+#include "engine/RunBackup.h"
 #include "engine/RunRollback.h"
 #include "journal/JournalFiles.h"
 #include "journal/JournalRecord.h"
+#include "journal/RunTransaction.h"
 #include "scratch.h"
 
 namespace {
 
 void Make(const std::wstring& file) { std::ofstream(std::filesystem::path(file)) << "x"; }
+void Write(const std::wstring& file, const std::string& bytes) {
+    std::ofstream(std::filesystem::path(file), std::ios::binary | std::ios::trunc) << bytes;
+}
+std::string ReadBytes(const std::wstring& file) {
+    std::ifstream in(std::filesystem::path(file), std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("<none>");
+}
+
+// The current user's log-on value, one the journal may restore: set for the test and put
+// back afterwards.
+class RunValue {
+public:
+    explicit RunValue(const std::wstring& data) {
+        had_ = ReadRegistryString(HKEY_CURRENT_USER, kRunKey, kRunValue, old_);
+        EXPECT_TRUE(SetRegString(HKEY_CURRENT_USER, kRunKey, kRunValue, data, nullptr));
+    }
+    ~RunValue() {
+        if (had_) {
+            SetRegString(HKEY_CURRENT_USER, kRunKey, kRunValue, old_, nullptr);
+        } else {
+            DeleteRegValue(HKEY_CURRENT_USER, kRunKey, kRunValue);
+        }
+    }
+    std::wstring value() const {
+        CUIString now;
+        return ReadRegistryString(HKEY_CURRENT_USER, kRunKey, kRunValue, now) ? std::wstring(now) : L"<none>";
+    }
+
+private:
+    bool had_ = false;
+    CUIString old_;
+};
 
 // A run into `folder`, its journal open.
 struct RunInto {
@@ -51,34 +90,91 @@ TEST(RollBackRun, TakesBackEverythingTheRunMadeItsFoldersAndJournalIncluded) {
     EXPECT_FALSE(run.state.openJournal());
 }
 
-TEST(RollBackRun, LeavesAnEarlierRunsRecordsAndFilesThatWereThereBefore) {
+// An update taken back: the earlier installation's files that the run moved aside come
+// home byte for byte, a value it changed gets its old data again, what the run made goes,
+// and the earlier journal is not even rewritten. Taken back at once by the run's own
+// process, or later from the journal files alone (the process was killed), with the same
+// result.
+TEST(RollBackRun, AnUpdateTakenBackLeavesTheEarlierInstallationAsItWas) {
+    for (const bool killed : {false, true}) {
+        SCOPED_TRACE(killed ? "killed, then taken back from its files" : "taken back by the run");
+        ScratchFolder scratch(L"fxrollback");
+        const std::wstring folder = scratch / L"Vex", sub = folder + L"\\sub";
+        for (const std::wstring& level : {folder, sub}) ASSERT_TRUE(::CreateDirectoryW(level.c_str(), nullptr));
+        const std::wstring replaced = folder + L"\\Start.exe", kept = sub + L"\\kept.dat", added = sub + L"\\new.dat";
+        Write(replaced, "version 1");
+        Write(kept, "version 1, not in version 2's payload");
+        {
+            InstallJournal earlier;  // version 1's journal, finished
+            earlier.open(folder + L"\\uninstall");
+            for (const std::wstring& file : {replaced, kept}) earlier.recordFile(file);
+        }
+        const std::string earlierJournal = ReadBytes(folder + L"\\uninstallE");
+        RunValue run(L"version 1's start");
+
+        RunInto update(folder);
+        ASSERT_TRUE(update.state.journal->begin(folder));
+        update.state.journal->recordFile(added);
+        Write(added, "version 2");
+        ASSERT_TRUE(MoveAside(update.state, replaced));
+        update.state.journal->recordFile(replaced);
+        Write(replaced, "version 2");
+        ASSERT_TRUE(SetRegString(HKEY_CURRENT_USER, kRunKey, kRunValue, L"version 2's start",
+                                 update.state.journal.get()));
+
+        RollbackOutcome outcome;
+        if (killed) {
+            update.state.journal->close();  // what the end of the process does: the run stays apart
+            outcome = RollBackUnfinishedRun(folder);
+        } else {
+            outcome = RollBackRun(update.state);
+        }
+        EXPECT_TRUE(outcome.rolledBack);
+        EXPECT_TRUE(outcome.complete);
+        EXPECT_EQ(ReadBytes(replaced), "version 1");
+        EXPECT_EQ(ReadBytes(kept), "version 1, not in version 2's payload");
+        EXPECT_FALSE(Exists(added));
+        EXPECT_EQ(run.value(), L"version 1's start");
+        EXPECT_EQ(ReadBytes(folder + L"\\uninstallE"), earlierJournal);
+        EXPECT_FALSE(Exists(folder + L"\\uninstall"));
+        EXPECT_FALSE(Exists(folder + L"\\uninstall.backup"));
+    }
+}
+
+// What cannot be taken back now (a file another program holds) stays recorded after the
+// run's begin record: the run is still unfinished, and the next attempt takes back the rest.
+TEST(RollBackRun, WhatCannotBeTakenBackStaysForTheNextAttempt) {
     ScratchFolder scratch(L"fxrollback");
-    const std::wstring folder = scratch / L"Vex", res = folder + L"\\res";
+    const std::wstring folder = scratch / L"Vex";
     ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
-    const std::wstring earlierFile = folder + L"\\kept-by-a-program.dat", usersFile = folder + L"\\mine.txt";
-    Make(earlierFile);
-    Make(usersFile);
+    const std::wstring earlierFile = folder + L"\\Start.exe", held = folder + L"\\held.dll";
+    Write(earlierFile, "version 1");
     {
-        InstallJournal earlier;  // an earlier run's journal, with what it could not undo
+        InstallJournal earlier;
         earlier.open(folder + L"\\uninstall");
         earlier.recordFile(earlierFile);
     }
-    RunInto run(folder);
-    ASSERT_TRUE(::CreateDirectoryW(res.c_str(), nullptr));
-    run.state.journal->recordFolder(res);
-    // Both were there when the run recorded them (to replace them, or it could not).
-    for (const std::wstring& file : {earlierFile, usersFile}) run.state.journal->recordFile(file);
-    // A file the run made, whose write failed half way and was asked for again (Retry).
-    const std::wstring retried = res + L"\\a.dat";
-    run.state.journal->recordFile(retried);
-    Make(retried);
-    run.state.journal->recordFile(retried);
+    RunInto update(folder);
+    ASSERT_TRUE(update.state.journal->begin(folder));
+    update.state.journal->recordFile(held);
+    Write(held, "version 2");
+    ASSERT_TRUE(MoveAside(update.state, earlierFile));
+    update.state.journal->recordFile(earlierFile);
+    Write(earlierFile, "version 2");
+    UniqueFile holder(::CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(holder);
 
-    const RollbackOutcome outcome = RollBackRun(run.state);
-    EXPECT_TRUE(outcome.complete);
-    EXPECT_FALSE(Exists(res)) << "its own file, asked for twice, and its folder";
-    EXPECT_TRUE(Exists(earlierFile));
-    EXPECT_TRUE(Exists(usersFile));
+    const RollbackOutcome first = RollBackRun(update.state);
+    EXPECT_FALSE(first.complete);
+    EXPECT_EQ(first.left, std::vector<std::wstring>{held});
+    EXPECT_EQ(ReadBytes(earlierFile), "version 1") << "what could be taken back was";
+    EXPECT_TRUE(journal::SplitAtRun(ReadStoredJournal(folder + L"\\uninstall").text).pending);
+
+    holder.reset();
+    const RollbackOutcome second = RollBackUnfinishedRun(folder);
+    EXPECT_TRUE(second.rolledBack);
+    EXPECT_TRUE(second.complete);
+    EXPECT_FALSE(Exists(held));
     EXPECT_EQ(ReadStoredJournal(folder + L"\\uninstall").text, journal::FileRecord(earlierFile));
-    EXPECT_FALSE(Exists(folder + L"\\uninstall")) << "the plain journal is finished";
+    EXPECT_EQ(RollBackUnfinishedRun(folder).rolledBack, false) << "nothing unfinished is left";
 }

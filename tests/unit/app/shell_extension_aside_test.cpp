@@ -1,15 +1,19 @@
 // The earlier shell extension set aside in this process, before the first payload file:
-// older "_bak" copies go first, each DLL is renamed to its "_bak" name, and each "_bak"
-// file a rename made is journalled so that the uninstaller removes it too.
+// older "_bak" copies go into the run's backup first, each DLL is renamed to its "_bak"
+// name, each move recorded before it happens; taking the run back puts every file home.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 
-#include "engine/InstallJournal.h"
-#include "journal/JournalRecord.h"
+#include "engine/InstallState.h"
+#include "engine/RunBackup.h"
+#include "engine/RunRollback.h"
 #include "engine/ShellExtensionAside.h"
+#include "journal/JournalRecord.h"
 #include "scratch.h"
 
 namespace {
@@ -30,20 +34,19 @@ void Write(const std::wstring& path, const std::string& text) {
 
 }  // namespace
 
-TEST(SetShellExtensionAside, RenamesWhatIsThereAndJournalsEachBakItMakes) {
+TEST(SetShellExtensionAside, RenamesWhatIsThereRecordingEachMoveAndARollbackPutsItBack) {
     struct Row {
         const char* why;
         std::vector<const wchar_t*> before;            // files present, each holding its own name
         std::vector<const wchar_t*> heldOpen;          // held without delete sharing
         std::vector<std::pair<const wchar_t*, const wchar_t*>> after;  // name, whose bytes it holds
-        std::vector<const wchar_t*> journalled;
     };
     const Row rows[] = {
-        {"both, an older _bak", {kDll, kDll64, kBak}, {}, {{kBak, kDll}, {kBak64, kDll64}}, {kBak, kBak64}},
-        {"the 64-bit one only; the older _bak goes anyway", {kDll64, kBak}, {}, {{kBak64, kDll64}}, {kBak64}},
-        {"a first install", {}, {}, {}, {}},
+        {"both, an older _bak", {kDll, kDll64, kBak}, {}, {{kBak, kDll}, {kBak64, kDll64}}},
+        {"the 64-bit one only; the older _bak goes anyway", {kDll64, kBak}, {}, {{kBak64, kDll64}}},
+        {"a first install", {}, {}, {}},
         {"an older _bak still in use keeps its DLL in place", {kDll, kDll64, kBak}, {kBak},
-         {{kDll, kDll}, {kBak, kBak}, {kBak64, kDll64}}, {kBak64}},
+         {{kDll, kDll}, {kBak, kBak}, {kBak64, kDll64}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
@@ -53,31 +56,29 @@ TEST(SetShellExtensionAside, RenamesWhatIsThereAndJournalsEachBakItMakes) {
         for (const wchar_t* name : row.heldOpen)
             held.emplace_back(::CreateFileW((scratch / name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                             OPEN_EXISTING, 0, nullptr));
-        InstallJournal journal;
-        journal.open(scratch / L"uninstall");
-        ASSERT_TRUE(journal.isOpen());
+        InstallState state(::GetModuleHandleW(nullptr));
+        state.installPath = scratch.path();
+        state.journal = std::make_unique<InstallJournal>();
+        state.journal->open(scratch / L"uninstall");
+        ASSERT_TRUE(state.journal->isOpen() && state.journal->begin(scratch.path()));
 
-        SetShellExtensionAside(scratch.path(), &journal);
+        SetShellExtensionAside(state);
 
-        std::string expectedJournal;
-        for (const wchar_t* name : row.journalled) expectedJournal += journal::FileRecord(scratch / name);
-        EXPECT_EQ(expectedJournal, Read(scratch / L"uninstall"));
         for (const wchar_t* name : {kDll, kDll64, kBak, kBak64}) {
             std::string expected = "<none>";
             for (const auto& [present, bytes] : row.after)
                 if (std::wstring(present) == name) expected = U8(bytes);
             EXPECT_EQ(expected, Read(scratch / name)) << U8(name);
         }
+        // Every move was recorded before it was made: taking the run back puts each file
+        // back under its own name, and leaves no backup.
         held.clear();
-        journal.close();
+        EXPECT_TRUE(RollBackRun(state).complete);
+        for (const wchar_t* name : {kDll, kDll64, kBak, kBak64}) {
+            const bool was = std::find(row.before.begin(), row.before.end(), std::wstring(name)) != row.before.end();
+            EXPECT_EQ(was ? U8(name) : "<none>", Read(scratch / name)) << U8(name);
+        }
+        EXPECT_FALSE(Exists(scratch / kRunBackupFolderName));
+        EXPECT_FALSE(Exists(scratch / L"uninstall"));
     }
-}
-
-// Without a journal (none could be opened) the renames still happen.
-TEST(SetShellExtensionAside, WithoutAJournalStillRenames) {
-    ScratchFolder scratch(L"fxaside");
-    Write(scratch / kDll, "old");
-    SetShellExtensionAside(scratch.path(), nullptr);
-    EXPECT_EQ("old", Read(scratch / kBak));
-    EXPECT_FALSE(Exists(scratch / kDll));
 }

@@ -2,13 +2,15 @@
 
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "app/InstallManager.h"
 #include "engine/Extraction.h"
 #include "engine/FolderChain.h"
 #include "engine/InstallRun.h"
-#include "journal/JournalDecrypt.h"
 #include "journal/JournalRecord.h"
+#include "journal/JournalText.h"
+#include "journal/RunTransaction.h"
 #include "scratch.h"
 
 namespace {
@@ -27,11 +29,19 @@ void RunWithoutPayload(Install_CIM& manager, HWND window) {
     StartInstall(manager.State(), window, hooks);
 }
 
+// The folder records of the run in `folder`'s journal, in order, after its begin record.
+std::vector<std::wstring> RunFolders(const std::wstring& folder) {
+    const journal::RunSplit split = journal::SplitAtRun(ReadFile(folder + L"\\uninstall"));
+    EXPECT_TRUE(split.pending);
+    return journal::FolderRecordPaths(split.run);
+}
+
 }  // namespace
 
 // The window makes the install folder before the run's journal exists; the levels it made
-// must still reach the journal, or the uninstaller could never remove them.
-TEST(StartFolder, LevelsMadeBeforeTheRunAreJournalledFirstAndOnce) {
+// are the run's first records after its begin, once each, so that taking the run back
+// removes them too (and the uninstaller, once it is an installation).
+TEST(StartFolder, LevelsMadeBeforeTheRunAreItsFirstRecordsAndGoWithIt) {
     ScratchFolder scratch(L"startfolder");
     const std::wstring outer = scratch / L"Program Files";
     const std::wstring folder = outer + L"\\Vexmora\\VexmoraZevlo邮箱";
@@ -43,20 +53,11 @@ TEST(StartFolder, LevelsMadeBeforeTheRunAreJournalledFirstAndOnce) {
     ASSERT_TRUE(manager.CreateFolderChain(folder));  // an existing chain adds nothing
     manager.SetInstallPath(folder);
     RunWithoutPayload(manager, window);
-    EXPECT_EQ(journal::FolderRecord(outer) + journal::FolderRecord(outer + L"\\Vexmora") +
-                  journal::FolderRecord(folder),
-              ReadFile(folder + L"\\uninstall"));
+    EXPECT_EQ((std::vector<std::wstring>{outer, outer + L"\\Vexmora", folder}), RunFolders(folder));
+    EXPECT_TRUE(ReadFile(folder + L"\\uninstall").rfind(journal::BeginRecord(folder), 0) == 0);
 
-    // A second start into the same folder (after a failed run) journals no folder again,
-    // and the first run's records are carried forward, not replaced.
-    RunWithoutPayload(manager, window);
-    EXPECT_EQ("", ReadFile(folder + L"\\uninstall"));
-    manager.State().journal.reset();
-    std::string carried;
-    ASSERT_TRUE(DecryptJournalFile(std::filesystem::path(folder + L"\\uninstallE"), carried));
-    EXPECT_EQ(journal::FolderRecord(outer) + journal::FolderRecord(outer + L"\\Vexmora") +
-                  journal::FolderRecord(folder),
-              carried);
+    EXPECT_TRUE(manager.RollBackUnfinishedRun().complete);
+    EXPECT_FALSE(Exists(outer));
     ::DestroyWindow(window);
 }
 
@@ -74,8 +75,8 @@ TEST(StartFolder, ARefusedChainIsNeitherLeftNorCarried) {
     ASSERT_TRUE(manager.CreateFolderChain(folder));
     manager.SetInstallPath(folder);
     RunWithoutPayload(manager, window);
-    EXPECT_EQ(journal::FolderRecord(folder), ReadFile(folder + L"\\uninstall"));
-    manager.State().journal.reset();
+    EXPECT_EQ(std::vector<std::wstring>{folder}, RunFolders(folder));
+    EXPECT_TRUE(manager.RollBackUnfinishedRun().complete);
     ::DestroyWindow(window);
 }
 

@@ -15,6 +15,7 @@
 #include "engine/FolderChain.h"
 #include "engine/FolderSecurity.h"
 #include "engine/InstallJournal.h"
+#include "engine/RunCommit.h"
 #include "engine/Processes.h"
 #include "engine/RegistryNames.h"
 #include "journal/JournalFiles.h"
@@ -306,42 +307,47 @@ std::wstring Recorder() {
 
 }  // namespace
 
-// An earlier installation whose folder anyone may write to: its uninstaller (here a
-// program that notes each start) is not started elevated, the user is told where it
-// stays, and the install goes on. Once only administrators can change it, it runs.
+// An earlier installation whose journal cannot be read is removed by its own uninstaller
+// (the only one that may know what is its), but not when its folder is one anyone may
+// write to: that uninstaller (here a program that notes each start) is not started
+// elevated, the user is told where it stays, and the install goes on. Once only
+// administrators can change it, it runs.
 TEST(BeforeInstall, NeverStartsAnUninstallerThatOthersCouldHaveReplaced) {
     ScratchFolder scratch(L"fxearlier");
-    const std::wstring earlier = scratch / L"Old Mail";
-    ASSERT_TRUE(::CreateDirectoryW(earlier.c_str(), nullptr));
+    const std::wstring earlier = scratch / L"Old Mail", fresh = scratch / L"New Mail";
+    for (const std::wstring& folder : {earlier, fresh}) ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
     ASSERT_TRUE(::CopyFileW(Recorder().c_str(), (earlier + L"\\uninstall.exe").c_str(), FALSE)) << U8(Recorder());
     const std::wstring ran = earlier + L"\\uninstall-cmdline.txt";
     RecordedInstallation recorded(earlier);
     WarningUi ui;
     Install_CIM manager(::GetModuleHandleW(nullptr));
     manager.SetUi(&ui);
+    manager.SetInstallPath(fresh);
 
     SetDacl(earlier, kEveryoneWrites);
     EXPECT_TRUE(manager.BeforeInstall());
     EXPECT_FALSE(Exists(ran));
     ASSERT_EQ(1u, ui.warnings.size());
     EXPECT_NE(std::wstring::npos, ui.warnings[0].find(earlier)) << U8(ui.warnings[0]);
+    EXPECT_TRUE(manager.RollBackUnfinishedRun().complete);
 
     SetDacl(earlier, kEveryoneReads);
     EXPECT_TRUE(manager.BeforeInstall());
     EXPECT_TRUE(Exists(ran));
-    EXPECT_EQ(1u, ui.warnings.size());
+    EXPECT_EQ(2u, ui.warnings.size()) << "the user is told a failed run cannot bring it back";
+    EXPECT_TRUE(manager.RollBackUnfinishedRun().complete);
 }
 
-// With a journal, such an installation is undone in this process instead, as its
-// uninstaller would have done it silently, and with the same trust: a record planted to
-// point outside the places the setup writes to is refused and stays in the journal, and
-// so does the uninstaller, which never runs.
-TEST(BeforeInstall, UndoesTheJournalOfAnEarlierInstallationWhoseUninstallerItWillNotStart) {
+// With a journal, such an installation is removed by the run's commit in this process,
+// by its journal and with the same trust as an uninstall: a record planted to point
+// outside the places the setup writes to is refused and stays in its journal, and so
+// does the uninstaller, which never runs.
+TEST(CommitRun, RemovesTheJournalOfAnEarlierInstallationWhoseUninstallerItWillNotStart) {
     ScratchFolder scratch(L"fxundone");
-    const std::wstring earlier = scratch / L"Old Mail";
+    const std::wstring earlier = scratch / L"Old Mail", fresh = scratch / L"New Mail";
     const std::wstring victim = scratch / L"victim.txt";
-    ASSERT_TRUE(::CreateDirectoryW(earlier.c_str(), nullptr));
-    ASSERT_TRUE(::CreateDirectoryW((earlier + L"\\res").c_str(), nullptr));
+    for (const std::wstring& folder : {earlier, earlier + L"\\res", fresh})
+        ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
     ASSERT_TRUE(::CopyFileW(Recorder().c_str(), (earlier + L"\\uninstall.exe").c_str(), FALSE)) << U8(Recorder());
     for (const std::wstring& file : {earlier + L"\\Start.exe", earlier + L"\\res\\skin.dll", victim})
         std::ofstream(std::filesystem::path(file)) << "x";
@@ -358,10 +364,11 @@ TEST(BeforeInstall, UndoesTheJournalOfAnEarlierInstallationWhoseUninstallerItWil
     WarningUi ui;
     Install_CIM manager(::GetModuleHandleW(nullptr));
     manager.SetUi(&ui);
-    manager.SetInstallPath(scratch / L"New Mail");
+    manager.SetInstallPath(fresh);
 
     SetDacl(earlier, kEveryoneWrites);
     EXPECT_TRUE(manager.BeforeInstall());
+    EXPECT_TRUE(CommitRun(manager.State()).committed);
     SetDacl(earlier, kEveryoneReads);
     EXPECT_FALSE(Exists(earlier + L"\\uninstall-cmdline.txt")) << "the untrusted uninstaller ran";
     EXPECT_TRUE(ui.warnings.empty());

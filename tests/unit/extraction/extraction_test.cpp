@@ -9,8 +9,10 @@
 #include "app/SetupUi.h"
 #include "engine/InstallEvents.h"
 #include "engine/InstallRun.h"
+#include "engine/RunRollback.h"
 #include "engine/PayloadResource.h"
 #include "base/Handles.h"
+#include "base/pure/Utf.h"
 #include "ui/MessageLoop.h"
 
 namespace {
@@ -180,7 +182,9 @@ TEST(Extraction, DamagedBlockWritesTheFilesBeforeTheDamageAndFailsEachAfterIt) {
     for (int i = 0; i < 8; ++i) {
         const std::wstring part = in + L"\\part" + std::to_wstring(i) + L".txt";
         EXPECT_EQ(Exists(part), i < 5) << i;
-        if (i < 5) EXPECT_EQ(ReadFileBytes(part), FixtureText(30 + i, 100000)) << i;
+        if (i < 5) {
+            EXPECT_EQ(ReadFileBytes(part), FixtureText(30 + i, 100000)) << i;
+        }
     }
 }
 
@@ -201,10 +205,12 @@ TEST(Extraction, NamesLeavingTheInstallFolderAreRefused) {
     EXPECT_EQ(lines, std::vector<std::string>{Record('F', in + L"\\ok.txt")});
 }
 
-// A file in use cannot be created: the user is asked (Ignore here) and its record stays.
-// A read-only file, which Wine run as root cannot refuse, is skipped silently; the system
-// test covers it with an immutable file.
-TEST(Extraction, FileInUseAsksAndIgnoreKeepsItsRecord) {
+// A file in use cannot be replaced: the new bytes go to a file beside it, which goes again
+// when the old one cannot be moved aside; the user is asked (Ignore here), the old file
+// stays as it was, and the run counts the entry as not written. The move was recorded
+// before it was tried. A read-only file, which Wine run as root cannot refuse, is skipped
+// silently; the system test covers it with an immutable file.
+TEST(Extraction, FileInUseAsksAndIgnoreLeavesItAndCountsIt) {
     ExtractionRun run(Fixture(L"TREE"), {Ignore});
     const std::wstring locked = run.scratch.install() + L"\\top.txt";
     {
@@ -216,8 +222,12 @@ TEST(Extraction, FileInUseAsksAndIgnoreKeepsItsRecord) {
     EXPECT_EQ(ReadFileBytes(locked), "old");
     EXPECT_EQ(run.prompt.messages, std::vector<CUIString>{L"Fail to write " + locked});
     EXPECT_TRUE(run.state.extractionCompleted);
+    EXPECT_EQ(run.state.entriesSkipped, std::vector<std::wstring>{locked});
+    EXPECT_FALSE(Exists(locked + L".vxnew"));
     const auto lines = run.journalLines();
-    EXPECT_LT(IndexOf(lines, Record('F', locked)), lines.size());
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.rfind("B " + Utf16ToUtf8(locked) + "|", 0) == 0;
+    }));
     const auto& events = run.window.drained();
     EXPECT_EQ(std::count(events.begin(), events.end(), Status(locked)), 0);
     EXPECT_EQ(std::count_if(events.begin(), events.end(),
@@ -340,10 +350,12 @@ TEST(InstallRun, StartSentFirstThenExtractionAndJournalAtInstallFolder) {
     EXPECT_EQ(run.state.journal->path(), journal);
     EXPECT_TRUE(Exists(journal));
 
-    // A second run finalises the first journal (its encrypted companion) and starts anew.
+    // A run that did not complete is taken back before the next one begins anew there.
+    EXPECT_TRUE(run.state.journal->inRun());
+    EXPECT_TRUE(RollBackRun(run.state).complete);
+    EXPECT_FALSE(Exists(journal));
     StartInstall(run.state, run.window.handle(), run.hooks);
-    EXPECT_TRUE(Exists(journal + L"E"));
-    EXPECT_TRUE(run.state.journal->isOpen());
+    EXPECT_TRUE(run.state.journal->isOpen() && run.state.journal->inRun());
     run.state.journal.reset();
 }
 
