@@ -43,8 +43,19 @@ RunTakenBack TakeBackRun(const std::wstring& installFolder, std::string_view bef
     // moved aside comes home, and a value it wrote before its old data is written again.
     UndoOutcome undone;
     undone.results = RunUndoPlan(plan);
+    // A key or folder the run recorded (registration records its keys again) that the
+    // installation before it holds as well stays because that installation's things are
+    // back in it: that is as it was, not something left of the run.
+    const journal::JournalLines runLines = journal::SplitJournal(run);
+    const journal::JournalLines beforeLines = journal::SplitJournal(before);
+    auto earlierHolds = [&](std::size_t line) {
+        return line > 0 && line <= runLines.records.size() &&
+               std::find(beforeLines.records.begin(), beforeLines.records.end(), runLines.records[line - 1]) !=
+                   beforeLines.records.end();
+    };
     for (const StepResult& result : undone.results)
-        if (Kept(result.outcome)) out.left.push_back(result.step.path);
+        if (Kept(result.outcome) && !(result.outcome == Outcome::KeptNotEmpty && earlierHolds(result.step.line)))
+            out.left.push_back(result.step.path);
     for (const Refusal& refusal : plan.refused) out.left.push_back(journal::Utf8ToUtf16(refusal.text));
     std::string runLeft = LeftoverRecords(run, plan, undone);
     out.complete = out.left.empty() && runLeft.empty();
