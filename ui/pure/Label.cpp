@@ -90,7 +90,21 @@ void CLabelUI::DrawLabelText(IRenderTarget& target, UIColor color) {
         if (!line.text.empty()) target.DrawText(line.rect, std::wstring(line.text), font_, color, lineStyle);
 }
 
-void CLabelUI::PaintText(IRenderTarget& target) { DrawLabelText(target, CurrentTextColor()); }
+void CLabelUI::PaintText(IRenderTarget& target) {
+    const UIPalette& palette = GetPalette();
+    if (!palette.highContrast) {
+        DrawLabelText(target, CurrentTextColor());
+        return;
+    }
+    // In high contrast text stands on the system's background, whatever image lies behind
+    // it, in the system's text colour (grey when disabled, the link colour for links).
+    if (DisplayText().empty()) return;
+    target.FillRect(rcPaint_, palette.window);
+    const UIColor skin = CurrentTextColor();
+    DrawLabelText(target, !IsEnabled()                 ? palette.DisabledText(skin)
+                          : GetRole() == UIRole::Link ? palette.LinkText(skin)
+                                                      : palette.Text(skin));
+}
 
 std::wstring_view CTextUI::GetClass() const { return L"TextUI"; }
 

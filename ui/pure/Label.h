@@ -32,6 +32,7 @@ public:
     std::vector<UITextLine> LayoutLines(IRenderTarget& target, std::wstring_view text) const;
 
 protected:
+    UIRole DefaultRole() const override { return UIRole::StaticText; }
     // The text that is drawn (edits mask it in password mode).
     virtual CUIString DisplayText() const { return GetText(); }
     // Text colour for the current state; 0 falls back to the window's colours.
