@@ -107,6 +107,12 @@ void CEditUI::DoEvent(const UIEvent& event) {
     }
 }
 
+// In high contrast the whole field is the system's background, as a native edit box's is.
+void CEditUI::PaintBkColor(IRenderTarget& target) {
+    if (GetPalette().highContrast) target.FillRect(rcPaint_, GetPalette().window);
+    else CLabelUI::PaintBkColor(target);
+}
+
 void CEditUI::PaintStatusImage(IRenderTarget& target) {
     const CUIString* chosen = nullptr;
     if (!IsEnabled()) chosen = &disabledImage_;

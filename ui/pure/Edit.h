@@ -44,6 +44,7 @@ public:
     void SetPos(const UIRect& rect) override;
     void SetAttribute(std::wstring_view name, std::wstring_view value) override;
     void DoEvent(const UIEvent& event) override;
+    void PaintBkColor(IRenderTarget& target) override;
     void PaintStatusImage(IRenderTarget& target) override;
     bool UsesNativeWindow() const override { return editing_; }
     CUIString GetAccessibleValue() const override { return password_ ? DisplayText() : text_; }

@@ -125,7 +125,10 @@ TEST(HighContrast, TextBordersFillsAndTheProgressBarTakeTheSystemColoursImagesSt
     EXPECT_EQ(paint(L"bar").back().kind, "image");
 
     w.core.SetPalette(contrast);
-    EXPECT_EQ(colours(paint(L"title"), "fill"), std::vector<UIColor>{0xFF000000u});  // text on the system's background
+    // Text stands on the system's background, just behind the text (not over the whole label).
+    EXPECT_EQ(colours(paint(L"title"), "fill"), std::vector<UIColor>{0xFF000000u});
+    const UIRect label = w.Find(L"title")->GetPos();
+    EXPECT_EQ(paint(L"title").front().rect, (UIRect{label.left, label.top + 1, label.left + 5 * 7 + 2, label.top + 19}));
     EXPECT_EQ(colours(paint(L"title"), "text"), std::vector<UIColor>{0xFFFFFFFFu});
     EXPECT_EQ(colours(paint(L"link"), "text"), std::vector<UIColor>{0xFFFFFF00u});
     EXPECT_EQ(colours(paint(L"off"), "text"), std::vector<UIColor>{0xFF3FF23Fu});
