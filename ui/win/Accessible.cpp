@@ -119,9 +119,11 @@ HRESULT CAccessibleWindow::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIA
 
 // --- IAccessible -----------------------------------------------------------------------
 
+bool CAccessibleWindow::Connected() const { return manager_ != nullptr && manager_->GetPaintWindow() != nullptr; }
+
 bool CAccessibleWindow::Resolve(const VARIANT& child, CControlUI** control, HRESULT* result) const {
     *control = nullptr;
-    if (manager_ == nullptr || manager_->GetPaintWindow() == nullptr) {
+    if (!Connected()) {
         *result = CO_E_OBJNOTCONNECTED;
         return false;
     }
@@ -142,7 +144,7 @@ bool CAccessibleWindow::Resolve(const VARIANT& child, CControlUI** control, HRES
 HRESULT CAccessibleWindow::get_accParent(IDispatch** parent) {
     if (parent == nullptr) return E_POINTER;
     *parent = nullptr;
-    if (manager_ == nullptr || manager_->GetPaintWindow() == nullptr) return CO_E_OBJNOTCONNECTED;
+    if (!Connected()) return CO_E_OBJNOTCONNECTED;
     // The window object the system keeps for every window.
     const HRESULT hr = ::AccessibleObjectFromWindow(manager_->GetPaintWindow(), static_cast<DWORD>(OBJID_WINDOW),
                                                     IID_IDispatch, reinterpret_cast<void**>(parent));
@@ -152,7 +154,7 @@ HRESULT CAccessibleWindow::get_accParent(IDispatch** parent) {
 HRESULT CAccessibleWindow::get_accChildCount(long* count) {
     if (count == nullptr) return E_POINTER;
     *count = 0;
-    if (manager_ == nullptr) return CO_E_OBJNOTCONNECTED;
+    if (!Connected()) return CO_E_OBJNOTCONNECTED;
     *count = static_cast<long>(AccessibleControls(manager_->GetRoot()).size());
     return S_OK;
 }
@@ -235,13 +237,13 @@ HRESULT CAccessibleWindow::get_accState(VARIANT child, VARIANT* state) {
 
 HRESULT CAccessibleWindow::get_accHelp(VARIANT, BSTR* help) {
     if (help) *help = nullptr;
-    return manager_ ? S_FALSE : CO_E_OBJNOTCONNECTED;
+    return Connected() ? S_FALSE : CO_E_OBJNOTCONNECTED;
 }
 
 HRESULT CAccessibleWindow::get_accHelpTopic(BSTR* file, VARIANT, long* topic) {
     if (file) *file = nullptr;
     if (topic) *topic = 0;
-    return manager_ ? S_FALSE : CO_E_OBJNOTCONNECTED;
+    return Connected() ? S_FALSE : CO_E_OBJNOTCONNECTED;
 }
 
 // The keys that press a button without the focus on it.
@@ -258,7 +260,7 @@ HRESULT CAccessibleWindow::get_accKeyboardShortcut(VARIANT child, BSTR* shortcut
 HRESULT CAccessibleWindow::get_accFocus(VARIANT* child) {
     if (child == nullptr) return E_POINTER;
     ::VariantInit(child);
-    if (manager_ == nullptr || manager_->GetPaintWindow() == nullptr) return CO_E_OBJNOTCONNECTED;
+    if (!Connected()) return CO_E_OBJNOTCONNECTED;
     if (!HasKeyboardFocus(manager_->GetPaintWindow())) return S_FALSE;
     SetChild(child, ChildIdOf(AccessibleControls(manager_->GetRoot()), manager_->GetFocus()));
     return S_OK;
@@ -267,7 +269,7 @@ HRESULT CAccessibleWindow::get_accFocus(VARIANT* child) {
 HRESULT CAccessibleWindow::get_accSelection(VARIANT* children) {
     if (children == nullptr) return E_POINTER;
     ::VariantInit(children);
-    return manager_ ? S_FALSE : CO_E_OBJNOTCONNECTED;
+    return Connected() ? S_FALSE : CO_E_OBJNOTCONNECTED;
 }
 
 HRESULT CAccessibleWindow::get_accDefaultAction(VARIANT child, BSTR* action) {
@@ -340,7 +342,7 @@ HRESULT CAccessibleWindow::accNavigate(long direction, VARIANT start, VARIANT* e
 HRESULT CAccessibleWindow::accHitTest(long x, long y, VARIANT* child) {
     if (child == nullptr) return E_POINTER;
     ::VariantInit(child);
-    if (manager_ == nullptr || manager_->GetPaintWindow() == nullptr) return CO_E_OBJNOTCONNECTED;
+    if (!Connected()) return CO_E_OBJNOTCONNECTED;
     const HWND window = manager_->GetPaintWindow();
     POINT pt = {x, y};
     ::ScreenToClient(window, &pt);

@@ -6,7 +6,8 @@
 // the tree plus one, so ids stay the same while pages are shown and hidden.
 //
 // The object is reference counted and may outlive its window (a client may hold it):
-// once the window's manager is gone every call answers CO_E_OBJNOTCONNECTED.
+// once the window is destroyed (or its manager gone) every call answers
+// CO_E_OBJNOTCONNECTED.
 #include <windows.h>
 #include <oleacc.h>
 #include <string>
@@ -63,6 +64,8 @@ public:
 
 private:
     ~CAccessibleWindow() = default;
+    // The manager is there and still joined to its window.
+    bool Connected() const;
     // The control of child id `child` (null for the client itself); false when the id is
     // not one of ours or the window is gone (`result` then says why).
     bool Resolve(const VARIANT& child, CControlUI** control, HRESULT* result) const;
