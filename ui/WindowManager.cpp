@@ -48,10 +48,8 @@ CWindowManager::~CWindowManager() {
     // The tree dies with the core, after this object's own parts: from here on the core
     // must not call back into this host.
     SetHost(nullptr);
-    if (accessible_ != nullptr) {
-        accessible_->Disconnect();
-        accessible_->Release();
-    }
+    // A client may still hold the object: from now on it answers that the window is gone.
+    if (accessible_) accessible_->Disconnect();
     ReleaseAllNative(false);
     auto& all = AllManagers();
     all.erase(std::remove(all.begin(), all.end(), this), all.end());
@@ -222,9 +220,9 @@ bool CWindowManager::OnKeyMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CWindowManager::OnGetObject(WPARAM wParam) {
     if (!com_) com_.emplace();
-    if (accessible_ == nullptr) accessible_ = new CAccessibleWindow(this);
+    if (!accessible_) *accessible_.put() = new CAccessibleWindow(this);  // adopts its first reference
     // A failure comes back as a negative HRESULT, which is what the message returns then.
-    return ::LresultFromObject(IID_IAccessible, wParam, accessible_);
+    return ::LresultFromObject(IID_IAccessible, wParam, accessible_.get());
 }
 
 void CWindowManager::OnAccessibleAction(WPARAM childId) {

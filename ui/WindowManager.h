@@ -156,5 +156,5 @@ private:
     // Made on the first WM_GETOBJECT; COM stays initialised on the thread from then on, for
     // the marshalled object.
     std::optional<ComScope> com_;
-    CAccessibleWindow* accessible_ = nullptr;  // one reference held here
+    ComPtr<CAccessibleWindow> accessible_;  // declared after com_: released while COM is still up
 };

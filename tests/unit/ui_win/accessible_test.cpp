@@ -56,7 +56,9 @@ protected:
         ComPtr<IAccessible> acc;
         const LRESULT lr = ::SendMessageW(window.GetHWND(), WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT));
         EXPECT_GT(lr, 0);
-        if (lr > 0) EXPECT_EQ(S_OK, ::ObjectFromLresult(lr, IID_IAccessible, 0, acc.put_void()));
+        if (lr > 0) {
+            EXPECT_EQ(S_OK, ::ObjectFromLresult(lr, IID_IAccessible, 0, acc.put_void()));
+        }
         return acc;
     }
     std::vector<std::wstring> Clicks() const {
