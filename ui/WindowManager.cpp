@@ -30,6 +30,13 @@ unsigned KeyStateOf(LPARAM lParam) {
     return state;
 }
 
+// Keys that move about or act (Tab, Return, Escape, arrows, Page Up/Down, Home, End), as
+// against typing: typed into a native edit, only these show the focus ring, as in a dialog
+// of the system's, which shows its focus rectangles on navigation and not on text.
+bool IsNavigationKey(WPARAM key) {
+    return key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || (key >= VK_PRIOR && key <= VK_DOWN);
+}
+
 bool ReadWholeFile(const std::wstring& path, std::string* out) {
     UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     LARGE_INTEGER size = {};
@@ -176,7 +183,7 @@ bool CWindowManager::TranslateOne(const MSG* msg) {
     // Dialog navigation out of the native edit: Tab ends typing (keeping the text) and
     // moves the focus on among the window's controls.
     if (edit_.IsOpen() && msg->hwnd == edit_.hwnd()) {
-        ShowFocusCues();
+        if (IsNavigationKey(msg->wParam)) ShowFocusCues();
         if (msg->wParam != VK_TAB) return false;
         EndEdit(NativeEditEnd::FocusLost);
         SetNextTabControl(::GetKeyState(VK_SHIFT) >= 0);
@@ -188,7 +195,7 @@ bool CWindowManager::TranslateOne(const MSG* msg) {
 bool CWindowManager::TranslateRichEditKey(const MSG* msg) {
     CRichEditUI* rich = RichEditOfWindow(msg->hwnd);
     if (rich == nullptr) return false;
-    ShowFocusCues();
+    if (IsNavigationKey(msg->wParam)) ShowFocusCues();
     const unsigned keyState = KeyStateOf(msg->lParam);
     switch (msg->wParam) {
     case VK_TAB:
