@@ -34,6 +34,9 @@ function(vexmora_delay_load target)
     # x86-64 import symbols are __imp_ and the export's name, undecorated.
     string(REGEX MATCHALL "I __imp_[^\n]+" imports "${symbols}")
     list(TRANSFORM imports REPLACE "^I __imp_" "")
+    # Interface and library ids some import libraries list (oleacc's IID_IAccessible) are
+    # data, which a delayed import cannot carry; libuuid defines them in the program.
+    list(FILTER imports EXCLUDE REGEX "^(IID|DIID|CLSID|LIBID)_")
     list(REMOVE_DUPLICATES imports)
     list(JOIN imports "\n" exports)
     file(CONFIGURE OUTPUT ${out}/${dll}.def CONTENT "LIBRARY ${dll}.dll\nEXPORTS\n${exports}\n")

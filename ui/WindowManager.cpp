@@ -20,6 +20,23 @@ std::vector<CWindowManager*>& AllManagers() {
     return managers;
 }
 
+// The modifiers held with a key press, and whether it repeats a held key (bit 30 of a key
+// message's lParam: the key was already down).
+unsigned KeyStateOf(LPARAM lParam) {
+    unsigned state = 0;
+    if (::GetKeyState(VK_SHIFT) < 0) state |= UI_MK_SHIFT;
+    if (::GetKeyState(VK_CONTROL) < 0) state |= UI_MK_CONTROL;
+    if ((lParam & (1 << 30)) != 0) state |= UI_KEY_REPEAT;
+    return state;
+}
+
+// Keys that move about or act (Tab, Return, Escape, arrows, Page Up/Down, Home, End), as
+// against typing: typed into a native edit, only these show the focus ring, as in a dialog
+// of the system's, which shows its focus rectangles on navigation and not on text.
+bool IsNavigationKey(WPARAM key) {
+    return key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || (key >= VK_PRIOR && key <= VK_DOWN);
+}
+
 bool ReadWholeFile(const std::wstring& path, std::string* out) {
     UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     LARGE_INTEGER size = {};
@@ -38,6 +55,8 @@ CWindowManager::~CWindowManager() {
     // The tree dies with the core, after this object's own parts: from here on the core
     // must not call back into this host.
     SetHost(nullptr);
+    // A client may still hold the object: from now on it answers that the window is gone.
+    if (accessible_) accessible_->Disconnect();
     ReleaseAllNative(false);
     auto& all = AllManagers();
     all.erase(std::remove(all.begin(), all.end(), this), all.end());
@@ -49,8 +68,14 @@ void CWindowManager::Init(HWND hWnd) {
     auto& all = AllManagers();
     if (std::find(all.begin(), all.end(), this) == all.end()) all.push_back(this);
     EnsureFrameworkWindowClasses();
+    RefreshPalette();
     SetDpi(WindowDpi(hWnd));
     shadow_.Attach(hWnd);
+    // A window opened from the keyboard (a prompt its owner opened on Space or Return)
+    // shows where its focus is from the start.
+    const HWND owner = ::GetWindow(hWnd, GW_OWNER);
+    for (const CWindowManager* other : all)
+        if (other != this && owner != nullptr && other->hwnd_ == owner && other->AreFocusCuesShown()) ShowFocusCues();
 }
 
 UINT CWindowManager::WindowDpi(HWND window) {
@@ -154,14 +179,135 @@ bool CWindowManager::TranslateOne(const MSG* msg) {
     // Tooltips learn about the pointer from the mouse messages of their window.
     if (tooltip_ && msg->hwnd == hwnd_ && msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST)
         ::SendMessageW(tooltip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
+    if (msg->message != WM_KEYDOWN) return false;
     // Dialog navigation out of the native edit: Tab ends typing (keeping the text) and
     // moves the focus on among the window's controls.
-    if (msg->message == WM_KEYDOWN && msg->wParam == VK_TAB && edit_.IsOpen() && msg->hwnd == edit_.hwnd()) {
+    if (edit_.IsOpen() && msg->hwnd == edit_.hwnd()) {
+        if (IsNavigationKey(msg->wParam)) ShowFocusCues();
+        if (msg->wParam != VK_TAB) return false;
         EndEdit(NativeEditEnd::FocusLost);
         SetNextTabControl(::GetKeyState(VK_SHIFT) >= 0);
         return true;
     }
-    return false;
+    return TranslateRichEditKey(msg);
+}
+
+bool CWindowManager::TranslateRichEditKey(const MSG* msg) {
+    CRichEditUI* rich = RichEditOfWindow(msg->hwnd);
+    if (rich == nullptr) return false;
+    if (IsNavigationKey(msg->wParam)) ShowFocusCues();
+    const unsigned keyState = KeyStateOf(msg->lParam);
+    switch (msg->wParam) {
+    case VK_TAB:
+        return OnKeyDown(UI_VK_TAB, keyState);
+    case VK_ESCAPE:
+        return OnKeyDown(UI_VK_ESCAPE, keyState);
+    case VK_RETURN:
+        // Text that cannot be typed into has no use for Return: it presses the default button.
+        if (!rich->IsReadOnly() && rich->IsWantReturn()) return false;
+        return OnKeyDown(UI_VK_RETURN, keyState);
+    default:
+        return false;  // arrows, pages, Ctrl+A, Ctrl+C: the rich edit's own
+    }
+}
+
+CRichEditUI* CWindowManager::RichEditOfWindow(HWND native) const {
+    if (native == nullptr) return nullptr;
+    for (const auto& [control, window] : richEdits_)
+        if (window->hwnd() == native) return static_cast<CRichEditUI*>(control);
+    return nullptr;
+}
+
+bool CWindowManager::OnKeyMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    const unsigned key = static_cast<unsigned>(wParam);
+    if (uMsg == WM_CHAR) return OnChar(key);
+    if (uMsg == WM_KEYUP) return OnKeyUp(key);
+    return OnKeyDown(key, KeyStateOf(lParam));
+}
+
+LRESULT CWindowManager::OnGetObject(WPARAM wParam) {
+    if (!com_) com_.emplace();
+    if (!accessible_) *accessible_.put() = new CAccessibleWindow(this);  // adopts its first reference
+    // A failure comes back as a negative HRESULT, which is what the message returns then.
+    return ::LresultFromObject(IID_IAccessible, wParam, accessible_.get());
+}
+
+void CWindowManager::OnAccessibleAction(WPARAM childId) {
+    const std::vector<CControlUI*> controls = AccessibleControls(GetRoot());
+    if (childId < 1 || childId > controls.size()) return;
+    CControlUI* control = controls[childId - 1];
+    if (DescribeAccessible(*control).action != UIAccAction::None) control->Activate();
+}
+
+void CWindowManager::AccessibleEvent(UIAccEvent event, CControlUI* control) {
+    // A window not on the screen (still being made) has nothing to tell.
+    if (hwnd_ == nullptr || !::IsWindowVisible(hwnd_)) return;
+    LONG child = CHILDID_SELF;
+    if (control != nullptr) {
+        const std::vector<CControlUI*> controls = AccessibleControls(GetRoot());
+        const auto found = std::find(controls.begin(), controls.end(), control);
+        if (found == controls.end()) {
+            // A layout without a role of its own: what it shows or hides changes the tree.
+            if (event == UIAccEvent::Show || event == UIAccEvent::Hide)
+                ::NotifyWinEvent(EVENT_OBJECT_REORDER, hwnd_, OBJID_CLIENT, CHILDID_SELF);
+            return;
+        }
+        child = static_cast<LONG>(found - controls.begin()) + 1;
+    }
+    DWORD system = 0;
+    switch (event) {
+    case UIAccEvent::Focus:
+        // Only the window with the keyboard says where its focus is.
+        if (::GetFocus() != hwnd_ && !::IsChild(hwnd_, ::GetFocus())) return;
+        system = EVENT_OBJECT_FOCUS;
+        break;
+    case UIAccEvent::StateChange: system = EVENT_OBJECT_STATECHANGE; break;
+    case UIAccEvent::NameChange: system = EVENT_OBJECT_NAMECHANGE; break;
+    case UIAccEvent::ValueChange: system = EVENT_OBJECT_VALUECHANGE; break;
+    case UIAccEvent::Show: system = EVENT_OBJECT_SHOW; break;
+    case UIAccEvent::Hide: system = EVENT_OBJECT_HIDE; break;
+    case UIAccEvent::Alert: system = EVENT_SYSTEM_ALERT; break;
+    }
+    ::NotifyWinEvent(system, hwnd_, OBJID_CLIENT, child);
+}
+
+void CWindowManager::FocusChanged(CControlUI* control) {
+    if (hwnd_ == nullptr) return;
+    const HWND focus = ::GetFocus();
+    const bool ours = focus == hwnd_ || ::IsChild(hwnd_, focus);
+    const auto rich = richEdits_.find(control);
+    if (rich != richEdits_.end()) {
+        // The keys go to the rich edit itself (arrows, pages, copying); the window keeps
+        // Tab and Escape (TranslateRichEditKey). Never taken from another window.
+        if (ours && focus != rich->second->hwnd()) ::SetFocus(rich->second->hwnd());
+        return;
+    }
+    if (RichEditOfWindow(focus) != nullptr) ::SetFocus(hwnd_);
+}
+
+void CWindowManager::RefreshPalette() {
+    UIPalette palette;
+    HIGHCONTRASTW contrast = {};
+    contrast.cbSize = sizeof(contrast);
+    palette.highContrast = ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+                           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+    const auto system = [](int index) {
+        const COLORREF c = ::GetSysColor(index);
+        return 0xFF000000u | (UIColor{GetRValue(c)} << 16) | (UIColor{GetGValue(c)} << 8) | GetBValue(c);
+    };
+    palette.windowText = system(COLOR_WINDOWTEXT);
+    palette.window = system(COLOR_WINDOW);
+    palette.highlight = system(COLOR_HIGHLIGHT);
+    palette.grayText = system(COLOR_GRAYTEXT);
+    palette.hotLight = system(COLOR_HOTLIGHT);
+    if (palette == GetPalette()) return;
+    SetPalette(palette);
+    // The native pieces take the colours too.
+    std::vector<CControlUI*> rich;
+    for (auto& entry : richEdits_) rich.push_back(entry.first);
+    for (CControlUI* control : rich)
+        if (auto* edit = ui_cast<CRichEditUI>(control, L"RichEdit")) SyncRichEdit(edit);
+    if (edit_.IsOpen()) ::InvalidateRect(edit_.hwnd(), nullptr, TRUE);
 }
 
 bool CWindowManager::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -204,11 +350,22 @@ bool CWindowManager::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRE
     case WM_TIMER:
         return OnTimerMessage(wParam);
     case WM_KEYDOWN:
-        return OnKeyDown(static_cast<unsigned>(wParam));
     case WM_KEYUP:
-        return OnKeyUp(static_cast<unsigned>(wParam));
     case WM_CHAR:
-        return OnChar(static_cast<unsigned>(wParam));
+        return OnKeyMessage(uMsg, wParam, lParam);
+    case WM_GETOBJECT:
+        // The client area is ours to describe; the system answers for everything else.
+        if (static_cast<DWORD>(lParam) != static_cast<DWORD>(OBJID_CLIENT)) return false;
+        result = OnGetObject(wParam);
+        return true;
+    case kMsgAccessibleAction:
+        OnAccessibleAction(wParam);
+        return true;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+        RefreshPalette();
+        return false;
     case WM_SETFOCUS:
         OnSetFocus();
         return false;
@@ -240,7 +397,9 @@ bool CWindowManager::OnNativeMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC: {
         if (!fromEdit) return false;
-        const UIColor text = editing_->GetNativeEditTextColor(), back = editing_->GetNativeEditBkColor();
+        const UIPalette& palette = GetPalette();
+        const UIColor text = palette.highContrast ? palette.windowText : editing_->GetNativeEditTextColor();
+        const UIColor back = palette.highContrast ? palette.window : editing_->GetNativeEditBkColor();
         const COLORREF bk = RGB((back >> 16) & 0xFF, (back >> 8) & 0xFF, back & 0xFF);
         ::SetTextColor(reinterpret_cast<HDC>(wParam), RGB((text >> 16) & 0xFF, (text >> 8) & 0xFF, text & 0xFF));
         ::SetBkColor(reinterpret_cast<HDC>(wParam), bk);
@@ -253,6 +412,9 @@ bool CWindowManager::OnNativeMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
         return true;
     case kMsgRichEditScrolled:
         OnRichEditScrolled(reinterpret_cast<HWND>(lParam), static_cast<int>(wParam));
+        return true;
+    case kMsgRichEditFocused:
+        if (CRichEditUI* rich = RichEditOfWindow(reinterpret_cast<HWND>(lParam))) SetFocus(rich);
         return true;
     case WM_NCDESTROY: {
         ReleaseAllNative(true);

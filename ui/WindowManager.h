@@ -3,10 +3,13 @@
 // mouse and keyboard state) joined to one native window. The window passes every message
 // it does not handle itself to MessageHandler; the manager paints the tree double-buffered,
 // turns input into control behaviour, and keeps the native pieces (the edit being typed
-// in, rich edits, tooltips, the rounded region and the drop shadow) in line with it.
+// in, rich edits, tooltips, the rounded region and the drop shadow) in line with it. It
+// answers WM_GETOBJECT for assistive technology (ui/win/Accessible.h), tells it what
+// changes, and draws in the system's colours when high contrast is on.
 #include <windows.h>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 #include "ui/GdiplusRender.h"
 #include "base/Handles.h"
@@ -15,6 +18,7 @@
 #include "ui/pure/Control.h"
 #include "ui/pure/ManagerCore.h"
 #include "ui/pure/XmlParser.h"
+#include "ui/win/Accessible.h"
 #include "ui/win/BackBuffer.h"
 #include "ui/win/ImageCache.h"
 #include "ui/win/NativeEdit.h"
@@ -29,7 +33,8 @@ public:
     ~CWindowManager() override;
 
     // Binds the manager to its window (takes its DC), takes the window's DPI as its scale
-    // and registers it among the managers whose translators the message loop consults.
+    // and the system's colours, and registers it among the managers whose translators the
+    // message loop consults; a window whose owner shows its focus ring shows its own too.
     // Call once, from WM_CREATE, before the layout is built.
     void Init(HWND hWnd);
     // The window's DPI from now on (96 = 100 %): the tree is laid out again, fonts, the
@@ -86,6 +91,12 @@ public:
     UIRect GetClientRect() const override;
     bool StartTimer(CControlUI* control, unsigned id, unsigned elapseMs) override;
     void StopTimer(CControlUI* control, unsigned id) override;
+    void AccessibleEvent(UIAccEvent event, CControlUI* control) override;
+    void FocusChanged(CControlUI* control) override;
+
+    // The system's colours and its high-contrast setting, read again (at Init and when the
+    // system says they changed).
+    void RefreshPalette();
 
 private:
     HFONT GetFont(int index) override;
@@ -100,6 +111,13 @@ private:
     bool OnNativeMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnSetCursorMessage(LPARAM lParam);
     bool OnTimerMessage(WPARAM id);
+    LRESULT OnGetObject(WPARAM wParam);
+    void OnAccessibleAction(WPARAM childId);
+    bool OnKeyMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    // Keys typed into a rich edit: Tab, Escape (and Return when it is read-only) belong to
+    // the window's keyboard navigation; the rest to the rich edit.
+    bool TranslateRichEditKey(const MSG* msg);
+    CRichEditUI* RichEditOfWindow(HWND native) const;
     void EndEdit(NativeEditEnd why);
     RECT NativeEditRectOf(const CEditUI& edit) const;
     void SyncRichEdit(CRichEditUI* rich);
@@ -134,4 +152,9 @@ private:
     struct TimerSlot { CControlUI* control; unsigned id; };
     std::map<UINT_PTR, TimerSlot> timers_;
     UINT_PTR nextTimer_ = 0x5E00;
+
+    // Made on the first WM_GETOBJECT; COM stays initialised on the thread from then on, for
+    // the marshalled object.
+    std::optional<ComScope> com_;
+    ComPtr<CAccessibleWindow> accessible_;  // declared after com_: released while COM is still up
 };

@@ -287,8 +287,11 @@ RichEditLooks CWindowManager::RichLooksOf(const CRichEditUI& rich) const {
     looks.bold = font && font->bold;
     looks.italic = font && font->italic;
     looks.underline = font && font->underline;
-    looks.textColor = ToColorRef(rich.GetTextColor() ? rich.GetTextColor() : GetWindowAttributes().defaultFontColor);
-    looks.bkColor = (rich.GetBkColor() >> 24) ? ToColorRef(rich.GetBkColor()) : RGB(255, 255, 255);
+    const UIPalette& palette = GetPalette();
+    looks.textColor = ToColorRef(palette.Text(rich.GetTextColor() ? rich.GetTextColor()
+                                                                   : GetWindowAttributes().defaultFontColor));
+    looks.bkColor = (rich.GetBkColor() >> 24) ? ToColorRef(palette.Fill(rich.GetBkColor()))
+                                              : ToColorRef(palette.Fill(0xFFFFFFFF));
     looks.readOnly = rich.IsReadOnly();
     looks.multiLine = rich.IsMultiLine();
     looks.maxChar = rich.GetMaxChar();
@@ -311,16 +314,19 @@ void CWindowManager::SyncRichEdit(CRichEditUI* rich) {
         native->SetLooks(looks);
     }
     native->SetText(rich->GetText());
-    // The native window covers the control less its skinned scroll bar; the inset becomes
-    // the text margin inside it.
+    // The native window covers the control less its skinned scroll bar and less a band
+    // as wide as the focus ring on its other sides, where the ring shows when the control
+    // reaches the window's edge (the control's own background fills the band); the inset
+    // becomes the text margin inside it, so the text stays where the layout puts it.
     UIRect r = rich->GetPos();
     UIRect inset = GetScale().Px(rich->GetInset());
     CScrollBarUI* bar = rich->GetVerticalScrollBar();
-    if (bar != nullptr && bar->IsVisible() && !bar->GetPos().empty()) {
-        const int cut = r.right - bar->GetPos().left;
-        r.right = bar->GetPos().left;
-        inset.right = std::max(0, inset.right - cut);
-    }
+    const int ring = FocusRingWidth();
+    int right = ring;
+    if (bar != nullptr && bar->IsVisible() && !bar->GetPos().empty()) right = r.right - bar->GetPos().left;
+    r = {r.left + ring, r.top + ring, r.right - right, r.bottom - ring};
+    inset = {std::max(0, inset.left - ring), std::max(0, inset.top - ring), std::max(0, inset.right - right),
+             std::max(0, inset.bottom - ring)};
     native->Place(ToRECT(r), ToRECT(inset), rich->IsVisible(), rich->IsEnabled());
     if (bar != nullptr) {
         const int range = std::max(0, native->ContentHeight() - native->ViewHeight());

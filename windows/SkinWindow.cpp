@@ -1,6 +1,8 @@
 #include "windows/SkinWindow.h"
 
 #include <windowsx.h>
+#include "engine/ResStrings.h"
+#include "ui/UIGlobals.h"
 #include "ui/pure/CaptionHitTest.h"
 #include "ui/pure/Option.h"
 #include "ui/pure/Progress.h"
@@ -19,10 +21,33 @@ void PrepareSkinWindow(HWND window, CWindowManager& manager) {
     manager.Init(window);
 }
 
+// The string-table texts of the default actions a screen reader names.
+constexpr UINT kStringPress = 191, kStringCheck = 192, kStringUncheck = 193, kStringJump = 194;
+
+// Names for assistive technology: the layouts number the string-table entries ("nameid")
+// of the window and of the controls whose caption is drawn in their image.
+void NameFromStringTable(CWindowManager& manager) {
+    const HINSTANCE strings = UIGetInstance();
+    if (const unsigned id = manager.GetWindowAttributes().nameId)
+        manager.SetAccessibleName(LoadResString(strings, id, L""));
+    if (CControlUI* root = manager.GetRoot()) {
+        root->FindControl([strings](CControlUI* control) {
+            if (const unsigned id = control->GetNameId()) {
+                const CUIString name = LoadResString(strings, id, L"");
+                if (!name.empty()) control->SetAccessibleName(name);
+            }
+            return false;
+        }, UIFIND_ALL);
+    }
+    UISetAccessibleActionNames(LoadResString(strings, kStringPress, L""), LoadResString(strings, kStringCheck, L""),
+                               LoadResString(strings, kStringUncheck, L""), LoadResString(strings, kStringJump, L""));
+}
+
 void LoadSkinLayout(CWindowManager& manager, UINT layoutId, INotifyUI* receiver) {
     std::unique_ptr<CControlUI> root = manager.Build(layoutId, L"XML");
     if (!root) return;
     manager.AttachDialog(std::move(root));
+    NameFromStringTable(manager);
     manager.AddNotifier(receiver);
 }
 

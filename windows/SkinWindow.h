@@ -25,8 +25,10 @@ enum class SkinWindowLife { ReleasedByCaller, DeletedWithWindow };
 // in OnMessage, the rest to the per-window manager and the system.
 //   WM_CREATE      the system caption goes (the skin draws its own title strip) and the
 //                  clip styles keep native children out of the painting; the manager is
-//                  bound; BeforeLayout; the layout is built and this window receives its
-//                  notifications (a layout that cannot be built leaves the window empty)
+//                  bound; BeforeLayout; the layout is built, the window and the controls
+//                  the layout numbers ("nameid") are named from the string table for
+//                  screen readers, and this window receives its notifications (a layout
+//                  that cannot be built leaves the window empty)
 //   WM_DESTROY     posts the quit message that wakes the loop running the window, which
 //                  then ends because its window is gone (ui/MessageLoop.h)
 //   WM_NCHITTEST   the size-box edges, the layout's caption strip (except over buttons,

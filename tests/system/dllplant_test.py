@@ -28,7 +28,7 @@ from setupdriver import DEFAULT_FOLDER, DESKTOP_LINK, ENTRY_KEY, MAIN, RECTS
 BUILD = winetest.BUILD
 PLANT_DIR = os.path.join(BUILD, "tests", "plant")
 DOWNLOADS = "C:\\users\\Public\\Downloads"
-PLANTED = ["gdiplus", "msimg32", "comctl32"]
+PLANTED = ["gdiplus", "msimg32", "comctl32", "oleacc"]
 # Loaded from the system folder whatever the search path says (Windows 7 and later).
 KNOWN_DLLS = {"advapi32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "ole32.dll",
               "oleaut32.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "imm32.dll", "psapi.dll"}

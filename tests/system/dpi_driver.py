@@ -5,7 +5,11 @@ the program starts, and on it:
 
 - the client-running prompt (with the stand-in client running), and the already-running
   prompt (a second setup while the first is open);
-- the main window at its scaled size, its custom page and back;
+- the main window at its scaled size; the default page's Tab round, each control's focus
+  ring checked at the scale and photographed;
+- its custom page, the licence opened there with the real pointer, which then rests over
+  the licence's text (a native child window): left alone a few seconds, the pointer
+  moved onto 确定 and one real click closes the licence; back;
 - the licence window and the confirm-exit prompt opened from it;
 - a quick install, then the confirm-exit prompt's stop button.
 
@@ -20,8 +24,8 @@ import os
 import time
 
 import winetest
-from setupdriver import (ALREADY_RUNNING, CLIENT_RUNNING, CONFIRM_EXIT, DEFAULT_FOLDER, MAIN, RECTS, SETUP_WIN, TERMS,
-                         InstallationChecks, Machine)
+from setupdriver import (ALREADY_RUNNING, CLIENT_RUNNING, CONFIRM_EXIT, DEFAULT_FOLDER, MAIN, RECTS, SETUP_WIN,
+                         TAB_ORDER, TERMS, InstallationChecks, Machine)
 
 # How long a person leaves a prompt alone before clicking (part of the scenario).
 READING = 3
@@ -89,9 +93,18 @@ class DpiCase(InstallationChecks):
         read_then_click(s, prompt, ALREADY_RUNNING, buttons["already"])
         self.assertEqual(0, second.wait(timeout=60))
 
+        s.focus_window()
+        s.tab_round(TAB_ORDER["default"], page="default", label=f"dpi{dpi}-default")
+
         s.click("btn_freeinstall")
         s.wait_page("custom")
         self.shot(s.wid, "main-custom")
+        # The licence's first click after the pointer left its text must close it.
+        s.real_click("zevloterms", page="custom")
+        terms = s.prompt(TERMS)
+        time.sleep(READING)
+        s.real_click("btn_ok", TERMS, wid=terms)
+        winetest.wait_gone(terms, timeout=10)
         s.click("back")
         s.wait_page("default")
 

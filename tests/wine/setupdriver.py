@@ -144,6 +144,53 @@ def blue(pixel):
     return b > 150 and b > r + 60
 
 
+# --- the keyboard's focus ring ------------------------------------------------------------------
+RING = (0x00, 0x5F, 0xB8)  # the outer band of the focus ring, the framework's focus colour
+
+# Which control has the focus when a page or prompt shows (its default button), then which
+# one each Tab reaches, round to the first again: the layouts' reading order, hidden,
+# disabled and decorative controls left out. The progress page has none (its close button
+# is hidden while the install runs).
+TAB_ORDER = {
+    "default": ["start", "agressinstall", "zevloterms", "btn_freeinstall", "closebtn", "start"],
+    "custom": ["start", "back", "closebtn", "path", "browser", "createDesktopshortcut", "autostart", "agressinstall",
+               "zevloterms", "start"],
+    "finish": ["finishinstallbtn", "closebtn", "finishinstallbtn"],
+    TERMS: ["btn_ok", "closebtn", "agreement", "btn_ok"],
+    CONFIRM_EXIT: ["installbtn", "closebtn", "cancelbtn", "installbtn"],
+    ALREADY_RUNNING: ["okbtn", "closebtn", "okbtn"],
+    CLIENT_RUNNING: ["installbtn", "cancelbtn", "closebtn", "installbtn"],
+}
+
+
+def _line(width, dpi):
+    """A line `width` pixels wide at 96 DPI, at `dpi`, as the framework draws it."""
+    return max(1, layoutrects.scaled(width, dpi))
+
+
+def ring_band(rect, dpi, size):
+    """The pixels of the focus ring's outer band around `rect` (window coordinates at
+    `dpi`) in a window of `size`: two pixels at 96 DPI, outside a one-pixel light band just
+    outside the control, held inside the window."""
+    outer, width = _line(2, dpi), _line(2, dpi) + _line(1, dpi)
+    left, top = max(0, rect[0] - width), max(0, rect[1] - width)
+    right, bottom = min(size[0], rect[2] + width), min(size[1], rect[3] + width)
+    return [(x, y) for y in range(top, bottom) for x in range(left, right)
+            if x < left + outer or x >= right - outer or y < top + outer or y >= bottom - outer]
+
+
+def has_ring(img, rect, dpi, colour=RING):
+    """True when nearly all of the ring's outer band around `rect` shows in `colour`."""
+    band = ring_band(rect, dpi, img.size)
+    near = sum(1 for p in band if sum(abs(a - b) for a, b in zip(img.getpixel(p), colour)) < 60)
+    return bool(band) and near >= 0.9 * len(band)
+
+
+def ringed(img, layout, page, dpi, names):
+    """Which of the controls `names` (of `layout` on `page`) show the focus ring."""
+    return [name for name in names if has_ring(img, RECTS.rect(layout, name, page, dpi=dpi), dpi)]
+
+
 # --- the machine --------------------------------------------------------------------------------
 class Machine:
     """A fresh Wine machine (D: a fixed drive of its own) with the setup program at
@@ -220,6 +267,11 @@ class Machine:
             f.write(text)
         r = self.p.run([tool, note])
         assert r.returncode == 0, r
+
+    def clipboard(self):
+        """The text on the machine's clipboard (tests/programs/winfx_clip.exe)."""
+        r = self.p.run([self.tool("winfx_clip")])
+        return r.stdout.decode("utf-8") if r.returncode == 0 else ""
 
     def message_box_text(self):
         """The caption and text lines of the message box on screen (winfx_msgtext)."""
@@ -355,6 +407,46 @@ class Setup:
             raise
         self.wait_page("default")
         return self.wid
+
+    def focus_window(self, wid=None):
+        """Gives the window the X keyboard focus, as a window manager does with a window that
+        appears: without one, no window has it, and XTEST key events reach none. Prompts
+        that the window opens from the keyboard take the keys from it."""
+        winetest.xdotool("windowfocus", "--sync", wid or self.wid)
+
+    def keys(self, *keys):
+        """Real key presses (XTEST), as a person types them, to the window with the focus."""
+        winetest.xdotool("key", "--delay", 80, *keys)
+
+    def wait_ring(self, name, layout=MAIN, wid=None, page=None, shot_name=None):
+        """Waits until the focus ring is drawn around that control; with `shot_name`, keeps
+        a screenshot of the window then."""
+        wid = wid or self.wid
+        rect = RECTS.rect(layout, name, page, dpi=self.dpi)
+        winetest.wait_until(lambda: has_ring(winetest.capture(wid), rect, self.dpi), timeout=30,
+                            what=f"the focus ring around {name} at {self.dpi} DPI")
+        if shot_name:
+            shot(wid, shot_name)
+
+    def tab_round(self, order, layout=MAIN, wid=None, page=None, label=None):
+        """`order`: the control that has the focus, then each one that a Tab reaches from it,
+        round to the first again. Presses Tab for each and checks it by its ring (and that no
+        other control of the list shows one: the ring shows only once a key has been
+        pressed, so the first is seen at the end), photographing each as
+        e2e-focus-<label>-<n>-<name>.png."""
+        wid = wid or self.wid
+        label = label or page or str(layout)
+        names = sorted(set(order))
+        for n, name in enumerate(order[1:], 1):
+            self.keys("Tab")
+            self.wait_ring(name, layout, wid, page, shot_name=f"focus-{label}-{n}-{name}")
+            assert ringed(winetest.capture(wid), layout, page, self.dpi, names) == [name], (label, n, name)
+
+    def real_click(self, name, layout=MAIN, wid=None, page=None):
+        """The pointer moved onto the control and one click with the real pointer (XTEST),
+        the pointer left where it is."""
+        winetest.xdotool("mousemove", "--window", wid or self.wid, *self.at(name, layout, page))
+        winetest.xdotool("click", 1)
 
     def click(self, name, layout=MAIN, wid=None, page=None):
         """A click on the control, then the pointer rested off every button."""

@@ -11,11 +11,8 @@ void* CButtonUI::GetInterface(std::wstring_view name) {
 }
 
 void CButtonUI::SetEnabled(bool enabled) {
-    if (!enabled) {
-        // A disabled button forgets hot, pushed, captured and focus.
-        buttonState_ = 0;
-        if (focused_ && manager_) manager_->SetFocus(nullptr);
-    }
+    // A disabled button forgets hot, pushed and captured (and, as every control, focus).
+    if (!enabled) buttonState_ = 0;
     CLabelUI::SetEnabled(enabled);
 }
 

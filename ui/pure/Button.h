@@ -43,6 +43,7 @@ public:
     void PaintStatusImage(IRenderTarget& target) override;
 
 protected:
+    UIRole DefaultRole() const override { return UIRole::PushButton; }
     UIColor CurrentTextColor() const override;
     // Draws the image for `state` by the button rules; false when the hot colour alone
     // was drawn (nothing may follow it).

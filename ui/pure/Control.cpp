@@ -28,6 +28,39 @@ void CControlUI::SetText(std::wstring_view text) {
     text_ = CUIString(text);
     Invalidate();
     NotifyNativeControl();
+    RaiseTextChanged();
+}
+
+CUIString CControlUI::GetAccessibleName() const {
+    if (!accName_.empty()) return accName_;
+    switch (GetRole()) {
+    case UIRole::StaticText:
+    case UIRole::PushButton:
+    case UIRole::CheckButton:
+    case UIRole::RadioButton:
+    case UIRole::Link: {
+        CUIString text = GetText();
+        if (!text.empty()) return text;
+        break;
+    }
+    default:
+        break;
+    }
+    return toolTip_;
+}
+
+void CControlUI::SetAccessibleName(std::wstring_view name) {
+    if (accName_ == name) return;
+    accName_ = CUIString(name);
+    RaiseAccessible(UIAccEvent::NameChange);
+}
+
+void CControlUI::RaiseAccessible(UIAccEvent event) {
+    if (manager_) manager_->AccessibleEvent(event, this);
+}
+
+void CControlUI::RaiseTextChanged() {
+    RaiseAccessible(GetRole() == UIRole::EditableText ? UIAccEvent::ValueChange : UIAccEvent::NameChange);
 }
 
 void CControlUI::SetManager(UIManagerCore* manager, CControlUI* parent, bool init) {
@@ -43,22 +76,25 @@ void CControlUI::SetVisible(bool visible) {
     if (visible_ == visible) return;
     const bool wasVisible = IsVisible();
     visible_ = visible;
-    if (focused_ && !visible && manager_) manager_->SetFocus(nullptr);
+    if (focused_ && !visible && manager_) manager_->FocusedControlGone(this);
     if (wasVisible != IsVisible()) NeedParentUpdate();
     NotifyNativeControl();
+    if (wasVisible != IsVisible()) RaiseAccessible(visible ? UIAccEvent::Show : UIAccEvent::Hide);
 }
 
 void CControlUI::SetInternVisible(bool visible) {
     internVisible_ = visible;
-    if (!visible && focused_ && manager_) manager_->SetFocus(nullptr);
+    if (!visible && focused_ && manager_) manager_->FocusedControlGone(this);
     NotifyNativeControl();
 }
 
 void CControlUI::SetEnabled(bool enabled) {
     if (enabled_ == enabled) return;
     enabled_ = enabled;
+    if (!enabled && focused_ && manager_) manager_->FocusedControlGone(this);
     Invalidate();
     NotifyNativeControl();
+    RaiseAccessible(UIAccEvent::StateChange);
 }
 
 void CControlUI::SetFocus() {
@@ -108,6 +144,11 @@ UISize CControlUI::EstimateSize(UISize) { return GetScale().Px(fixed_); }
 
 UIScale CControlUI::GetScale() const noexcept { return manager_ ? manager_->GetScale() : UIScale{}; }
 
+const UIPalette& CControlUI::GetPalette() const noexcept {
+    static const UIPalette skinOnly;
+    return manager_ ? manager_->GetPalette() : skinOnly;
+}
+
 void CControlUI::SetAttribute(std::wstring_view name, std::wstring_view value) {
     if (name == L"pos") SetFloatPos(ParseRect(value));
     else if (name == L"padding") SetPadding(ParseRect(value));
@@ -132,6 +173,10 @@ void CControlUI::SetAttribute(std::wstring_view name, std::wstring_view value) {
     else if (name == L"keyboard") SetKeyboardEnabled(ParseBool(value));
     else if (name == L"visible") SetVisible(ParseBool(value));
     else if (name == L"float") SetFloat(ParseBool(value));
+    else if (name == L"role") SetRole(ParseRole(value));
+    else if (name == L"nameid") nameId_ = static_cast<unsigned>(std::max(0, ParseInt(value)));
+    else if (name == L"isdefault") isDefault_ = ParseBool(value);
+    else if (name == L"iscancel") isCancel_ = ParseBool(value);
 }
 
 void CControlUI::ApplyAttributeList(std::wstring_view list) {
@@ -163,7 +208,7 @@ void CControlUI::DoPaint(IRenderTarget& target, const UIRect& paintRect) {
 }
 
 void CControlUI::PaintBkColor(IRenderTarget& target) {
-    if (bkColor_ != 0) target.FillRect(rcPaint_, bkColor_);
+    if (bkColor_ != 0) target.FillRect(rcPaint_, GetPalette().Fill(bkColor_));
 }
 
 void CControlUI::PaintBkImage(IRenderTarget& target) { DrawImage(target, bkImage_); }
@@ -174,7 +219,8 @@ void CControlUI::PaintBorder(IRenderTarget& target) {
     if (borderSize_ <= 0) return;
     const UIColor color = (focused_ && focusBorderColor_ != 0) ? focusBorderColor_ : borderColor_;
     const UIScale scale = GetScale();
-    if (color != 0) target.DrawBorder(rcItem_, scale.Line(borderSize_), color, scale.Px(borderRound_));
+    if (color == 0) return;
+    target.DrawBorder(rcItem_, scale.Line(borderSize_), GetPalette().Border(color), scale.Px(borderRound_));
 }
 
 void CControlUI::DoEvent(const UIEvent& event) {

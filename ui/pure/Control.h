@@ -6,8 +6,10 @@
 #include <memory>
 #include <string_view>
 #include "ui/UIString.h"
+#include "ui/pure/Accessibility.h"
 #include "ui/pure/DpiScale.h"
 #include "ui/pure/Geometry.h"
+#include "ui/pure/Palette.h"
 #include "ui/pure/Render.h"
 #include "ui/pure/UIEvent.h"
 
@@ -48,6 +50,23 @@ public:
     void SetUserData(std::wstring_view data) { userData_ = CUIString(data); }
     uintptr_t GetTag() const noexcept { return tag_; }
     void SetTag(uintptr_t tag) noexcept { tag_ = tag; }
+
+    // --- accessibility and the keyboard (ui/pure/Accessibility.h)
+    // The role the layout gives ("role"), else the class's own.
+    UIRole GetRole() const { return role_ != UIRole::Auto ? role_ : DefaultRole(); }
+    void SetRole(UIRole role) { role_ = role; }
+    // The string-table entry that names the control ("nameid"; 0: none). The framework
+    // keeps the number; the window that knows the string table sets the name from it.
+    unsigned GetNameId() const noexcept { return nameId_; }
+    // The name a screen reader says (see ui/pure/Accessibility.h for the rule).
+    CUIString GetAccessibleName() const;
+    void SetAccessibleName(std::wstring_view name);
+    // What a screen reader reads as the control's value (editable text, progress).
+    virtual CUIString GetAccessibleValue() const { return {}; }
+    // Return activates the visible, enabled control with "isdefault" when no control
+    // that Return presses has the focus; Escape the one with "iscancel".
+    bool IsDefaultButton() const noexcept { return isDefault_; }
+    bool IsCancelButton() const noexcept { return isCancel_; }
 
     // --- tree
     UIManagerCore* GetManager() const noexcept { return manager_; }
@@ -117,6 +136,8 @@ public:
     virtual UISize EstimateSize(UISize available);
     // The scale of the window the control belongs to (96 DPI without one).
     UIScale GetScale() const noexcept;
+    // The colours of that window (the skin's alone without one): ui/pure/Palette.h.
+    const UIPalette& GetPalette() const noexcept;
 
     // --- markup
     // Applies one markup attribute; unknown names are ignored.
@@ -153,6 +174,12 @@ public:
     std::weak_ptr<void> GetLifeToken() const { return lifeToken_; }
 
 protected:
+    // The role of the class when the layout names none.
+    virtual UIRole DefaultRole() const { return UIRole::None; }
+    // Tells assistive technology (through the manager) that something about it changed.
+    void RaiseAccessible(UIAccEvent event);
+    // The text changed: a new name, or a new value for editable text.
+    void RaiseTextChanged();
     // Draws an image description over the control, clipped to the current paint rectangle.
     bool DrawImage(IRenderTarget& target, std::wstring_view description);
     void NotifyNativeControl();  // tells the host when UsesNativeWindow()
@@ -170,6 +197,10 @@ protected:
     int borderSize_ = 0;
     UISize borderRound_;
     CUIString bkImage_;
+    UIRole role_ = UIRole::Auto;
+    CUIString accName_;
+    unsigned nameId_ = 0;
+    bool isDefault_ = false, isCancel_ = false;
 
 private:
     std::shared_ptr<int> lifeToken_ = std::make_shared<int>(0);

@@ -39,11 +39,17 @@ void CEditUI::OnNativeTextChanged(std::wstring_view text) {
     CUIString cut(text.substr(0, maxChar_ > 0 ? static_cast<size_t>(maxChar_) : text.size()));
     if (cut == text_) return;
     text_ = std::move(cut);
+    RaiseAccessible(UIAccEvent::ValueChange);
     if (manager_) manager_->SendNotify(this, L"textchanged");
 }
 
+// Return in the edit box also presses the window's default button, as in a dialog.
 void CEditUI::OnNativeReturn() {
-    if (manager_) manager_->SendNotify(this, L"return");
+    if (!manager_) return;
+    const std::weak_ptr<void> alive = GetLifeToken();
+    UIManagerCore* manager = manager_;
+    manager->SendNotify(this, L"return");
+    if (!alive.expired()) manager->ActivateDefault();
 }
 
 void CEditUI::OnNativeEditEnd(std::wstring_view text) {
@@ -99,6 +105,12 @@ void CEditUI::DoEvent(const UIEvent& event) {
     default:
         CLabelUI::DoEvent(event);
     }
+}
+
+// In high contrast the whole field is the system's background, as a native edit box's is.
+void CEditUI::PaintBkColor(IRenderTarget& target) {
+    if (GetPalette().highContrast) target.FillRect(rcPaint_, GetPalette().window);
+    else CLabelUI::PaintBkColor(target);
 }
 
 void CEditUI::PaintStatusImage(IRenderTarget& target) {

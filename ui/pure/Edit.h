@@ -32,7 +32,8 @@ public:
     void BeginEdit();
     // From the host: the native text changed while editing (raises "textchanged").
     void OnNativeTextChanged(std::wstring_view text);
-    // From the host: Return was pressed in the native edit (raises "return").
+    // From the host: Return was pressed in the native edit (raises "return", then presses
+    // the default button).
     void OnNativeReturn();
     // From the host: editing ended; the text is copied back (raises "textchanged" when different).
     void OnNativeEditEnd(std::wstring_view text);
@@ -43,10 +44,13 @@ public:
     void SetPos(const UIRect& rect) override;
     void SetAttribute(std::wstring_view name, std::wstring_view value) override;
     void DoEvent(const UIEvent& event) override;
+    void PaintBkColor(IRenderTarget& target) override;
     void PaintStatusImage(IRenderTarget& target) override;
     bool UsesNativeWindow() const override { return editing_; }
+    CUIString GetAccessibleValue() const override { return password_ ? DisplayText() : text_; }
 
 protected:
+    UIRole DefaultRole() const override { return UIRole::EditableText; }
     CUIString DisplayText() const override;
 
     int maxChar_ = 255;

@@ -1,5 +1,6 @@
 #include "ui/pure/Label.h"
 
+#include <algorithm>
 #include "ui/pure/ManagerCore.h"
 #include "ui/pure/TextLines.h"
 #include "ui/pure/ValueParse.h"
@@ -72,6 +73,34 @@ std::vector<UITextLine> CLabelUI::LayoutLines(IRenderTarget& target, std::wstrin
     return LayoutTextLines(text, rc, textStyle_, lineHeight, measure);
 }
 
+// Where the text's lines are drawn, with a margin, within the control: the box that a
+// background behind the text itself has to cover.
+UIRect CLabelUI::InkRect(IRenderTarget& target, std::wstring_view text) const {
+    const UIRect rc = TextRect();
+    const UISize size = target.MeasureText(std::wstring(text), font_);
+    std::vector<UITextLine> lines;
+    if ((textStyle_ & (UI_DT_SINGLELINE | UI_DT_END_ELLIPSIS)) != 0 ||
+        (text.find(L'\n') == std::wstring_view::npos && size.cx <= rc.width())) {
+        int top = rc.top;
+        if (textStyle_ & UI_DT_BOTTOM) top = rc.bottom - size.cy;
+        else if (textStyle_ & UI_DT_VCENTER) top = rc.top + (rc.height() - size.cy) / 2;
+        lines.push_back({text, UIRect{rc.left, top, rc.right, top + size.cy}});
+    } else {
+        lines = LayoutLines(target, text);
+    }
+    UIRect ink{rc.right, rc.bottom, rc.left, rc.top};
+    for (const UITextLine& line : lines) {
+        const int width = std::min(line.rect.width(), target.MeasureText(std::wstring(line.text), font_).cx);
+        int left = line.rect.left;
+        if (textStyle_ & UI_DT_RIGHT) left = line.rect.right - width;
+        else if (textStyle_ & UI_DT_CENTER) left = line.rect.left + (line.rect.width() - width) / 2;
+        ink = {std::min(ink.left, left), std::min(ink.top, line.rect.top), std::max(ink.right, left + width),
+               std::max(ink.bottom, line.rect.bottom)};
+    }
+    const int margin = GetScale().Line(2);
+    return UIIntersect({ink.left - margin, ink.top - margin, ink.right + margin, ink.bottom + margin}, rcItem_);
+}
+
 // Text that fits on one line is drawn as it is; longer text is broken into lines here
 // (between Chinese characters, as the system does), unless the label is single-line or
 // ends in an ellipsis.
@@ -90,7 +119,23 @@ void CLabelUI::DrawLabelText(IRenderTarget& target, UIColor color) {
         if (!line.text.empty()) target.DrawText(line.rect, std::wstring(line.text), font_, color, lineStyle);
 }
 
-void CLabelUI::PaintText(IRenderTarget& target) { DrawLabelText(target, CurrentTextColor()); }
+void CLabelUI::PaintText(IRenderTarget& target) {
+    const UIPalette& palette = GetPalette();
+    if (!palette.highContrast) {
+        DrawLabelText(target, CurrentTextColor());
+        return;
+    }
+    // In high contrast text stands on the system's background, whatever image lies behind
+    // it, in the system's text colour (grey when disabled, the link colour for links).
+    const CUIString text = DisplayText();
+    if (text.empty()) return;
+    const UIRect behind = UIIntersect(InkRect(target, text), rcPaint_);
+    if (!behind.empty()) target.FillRect(behind, palette.window);
+    const UIColor skin = CurrentTextColor();
+    DrawLabelText(target, !IsEnabled()                 ? palette.DisabledText(skin)
+                          : GetRole() == UIRole::Link ? palette.LinkText(skin)
+                                                      : palette.Text(skin));
+}
 
 std::wstring_view CTextUI::GetClass() const { return L"TextUI"; }
 

@@ -30,8 +30,11 @@ public:
     // The lines `text` is drawn in when it does not fit on one line, measured with the
     // target's font for this label.
     std::vector<UITextLine> LayoutLines(IRenderTarget& target, std::wstring_view text) const;
+    // The box the drawn text covers (with a small margin), within the control.
+    UIRect InkRect(IRenderTarget& target, std::wstring_view text) const;
 
 protected:
+    UIRole DefaultRole() const override { return UIRole::StaticText; }
     // The text that is drawn (edits mask it in password mode).
     virtual CUIString DisplayText() const { return GetText(); }
     // Text colour for the current state; 0 falls back to the window's colours.

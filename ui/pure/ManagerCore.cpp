@@ -24,6 +24,7 @@ void UIManagerCore::SetHost(IUIHost* host) noexcept { host_ = host ? host : &Nul
 CControlUI* UIManagerCore::AttachDialog(std::unique_ptr<CControlUI> root) {
     root_.reset();
     hot_ = captured_ = focus_ = nullptr;
+    refocusPending_ = true;
     names_.clear();
     root_ = std::move(root);
     if (root_) root_->SetManager(this, nullptr, true);
@@ -131,6 +132,9 @@ void UIManagerCore::SetWindowAttribute(std::wstring_view name, std::wstring_view
     else if (name == L"linkfontcolor") w.linkFontColor = ParseColor(value);
     else if (name == L"linkhoverfontcolor") w.linkHoverFontColor = ParseColor(value);
     else if (name == L"selectedcolor") w.selectedColor = ParseColor(value);
+    else if (name == L"focusbordercolor") w.focusColor = ParseColor(value);
+    else if (name == L"role") w.alert = value == L"alert";
+    else if (name == L"nameid") w.nameId = static_cast<unsigned>(std::max(0, ParseInt(value)));
 }
 
 void UIManagerCore::SetScale(UIScale scale) {
@@ -157,18 +161,44 @@ void UIManagerCore::LayoutRoot(const UIRect& client) {
     updateNeeded_ = false;
     if (root_) root_->SetPos(client);
     laidOut_ = true;
+    // What is shown is settled now: a focus that went away goes to the default button,
+    // as soon as a page shows one.
+    if (refocusPending_ && !focus_) {
+        if (CControlUI* button = GetDefaultButton()) SetFocus(button);
+    }
 }
 
 void UIManagerCore::Paint(IRenderTarget& target, const UIRect& paintRect) {
     if (updateNeeded_) LayoutRoot(Host().GetClientRect());
     if (root_) root_->DoPaint(target, paintRect);
+    PaintFocusRing(target);
     OnPainted();
 }
 
 void UIManagerCore::OnPainted() {
     if (!laidOut_ || windowInitSent_ || !root_) return;
     windowInitSent_ = true;
+    const std::weak_ptr<int> alive = lifeToken_;
+    // Told once the window shows what it says, before its own first steps.
+    if (window_.alert) AccessibleEvent(UIAccEvent::Alert, nullptr);
+    if (alive.expired() || !root_) return;
     SendNotify(root_.get(), L"windowinit");
+}
+
+bool UIManagerCore::Contains(const CControlUI* control) const {
+    if (!control || !root_) return false;
+    while (control->GetParent() != nullptr) control = control->GetParent();
+    return control == root_.get();
+}
+
+void UIManagerCore::AccessibleEvent(UIAccEvent event, CControlUI* control) {
+    if (control == nullptr || Contains(control)) Host().AccessibleEvent(event, control);
+}
+
+void UIManagerCore::SetPalette(const UIPalette& palette) {
+    if (palette == palette_) return;
+    palette_ = palette;
+    Invalidate(Host().GetClientRect());
 }
 
 void UIManagerCore::RegisterControl(CControlUI* control) {

@@ -12,6 +12,7 @@
 #include "ui/pure/DpiScale.h"
 #include "ui/pure/Geometry.h"
 #include "ui/pure/Notify.h"
+#include "ui/pure/Palette.h"
 #include "ui/pure/Render.h"
 #include "ui/pure/UIHost.h"
 
@@ -41,6 +42,9 @@ struct UIWindowAttributes {
     int alpha = 255;
     UIColor disabledFontColor = 0xFFA7A6AA, defaultFontColor = 0xFF000000;
     UIColor linkFontColor = 0xFF0000FF, linkHoverFontColor = 0xFFD3215F, selectedColor = 0xFFBAE4FF;
+    UIColor focusColor = 0xFF005FB8;  // "focusbordercolor": the outer band of the focus ring
+    bool alert = false;               // "role" "alert": the window is a message for the user
+    unsigned nameId = 0;              // "nameid": the string-table entry that names the window
 };
 
 class UIManagerCore {
@@ -125,7 +129,11 @@ public:
     bool OnDoubleClick(UIPoint pt, unsigned keyState = 0);
     bool OnRButtonDown(UIPoint pt, unsigned keyState = 0);
     bool OnMouseWheel(UIPoint pt, int delta, unsigned keyState = 0);
-    bool OnKeyDown(unsigned vkey, unsigned keyState = 0);  // Tab moves the focus
+    // Tab and Shift+Tab move the focus; Return presses the focused button, check box or
+    // link, else the default button; Escape the cancel button; other keys go to the
+    // focused control. Any key shows the focus ring from then on. A held key's repeats
+    // (UI_KEY_REPEAT) press nothing again.
+    bool OnKeyDown(unsigned vkey, unsigned keyState = 0);
     bool OnKeyUp(unsigned vkey, unsigned keyState = 0);
     bool OnChar(unsigned ch, unsigned keyState = 0);
     // True when a control chose the cursor (through IUIHost::SetCursorShape).
@@ -138,9 +146,45 @@ public:
     // --- focus and mouse state
     CControlUI* GetFocus() const noexcept { return focus_; }
     void SetFocus(CControlUI* control);  // null: no control has the focus
+    // The next (previous) tab stop after the focused control, round the window; from no
+    // focus, the first (last). Tab stops: ui/pure/Accessibility.h.
     bool SetNextTabControl(bool forward = true);
+    // The focused control was hidden or disabled: no control has the focus, and after the
+    // next layout that shows a default button, that button takes it (also the window's
+    // first focus, after its first layout), so that the keyboard never starts from nowhere.
+    void FocusedControlGone(CControlUI* control);
+    // The focus ring is drawn once the keyboard has been used in the window (as Windows
+    // shows its focus rectangles), around the focused control, on top of everything.
+    bool AreFocusCuesShown() const noexcept { return focusCues_; }
+    void ShowFocusCues();
+    // The ring's outer rectangle around `control` in the client area: two bands, the outer
+    // one in the focus colour, the inner one light, just outside the control (inside it
+    // where the control reaches the edge of the window).
+    UIRect FocusRingRect(const CControlUI& control) const;
+    // The width of the ring's two bands together, in device pixels.
+    int FocusRingWidth() const noexcept;
+    // The first visible, enabled control marked "isdefault" ("iscancel"), or null.
+    CControlUI* GetDefaultButton() const;
+    CControlUI* GetCancelButton() const;
+    // Presses that button; false when there is none.
+    bool ActivateDefault();
+    bool ActivateCancel();
     CControlUI* GetHot() const noexcept { return hot_; }
     CControlUI* GetCaptured() const noexcept { return captured_; }
+
+    // --- accessibility (ui/pure/Accessibility.h)
+    // True when `control` belongs to the attached tree.
+    bool Contains(const CControlUI* control) const;
+    // Passes the event on to the host when the control is in the tree (or is null: the
+    // window).
+    void AccessibleEvent(UIAccEvent event, CControlUI* control);
+    // The window's own name for assistive technology (set from "nameid" by the window).
+    const CUIString& GetAccessibleName() const noexcept { return accName_; }
+    void SetAccessibleName(std::wstring_view name) { accName_ = CUIString(name); }
+
+    // --- colours (ui/pure/Palette.h); a change repaints the window
+    void SetPalette(const UIPalette& palette);
+    const UIPalette& GetPalette() const noexcept { return palette_; }
 
     // --- called by controls
     void RegisterControl(CControlUI* control);   // joins the name map
@@ -154,6 +198,9 @@ private:
     void DispatchMouse(CControlUI* control, UIEventType type, UIPoint pt, unsigned keyState);
     void SetHot(CControlUI* control, UIPoint pt, unsigned keyState);
     bool DispatchKey(UIEventType type, unsigned key, unsigned keyState);
+    CControlUI* FindButton(bool (CControlUI::*marked)() const noexcept) const;
+    void InvalidateFocusRing(const CControlUI* control);
+    void PaintFocusRing(IRenderTarget& target);
 
     IUIHost* host_;
     std::unique_ptr<CControlUI> root_;
@@ -171,5 +218,8 @@ private:
     CControlUI* focus_ = nullptr;
     UIPoint lastMouse_;
     bool cursorSet_ = false;
+    bool focusCues_ = false, refocusPending_ = true;
+    CUIString accName_;
+    UIPalette palette_;
     std::shared_ptr<int> lifeToken_ = std::make_shared<int>(0);
 };

@@ -1,7 +1,18 @@
-// Mouse and keyboard dispatch of the manager core: which control hears an event.
+// Mouse and keyboard dispatch of the manager core: which control hears an event, the
+// keyboard focus and its ring, the default and cancel buttons.
+#include <algorithm>
 #include <vector>
 #include "ui/pure/Control.h"
 #include "ui/pure/ManagerCore.h"
+
+namespace {
+// Return presses these when they have the focus (editable text sends it on to the default
+// button, as a dialog's edit box does).
+bool ReturnPresses(const CControlUI& control) {
+    const UIRole role = control.GetRole();
+    return IsActingRole(role) && role != UIRole::EditableText;
+}
+}  // namespace
 
 void UIManagerCore::DispatchMouse(CControlUI* control, UIEventType type, UIPoint pt, unsigned keyState) {
     UIEvent event;
@@ -109,8 +120,22 @@ bool UIManagerCore::OnMouseWheel(UIPoint pt, int delta, unsigned keyState) {
 }
 
 bool UIManagerCore::OnKeyDown(unsigned vkey, unsigned keyState) {
-    if (vkey == UI_VK_TAB) return SetNextTabControl((keyState & UI_MK_SHIFT) == 0);
-    return DispatchKey(UIEventType::KeyDown, vkey, keyState);
+    ShowFocusCues();
+    const bool repeat = (keyState & UI_KEY_REPEAT) != 0;
+    switch (vkey) {
+    case UI_VK_TAB:
+        return SetNextTabControl((keyState & UI_MK_SHIFT) == 0);
+    case UI_VK_RETURN:
+        if (repeat) return true;
+        if (focus_ && ReturnPresses(*focus_)) return DispatchKey(UIEventType::KeyDown, vkey, keyState);
+        return ActivateDefault();
+    case UI_VK_ESCAPE:
+        return repeat || ActivateCancel();
+    case UI_VK_SPACE:
+        return repeat || DispatchKey(UIEventType::KeyDown, vkey, keyState);
+    default:
+        return DispatchKey(UIEventType::KeyDown, vkey, keyState);
+    }
 }
 
 bool UIManagerCore::OnKeyUp(unsigned vkey, unsigned keyState) { return DispatchKey(UIEventType::KeyUp, vkey, keyState); }
@@ -124,7 +149,10 @@ bool UIManagerCore::OnSetCursor(UIPoint pt) {
     return cursorSet_;
 }
 
-void UIManagerCore::OnSetFocus() {}
+// The window took the keyboard: assistive technology hears which control has it.
+void UIManagerCore::OnSetFocus() {
+    if (focus_) AccessibleEvent(UIAccEvent::Focus, focus_);
+}
 
 void UIManagerCore::OnKillFocus() { Host().ShowToolTip(std::wstring(), UIRect{}); }
 
@@ -152,6 +180,7 @@ void UIManagerCore::SetFocus(CControlUI* control) {
     CControlUI* old = focus_;
     focus_ = control;
     if (old) {
+        InvalidateFocusRing(old);
         UIEvent event;
         event.type = UIEventType::KillFocus;
         event.sender = old;
@@ -160,22 +189,79 @@ void UIManagerCore::SetFocus(CControlUI* control) {
         if (alive.expired() || focus_ != control) return;  // the receiver moved the focus on
     }
     if (control) {
+        refocusPending_ = false;
+        InvalidateFocusRing(control);
         UIEvent event;
         event.type = UIEventType::SetFocus;
         event.sender = control;
         control->DoEvent(event);
         SendNotify(control, L"setfocus");
+        if (alive.expired() || focus_ != control) return;
     }
+    Host().FocusChanged(control);
+    AccessibleEvent(UIAccEvent::Focus, control);
 }
 
-// Buttons, options and edits take the focus by Tab, in tree order.
+void UIManagerCore::FocusedControlGone(CControlUI* control) {
+    if (control != focus_) return;
+    SetFocus(nullptr);
+    refocusPending_ = true;
+    NeedUpdate();
+}
+
+void UIManagerCore::ShowFocusCues() {
+    if (focusCues_) return;
+    focusCues_ = true;
+    InvalidateFocusRing(focus_);
+}
+
+int UIManagerCore::FocusRingWidth() const noexcept { return scale_.Line(2) + scale_.Line(1); }
+
+UIRect UIManagerCore::FocusRingRect(const CControlUI& control) const {
+    const UIRect& r = control.GetPos();
+    const int w = FocusRingWidth();
+    UIRect ring{r.left - w, r.top - w, r.right + w, r.bottom + w};
+    const UIRect client = Host().GetClientRect();
+    return client.empty() ? ring : UIIntersect(ring, client);
+}
+
+void UIManagerCore::InvalidateFocusRing(const CControlUI* control) {
+    if (focusCues_ && control && !control->GetPos().empty()) Invalidate(FocusRingRect(*control));
+}
+
+void UIManagerCore::PaintFocusRing(IRenderTarget& target) {
+    if (!focusCues_ || !focus_ || !focus_->IsVisible() || focus_->GetPos().empty()) return;
+    const UIRect ring = FocusRingRect(*focus_);
+    if (ring.empty()) return;
+    const int outer = scale_.Line(2);
+    target.DrawBorder(ring, outer, palette_.FocusOuter(window_.focusColor), {});
+    const UIRect inner{ring.left + outer, ring.top + outer, ring.right - outer, ring.bottom - outer};
+    if (!inner.empty()) target.DrawBorder(inner, scale_.Line(1), palette_.FocusInner(), {});
+}
+
+CControlUI* UIManagerCore::FindButton(bool (CControlUI::*marked)() const noexcept) const {
+    if (!root_) return nullptr;
+    return root_->FindControl([marked](CControlUI* c) { return (c->*marked)() && c->IsEnabled(); }, UIFIND_VISIBLE);
+}
+
+CControlUI* UIManagerCore::GetDefaultButton() const { return FindButton(&CControlUI::IsDefaultButton); }
+CControlUI* UIManagerCore::GetCancelButton() const { return FindButton(&CControlUI::IsCancelButton); }
+
+bool UIManagerCore::ActivateDefault() {
+    CControlUI* button = GetDefaultButton();
+    return button && button->Activate();
+}
+
+bool UIManagerCore::ActivateCancel() {
+    CControlUI* button = GetCancelButton();
+    return button && button->Activate();
+}
+
 bool UIManagerCore::SetNextTabControl(bool forward) {
     if (!root_) return false;
     std::vector<CControlUI*> stops;
     root_->FindControl([&stops](CControlUI* c) {
-        if (c->IsEnabled() && c->IsKeyboardEnabled() &&
-            (c->GetInterface(L"Button") || c->GetInterface(L"Edit") || c->GetInterface(L"RichEdit")))
-            stops.push_back(c);
+        if (IsTabStop(*c)) stops.push_back(c);
         return false;
     }, UIFIND_VISIBLE);
     if (stops.empty()) return false;

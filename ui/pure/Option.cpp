@@ -27,6 +27,7 @@ void COptionUI::Selected(bool selected) {
         for (COptionUI* other : others) other->Selected(false);
     }
     Invalidate();
+    RaiseAccessible(UIAccEvent::StateChange);
     if (manager_) manager_->SendNotify(this, L"selectchanged");
 }
 

@@ -29,6 +29,7 @@ public:
     void PaintStatusImage(IRenderTarget& target) override;
 
 protected:
+    UIRole DefaultRole() const override { return group_.empty() ? UIRole::CheckButton : UIRole::RadioButton; }
     UIColor CurrentTextColor() const override;
 
     bool selected_ = false;

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <string>
 #include "ui/pure/ImageDescription.h"
 #include "ui/pure/ValueParse.h"
 
@@ -36,6 +37,12 @@ void CProgressUI::SetValue(int value) {
     if (value == value_) return;
     value_ = value;
     Invalidate();
+    RaiseAccessible(UIAccEvent::ValueChange);
+}
+
+CUIString CProgressUI::GetAccessibleValue() const {
+    const int64_t percent = (int64_t{value_} - min_) * 100 / (int64_t{max_} - min_);
+    return CUIString(std::to_wstring(percent)) + L'%';
 }
 
 UIRect CProgressUI::GetFillRect() const {
@@ -61,10 +68,29 @@ void CProgressUI::SetAttribute(std::wstring_view name, std::wstring_view value) 
 // device pixels, so it is handed over as the rectangle to draw into rather than as a
 // "dest" (which counts in markup pixels); the cut, in pixels of the image as written,
 // goes back to markup pixels.
+// In high contrast the bar is drawn in the system's colours, its track as an outline and
+// the part done in the highlight colour: the skin's gradient would hide how far it is.
+void CProgressUI::PaintBkImage(IRenderTarget& target) {
+    const UIPalette& palette = GetPalette();
+    if (!palette.highContrast) {
+        CLabelUI::PaintBkImage(target);
+        return;
+    }
+    target.FillRect(rcPaint_, palette.window);
+    target.DrawBorder(rcItem_, GetScale().Line(1), palette.windowText, {});
+}
+
 void CProgressUI::PaintStatusImage(IRenderTarget& target) {
-    if (foreImage_.empty()) return;
     const UIRect fill = GetFillRect();
     if (fill.empty()) return;
+    if (GetPalette().highContrast) {
+        const UIRect done{rcItem_.left + fill.left, rcItem_.top + fill.top, rcItem_.left + fill.right,
+                          rcItem_.top + fill.bottom};
+        const UIRect paint = UIIntersect(rcPaint_, done);
+        if (!paint.empty()) target.FillRect(paint, GetPalette().ProgressFill());
+        return;
+    }
+    if (foreImage_.empty()) return;
     ImageDescription d = ParseImageDescription(foreImage_);
     if (!stretchForeImage_) {
         const UIScale scale = GetScale();

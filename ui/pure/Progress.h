@@ -24,10 +24,15 @@ public:
     // The filled part relative to the control's top-left corner.
     UIRect GetFillRect() const;
 
+    // The filled share as a screen reader says it: "37%".
+    CUIString GetAccessibleValue() const override;
+
     void SetAttribute(std::wstring_view name, std::wstring_view value) override;
+    void PaintBkImage(IRenderTarget& target) override;
     void PaintStatusImage(IRenderTarget& target) override;
 
 protected:
+    UIRole DefaultRole() const override { return UIRole::ProgressBar; }
     bool horizontal_ = true, stretchForeImage_ = true;
     int min_ = 0, max_ = 100, value_ = 0;
     CUIString foreImage_;

@@ -18,11 +18,13 @@ void CRichEditUI::SetText(std::wstring_view text) {
     text_ = CUIString(text);
     Invalidate();
     NotifyNativeControl();
+    RaiseAccessible(UIAccEvent::ValueChange);
 }
 
 void CRichEditUI::OnNativeTextChanged(std::wstring_view text) {
     if (text_ == text) return;
     text_ = CUIString(text);
+    RaiseAccessible(UIAccEvent::ValueChange);
     if (manager_) manager_->SendNotify(this, L"textchanged");
 }
 

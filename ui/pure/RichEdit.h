@@ -33,6 +33,7 @@ public:
     unsigned GetTextStyle() const noexcept { return textStyle_; }
 
     bool UsesNativeWindow() const override { return true; }
+    CUIString GetAccessibleValue() const override { return text_; }
     void SetAttribute(std::wstring_view name, std::wstring_view value) override;
     void SetPos(const UIRect& rect) override;
     void SetVisible(bool visible = true) override;
@@ -41,6 +42,8 @@ public:
     void DoInit() override;
 
 protected:
+    UIRole DefaultRole() const override { return UIRole::EditableText; }
+
     bool multiLine_ = false, readOnly_ = false, rich_ = true;
     bool wantTab_ = true, wantReturn_ = true, wantCtrlReturn_ = true;
     bool autoVScroll_ = false, autoHScroll_ = false, wantVScroll_ = false, wantHScroll_ = false;

@@ -25,6 +25,7 @@ enum : unsigned {
 // Modifier and button state bits (the platform's MK_* values).
 enum : unsigned {
     UI_MK_LBUTTON = 0x1, UI_MK_RBUTTON = 0x2, UI_MK_SHIFT = 0x4, UI_MK_CONTROL = 0x8,
+    UI_KEY_REPEAT = 0x100,  // a key press repeated while the key is held
 };
 
 struct UIEvent {

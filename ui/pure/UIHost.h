@@ -3,6 +3,7 @@
 // implements it on the per-window manager; tests implement it to record calls. Every
 // operation has a harmless default so a host implements only what it offers.
 #include <string>
+#include "ui/pure/Accessibility.h"
 #include "ui/pure/Geometry.h"
 #include "ui/pure/UIEvent.h"
 
@@ -36,4 +37,10 @@ public:
     // Timers for controls; the host calls UIManagerCore::OnTimer when one fires.
     virtual bool StartTimer(CControlUI* control, unsigned id, unsigned elapseMs) { (void)control; (void)id; (void)elapseMs; return false; }
     virtual void StopTimer(CControlUI* control, unsigned id) { (void)control; (void)id; }
+    // Tells assistive technology about a change (`control` is in the window's tree, or
+    // null for the window itself).
+    virtual void AccessibleEvent(UIAccEvent event, CControlUI* control) { (void)event; (void)control; }
+    // The keyboard focus went to `control` (null: to no control): a control drawn by a
+    // native window takes the system's focus too, and the window takes it back after.
+    virtual void FocusChanged(CControlUI* control) { (void)control; }
 };

@@ -127,6 +127,12 @@ int CNativeRichEdit::ContentHeight() const {
 
 LRESULT CALLBACK CNativeRichEdit::SubclassProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                                DWORD_PTR) {
+    if (msg == WM_SETFOCUS) {
+        // The window's focus moves to the rich edit's control, so that Tab goes on from it.
+        const LRESULT result = ::DefSubclassProc(hWnd, msg, wParam, lParam);
+        ::SendMessageW(::GetParent(hWnd), kMsgRichEditFocused, 0, reinterpret_cast<LPARAM>(hWnd));
+        return result;
+    }
     const bool input = (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) || (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) ||
                        msg == WM_VSCROLL || msg == WM_TIMER;
     if (!input) return ::DefSubclassProc(hWnd, msg, wParam, lParam);

@@ -8,6 +8,8 @@
 
 // wParam: the new vertical scroll position; lParam: the rich edit window.
 inline constexpr UINT kMsgRichEditScrolled = WM_APP + 0x3A3;
+// Sent when the rich edit took the keyboard focus (a click into it); lParam: its window.
+inline constexpr UINT kMsgRichEditFocused = WM_APP + 0x3A4;
 
 struct RichEditLooks {
     std::wstring face;

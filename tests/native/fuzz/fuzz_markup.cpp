@@ -1,8 +1,10 @@
 // Whole layouts from arbitrary markup: build, attach, lay out, paint and push the mouse
-// and keyboard through the tree the way a window would.
+// and keyboard through the tree the way a window would, and describe every control as
+// assistive technology reads it.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include "ui/pure/Accessibility.h"
 #include "ui/pure/Controls.h"
 #include "ui/pure/ManagerCore.h"
 #include "ui/pure/MarkupBuilder.h"
@@ -55,6 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     core.OnKeyDown(UI_VK_TAB);
     core.OnKeyDown(UI_VK_SPACE);
+    core.OnKeyDown(UI_VK_TAB, UI_MK_SHIFT);
+    core.OnKeyDown(UI_VK_RETURN);
+    core.OnKeyDown(UI_VK_ESCAPE);
+    for (CControlUI* control : AccessibleControls(core.GetRoot())) (void)DescribeAccessible(*control);
     core.OnMouseWheel({290, 200}, -120);
     core.Paint(target, host.GetClientRect());
     return 0;

@@ -57,6 +57,9 @@ struct RecordingHost : IUIHost {
     std::vector<std::wstring> toolTips;
     std::vector<CEditUI*> edits;
     UISize resized;
+    struct Event { UIAccEvent event; CControlUI* control; };
+    std::vector<Event> accessible;  // what assistive technology is told
+    std::vector<CControlUI*> focusChanges;
 
     void Invalidate(const UIRect&) override { ++invalidations; }
     void CaptureMouse() override { ++captures; }
@@ -66,6 +69,8 @@ struct RecordingHost : IUIHost {
     void BeginEdit(CEditUI* edit) override { edits.push_back(edit); }
     void ResizeClient(int cx, int cy) override { resized = {cx, cy}; }
     UIRect GetClientRect() const override { return client; }
+    void AccessibleEvent(UIAccEvent event, CControlUI* control) override { accessible.push_back({event, control}); }
+    void FocusChanged(CControlUI* control) override { focusChanges.push_back(control); }
 };
 
 struct RecordingReceiver : INotifyUI {

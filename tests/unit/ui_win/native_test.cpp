@@ -104,13 +104,17 @@ TEST_F(EditTest, TextSetWhileEditingIsKeptWhenEditingEnds) {
     EXPECT_EQ(L"E:\\再选", edit->GetText());
 }
 
-TEST_F(EditTest, TabLeavesTheEditKeepingTheText) {
+// Typing is not navigation: the focus ring shows with Tab, not with the letters typed.
+TEST_F(EditTest, TabLeavesTheEditKeepingTheTextAndShowsTheFocusRing) {
     HWND native = StartEditing(20, 17, edit);
     ASSERT_NE(nullptr, native);
-    Type(native, L"tab");
+    ::PostMessageW(native, WM_KEYDOWN, 'T', 1);  // through the loop's translators: types "t"
+    UIPumpMessages();
+    EXPECT_FALSE(window.pm.AreFocusCuesShown());
     ::PostMessageW(native, WM_KEYDOWN, VK_TAB, 1);
     ASSERT_TRUE(PumpUntil([&] { return window.pm.GetNativeWindow(edit) == nullptr; }));
-    EXPECT_EQ(L"tab", edit->GetText());
+    EXPECT_EQ(L"t", edit->GetText());
+    EXPECT_TRUE(window.pm.AreFocusCuesShown());
 }
 
 TEST_F(EditTest, OptionsReachTheNativeWindow) {
