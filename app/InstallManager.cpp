@@ -16,8 +16,6 @@ namespace {
 Install_CIM* g_manager = nullptr;
 
 constexpr UINT kStringSetupCaption = 128;
-constexpr UINT kStringJournalNotOpened = 163;
-constexpr UINT kStringEarlierRunLeft = 164;
 constexpr UINT kStringEarlierNotRestorable = 166;
 
 const wchar_t* EarlierUninstallerText(EarlierUninstaller run) {
@@ -88,14 +86,7 @@ bool Install_CIM::BeforeInstall() {
     const RunStart start = runBegun_ = BeginRun(state_);
     if (start != RunStart::Begun) {
         RemoveFoldersMadeForTheRun();
-        const CUIString text = start == RunStart::JournalNotOpened
-                                   ? FormatText(state_.instance, kStringJournalNotOpened,
-                                                L"The install record {file} cannot be written: nothing was installed.",
-                                                L"{file}", state_.installPath + L"\\" + kPlainJournalName)
-                                   : FormatText(state_.instance, kStringEarlierRunLeft,
-                                                L"An earlier install in {folder} that did not finish could not be "
-                                                L"taken back completely: nothing was installed.",
-                                                L"{folder}", state_.installPath);
+        const CUIString text = RunNotBegunText(state_, start);
         LogStep(text);
         SetStatusText(text);
         if (ui_) ui_->ShowWarning(text, LoadResString(kStringSetupCaption, L"VexmoraFM"));

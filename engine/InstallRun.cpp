@@ -68,6 +68,17 @@ RunStart BeginRun(InstallState& state) {
     return RunStart::Begun;
 }
 
+std::wstring RunNotBegunText(const InstallState& state, RunStart start) {
+    if (start == RunStart::JournalNotOpened)
+        return FormatText(state.instance, kStringJournalNotOpened,
+                          L"The install record {file} cannot be written: nothing was installed.", L"{file}",
+                          state.installPath + L"\\" + kPlainJournalName);
+    return FormatText(state.instance, kStringEarlierRunLeft,
+                      L"An earlier install in {folder} that did not finish could not be taken back completely: "
+                      L"nothing was installed.",
+                      L"{folder}", state.installPath);
+}
+
 void StartInstall(InstallState& state, HWND window, std::function<void()> pump) {
     state.window = window;  // before the hooks are made: the prompts are owned by it
     ExtractionHooks hooks = ProgramExtractionHooks(state);
@@ -81,14 +92,7 @@ void StartInstall(InstallState& state, HWND window, const ExtractionHooks& hooks
         const RunStart start = BeginRun(state);
         if (start != RunStart::Begun) {
             state.extractionCompleted = false;
-            state.SetStatusText(start == RunStart::JournalNotOpened
-                                    ? FormatText(state.instance, kStringJournalNotOpened,
-                                                 L"The install record {file} cannot be written: nothing was installed.",
-                                                 L"{file}", state.installPath + L"\\" + kPlainJournalName)
-                                    : FormatText(state.instance, kStringEarlierRunLeft,
-                                                 L"An earlier install in {folder} that did not finish could not be "
-                                                 L"taken back completely: nothing was installed.",
-                                                 L"{folder}", state.installPath));
+            state.SetStatusText(RunNotBegunText(state, start));
             if (window) ::PostMessageW(window, WM_INSTALL_EVENT, INSTALL_EVENT_DONE, 0);
             return;
         }

@@ -21,6 +21,9 @@ enum class RunStart {
 // it named before.
 RunStart BeginRun(InstallState& state);
 
+// What the user and the log are told of a run that could not begin (`start` not Begun).
+std::wstring RunNotBegunText(const InstallState& state, RunStart start);
+
 // One install run: stores `window` in the state, begins the run unless it has begun (a
 // run that cannot begin ends at once, with the reason as its status text), sends
 // INSTALL_EVENT_START (without a window: sets the shell extension aside itself, as the
