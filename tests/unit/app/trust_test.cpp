@@ -21,6 +21,7 @@
 #include "journal/JournalFiles.h"
 #include "journal/JournalRecord.h"
 #include "scratch.h"
+#include "tests/unit/common/AppPathsAsBefore.h"
 
 namespace {
 
@@ -271,17 +272,14 @@ class RecordedInstallation {
 public:
     explicit RecordedInstallation(const std::wstring& folder) {
         UniqueHKey key;
-        hadKey_ = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, KEY_READ, key.put()) == ERROR_SUCCESS;
-        EXPECT_FALSE(hadKey_) << "the unit test machine has an installation recorded";
-        ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kAppPathsKey, kSoftwarePathValue, REG_SZ, folder.c_str(),
-                          static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
-    }
-    ~RecordedInstallation() {
-        if (!hadKey_) ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kAppPathsKey);
+        EXPECT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, nullptr, 0,
+                                                   KEY_SET_VALUE | kRegistryView, nullptr, key.put(), nullptr));
+        ::RegSetValueExW(key.get(), kSoftwarePathValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                         static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
     }
 
 private:
-    bool hadKey_ = false;
+    AppPathsAsBefore asBefore_;  // made first, put back last
 };
 
 class WarningUi : public SetupUi {
