@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr wchar_t kAdmin[] = L"S-1-5-21-1-2-3-1001";  // the account the setup runs as
+constexpr wchar_t kAdmin[] = L"S-1-5-21-1-2-3-1001";  // the account an elevated setup runs as
 constexpr wchar_t kTrustedInstaller[] = L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
 
 // "NO_ACCESS_CONTROL" (no DACL at all) is built by hand: this Wine's parser makes an
@@ -102,15 +102,25 @@ TEST(OthersCanChange, DecidesFromOwnerAndDacl) {
         {"OWNER RIGHTS keep the owner to reading", L"O:" + user + L"D:(A;;0x1200a9;;;S-1-3-4)(A;;FA;;;BA)", false},
         {"OWNER RIGHTS give the owner everything", L"O:" + user + L"D:(A;;FA;;;S-1-3-4)(A;;FA;;;BA)", true},
         {"another account may write", L"O:BAD:(A;;FA;;;BA)(A;;FA;;;" + user + L")", true},
-        {"the running administrator owns it and may write", L"O:" + admin + L"D:(A;OICI;FA;;;SY)(A;OICI;FA;;;" +
-                                                                 admin + L")(A;OICI;0x1200a9;;;WD)", false},
-        {"this Wine's reading of a world-writable folder", L"O:" + admin + L"D:(A;OICI;FA;;;SY)(A;OICI;FA;;;" + admin +
-                                                               L")(A;OICI;0x1301ff;;;WD)", true},
+        // A split-token administrator's everyday processes hold the account's own SID
+        // without the Administrators group: the account that runs the setup is no one to
+        // trust either.
+        {"the running administrator's account owns it and may write",
+         L"O:" + admin + L"D:(A;OICI;FA;;;SY)(A;OICI;FA;;;" + admin + L")(A;OICI;0x1200a9;;;WD)", true},
+        {"the running administrator's account may only write",
+         L"O:BAD:(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;" + admin + L")", true},
+        {"TrustedInstaller owns it", L"O:" + ti + L"D:(A;;FA;;;" + ti + L")(A;;0x1200a9;;;BU)", false},
+        {"SYSTEM owns it", L"O:SYD:(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1200a9;;;WD)", false},
+        // This Wine's reading, its Unix owner taken for the Administrators (ReadFileSecurity).
+        {"this Wine's reading of a world-writable folder", L"O:BAD:(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)"
+                                                           L"(A;OICI;0x1301ff;;;WD)", true},
+        {"this Wine's reading of a folder others may read", L"O:BAD:(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)"
+                                                            L"(A;OICI;0x1200a9;;;WD)", false},
         {"no DACL at all", L"O:BAD:NO_ACCESS_CONTROL", true},
         {"an empty DACL", L"O:BAD:", false},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(row.writable, trust::OthersCanChange(FromSddl(row.sddl), admin)) << row.why;
+        EXPECT_EQ(row.writable, trust::OthersCanChange(FromSddl(row.sddl))) << row.why;
 }
 
 // The descriptor the folder chain hands to the system, entry by entry.
@@ -146,7 +156,7 @@ TEST(ProtectedFolder, DaclIsSystemAndAdministratorsFullUsersReadAndNothingInheri
         ASSERT_TRUE(::ConvertSidToStringSidW(const_cast<DWORD*>(&ace->SidStart), reinterpret_cast<LPWSTR*>(sid.put())));
         EXPECT_STREQ(expected[i].sid, static_cast<const wchar_t*>(sid.get())) << i;
     }
-    EXPECT_FALSE(trust::OthersCanChange(FromSddl(std::wstring(L"O:BA") + kProtectedFolderSddl), kAdmin));
+    EXPECT_FALSE(trust::OthersCanChange(FromSddl(std::wstring(L"O:BA") + kProtectedFolderSddl)));
 }
 
 namespace {
