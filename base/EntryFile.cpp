@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "base/FinalPath.h"
+#include "base/CheckedFile.h"
 #include "base/Handles.h"
 
 namespace {
@@ -31,14 +31,6 @@ WriteOutcome OpenFailure(DWORD error, bool existed) {
     }
 }
 
-// The handle leads where the path means, and is no link itself.
-bool LeadsTo(HANDLE file, const std::wstring& expectedFinal) {
-    DWORD attributes = 0;
-    if (!AttributesOf(file, attributes) || IsLink(attributes) || (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return false;
-    return expectedFinal.empty() || SameFilePath(FinalPathOf(file), expectedFinal);
-}
-
 // A new file is opened with DELETE, so that one made in the wrong place can go again; an
 // existing one without, since other programs may hold it open without delete sharing.
 UniqueFile Open(const std::wstring& path, bool existing) {
@@ -46,11 +38,6 @@ UniqueFile Open(const std::wstring& path, bool existing) {
     return UniqueFile(::CreateFileW(path.c_str(), access, FILE_SHARE_READ, nullptr,
                                     existing ? OPEN_EXISTING : CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-}
-
-bool DeleteOpened(HANDLE file) {
-    FILE_DISPOSITION_INFO disposition{TRUE};
-    return ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof(disposition));
 }
 
 WriteOutcome WriteAll(HANDLE file, const void* data, std::size_t size) {
@@ -90,8 +77,8 @@ WriteOutcome WriteEntryFile(const std::wstring& path, const std::wstring& expect
         if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return WriteOutcome::Refused;
         return OpenFailure(error, existed);
     }
-    if (!LeadsTo(file.get(), expectedFinal)) {
-        if (!existed) DeleteOpened(file.get());  // made by this call, in a place not meant
+    if (!HandleLeadsTo(file.get(), expectedFinal)) {
+        if (!existed) DeleteOpenedFile(file.get());  // made by this call, in a place not meant
         return WriteOutcome::Link;
     }
     if (existed && !::SetEndOfFile(file.get())) return WriteOutcome::Failed;  // the pointer is at 0
@@ -103,9 +90,9 @@ bool WriteNewCheckedFile(const std::wstring& path, const std::wstring& expectedF
                          std::size_t size) {
     UniqueFile file = Open(path, false);
     if (!file) return false;
-    const bool written = LeadsTo(file.get(), expectedFinal) &&
+    const bool written = HandleLeadsTo(file.get(), expectedFinal) &&
                          WriteAll(file.get(), data, size) == WriteOutcome::Written && ::FlushFileBuffers(file.get());
-    if (!written) DeleteOpened(file.get());  // made by this call: gone when the handle closes
+    if (!written) DeleteOpenedFile(file.get());  // made by this call: gone when the handle closes
     return written;
 }
 
@@ -113,5 +100,5 @@ bool DeleteCheckedFile(const std::wstring& path, const std::wstring& expectedFin
     const UniqueFile file(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    return file && LeadsTo(file.get(), expectedFinal) && DeleteOpened(file.get());
+    return file && HandleLeadsTo(file.get(), expectedFinal) && DeleteOpenedFile(file.get());
 }

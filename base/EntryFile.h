@@ -23,8 +23,8 @@ std::wstring FirstLinkBelow(const std::wstring& folder, const std::wstring& path
 
 // Creates or replaces `path` with the `size` bytes at `data`. The file is opened without
 // following a link at its own level, and used only when the handle leads to
-// `expectedFinal` (FinalPathOf: a link further up would lead elsewhere); an empty
-// `expectedFinal` skips that comparison. An existing file is truncated only after the
+// `expectedFinal` (base/CheckedFile.h: a link further up would lead elsewhere; an empty
+// `expectedFinal`, or a final path that cannot be read, counts as a link). An existing file is truncated only after the
 // check; a file created in the wrong place is deleted again. `record` is called once,
 // before anything is created or changed, unless a link was seen at the name first (so the
 // record stands even when creation fails), and told whether a file stands at the name;
@@ -35,12 +35,12 @@ WriteOutcome WriteEntryFile(const std::wstring& path, const std::wstring& expect
 
 // Makes `path` anew with the `size` bytes at `data`, flushed to disk: never replacing what
 // stands there, never through a link at its name, and kept only when the new file leads
-// to `expectedFinal` (empty: not compared) and was written whole. False, and the file made
+// to `expectedFinal` (empty: never) and was written whole. False, and the file made
 // deleted again, otherwise.
 bool WriteNewCheckedFile(const std::wstring& path, const std::wstring& expectedFinal, const void* data,
                          std::size_t size);
 
-// Deletes `path` only when it is a file, no link, and leads to `expectedFinal` (empty: not
-// compared), through a handle opened without following a link at its name. False when
+// Deletes `path` only when it is a file, no link, and leads to `expectedFinal` (empty:
+// never), through a handle opened without following a link at its name. False when
 // nothing was deleted.
 bool DeleteCheckedFile(const std::wstring& path, const std::wstring& expectedFinal);

@@ -3,6 +3,7 @@
 #include <memory>
 #include <utility>
 #include "engine/Extraction.h"
+#include "engine/ExtractionPrompt.h"
 #include "engine/InstallEvents.h"
 #include "engine/SetupLog.h"
 #include "engine/ShellExtensionAside.h"
@@ -19,10 +20,19 @@ void StartInstall(InstallState& state, HWND window, const ExtractionHooks& hooks
     // The earlier run's journal is finalised before a new one opens at the same path.
     state.journal.reset();
     state.journal = std::make_unique<InstallJournal>();
-    state.journal->open(state.installPath + L"\\uninstall");
+    const std::wstring journalPath = state.installPath + L"\\uninstall";
+    if (state.journal->open(journalPath) == InstallJournal::Opened::Refused) {
+        // A link standing at the journal's name: nothing is unpacked without a journal the
+        // uninstaller could trust, and nothing is written through the link.
+        LogStep(L"Journal refused (a link at its name, or its place cannot be told): " + journalPath);
+        state.extractionCompleted = false;
+        state.SetStatusText(LinkRefusedText(state.instance, journalPath));
+        if (window) ::PostMessageW(window, WM_INSTALL_EVENT, INSTALL_EVENT_DONE, 0);
+        return;
+    }
     for (const std::wstring& folder : state.foldersBeforeJournal) state.journal->recordFolder(folder);
     state.foldersBeforeJournal.clear();
-    LogStep(L"Journal opened: " + state.installPath + L"\\uninstall");
+    LogStep(L"Journal opened: " + journalPath);
     if (window) {
         ::SendMessageW(window, WM_INSTALL_EVENT, INSTALL_EVENT_START, 0);
     } else {

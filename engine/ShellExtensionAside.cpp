@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "base/CheckedFile.h"
+#include "base/EntryFile.h"
 #include "engine/InstallJournal.h"
 
 void SetShellExtensionAside(const std::wstring& folder, InstallJournal* journal) {
@@ -9,11 +11,16 @@ void SetShellExtensionAside(const std::wstring& folder, InstallJournal* journal)
         {L"\\QuillwireShell.dll", L"\\QuillwireShell_bak.dll"},
         {L"\\QuillwireShell64.dll", L"\\QuillwireShell64_bak.dll"},
     };
-    for (const auto& names : kNames) ::DeleteFileW((folder + names[1]).c_str());
+    // Every file is named through a handle checked to lead where its name says (base/
+    // CheckedFile.h): a link planted under one of these names takes nothing elsewhere.
     for (const auto& names : kNames) {
-        const std::wstring aside = folder + names[1];
+        const std::wstring bak = folder + names[1];
+        DeleteCheckedFile(bak, ExpectedFinalPath(bak));
+    }
+    for (const auto& names : kNames) {
+        const std::wstring dll = folder + names[0], aside = folder + names[1];
         // No replacing: a "_bak" that could not be deleted above is still in use.
-        if (!::MoveFileExW((folder + names[0]).c_str(), aside.c_str(), 0)) continue;
+        if (!RenameCheckedFile(dll, ExpectedFinalPath(dll), aside)) continue;
         if (journal && journal->isOpen()) journal->recordFile(aside);
     }
 }

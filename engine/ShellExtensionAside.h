@@ -9,7 +9,8 @@
 class InstallJournal;
 
 // Deletes `folder`\QuillwireShell_bak.dll and QuillwireShell64_bak.dll, then renames each
-// existing DLL to its "_bak" name. Each "_bak" file a rename creates is recorded in
+// existing DLL to its "_bak" name, each through a handle checked to lead where the name
+// says (base/CheckedFile.h: a link at one of these names is left as it is). Each "_bak" file a rename creates is recorded in
 // `journal` (when not null and open), so that the uninstaller removes it too. Failures
 // (nothing to rename, a "_bak" file still in use) are silent: the install goes on.
 void SetShellExtensionAside(const std::wstring& folder, InstallJournal* journal);
