@@ -65,11 +65,19 @@ std::wstring MakeInstallFolder(Install_CIM& manager, const std::wstring& typed, 
         return {};
     }
     const InstallRoom room = MeasureInstallRoom(spelling.folder, manager.Instance());
-    if (!room.enough()) {
-        LogStep(L"Not enough space: " + MegabytesNeededText(room.needed) + L" MB needed, " +
-                MegabytesFreeText(room.available) + L" MB free");
-        refusal = SetupExit::NotEnoughSpace;
-        return {};
+    switch (room.verdict()) {
+        case RoomVerdict::TooLittle:
+            LogStep(L"Not enough space: " + MegabytesNeededText(room.needed) + L" MB needed, " +
+                    MegabytesFreeText(room.available) + L" MB free");
+            refusal = SetupExit::NotEnoughSpace;
+            return {};
+        case RoomVerdict::Unknown:  // no one to ask: a run that cannot tell does not go on
+            LogStep(L"Free space cannot be measured: " + MegabytesNeededText(room.needed) + L" MB needed");
+            refusal = SetupExit::NotEnoughSpace;
+            return {};
+        case RoomVerdict::Enough:
+        case RoomVerdict::NoDrive:  // making the folder refuses it
+            break;
     }
     const EarlierVersion earlier = ReadEarlierVersion();
     if (earlier.order == VersionOrder::Newer) {

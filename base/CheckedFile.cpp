@@ -29,12 +29,11 @@ bool DeleteOpenedFile(HANDLE file) {
     return ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof(disposition));
 }
 
-CheckedFile OpenCheckedFile(const std::wstring& path, const std::wstring& expectedFinal, DWORD access, DWORD share,
-                            CheckedOpen how) {
+namespace {
+
+CheckedFile OpenExisting(const std::wstring& path, const std::wstring& expectedFinal, DWORD access, DWORD share) {
     CheckedFile out;
-    const bool mayCreate = how == CheckedOpen::Always;
-    UniqueFile file(::CreateFileW(path.c_str(), mayCreate ? access | DELETE : access, share, nullptr,
-                                  mayCreate ? OPEN_ALWAYS : OPEN_EXISTING,
+    UniqueFile file(::CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) {
         out.error = ::GetLastError();
@@ -47,25 +46,44 @@ CheckedFile OpenCheckedFile(const std::wstring& path, const std::wstring& expect
             out.status = CheckedFile::Status::Failed;
         return out;
     }
-    out.created = mayCreate && ::GetLastError() != ERROR_ALREADY_EXISTS;
-    if (!HandleLeadsTo(file.get(), expectedFinal)) {
-        if (out.created) DeleteOpenedFile(file.get());  // made by this call, in a place not meant
-        out.status = CheckedFile::Status::Refused;
+    out.status = HandleLeadsTo(file.get(), expectedFinal) ? CheckedFile::Status::Opened : CheckedFile::Status::Refused;
+    if (out.status == CheckedFile::Status::Opened) out.file = std::move(file);
+    return out;
+}
+
+// Makes `path` anew, empty, and keeps it only when it leads to `expectedFinal`. The handle
+// that made it holds nothing but DELETE (to take back a file made in the wrong place),
+// and is closed before the caller's own is opened: a handle holding DELETE would keep out
+// every later opener without delete sharing.
+CheckedFile::Status MakeEmpty(const std::wstring& path, const std::wstring& expectedFinal, DWORD& error) {
+    UniqueFile made(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!made) {
+        error = ::GetLastError();
+        return error == ERROR_FILE_EXISTS ? CheckedFile::Status::Missing : CheckedFile::Status::Failed;
+    }
+    if (HandleLeadsTo(made.get(), expectedFinal)) return CheckedFile::Status::Opened;
+    DeleteOpenedFile(made.get());  // gone when the handle closes
+    return CheckedFile::Status::Refused;
+}
+
+}  // namespace
+
+CheckedFile OpenCheckedFile(const std::wstring& path, const std::wstring& expectedFinal, DWORD access, DWORD share,
+                            CheckedOpen how) {
+    CheckedFile out = OpenExisting(path, expectedFinal, access, share);
+    if (how == CheckedOpen::Existing || out.status != CheckedFile::Status::Missing) return out;
+    // Made anew, then opened as any existing file: checked again on the way.
+    DWORD error = 0;
+    const CheckedFile::Status made = MakeEmpty(path, expectedFinal, error);
+    if (made == CheckedFile::Status::Refused || made == CheckedFile::Status::Failed) {
+        out.status = made;
+        out.error = error;
         return out;
     }
-    // DELETE was only for a file made in the wrong place: a handle that holds it would
-    // keep every later opener without delete sharing out. The same file is opened again
-    // through the handle, as the caller asked.
-    if (mayCreate && !(access & DELETE)) {
-        UniqueFile again(::ReOpenFile(file.get(), access, share, FILE_FLAG_OPEN_REPARSE_POINT));
-        if (!again) {
-            out.error = ::GetLastError();
-            return out;  // Failed
-        }
-        file = std::move(again);
-    }
-    out.status = CheckedFile::Status::Opened;
-    out.file = std::move(file);
+    out = OpenExisting(path, expectedFinal, access, share);
+    out.created = made == CheckedFile::Status::Opened;  // Missing: someone made it meanwhile
     return out;
 }
 

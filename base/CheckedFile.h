@@ -37,8 +37,7 @@ struct CheckedFile {
 };
 
 // Opens `path` with `access` and `share` as `how` says, then checks it. A file this call
-// made in a place not meant is deleted again (DELETE is added to `access` for that when
-// a file may be made).
+// made in a place not meant is deleted again.
 CheckedFile OpenCheckedFile(const std::wstring& path, const std::wstring& expectedFinal, DWORD access, DWORD share,
                             CheckedOpen how);
 

@@ -18,6 +18,7 @@ constexpr UINT kStringRoom = 154;
 constexpr UINT kStringRoomNeeded = 155;
 constexpr UINT kStringOlderThanInstalled = 156;
 constexpr UINT kStringRepairing = 157;
+constexpr UINT kStringRoomUnknown = 171;
 
 // The custom page's label turns red when the folder's volume is too small.
 constexpr wchar_t kRoomColour[] = L"#FF858585";
@@ -28,7 +29,23 @@ constexpr wchar_t kNoRoomColour[] = L"#FFE0453A";
 bool CFrameWindowWnd::HasRoomFor(const CUIString& folder) {
     const Install_CIM* manager = GetInstallManager();
     const InstallRoom room = MeasureInstallRoom(folder, manager->Instance());
-    if (room.enough()) return true;
+    switch (room.verdict()) {
+        case RoomVerdict::Enough:
+        case RoomVerdict::NoDrive:  // making the folder refuses it (message 135)
+            return true;
+        case RoomVerdict::Unknown: {
+            // Nothing is known to be short, nothing known to fit: the user decides (No is
+            // the default).
+            const CUIString text = FormatText(manager->Instance(), kStringRoomUnknown,
+                                              L"The free space of the drive of {folder} cannot be measured; the "
+                                              L"install needs {need} MB. Install anyway?",
+                                              {{L"{folder}", folder}, {L"{need}", MegabytesNeededText(room.needed)}});
+            const CUIString caption = manager->LoadResString(kStringSetupCaption, L"VexmoraFM");
+            return ::MessageBoxW(hWnd_, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) ==
+                   IDYES;
+        }
+        case RoomVerdict::TooLittle: break;
+    }
     const CUIString text = FormatText(manager->Instance(), kStringNoRoom,
                                       L"Not enough space on the disk: the install needs {need} MB, {free} MB are free.",
                                       {{L"{need}", MegabytesNeededText(room.needed)},
@@ -68,5 +85,5 @@ void CFrameWindowWnd::ShowRoom() {
                                               {{L"{need}", need}, {L"{free}", MegabytesFreeText(room.available)}})
                                  : FormatText(manager->Instance(), kStringRoomNeeded, L"Needed: {need} MB",
                                               {{L"{need}", need}}));
-    label->SetAttribute(L"textcolor", room.enough() ? kRoomColour : kNoRoomColour);
+    label->SetAttribute(L"textcolor", room.verdict() == RoomVerdict::TooLittle ? kNoRoomColour : kRoomColour);
 }
