@@ -71,7 +71,12 @@ bool Install_CIM::BeforeInstall() {
         const std::wstring earlierFolder = EarlierFolderSpelling(previous);
         const std::vector<std::wstring> earlier = FoldersOfEarlierJournal(earlierFolder);
         LogStep(L"Earlier installation: " + earlierFolder);
-        const EarlierUninstaller earlierRun = RunPreviousUninstaller(earlierFolder);
+        // An uninstaller in the install folder that others could change before it was
+        // taken over is what they left there: never started, whatever it looks like now.
+        const bool foundUntrusted =
+            state_.folderTakenFromOthers && ::lstrcmpiW(earlierFolder.c_str(), state_.installPath.c_str()) == 0;
+        const EarlierUninstaller earlierRun =
+            foundUntrusted ? EarlierUninstaller::Refused : RunPreviousUninstaller(earlierFolder);
         LogStep(std::wstring(L"Earlier uninstaller: ") + EarlierUninstallerText(earlierRun));
         const bool kept = earlierRun == EarlierUninstaller::Refused && !UndoEarlierInstallation(earlierFolder);
         state_.earlierRemoved = earlierRun == EarlierUninstaller::Ran || (earlierRun == EarlierUninstaller::Refused && !kept);

@@ -89,6 +89,10 @@ std::wstring MakeInstallFolder(Install_CIM& manager, const std::wstring& typed, 
         LogFailure(L"Folder refused: not made", spelling.folder, ::GetLastError());
         return {};
     }
+    if (manager.TakeOverInstallFolder(spelling.folder).outcome != FolderTakeover::Outcome::TakenOver) {
+        LogStep(L"Folder refused: it cannot be made the administrators'");
+        return {};
+    }
     return spelling.folder;
 }
 

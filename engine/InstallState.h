@@ -49,6 +49,9 @@ public:
     // An earlier installation was uninstalled (or undone) by this run's start: a rollback
     // cannot bring it back, and says so.
     bool earlierRemoved = false;
+    // The install folder, or something in it, could be changed by others before it was
+    // taken over (engine/FolderTakeover.h): a program found there is not started.
+    bool folderTakenFromOthers = false;
     SingleInstanceMutexes singleInstanceMutex;  // until registration closes them
 
     InstallJournal* openJournal() const noexcept {

@@ -185,6 +185,7 @@ void CFrameWindowWnd::Start() {
         manager->ShowResMessageBox(hWnd_, 135, 134, MB_ICONERROR);
         return;
     }
+    if (!TakeOverFolder(folder)) return;  // said why; nothing installed
     manager->SetInstallPath(folder);
     SetControlText(pm_, L"path", folder);
     SetControlText(pm_, L"defaultpath", folder);

@@ -1,10 +1,11 @@
 // The main window's checks before an install starts, made before anything is created so
 // that a "no" leaves the machine as it was: room on the folder's volume, and the version of
-// an earlier installation. Also the custom page's figures of space needed and available.
+// an earlier installation; then, once the folder is made, its takeover. Also the custom page's figures of space needed and available.
 #include "windows/FrameWindow.h"
 
 #include "app/InstallManager.h"
 #include "engine/EarlierVersion.h"
+#include "engine/ExtractionPrompt.h"
 #include "engine/InstallRoom.h"
 #include "engine/ResStrings.h"
 #include "windows/SkinWindow.h"
@@ -12,6 +13,8 @@
 namespace {
 
 constexpr UINT kStringSetupCaption = 128;
+constexpr UINT kStringFolderCaption = 134;
+constexpr UINT kStringNotTakenOver = 170;
 constexpr UINT kStringNoRoom = 152;
 constexpr UINT kStringNoRoomCaption = 153;
 constexpr UINT kStringRoom = 154;
@@ -51,6 +54,21 @@ bool CFrameWindowWnd::HasRoomFor(const CUIString& folder) {
                                       {{L"{need}", MegabytesNeededText(room.needed)},
                                        {L"{free}", MegabytesFreeText(room.available)}});
     const CUIString caption = manager->LoadResString(kStringNoRoomCaption, L"VexmoraFM");
+    ::MessageBoxW(hWnd_, text.c_str(), caption.c_str(), MB_ICONERROR);
+    return false;
+}
+
+bool CFrameWindowWnd::TakeOverFolder(const CUIString& folder) {
+    Install_CIM* manager = GetInstallManager();
+    const FolderTakeover takeover = manager->TakeOverInstallFolder(folder);
+    if (takeover.outcome == FolderTakeover::Outcome::TakenOver) return true;
+    const CUIString text = takeover.outcome == FolderTakeover::Outcome::Link
+                               ? LinkRefusedText(manager->Instance(), takeover.where)
+                               : FormatText(manager->Instance(), kStringNotTakenOver,
+                                            L"The install folder {folder} cannot be made the administrators' own: "
+                                            L"nothing is installed there. Choose another folder.",
+                                            L"{folder}", folder);
+    const CUIString caption = manager->LoadResString(kStringFolderCaption, L"");
     ::MessageBoxW(hWnd_, text.c_str(), caption.c_str(), MB_ICONERROR);
     return false;
 }
