@@ -79,6 +79,18 @@ bool MakeAdministrators(HANDLE object, const wchar_t* daclSddl) {
     return false;
 }
 
+// The open level at `path` is a link: the system says so (by the handle, or by the name,
+// as this Wine does for a link to a folder), or the handle leads elsewhere than the name
+// says (this Wine follows such a link even so), or that cannot be read.
+bool IsLink(HANDLE object, DWORD attributes, const std::wstring& path) {
+    const DWORD named = ::GetFileAttributesW(path.c_str());
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        (named != INVALID_FILE_ATTRIBUTES && (named & FILE_ATTRIBUTE_REPARSE_POINT)))
+        return true;
+    const std::wstring final = FinalPathOf(object), expected = ExpectedFinalPath(path);
+    return final.empty() || expected.empty() || !SameFilePath(final, expected);
+}
+
 class Takeover {
 public:
     Takeover(const std::wstring& folder, const std::function<bool(const std::wstring&)>& carried)
@@ -112,7 +124,7 @@ private:
         if (!AttributesOf(handle.get(), attributes)) return fail(FolderTakeover::Outcome::Failed, level);
         if (!OthersCouldChange(handle.get())) return true;
         result_.othersCouldChange = true;
-        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return fail(FolderTakeover::Outcome::Link, level);
+        if (IsLink(handle.get(), attributes, level)) return fail(FolderTakeover::Outcome::Link, level);
         if (!MakeAdministrators(handle.get(), kProtectedFolderSddl)) return fail(FolderTakeover::Outcome::Failed, level);
         result_.levelsTakenOver.push_back(level);
         return true;
@@ -122,7 +134,7 @@ private:
         const UniqueFile handle = OpenAsIs(folder_);
         DWORD attributes = 0;
         if (!handle || !AttributesOf(handle.get(), attributes)) return fail(FolderTakeover::Outcome::Failed, folder_);
-        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return fail(FolderTakeover::Outcome::Link, folder_);
+        if (IsLink(handle.get(), attributes, folder_)) return fail(FolderTakeover::Outcome::Link, folder_);
         if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
             ::SetLastError(ERROR_DIRECTORY);
             return fail(FolderTakeover::Outcome::Failed, folder_);
