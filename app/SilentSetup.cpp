@@ -5,6 +5,7 @@
 
 #include "app/InstallManager.h"
 #include "app/SilentUi.h"
+#include "engine/ClientLaunch.h"
 #include "engine/EarlierVersion.h"
 #include "engine/Extraction.h"
 #include "engine/InstallFolder.h"
@@ -113,11 +114,11 @@ SetupExit EndFailedExtraction(Install_CIM& manager) {
 
 void Launch(const std::wstring& folder) {
     const std::wstring client = folder + L"\\Start.exe";
-    if (LaunchAtMediumIntegrity(QuoteCommandPath(client))) {
+    const ClientLaunch launch = LaunchAsSignedInUser(QuoteCommandPath(client));
+    if (launch.started)
         LogStep(L"Started " + client);
-    } else {
-        LogFailure(L"Not started:", client, ::GetLastError());
-    }
+    else
+        LogStep(L"Not started: " + client + L": " + launch.whyNot);
 }
 
 }  // namespace

@@ -304,15 +304,7 @@ public:
     std::vector<std::wstring> warnings;
 };
 
-// build/tests/programs/fx_recorder.exe, found from this program (build/tests). Started
-// from outside every drive, this Wine names the program "unix\..."; the file system
-// takes that place as "\\?\unix\...".
-std::wstring Recorder() {
-    wchar_t self[MAX_PATH] = {};
-    std::wstring path(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH));
-    if (path.rfind(L"unix\\", 0) == 0) path.insert(0, L"\\\\?\\");
-    return path.substr(0, path.rfind(L'\\')) + L"\\programs\\fx_recorder.exe";
-}
+std::wstring Recorder() { return TestProgram(L"fx_recorder.exe"); }
 
 }  // namespace
 
