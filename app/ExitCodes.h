@@ -7,8 +7,8 @@ enum class SetupExit : int {
     BadArguments = 1,           // nothing installed
     AlreadyRunning = 2,         // another setup is running
     ClientRunning = 3,          // the client runs (and /FORCECLOSE was not given, or failed)
-    FolderRefused = 4,          // the install folder cannot be made or used
-    NotEnoughSpace = 5,         // too little free space for the client
+    FolderRefused = 4,          // the install folder cannot be made, used or taken over
+    NotEnoughSpace = 5,         // too little free space for the client, or it cannot be measured
     ExtractionFailed = 6,       // unpacking failed; what the run made is taken back
     NewerVersionInstalled = 7,  // a newer client is installed; it is kept
 };
