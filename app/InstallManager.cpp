@@ -16,8 +16,6 @@ namespace {
 Install_CIM* g_manager = nullptr;
 
 constexpr UINT kStringSetupCaption = 128;
-constexpr UINT kStringJournalNotOpened = 163;
-constexpr UINT kStringEarlierRunLeft = 164;
 constexpr UINT kStringEarlierNotRestorable = 166;
 
 const wchar_t* EarlierUninstallerText(EarlierUninstaller run) {
@@ -88,14 +86,7 @@ bool Install_CIM::BeforeInstall() {
     const RunStart start = runBegun_ = BeginRun(state_);
     if (start != RunStart::Begun) {
         RemoveFoldersMadeForTheRun();
-        const CUIString text = start == RunStart::JournalNotOpened
-                                   ? FormatText(state_.instance, kStringJournalNotOpened,
-                                                L"The install record {file} cannot be written: nothing was installed.",
-                                                L"{file}", state_.installPath + L"\\" + kPlainJournalName)
-                                   : FormatText(state_.instance, kStringEarlierRunLeft,
-                                                L"An earlier install in {folder} that did not finish could not be "
-                                                L"taken back completely: nothing was installed.",
-                                                L"{folder}", state_.installPath);
+        const CUIString text = RunStartText(state_, start);
         LogStep(text);
         SetStatusText(text);
         if (ui_) ui_->ShowWarning(text, LoadResString(kStringSetupCaption, L"VexmoraFM"));
@@ -111,7 +102,11 @@ void Install_CIM::RemoveEarlierWithoutJournal(const std::wstring& earlierFolder)
     const StoredJournal earlierJournal = ReadStoredJournal(earlierFolder + L"\\" + kPlainJournalName);
     if (earlierJournal.found() && !earlierJournal.cipherHeld) return;
 
-    const EarlierUninstaller earlierRun = RunPreviousUninstaller(earlierFolder);
+    // An uninstaller in the install folder that others could change before it was taken
+    // over is what they left there: never started, whatever it looks like now.
+    const bool foundUntrusted = state_.folderTakenFromOthers && ::lstrcmpiW(earlierFolder.c_str(), state_.installPath.c_str()) == 0;
+    const EarlierUninstaller earlierRun =
+        foundUntrusted ? EarlierUninstaller::Refused : RunPreviousUninstaller(earlierFolder);
     LogStep(std::wstring(L"Earlier installation's journal not readable; its uninstaller: ") +
             EarlierUninstallerText(earlierRun));
     if (earlierRun == EarlierUninstaller::Refused) {
