@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "base/CheckedFile.h"
+#include "base/EntryFile.h"
 #include "engine/FolderChain.h"
 #include "engine/InstallFolder.h"
 #include "journal/JournalFiles.h"
@@ -56,7 +58,8 @@ std::vector<std::wstring> FoldersOfEarlierJournal(const std::wstring& folder) {
 void RemoveEarlierFolderChain(const std::wstring& earlierFolder, const std::vector<std::wstring>& journalFolders,
                               const std::wstring& installFolder) {
     if (SameFolder(earlierFolder, installFolder)) return;
-    ::DeleteFileW((earlierFolder + L"\\" + kUninstallerNoteName).c_str());
+    const std::wstring note = earlierFolder + L"\\" + kUninstallerNoteName;
+    DeleteCheckedFile(note, ExpectedFinalPath(note));  // never through a link at its name
     WaitForRenamedUninstallerToGo(earlierFolder);
 
     const std::vector<std::wstring> newPath = FolderChainLevels(installFolder);

@@ -102,7 +102,11 @@ void Install_CIM::RemoveEarlierWithoutJournal(const std::wstring& earlierFolder)
     const StoredJournal earlierJournal = ReadStoredJournal(earlierFolder + L"\\" + kPlainJournalName);
     if (earlierJournal.found() && !earlierJournal.cipherHeld) return;
 
-    const EarlierUninstaller earlierRun = RunPreviousUninstaller(earlierFolder);
+    // An uninstaller in the install folder that others could change before it was taken
+    // over is what they left there: never started, whatever it looks like now.
+    const bool foundUntrusted = state_.folderTakenFromOthers && ::lstrcmpiW(earlierFolder.c_str(), state_.installPath.c_str()) == 0;
+    const EarlierUninstaller earlierRun =
+        foundUntrusted ? EarlierUninstaller::Refused : RunPreviousUninstaller(earlierFolder);
     LogStep(std::wstring(L"Earlier installation's journal not readable; its uninstaller: ") +
             EarlierUninstallerText(earlierRun));
     if (earlierRun == EarlierUninstaller::Refused) {

@@ -4,6 +4,7 @@
 // point before any window, destroyed after the last one (which closes the journal).
 #include <windows.h>
 #include "engine/InstallRun.h"
+#include "engine/FolderTakeover.h"
 #include "engine/InstallState.h"
 #include "engine/RegistryNames.h"
 #include "engine/RunRollback.h"
@@ -60,6 +61,11 @@ public:
     void FinishJournal() noexcept;
 
     [[nodiscard]] bool CreateFolderChain(const CUIString& path);
+    // Makes the install folder `folder` (made or found) the administrators' before
+    // anything is written into it (engine/FolderTakeover.h), naming in the log what it
+    // found there. When it fails, the levels CreateFolderChain made for this start go
+    // again (they are empty) and nothing may be installed there.
+    [[nodiscard]] FolderTakeover TakeOverInstallFolder(const std::wstring& folder);
     // Reads a REG_SZ value; `out` changes only on success.
     [[nodiscard]] bool ReadRegistryString(HKEY root, const wchar_t* key, const wchar_t* valueName, CUIString& out);
     CUIString LoadResString(UINT id, const wchar_t* fallback) const;

@@ -13,8 +13,9 @@ namespace {
 constexpr UINT kStringSetupCaption = 128;
 
 void OpenLog(const SetupArguments& arguments) {
-    const std::wstring path = arguments.logFile.empty() ? DefaultSetupLogPath() : arguments.logFile;
-    OpenSetupLog(path);  // a log that cannot be made does not stop setup
+    const bool chosen = !arguments.logFile.empty();
+    // A log that cannot be made does not stop setup.
+    OpenSetupLog(chosen ? arguments.logFile : DefaultSetupLogPath(), chosen ? LogName::Chosen : LogName::Default);
 }
 
 void ApplyOptions(InstallOptions& options, const SetupArguments& arguments) {

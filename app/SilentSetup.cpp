@@ -5,6 +5,7 @@
 
 #include "app/InstallManager.h"
 #include "app/SilentUi.h"
+#include "engine/ClientLaunch.h"
 #include "engine/EarlierVersion.h"
 #include "engine/Extraction.h"
 #include "engine/InstallFolder.h"
@@ -66,11 +67,19 @@ std::wstring MakeInstallFolder(Install_CIM& manager, const std::wstring& typed, 
         return {};
     }
     const InstallRoom room = MeasureInstallRoom(spelling.folder, manager.Instance());
-    if (!room.enough()) {
-        LogStep(L"Not enough space: " + MegabytesNeededText(room.needed) + L" MB needed, " +
-                MegabytesFreeText(room.available) + L" MB free");
-        refusal = SetupExit::NotEnoughSpace;
-        return {};
+    switch (room.verdict()) {
+        case RoomVerdict::TooLittle:
+            LogStep(L"Not enough space: " + MegabytesNeededText(room.needed) + L" MB needed, " +
+                    MegabytesFreeText(room.available) + L" MB free");
+            refusal = SetupExit::NotEnoughSpace;
+            return {};
+        case RoomVerdict::Unknown:  // no one to ask: a run that cannot tell does not go on
+            LogStep(L"Free space cannot be measured: " + MegabytesNeededText(room.needed) + L" MB needed");
+            refusal = SetupExit::NotEnoughSpace;
+            return {};
+        case RoomVerdict::Enough:
+        case RoomVerdict::NoDrive:  // making the folder refuses it
+            break;
     }
     const EarlierVersion earlier = ReadEarlierVersion();
     if (earlier.order == VersionOrder::Newer) {
@@ -80,6 +89,10 @@ std::wstring MakeInstallFolder(Install_CIM& manager, const std::wstring& typed, 
     }
     if (!manager.CreateFolderChain(spelling.folder)) {
         LogFailure(L"Folder refused: not made", spelling.folder, ::GetLastError());
+        return {};
+    }
+    if (manager.TakeOverInstallFolder(spelling.folder).outcome != FolderTakeover::Outcome::TakenOver) {
+        LogStep(L"Folder refused: it cannot be made the administrators'");
         return {};
     }
     return spelling.folder;
@@ -102,11 +115,11 @@ SetupExit EndFailedRun(Install_CIM& manager, SetupExit failure) {
 
 void Launch(const std::wstring& folder) {
     const std::wstring client = folder + L"\\Start.exe";
-    if (LaunchAtMediumIntegrity(QuoteCommandPath(client))) {
+    const ClientLaunch launch = LaunchAsSignedInUser(QuoteCommandPath(client));
+    if (launch.started)
         LogStep(L"Started " + client);
-    } else {
-        LogFailure(L"Not started:", client, ::GetLastError());
-    }
+    else
+        LogStep(L"Not started: " + client + L": " + launch.whyNot);
 }
 
 }  // namespace

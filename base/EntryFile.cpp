@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/CheckedFile.h"
 #include "base/FinalPath.h"
 #include "base/Handles.h"
 
@@ -30,24 +31,11 @@ WriteOutcome OpenFailure(DWORD error) {
     }
 }
 
-// The handle leads where the path means, and is no link itself.
-bool LeadsTo(HANDLE file, const std::wstring& expectedFinal) {
-    DWORD attributes = 0;
-    if (!AttributesOf(file, attributes) || IsLink(attributes) || (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return false;
-    return expectedFinal.empty() || SameFilePath(FinalPathOf(file), expectedFinal);
-}
-
 // Made new, never through what stands at the name, with DELETE, so that one made in the
 // wrong place can go again.
 UniqueFile Open(const std::wstring& path) {
     return UniqueFile(::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-}
-
-bool DeleteOpened(HANDLE file) {
-    FILE_DISPOSITION_INFO disposition{TRUE};
-    return ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof(disposition));
 }
 
 WriteOutcome WriteAll(HANDLE file, const void* data, std::size_t size) {
@@ -86,8 +74,8 @@ WriteOutcome WriteEntryFile(const std::wstring& path, const std::wstring& expect
         if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return WriteOutcome::Refused;
         return OpenFailure(error);
     }
-    if (!LeadsTo(file.get(), expectedFinal)) {
-        DeleteOpened(file.get());  // made by this call, in a place not meant
+    if (!HandleLeadsTo(file.get(), expectedFinal)) {
+        DeleteOpenedFile(file.get());  // made by this call, in a place not meant
         return WriteOutcome::Link;
     }
     const WriteOutcome outcome = WriteAll(file.get(), data, size);
@@ -98,9 +86,9 @@ bool WriteNewCheckedFile(const std::wstring& path, const std::wstring& expectedF
                          std::size_t size) {
     UniqueFile file = Open(path);
     if (!file) return false;
-    const bool written = LeadsTo(file.get(), expectedFinal) &&
+    const bool written = HandleLeadsTo(file.get(), expectedFinal) &&
                          WriteAll(file.get(), data, size) == WriteOutcome::Written && ::FlushFileBuffers(file.get());
-    if (!written) DeleteOpened(file.get());  // made by this call: gone when the handle closes
+    if (!written) DeleteOpenedFile(file.get());  // made by this call: gone when the handle closes
     return written;
 }
 
@@ -121,23 +109,11 @@ UniqueFile OpenTargetFolder(const std::wstring& folder, const std::wstring& expe
     DWORD attributes = 0;
     if (!handle || !AttributesOf(handle.get(), attributes) || IsLink(attributes) ||
         !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        (!expected.empty() && !SameFilePath(FinalPathOf(handle.get()), expected))) {
+        expected.empty() || !SameFilePath(FinalPathOf(handle.get()), expected)) {
         if (handle) ::SetLastError(ERROR_REPARSE_TAG_MISMATCH);
         return UniqueFile();
     }
     return handle;
-}
-
-// Renames the open `file` to the full path `to`, given to the system in its NT form.
-bool RenameTo(HANDLE file, const std::wstring& to) {
-    const std::wstring name = L"\\??\\" + to;
-    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
-    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-    info->ReplaceIfExists = FALSE;
-    info->RootDirectory = nullptr;
-    info->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
-    std::copy(name.begin(), name.end(), info->FileName);
-    return ::SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(buffer.size()));
 }
 
 bool ReadWhole(HANDLE file, std::vector<unsigned char>& bytes) {
@@ -161,19 +137,19 @@ bool MoveCheckedFile(const std::wstring& from, const std::wstring& fromExpected,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) return false;
-    if (!LeadsTo(file.get(), fromExpected)) {
+    if (!HandleLeadsTo(file.get(), fromExpected)) {
         ::SetLastError(ERROR_REPARSE_TAG_MISMATCH);
         return false;
     }
     const UniqueFile folder = OpenTargetFolder(FolderOf(to), FolderOf(toExpected));
     if (!folder) return false;
     if (record && !record()) return false;
-    if (RenameTo(file.get(), to)) return true;
+    if (RenameOpenedFile(file.get(), to, false)) return true;
     if (::GetLastError() != ERROR_NOT_SAME_DEVICE) return false;
     std::vector<unsigned char> bytes;
     if (!ReadWhole(file.get(), bytes) || !WriteNewCheckedFile(to, toExpected, bytes.data(), bytes.size()))
         return false;
-    if (DeleteOpened(file.get())) return true;
+    if (DeleteOpenedFile(file.get())) return true;
     const DWORD error = ::GetLastError();
     DeleteCheckedFile(to, toExpected);  // the copy goes again: nothing moved
     ::SetLastError(error);
@@ -184,5 +160,5 @@ bool DeleteCheckedFile(const std::wstring& path, const std::wstring& expectedFin
     const UniqueFile file(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    return file && LeadsTo(file.get(), expectedFinal) && DeleteOpened(file.get());
+    return file && HandleLeadsTo(file.get(), expectedFinal) && DeleteOpenedFile(file.get());
 }

@@ -25,31 +25,32 @@ std::wstring FirstLinkBelow(const std::wstring& folder, const std::wstring& path
 // Creates `path` with the `size` bytes at `data`; an existing file is never written
 // through (Exists: replacing one is the caller's, by a new file moved into its place). The
 // file is made new, without following a link at its name, and kept only when the handle
-// leads to `expectedFinal` (FinalPathOf: a link further up would lead elsewhere); an empty
-// `expectedFinal` skips that comparison. A file created in the wrong place is deleted
-// again. `record` is called once, before anything is created, unless something stood at
-// the name (so the record stands even when creation fails); when it returns false (the
-// journal did not take the record), nothing is created: a file the journal does not name
-// would outlive every uninstall.
+// leads to `expectedFinal` (base/CheckedFile.h: a link further up would lead elsewhere;
+// an empty `expectedFinal`, or a final path that cannot be read, counts as a link). A
+// file created in the wrong place is deleted again. `record` is called once, before
+// anything is created, unless something stood at the name (so the record stands even
+// when creation fails); when it returns false (the journal did not take the record),
+// nothing is created: a file the journal does not name would outlive every uninstall.
 WriteOutcome WriteEntryFile(const std::wstring& path, const std::wstring& expectedFinal, const void* data,
                             std::size_t size, const std::function<bool()>& record);
 
 // Makes `path` anew with the `size` bytes at `data`, flushed to disk: never replacing what
 // stands there, never through a link at its name, and kept only when the new file leads
-// to `expectedFinal` (empty: not compared) and was written whole. False, and the file made
+// to `expectedFinal` (empty: never) and was written whole. False, and the file made
 // deleted again, otherwise.
 bool WriteNewCheckedFile(const std::wstring& path, const std::wstring& expectedFinal, const void* data,
                          std::size_t size);
 
-// Deletes `path` only when it is a file, no link, and leads to `expectedFinal` (empty: not
-// compared), through a handle opened without following a link at its name. False when
+// Deletes `path` only when it is a file, no link, and leads to `expectedFinal` (empty:
+// never), through a handle opened without following a link at its name. False when
 // nothing was deleted.
 bool DeleteCheckedFile(const std::wstring& path, const std::wstring& expectedFinal);
 
 // Moves the file `from` to the name `to`, where nothing may stand yet. `from` is opened
 // without following a link at its name and used only when it is a file leading to
 // `fromExpected`; the folder of `to` is opened the same way and must lead to the folder
-// of `toExpected` (neither compared when empty), and the file is renamed through its
+// of `toExpected` (base/CheckedFile.h: an empty expected place, or a final path that
+// cannot be read, refuses the move), and the file is renamed through its
 // handle while that folder is held: no link swapped in on either side is followed. Across
 // volumes (a shortcut and its backup in the install folder) the file's bytes are written
 // anew at `to` (WriteNewCheckedFile) and it is then deleted through its handle. `record`

@@ -2,13 +2,23 @@
 
 #include "base/Handles.h"
 
+namespace {
+FinalPathCall g_finalPathCall = ::GetFinalPathNameByHandleW;
+}  // namespace
+
+FinalPathCall SetFinalPathCall(FinalPathCall call) noexcept {
+    const FinalPathCall before = g_finalPathCall;
+    g_finalPathCall = call;
+    return before;
+}
+
 std::wstring FinalPathOf(HANDLE object) {
     constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
     std::wstring path(MAX_PATH, L'\0');
-    DWORD length = ::GetFinalPathNameByHandleW(object, path.data(), static_cast<DWORD>(path.size()), kFlags);
+    DWORD length = g_finalPathCall(object, path.data(), static_cast<DWORD>(path.size()), kFlags);
     if (length >= path.size()) {  // too small: the answer is the size needed, terminator included
         path.assign(length, L'\0');
-        length = ::GetFinalPathNameByHandleW(object, path.data(), static_cast<DWORD>(path.size()), kFlags);
+        length = g_finalPathCall(object, path.data(), static_cast<DWORD>(path.size()), kFlags);
     }
     if (length == 0 || length >= path.size()) return {};
     path.resize(length);

@@ -11,6 +11,12 @@
 // cannot say (a volume without a drive letter, a file system that does not tell).
 std::wstring FinalPathOf(HANDLE object);
 
+// The call FinalPathOf asks (GetFinalPathNameByHandleW), for tests of what every check
+// does when the system cannot say where a handle leads: this Wine always can. Returns the
+// one in use before.
+using FinalPathCall = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+FinalPathCall SetFinalPathCall(FinalPathCall call) noexcept;
+
 // Where the existing file or folder `path` really is: FinalPathOf a handle opened through
 // it, every link followed (the install folder may be reached through one the user chose).
 // Empty when it cannot be opened or the system cannot say.

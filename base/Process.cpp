@@ -1,5 +1,15 @@
 #include "base/Process.h"
 
+namespace {
+ProcessWithTokenCall g_withToken = ::CreateProcessWithTokenW;
+}  // namespace
+
+ProcessWithTokenCall SetProcessWithTokenCall(ProcessWithTokenCall call) noexcept {
+    const ProcessWithTokenCall before = g_withToken;
+    g_withToken = call;
+    return before;
+}
+
 ProcessHandles StartProcess(const ProcessStart& start) {
     std::wstring commandLine = start.commandLine;  // CreateProcessW may write into it
     STARTUPINFOW startup{};
@@ -10,8 +20,8 @@ ProcessHandles StartProcess(const ProcessStart& start) {
     }
     PROCESS_INFORMATION info{};
     const BOOL started =
-        start.token ? ::CreateProcessAsUserW(start.token, start.program.c_str(), commandLine.data(), nullptr, nullptr,
-                                             FALSE, start.flags, nullptr, start.folder, &startup, &info)
+        start.token ? g_withToken(start.token, 0, start.program.c_str(), commandLine.data(), start.flags, nullptr,
+                                  start.folder, &startup, &info)
                     : ::CreateProcessW(start.program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
                                        start.flags, nullptr, start.folder, &startup, &info);
     if (!started) return ProcessHandles();

@@ -24,9 +24,17 @@ struct ProcessStart {
     bool hidden = false;                 // the first window starts hidden (SW_HIDE)
     const wchar_t* folder = nullptr;     // the current folder; null: the caller's
     HANDLE token = nullptr;              // started with this primary token when given
+                                         // (CreateProcessWithTokenW: another user's too)
 };
 
 // Starts the process and hands back its handles. The program is named apart from the
 // command line, so no search order applies; handles are not inherited.
 // Failure contract: empty handles, with CreateProcess's error as the thread's last error.
 [[nodiscard]] ProcessHandles StartProcess(const ProcessStart& start);
+
+// The call that starts a process with a token, for tests that look at the token it is
+// handed (this Wine ignores the token and starts the process as the caller). Returns the
+// one in use before.
+using ProcessWithTokenCall = BOOL(WINAPI*)(HANDLE, DWORD, LPCWSTR, LPWSTR, DWORD, LPVOID, LPCWSTR, LPSTARTUPINFOW,
+                                           LPPROCESS_INFORMATION);
+ProcessWithTokenCall SetProcessWithTokenCall(ProcessWithTokenCall call) noexcept;

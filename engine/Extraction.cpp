@@ -27,7 +27,6 @@ namespace {
 constexpr UINT kStringCreateFolderFailed = 136;
 constexpr UINT kStringFormatError = 138;
 constexpr UINT kStringWriteFailed = 142;
-constexpr UINT kStringLinkRefused = 150;
 constexpr UInt32 kNoBlock = 0xFFFFFFFF;
 // A payload file that replaces an existing one is written under the target's name with
 // this appended, then moved into its place.
@@ -78,6 +77,13 @@ public:
 
     // Throws the failure text: a missing payload, or one that is not a readable archive.
     void open() {
+        // Every file is checked against where the install folder really is: when the
+        // system cannot say, nothing is written, rather than nothing compared.
+        installFinal_ = FinalPathOfPlace(state_.installPath);
+        if (installFinal_.empty()) {
+            LogFailure(L"Where the install folder leads cannot be told:", state_.installPath, ::GetLastError());
+            throw PlaceUnknownText(state_.instance, state_.installPath);
+        }
         const PayloadBytes payload = hooks_.payload();
         MemoryInStream_Init(&stream_, payload.data(), static_cast<UInt32>(payload.size()));
         look_.buf = static_cast<Byte*>(ISzAlloc_Alloc(&kMainAlloc, kLookBufferSize));
@@ -93,7 +99,6 @@ public:
                 L" blocks, " + DecimalText(payload.size()) + L" bytes");
         state_.payloadUnpackedBytes = ReadPayloadFootprint(payload).unpackedBytes();  // for the uninstall entry
         decoder_ = std::make_unique<BlockDecoder>(db_, payload, &kMainAlloc);
-        installFinal_ = FinalPathOfPlace(state_.installPath);
     }
 
     void extractAll() {
@@ -243,16 +248,11 @@ private:
                CrcCalc(decoder_->buffer() + *offset, *size) == db_.CRCs.Vals[i];
     }
 
-    CUIString linkRefused(const CUIString& link) const {
-        return FormatText(state_.instance, kStringLinkRefused,
-                          L"{path} is a link to another place: nothing is written through it.", L"{path}", link);
-    }
+    CUIString linkRefused(const CUIString& link) const { return LinkRefusedText(state_.instance, link); }
 
     // Where `target` must turn out to be: the install folder as the file system has it
     // (the chosen folder itself may be reached through a link), then the entry's name.
-    // Empty, and so not compared, when the system cannot say where the folder is.
     std::wstring expectedFinal(const CUIString& target) const {
-        if (installFinal_.empty()) return {};
         std::wstring expected = installFinal_;
         if (expected.back() != L'\\') expected += L'\\';
         for (wchar_t c : target.substr(state_.installPath.size())) {

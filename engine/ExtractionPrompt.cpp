@@ -4,6 +4,8 @@
 
 namespace {
 constexpr UINT kStringInstallFailCaption = 140;
+constexpr UINT kStringLinkRefused = 150;
+constexpr UINT kStringPlaceUnknown = 197;
 constexpr UINT kFailureBoxStyle = MB_ABORTRETRYIGNORE | MB_ICONINFORMATION | MB_DEFBUTTON2;  // 0x142
 }  // namespace
 
@@ -23,4 +25,14 @@ bool AskOnFailure(const ExtractionHooks& hooks, const CUIString& message) {
         case FailureAnswer::Abort: break;
     }
     throw CUIString();
+}
+
+CUIString LinkRefusedText(HINSTANCE instance, const CUIString& path) {
+    return FormatText(instance, kStringLinkRefused,
+                      L"{path} is a link to another place: nothing is written through it.", L"{path}", path);
+}
+
+CUIString PlaceUnknownText(HINSTANCE instance, const CUIString& path) {
+    return FormatText(instance, kStringPlaceUnknown,
+                      L"Where {path} leads cannot be told: nothing is written there.", L"{path}", path);
 }

@@ -11,3 +11,9 @@ FailureAnswer ShowFailureBox(HWND owner, HINSTANCE instance, const CUIString& me
 // Asks through `prompt`: true for Retry, false for Ignore; Abort throws an empty
 // CUIString, which ends the extraction.
 bool AskOnFailure(const ExtractionHooks& hooks, const CUIString& message);
+
+// String 150: `path` is a link to another place, and nothing is written through it.
+CUIString LinkRefusedText(HINSTANCE instance, const CUIString& path);
+// String 197: where `path` leads cannot be told (the system does not say), and nothing is
+// written there.
+CUIString PlaceUnknownText(HINSTANCE instance, const CUIString& path);

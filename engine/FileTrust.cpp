@@ -50,22 +50,26 @@ UniqueFile OpenAsIs(const std::wstring& path, DWORD access, DWORD share) {
                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
+// Wine names no SID of its own for what a Unix owner may do: see ReadFileSecurity. Told by
+// an export of the ntdll.dll mapped into every process before any of its code runs:
+// Windows' own has no wine_get_version, so there the rule never applies, and no one
+// without administrator rights can give it one.
+bool RunningUnderWine() {
+    static const bool wine = ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return wine;
+}
+
 // Open object of the expected kind, no link itself, reached without a link on the way,
 // and changeable by administrators only.
-bool IsSound(HANDLE object, const std::wstring& path, bool folder, const std::wstring& user) {
+bool IsSound(HANDLE object, const std::wstring& path, bool folder) {
     DWORD attributes = 0;
     if (!AttributesOf(object, attributes)) return false;
     if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder)
         return false;
     const std::wstring final = FinalPathOf(object);
     if (final.empty() || !SameFilePath(final, PlainSpellingOf(path))) return false;
-    PSECURITY_DESCRIPTOR security = nullptr;
-    if (::GetSecurityInfo(object, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr,
-                          nullptr, nullptr, nullptr, &security) != ERROR_SUCCESS)
-        return false;
-    UniqueLocal owned(security);
     trust::Descriptor descriptor;
-    return DescriptorFromSecurity(security, descriptor) && !trust::OthersCanChange(descriptor, user);
+    return ReadFileSecurity(object, descriptor) && !trust::OthersCanChange(descriptor);
 }
 
 }  // namespace
@@ -100,6 +104,23 @@ std::wstring RunningUserSid() {
     return SidText(reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid);
 }
 
+bool ReadFileSecurity(HANDLE object, trust::Descriptor& out) {
+    PSECURITY_DESCRIPTOR security = nullptr;
+    if (::GetSecurityInfo(object, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr,
+                          nullptr, nullptr, nullptr, &security) != ERROR_SUCCESS)
+        return false;
+    UniqueLocal owned(security);
+    if (!DescriptorFromSecurity(security, out)) return false;
+    if (!RunningUnderWine()) return true;
+    const std::wstring unixOwner = RunningUserSid();
+    if (unixOwner.empty()) return false;
+    constexpr wchar_t kAdministrators[] = L"S-1-5-32-544";
+    if (out.owner == unixOwner) out.owner = kAdministrators;
+    for (trust::Ace& ace : out.dacl)
+        if (ace.sid == unixOwner) ace.sid = kAdministrators;
+    return true;
+}
+
 ProgramTrust CheckProgramTrust(const std::wstring& program, UniqueFile& held) {
     held.reset();
     UniqueFile file = OpenAsIs(program, GENERIC_READ, FILE_SHARE_READ);
@@ -108,16 +129,20 @@ ProgramTrust CheckProgramTrust(const std::wstring& program, UniqueFile& held) {
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ProgramTrust::Missing
                                                                                : ProgramTrust::Untrusted;
     }
-    const std::wstring user = RunningUserSid();
     const size_t slash = program.rfind(L'\\');
-    if (user.empty() || slash == std::wstring::npos) return ProgramTrust::Untrusted;
+    if (slash == std::wstring::npos) return ProgramTrust::Untrusted;
     // A drive root is named with its backslash.
     const std::wstring folder = program.substr(0, slash == 2 ? 3 : slash);
     const UniqueFile folderHandle = OpenAsIs(folder, READ_CONTROL | FILE_READ_ATTRIBUTES,
                                              FILE_SHARE_READ | FILE_SHARE_WRITE);
-    if (!folderHandle || !IsSound(file.get(), program, false, user) ||
-        !IsSound(folderHandle.get(), folder, true, user))
+    if (!folderHandle || !IsSound(file.get(), program, false) || !IsSound(folderHandle.get(), folder, true))
         return ProgramTrust::Untrusted;
     held = std::move(file);
     return ProgramTrust::Trusted;
+}
+
+bool AdministratorsOnly(const std::wstring& path, bool folder) {
+    const UniqueFile object = OpenAsIs(path, READ_CONTROL | FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    return object && IsSound(object.get(), path, folder);
 }

@@ -14,6 +14,13 @@
 inline constexpr wchar_t kProtectedFolderSddl[] =
     L"D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 
+// What a file and a folder inside such a folder get by inheritance: the same entries,
+// marked inherited. The install folder's existing content is given these when the folder
+// is taken over (engine/FolderTakeover.h).
+inline constexpr wchar_t kInheritedFolderSddl[] =
+    L"D:AI(A;OICIID;FA;;;SY)(A;OICIID;FA;;;BA)(A;OICIID;0x1200a9;;;BU)";
+inline constexpr wchar_t kInheritedFileSddl[] = L"D:AI(A;ID;FA;;;SY)(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)";
+
 // Creates one folder with the protected DACL (the parent must exist). Failure contract:
 // false with the system's error as the thread's last error, as CreateDirectoryW.
 bool CreateProtectedFolder(const std::wstring& folder);

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "base/CheckedFile.h"
+#include "base/EntryFile.h"
 #include "journal/JournalFiles.h"
 #include "journal/JournalRecord.h"
 #include "journal/JournalText.h"
@@ -47,32 +49,39 @@ void CutUnfinishedLine(HANDLE file) {
 
 InstallJournal::~InstallJournal() { close(); }
 
-void InstallJournal::open(const std::wstring& path) noexcept {
+InstallJournal::Opened InstallJournal::open(const std::wstring& path) noexcept {
     close();
     try {
         path_ = path;
     } catch (...) {
-        return;
+        return Opened::Failed;
     }
     ownRecords_.clear();
     earlierRecords_.clear();
     inRun_ = false;
-    open_ = openFile();
-    if (!open_) return;
+    const Opened opened = openFile();
+    open_ = opened == Opened::Yes;
+    if (!open_) return opened;
     try {
         earlierRecords_ = ReadStoredJournal(path_).text;
     } catch (...) {  // out of memory: a rollback then keeps the records it cannot tell apart
     }
+    return opened;
 }
 
-bool InstallJournal::openFile() noexcept {
-    UniqueFile file(::CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    CutUnfinishedLine(file.get());
-    file_ = std::move(file);
-    return true;
+InstallJournal::Opened InstallJournal::openFile() noexcept {
+    try {
+        CheckedFile opened = OpenCheckedFile(path_, ExpectedFinalPath(path_), GENERIC_READ | GENERIC_WRITE,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                             CheckedOpen::Always);
+        if (opened.status == CheckedFile::Status::Refused) return Opened::Refused;
+        if (opened.status != CheckedFile::Status::Opened) return Opened::Failed;
+        CutUnfinishedLine(opened.file.get());
+        file_ = std::move(opened.file);
+        return Opened::Yes;
+    } catch (...) {  // out of memory while naming the place
+        return Opened::Failed;
+    }
 }
 
 bool InstallJournal::append(std::string utf8Line) noexcept {
@@ -91,7 +100,7 @@ bool InstallJournal::append(std::string utf8Line) noexcept {
 
 bool InstallJournal::writeBacklog() noexcept {
     if (backlog_.empty()) return true;
-    if (!file_ && !openFile()) return false;
+    if (!file_ && openFile() != Opened::Yes) return false;
     while (!backlog_.empty()) {
         const std::string& line = backlog_.front();
         const LARGE_INTEGER zero{};
@@ -161,7 +170,9 @@ bool InstallJournal::commit(const std::string& records) noexcept {
     writeBacklog();
     if (!WriteEncryptedJournal(CipherJournalPath(path_), records)) return false;
     backlog_.clear();
-    ::DeleteFileW(path_.c_str());  // opened with delete sharing: gone once closed below
+    // Through a handle checked to lead where the journal's name says; the journal's own
+    // handle shares deletion, so the file goes when it is closed below.
+    DeleteCheckedFile(path_, ExpectedFinalPath(path_));
     file_.reset();
     inRun_ = false;
     return true;
@@ -195,8 +206,9 @@ void InstallJournal::finish() noexcept {
         for (const std::string& line : backlog_) waiting += line;
         if (!WriteEncryptedJournal(CipherJournalPath(path_), journal::MergeJournals(stored.text, waiting))) return;
         backlog_.clear();
-        // The handle was opened with delete sharing: the file goes when it is closed below.
-        ::DeleteFileW(path_.c_str());
+        // Deleted through a handle checked to lead where the journal's name says; the
+        // journal's own handle shares deletion, so the file goes when it is closed below.
+        DeleteCheckedFile(path_, ExpectedFinalPath(path_));
         file_.reset();
     } catch (...) {  // out of memory: both files stay as they are
     }

@@ -36,8 +36,11 @@ public:
 
     // Closes a journal that is still open, then opens `path` for appending. A line that
     // an ended process left unfinished at the end of the file is cut off first: it is not
-    // a record, and the next one would be joined to it.
-    void open(const std::wstring& path) noexcept;
+    // a record, and the next one would be joined to it. The file is opened, read, cut and
+    // later deleted only through a handle that leads where `path` says (base/
+    // CheckedFile.h): a link standing at its name is never followed (Refused).
+    enum class Opened { Yes, Refused, Failed };
+    Opened open(const std::wstring& path) noexcept;
     // From a successful open until close; a finished journal is still open.
     bool isOpen() const noexcept { return open_; }
 
@@ -84,7 +87,7 @@ private:
     bool record(Build build) noexcept;
     bool append(std::string utf8Line) noexcept;
     bool writeBacklog() noexcept;
-    bool openFile() noexcept;
+    Opened openFile() noexcept;
 
     UniqueFile file_;
     std::wstring path_;

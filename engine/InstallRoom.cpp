@@ -18,18 +18,32 @@ std::wstring WithTrailingBackslash(std::wstring path) {
 }
 
 // The allocation unit of the volume that `folder` lies on (a mounted folder counts as its
-// own volume); 0 when it cannot be read.
-std::uint64_t ClusterBytes(const std::wstring& folder) {
+// own volume), and the free space this user may take there.
+VolumeSpace ReadVolumeSpace(const std::wstring& folder) {
+    VolumeSpace space;
     wchar_t volume[MAX_PATH + 1] = {};
-    if (!::GetVolumePathNameW(folder.c_str(), volume, MAX_PATH)) return 0;
+    if (!::GetVolumePathNameW(folder.c_str(), volume, MAX_PATH)) return space;
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
     if (!::GetDiskFreeSpaceW(WithTrailingBackslash(volume).c_str(), &sectorsPerCluster, &bytesPerSector,
                              &freeClusters, &totalClusters))
-        return 0;
-    return std::uint64_t{sectorsPerCluster} * bytesPerSector;
+        return space;
+    space.clusterBytes = std::uint64_t{sectorsPerCluster} * bytesPerSector;
+    ULARGE_INTEGER available{}, total{}, free{};
+    space.read = space.clusterBytes != 0 &&
+                 ::GetDiskFreeSpaceExW(WithTrailingBackslash(folder).c_str(), &available, &total, &free);
+    space.availableBytes = available.QuadPart;
+    return space;
 }
 
+VolumeSpaceReader g_volumeReader = ReadVolumeSpace;
+
 }  // namespace
+
+VolumeSpaceReader SetVolumeSpaceReader(VolumeSpaceReader reader) noexcept {
+    const VolumeSpaceReader before = g_volumeReader;
+    g_volumeReader = reader;
+    return before;
+}
 
 std::wstring DeepestExistingFolder(const std::wstring& folder) {
     const std::vector<std::wstring> levels = FolderChainLevels(folder);
@@ -46,12 +60,11 @@ InstallRoom MeasureInstallRoom(const std::wstring& folder, const PayloadFootprin
     InstallRoom room;
     const std::uint64_t folderBytes = journal::Utf16ToUtf8(folder).size();
     const std::wstring existing = DeepestExistingFolder(folder);
-    ULARGE_INTEGER available{}, total{}, free{};
-    const std::uint64_t cluster = existing.empty() ? 0 : ClusterBytes(existing);
-    room.measured = cluster != 0 &&
-                    ::GetDiskFreeSpaceExW(WithTrailingBackslash(existing).c_str(), &available, &total, &free);
-    room.needed = InstallBytesNeeded(payload, room.measured ? cluster : 0, folderBytes);
-    room.available = room.measured ? available.QuadPart : 0;
+    room.onDrive = !existing.empty();
+    const VolumeSpace space = room.onDrive ? g_volumeReader(existing) : VolumeSpace{};
+    room.measured = space.read;
+    room.needed = InstallBytesNeeded(payload, room.measured ? space.clusterBytes : 0, folderBytes);
+    room.available = room.measured ? space.availableBytes : 0;
     return room;
 }
 

@@ -3,6 +3,7 @@
 #include <memory>
 #include <utility>
 #include "engine/Extraction.h"
+#include "engine/ExtractionPrompt.h"
 #include "engine/InstallEvents.h"
 #include "engine/InstallFolder.h"
 #include "engine/RegistryNames.h"
@@ -12,6 +13,8 @@
 #include "engine/RunRollback.h"
 #include "engine/SetupLog.h"
 #include "engine/ShellExtensionAside.h"
+#include "base/CheckedFile.h"
+#include "base/EntryFile.h"
 #include "base/Handles.h"
 #include "base/RegistryView.h"
 #include "journal/JournalFiles.h"
@@ -39,23 +42,47 @@ void PointAtThisRun(InstallState& state, InstallJournal& journal) {
         LogFailure(L"SoftwarePath not pointed at this run:", state.installPath, ::GetLastError());
 }
 
+// The journal files found in a folder taken over from others (engine/FolderTakeover.h):
+// not the setup's to go by. Each goes through a handle checked to lead where its name
+// says; a link at one of the names stays, and the journal then refuses to open.
+void DeleteJournalFound(const std::wstring& installFolder) {
+    const std::wstring plain = installFolder + L"\\" + kPlainJournalName, cipher = CipherJournalPath(plain);
+    for (const std::wstring& path : {plain, cipher, cipher + kCipherDraftSuffix}) {
+        if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        if (DeleteCheckedFile(path, ExpectedFinalPath(path)))
+            LogStep(L"Journal found in a folder others could change, not trusted, deleted: " + path);
+        else
+            LogFailure(L"Journal found in a folder others could change, not deleted:", path, ::GetLastError());
+    }
+}
+
 }  // namespace
 
 RunStart BeginRun(InstallState& state) {
-    // A run that an earlier setup left here goes first; while any of it is left, no new
-    // one begins over it.
-    const RollbackOutcome earlierRun = RollBackUnfinishedRun(state.installPath);
-    if (earlierRun.rolledBack) {
-        LogStep(earlierRun.complete ? L"An unfinished earlier run taken back: " + std::wstring(state.installPath)
-                                    : L"An unfinished earlier run could not be taken back: " +
-                                          std::wstring(state.installPath));
-        if (!earlierRun.complete) return RunStart::EarlierRunLeft;
+    if (state.folderTakenFromOthers) {
+        DeleteJournalFound(state.installPath);
+    } else {
+        // A run that an earlier setup left here goes first; while any of it is left, no
+        // new one begins over it.
+        const RollbackOutcome earlierRun = RollBackUnfinishedRun(state.installPath);
+        if (earlierRun.rolledBack) {
+            LogStep(earlierRun.complete ? L"An unfinished earlier run taken back: " + std::wstring(state.installPath)
+                                        : L"An unfinished earlier run could not be taken back: " +
+                                              std::wstring(state.installPath));
+            if (!earlierRun.complete) return RunStart::EarlierRunLeft;
+        }
     }
     // The earlier run's journal is finalised before a new one opens at the same path.
     state.journal.reset();
     state.journal = std::make_unique<InstallJournal>();
     InstallJournal& journal = *state.journal;
-    journal.open(state.installPath + L"\\" + kPlainJournalName);
+    if (journal.open(state.installPath + L"\\" + kPlainJournalName) == InstallJournal::Opened::Refused) {
+        // Nothing is unpacked without a journal the uninstaller could trust, and nothing
+        // is written through what stands at its name.
+        LogStep(L"Journal refused (a link at its name, or its place cannot be told): " + journal.path());
+        state.journal.reset();
+        return RunStart::JournalRefused;
+    }
     if (!journal.isOpen() || !journal.begin(state.installPath)) {
         LogFailure(L"Journal not opened:", journal.path(), ::GetLastError());
         state.journal.reset();
@@ -69,14 +96,21 @@ RunStart BeginRun(InstallState& state) {
 }
 
 std::wstring RunNotBegunText(const InstallState& state, RunStart start) {
-    if (start == RunStart::JournalNotOpened)
-        return FormatText(state.instance, kStringJournalNotOpened,
-                          L"The install record {file} cannot be written: nothing was installed.", L"{file}",
-                          state.installPath + L"\\" + kPlainJournalName);
-    return FormatText(state.instance, kStringEarlierRunLeft,
-                      L"An earlier install in {folder} that did not finish could not be taken back completely: "
-                      L"nothing was installed.",
-                      L"{folder}", state.installPath);
+    switch (start) {
+        case RunStart::Begun: break;
+        case RunStart::JournalNotOpened:
+            return FormatText(state.instance, kStringJournalNotOpened,
+                              L"The install record {file} cannot be written: nothing was installed.", L"{file}",
+                              state.installPath + L"\\" + kPlainJournalName);
+        case RunStart::JournalRefused:
+            return LinkRefusedText(state.instance, state.installPath + L"\\" + kPlainJournalName);
+        case RunStart::EarlierRunLeft:
+            return FormatText(state.instance, kStringEarlierRunLeft,
+                              L"An earlier install in {folder} that did not finish could not be taken back "
+                              L"completely: nothing was installed.",
+                              L"{folder}", state.installPath);
+    }
+    return std::wstring();
 }
 
 void StartInstall(InstallState& state, HWND window, std::function<void()> pump) {

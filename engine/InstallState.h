@@ -57,6 +57,9 @@ public:
     // a run with any is not the whole client, and is taken back.
     std::vector<std::wstring> entriesSkipped;
     bool registrationFailed = false;  // a value or shortcut of the registration was not written
+    // The install folder, or something in it, could be changed by others before it was
+    // taken over (engine/FolderTakeover.h): a program found there is not started.
+    bool folderTakenFromOthers = false;
     SingleInstanceMutexes singleInstanceMutex;  // until registration closes them
 
     InstallJournal* openJournal() const noexcept {

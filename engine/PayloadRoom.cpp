@@ -123,3 +123,27 @@ PayloadFootprint ReadOwnPayloadFootprint(HINSTANCE instance) noexcept {
         return {};
     }
 }
+
+std::vector<std::wstring> PayloadFileNames(PayloadBytes archive) noexcept {
+    try {
+        const ArchiveDatabase archiveDb(archive);
+        std::vector<std::wstring> names;
+        for (UInt32 i = 0; i < archiveDb.entries(); ++i) {
+            if (SzArEx_IsDir(&archiveDb.db(), i)) continue;
+            std::wstring name = EntryName(archiveDb.db(), i);
+            for (wchar_t& c : name) c = c == L'/' ? L'\\' : c;
+            names.push_back(std::move(name));
+        }
+        return names;
+    } catch (...) {  // out of memory: nothing is known
+        return {};
+    }
+}
+
+std::vector<std::wstring> OwnPayloadFileNames(HINSTANCE instance) noexcept {
+    try {
+        return PayloadFileNames(LoadOwnPayload(instance));
+    } catch (...) {  // no payload: the extraction says so itself
+        return {};
+    }
+}

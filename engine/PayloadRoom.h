@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <cstddef>
 #include <string>
+#include <vector>
 #include "engine/DiskRoom.h"
 #include "engine/Extraction.h"
 
@@ -28,3 +29,9 @@ bool PayloadFitsUnder(const std::wstring& folder, HINSTANCE instance) noexcept;
 PayloadFootprint ReadPayloadFootprint(PayloadBytes archive) noexcept;
 // The same for the program's own payload ("BIN" 227); empty when it is missing.
 PayloadFootprint ReadOwnPayloadFootprint(HINSTANCE instance) noexcept;
+
+// The file entries of `archive`, each as a path below the install folder ("res\\x.dll",
+// "\\" between the parts); empty when it cannot be opened. Never throws.
+std::vector<std::wstring> PayloadFileNames(PayloadBytes archive) noexcept;
+// The same for the program's own payload ("BIN" 227); empty when it is missing.
+std::vector<std::wstring> OwnPayloadFileNames(HINSTANCE instance) noexcept;

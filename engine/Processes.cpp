@@ -128,50 +128,6 @@ EarlierUninstaller RunPreviousUninstaller(const std::wstring& folder) {
     return EarlierUninstaller::Ran;
 }
 
-bool LaunchAtMediumIntegrity(std::wstring commandLine) {
-    const std::wstring program = CommandProgram(commandLine);
-    if (!IsFullProgramPath(program)) {
-        ::SetLastError(ERROR_BAD_PATHNAME);
-        return false;
-    }
-    UniqueHandle ownToken, newToken;
-    UniqueSid mediumSid;
-    ProcessHandles started;
-    bool ok = ::OpenProcessToken(::GetCurrentProcess(),
-                                 TOKEN_ASSIGN_PRIMARY | TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ADJUST_DEFAULT,
-                                 ownToken.put()) &&
-              ::DuplicateTokenEx(ownToken.get(), 0, nullptr, SecurityImpersonation, TokenPrimary,
-                                 newToken.put());
-    if (ok) {
-        SID_IDENTIFIER_AUTHORITY labelAuthority = SECURITY_MANDATORY_LABEL_AUTHORITY;
-        ok = ::AllocateAndInitializeSid(&labelAuthority, 1, SECURITY_MANDATORY_MEDIUM_RID, 0, 0, 0, 0, 0,
-                                        0, 0, mediumSid.put());
-    }
-    if (ok) {
-        TOKEN_MANDATORY_LABEL label{};
-        label.Label.Sid = mediumSid.get();
-        label.Label.Attributes = SE_GROUP_INTEGRITY;
-        ok = ::SetTokenInformation(newToken.get(), TokenIntegrityLevel, &label,
-                                   sizeof(label) + ::GetLengthSid(mediumSid.get()));
-    }
-    if (ok) {
-        ProcessStart start;
-        start.program = program;
-        start.commandLine = std::move(commandLine);
-        start.token = newToken.get();
-        started = StartProcess(start);
-        ok = static_cast<bool>(started);
-    }
-    const DWORD error = ok ? ERROR_SUCCESS : ::GetLastError();
-    // Released in the order obtained; the owners keep the last error while closing.
-    ownToken.reset();
-    newToken.reset();
-    mediumSid.reset();
-    started = ProcessHandles();
-    if (!ok) ::SetLastError(error);
-    return ok;
-}
-
 namespace {
 
 // The started process, or an empty handle when it could not be started. The program is

@@ -42,13 +42,6 @@ enum class EarlierUninstaller {
 // The file is held open, unchangeable, until the process has been created.
 [[nodiscard]] EarlierUninstaller RunPreviousUninstaller(const std::wstring& folder);
 
-// Starts `commandLine` with a copy of the own token carrying the medium integrity label,
-// without waiting. Callers quote the program path (QuoteCommandPath): an unquoted path
-// with blanks would let the system run a planted "D:\Program.exe". A program that is not
-// a full path (IsFullProgramPath) is not started (ERROR_BAD_PATHNAME).
-// Failure contract: false, with the failing step's error code as the thread's last error.
-[[nodiscard]] bool LaunchAtMediumIntegrity(std::wstring commandLine);
-
 // Starts `commandLine` hidden (no console window) without waiting. The command is
 // passed as UTF-16, so paths outside the ANSI code page reach it unchanged. Only a
 // command whose program is a full path (IsFullProgramPath) is started; failures leave no

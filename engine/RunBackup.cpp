@@ -1,5 +1,6 @@
 #include "engine/RunBackup.h"
 
+#include "base/CheckedFile.h"
 #include "base/EntryFile.h"
 #include "base/FinalPath.h"
 #include "base/pure/DecimalText.h"
@@ -13,7 +14,7 @@ constexpr int kNumbersTried = 1000;
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool Move(InstallState& state, const std::wstring& path, const std::wstring& backup) {
-    const std::wstring from = FinalPlaceOf(path), to = FinalPlaceOf(backup);
+    const std::wstring from = ExpectedPlace(state, path), to = ExpectedPlace(state, backup);
     InstallJournal* journal = state.openJournal();
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (from.empty() || to.empty() || !journal || attributes == INVALID_FILE_ATTRIBUTES ||
@@ -26,11 +27,14 @@ bool Move(InstallState& state, const std::wstring& path, const std::wstring& bac
 
 }  // namespace
 
-std::wstring FinalPlaceOf(const std::wstring& path) {
-    const size_t slash = path.rfind(L'\\');
-    if (slash == std::wstring::npos) return {};
-    const std::wstring folder = FinalPathOfPlace(path.substr(0, slash));
-    return folder.empty() ? std::wstring() : folder + path.substr(slash);
+std::wstring ExpectedPlace(const InstallState& state, const std::wstring& path) {
+    const std::wstring& folder = state.installPath;
+    const bool inside = path.size() > folder.size() + 1 && path[folder.size()] == L'\\' &&
+                        SameFilePath(path.substr(0, folder.size()), folder);
+    if (!inside) return ExpectedFinalPath(path);
+    const std::wstring final = FinalPathOfPlace(folder);
+    if (final.empty()) return {};
+    return (final.back() == L'\\' ? final : final + L'\\') + path.substr(folder.size() + 1);
 }
 
 bool MoveAside(InstallState& state, const std::wstring& path) {

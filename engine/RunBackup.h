@@ -24,6 +24,9 @@ inline constexpr wchar_t kRunBackupFolderName[] = L"uninstall.backup";
 // extension's "_bak" copy); recorded the same way.
 [[nodiscard]] bool MoveAsideTo(InstallState& state, const std::wstring& path, const std::wstring& backup);
 
-// Where a file is, or would be, as the file system has it: its folder's final path and its
-// own name. Empty when the folder's cannot be told.
-std::wstring FinalPlaceOf(const std::wstring& path);
+// Where a file of the run is, or would be, as the file system has it: below the install
+// folder, the install folder's final path and then the rest as named (no link inside it
+// is followed: the backup folder or a folder of the payload swapped for one leads
+// elsewhere, and is refused); elsewhere (a shortcut), its folder's final path and its own
+// name (base/CheckedFile.h). Empty when that cannot be told, which every check refuses.
+std::wstring ExpectedPlace(const InstallState& state, const std::wstring& path);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "base/CheckedFile.h"
 #include "base/EntryFile.h"
 #include "base/RegistryView.h"
 #include "base/pure/AsciiCase.h"
@@ -65,6 +66,23 @@ std::string StillThere(std::string_view text) {
     return kept;
 }
 
+// A record an installation's journal holds: what it made (D, F, R, r). The records of an
+// unfinished run (T, B, V) say how to take that run back; in an earlier installation's
+// journal, which others may have written (its folder is not always the administrators'),
+// they would have this process move files and write values as they say.
+bool IsInstallationRecord(const journal::Record& record) {
+    switch (record.kind) {
+        case journal::RecordKind::Folder:
+        case journal::RecordKind::File:
+        case journal::RecordKind::Value:
+        case journal::RecordKind::Key: return true;
+        case journal::RecordKind::Begin:
+        case journal::RecordKind::Backup:
+        case journal::RecordKind::OldValue: return false;
+    }
+    return false;
+}
+
 // The earlier installation's records that the new one does not claim for itself.
 std::string Unclaimed(std::string_view earlier, std::string_view finished) {
     std::set<std::wstring> claimed;
@@ -72,7 +90,7 @@ std::string Unclaimed(std::string_view earlier, std::string_view finished) {
         if (record.ok()) claimed.insert(Identity(record));
     std::string unclaimed;
     for (const journal::Record& record : journal::Parse(earlier))
-        if (record.ok() && !claimed.count(Identity(record))) unclaimed += Line(record);
+        if (record.ok() && IsInstallationRecord(record) && !claimed.count(Identity(record))) unclaimed += Line(record);
     return unclaimed;
 }
 
@@ -102,13 +120,19 @@ std::string KeptNotEmpty(std::string_view unclaimed, const undo::UndoOutcome& un
 
 // Deletes the run's backups; one that cannot go now goes at the next restart and stays
 // recorded, so that an uninstall before then removes it too. Its records, as files.
-std::string DeleteBackups(std::string_view run, std::vector<std::wstring>& left) {
+std::string DeleteBackups(const InstallState& state, std::string_view run, std::vector<std::wstring>& left) {
     std::string undeleted;
     for (const journal::Record& record : journal::Parse(run)) {
         if (!record.ok() || record.kind != journal::RecordKind::Backup || !IsFile(record.backup)) continue;
-        if (DeleteCheckedFile(record.backup, FinalPlaceOf(record.backup))) continue;
+        const std::wstring place = ExpectedPlace(state, record.backup);
+        if (DeleteCheckedFile(record.backup, place)) continue;
         LogFailure(L"Backup not deleted now:", record.backup, ::GetLastError());
-        ::MoveFileExW(record.backup.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        // Deleted by name at the restart: only a file that leads where its record says now
+        // (base/CheckedFile.h), never a link standing at its name.
+        if (OpenCheckedFile(record.backup, place, FILE_READ_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, CheckedOpen::Existing)
+                .status == CheckedFile::Status::Opened)
+            ::MoveFileExW(record.backup.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
         left.push_back(record.backup);
         undeleted += journal::FileRecord(record.backup);
     }
@@ -192,7 +216,7 @@ CommitOutcome Commit(InstallState& state, InstallJournal& journal) {
     LogStep(L"Run committed: " + journal.path() + kCipherJournalSuffix);
 
     // 2. and 3.
-    const std::string undeleted = DeleteBackups(run, outcome.left);
+    const std::string undeleted = DeleteBackups(state, run, outcome.left);
     DWORD error = 0;
     undo::RemoveFolderIfEmpty(installFolder + L"\\" + kRunBackupFolderName, error);
     const undo::Plan plan =

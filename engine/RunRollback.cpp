@@ -1,8 +1,25 @@
 #include "engine/RunRollback.h"
 
+#include <windows.h>
+
+#include "engine/FileTrust.h"
+#include "engine/SetupLog.h"
+#include "journal/JournalFiles.h"
 #include "journal/RunTakeBack.h"
 
 namespace {
+
+// Taking a run back moves files and writes registry values as its records say: only
+// records that no one but administrators could have written are followed. The folder
+// and each journal file that is there must be theirs alone (engine/FileTrust.h).
+bool JournalOfAdministrators(const std::wstring& installFolder) {
+    if (!AdministratorsOnly(installFolder, true)) return false;
+    const std::wstring plain = installFolder + L"\\" + kPlainJournalName;
+    for (const std::wstring& file : {plain, CipherJournalPath(plain)})
+        if (::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES && !AdministratorsOnly(file, false))
+            return false;
+    return true;
+}
 
 RollbackOutcome Outcome(const undo::RunTakenBack& taken) {
     RollbackOutcome outcome;
@@ -35,6 +52,10 @@ RollbackOutcome RollBackRun(InstallState& state) noexcept {
 
 RollbackOutcome RollBackUnfinishedRun(const std::wstring& installFolder) noexcept {
     try {
+        if (!JournalOfAdministrators(installFolder)) {
+            LogStep(L"Journal others could change, no run in it taken back: " + installFolder);
+            return {};
+        }
         return Outcome(undo::TakeBackUnfinishedRun(installFolder));
     } catch (...) {
         RollbackOutcome failed;

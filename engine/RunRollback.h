@@ -30,5 +30,8 @@ struct RollbackOutcome {
 RollbackOutcome RollBackRun(InstallState& state) noexcept;
 
 // Takes back a run that an earlier setup process left unfinished in `installFolder` (it
-// was killed, or the session ended): nothing when its journal holds none.
+// was killed, or the session ended): nothing when its journal holds none, and nothing
+// (logged) when others than SYSTEM, Administrators and TrustedInstaller could change the
+// folder or a journal file, or one is a link: such records are no run of the setup's,
+// and following them would move files and write registry values as someone else says.
 RollbackOutcome RollBackUnfinishedRun(const std::wstring& installFolder) noexcept;

@@ -39,9 +39,8 @@ std::wstring ErrorText(DWORD error) {
 
 }  // namespace
 
-bool OpenSetupLog(const std::wstring& path) {
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+bool OpenSetupLog(const std::wstring& path, LogName kind) {
+    UniqueFile file = CreateLogFile(path, kind);
     if (!file.valid()) return false;
     if (!WriteAll(file.get(), "\xEF\xBB\xBF")) return false;
     g_log = std::move(file);

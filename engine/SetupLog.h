@@ -11,13 +11,16 @@
 #include <windows.h>
 #include <string>
 #include <string_view>
+#include "engine/LogFile.h"
 
-// Creates (or replaces) the log file at `path` and writes the byte-order mark.
-bool OpenSetupLog(const std::wstring& path);
+// Makes the log file at `path` as engine/LogFile.h says for `kind` (never through a link
+// or an existing name) and writes the byte-order mark.
+bool OpenSetupLog(const std::wstring& path, LogName kind);
 void CloseSetupLog() noexcept;
 bool SetupLogOpen() noexcept;
 
-// The log's file, "%TEMP%\VexmoraSetup-<yyyymmdd-hhmmss>.log", at the local time now.
+// The log's file, "%TEMP%\VexmoraSetup-<yyyymmdd-hhmmss>.log", at the local time now
+// (made with LogName::Default: a name taken gets a number).
 std::wstring DefaultSetupLogPath();
 
 void LogStep(std::wstring_view text) noexcept;

@@ -9,7 +9,8 @@
 
 // Moves the install folder's QuillwireShell_bak.dll and QuillwireShell64_bak.dll aside
 // (engine/RunBackup.h), then each existing DLL to its "_bak" name, each recorded before it
-// moves: taking the run back renames them home again, committing it deletes the "_bak"
-// copies. Failures (nothing to rename, a "_bak" file still in use) are silent: the install
-// goes on.
+// moves, each through a handle checked to lead where its name says (base/CheckedFile.h: a
+// link at one of these names is left as it is): taking the run back renames them home
+// again, committing it deletes the "_bak" copies. Failures (nothing to rename, a "_bak"
+// file still in use, a link) are silent: the install goes on.
 void SetShellExtensionAside(InstallState& state);

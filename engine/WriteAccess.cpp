@@ -27,8 +27,7 @@ bool SameSid(const std::wstring& a, const std::wstring& b) {
            });
 }
 
-bool IsTrusted(const std::wstring& sid, const std::wstring& runningUser) {
-    if (!runningUser.empty() && SameSid(sid, runningUser)) return true;
+bool IsTrusted(const std::wstring& sid) {
     return std::any_of(std::begin(kTrusted), std::end(kTrusted), [&](const wchar_t* t) { return SameSid(sid, t); });
 }
 
@@ -76,14 +75,14 @@ std::uint32_t MapGenericFileRights(std::uint32_t mask) {
     return mapped;
 }
 
-bool OthersCanChange(const Descriptor& descriptor, const std::wstring& runningUser) {
+bool OthersCanChange(const Descriptor& descriptor) {
     if (!descriptor.hasDacl) return true;
     std::vector<Token> tokens = {{kEveryone, false}};
-    if (!descriptor.owner.empty() && !IsTrusted(descriptor.owner, runningUser))
+    if (!descriptor.owner.empty() && !IsTrusted(descriptor.owner))
         tokens.push_back({descriptor.owner, true});
     for (const Ace& ace : descriptor.dacl)
         if (ace.allow && !ace.inheritOnly && !MatchesNobody(ace.sid) && !SameSid(ace.sid, kOwnerRights) &&
-            !IsTrusted(ace.sid, runningUser))
+            !IsTrusted(ace.sid))
             tokens.push_back({ace.sid, !descriptor.owner.empty() && SameSid(ace.sid, descriptor.owner)});
     return std::any_of(tokens.begin(), tokens.end(),
                        [&](const Token& token) { return (GrantedTo(token, descriptor) & kChangeRights) != 0; });

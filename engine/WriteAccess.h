@@ -3,10 +3,11 @@
 // owner and DACL alone. Free of <windows.h>: engine/FileTrust reads the descriptor into
 // this plain form, so the decision is tested directly as a table.
 //
-// Trusted: SYSTEM, Administrators, TrustedInstaller and the account the elevated setup
-// runs as (`runningUser`: an administrator, or it would not be elevated). Every other SID
-// may be held by a standard user (Everyone, Users, Authenticated Users, INTERACTIVE, a
-// user's own SID, ...). For each such SID the DACL is walked the way the system checks a
+// Trusted: SYSTEM, Administrators and TrustedInstaller, nothing else. Every other SID may
+// be held by a process without administrator rights (Everyone, Users, Authenticated
+// Users, INTERACTIVE, any account's own SID, ...): the account the elevated setup runs as
+// too, since a split-token administrator's everyday processes carry that SID without the
+// Administrators group. For each such SID the DACL is walked the way the system checks a
 // token that holds that SID and Everyone: entries in order, inherit-only entries skipped
 // (they only pass on to children), a deny entry withholding its rights from the allow
 // entries after it, generic rights mapped to the file rights they stand for. CREATOR
@@ -44,6 +45,6 @@ inline constexpr std::uint32_t kChangeRights = 0x0002 | 0x0004 | 0x0040 | 0x0001
 std::uint32_t MapGenericFileRights(std::uint32_t mask);
 
 // True when some SID other than the trusted ones is granted one of kChangeRights.
-bool OthersCanChange(const Descriptor& descriptor, const std::wstring& runningUser);
+bool OthersCanChange(const Descriptor& descriptor);
 
 }  // namespace trust

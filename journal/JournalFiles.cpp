@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "base/EntryFile.h"
-#include "base/FinalPath.h"
+#include "base/CheckedFile.h"
 #include "journal/JournalDecrypt.h"
 #include "journal/JournalEncrypt.h"
 #include "journal/JournalText.h"
@@ -14,34 +14,29 @@ namespace {
 enum class FileRead { Read, Missing, Held };
 
 // The whole file; read with every sharing mode, since the setup keeps its plain journal
-// open for appending while others read it.
+// open for appending while others read it. Read only through a handle that leads where the
+// journal's name says (base/CheckedFile.h): a link planted at the name is read as a file
+// that cannot be read now, never followed to someone else's file.
 FileRead ReadWholeFile(const std::wstring& path, std::string& bytes) {
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        const DWORD error = ::GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileRead::Missing : FileRead::Held;
+    const CheckedFile opened = OpenCheckedFile(path, ExpectedFinalPath(path), GENERIC_READ,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                               CheckedOpen::Existing);
+    switch (opened.status) {
+        case CheckedFile::Status::Opened: break;
+        case CheckedFile::Status::Missing: return FileRead::Missing;
+        case CheckedFile::Status::Refused:
+        case CheckedFile::Status::Failed: return FileRead::Held;
     }
     std::string out;
     char buffer[16384];
     for (;;) {
         DWORD read = 0;
-        if (!::ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr)) return FileRead::Held;
+        if (!::ReadFile(opened.file.get(), buffer, sizeof(buffer), &read, nullptr)) return FileRead::Held;
         if (read == 0) break;
         out.append(buffer, read);
     }
     bytes.swap(out);
     return FileRead::Read;
-}
-
-// Where the draft must turn out to be: its folder as the file system has it (the install
-// folder may be reached through a link the user chose), then its own name. Empty, and so
-// not compared, when the system cannot say.
-std::wstring DraftPlace(const std::wstring& draft) {
-    const std::size_t slash = draft.rfind(L'\\');
-    if (slash == std::wstring::npos) return {};
-    const std::wstring folder = FinalPathOfPlace(draft.substr(0, slash));
-    return folder.empty() ? std::wstring() : folder + draft.substr(slash);
 }
 
 }  // namespace
@@ -72,11 +67,17 @@ bool WriteEncryptedJournal(const std::wstring& cipherPath, std::string_view text
         // The setup runs elevated: a link planted as the draft must take the write nowhere.
         // A draft that an ended process left goes first; a link at its name stays, and
         // the draft cannot be made.
-        const std::wstring draft = cipherPath + kCipherDraftSuffix, place = DraftPlace(draft);
+        const std::wstring draft = cipherPath + kCipherDraftSuffix, place = ExpectedFinalPath(draft);
         DeleteCheckedFile(draft, place);
-        if (WriteNewCheckedFile(draft, place, cipher.data(), cipher.size()) &&
-            ::MoveFileExW(draft.c_str(), cipherPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return true;
+        // The whole draft then takes the journal's name, renamed through a handle checked
+        // again: what stands at the name is replaced, never followed.
+        if (WriteNewCheckedFile(draft, place, cipher.data(), cipher.size())) {
+            const CheckedFile written = OpenCheckedFile(draft, place, DELETE | FILE_READ_ATTRIBUTES,
+                                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                        CheckedOpen::Existing);
+            if (written.status == CheckedFile::Status::Opened && RenameOpenedFile(written.file.get(), cipherPath, true))
+                return true;
+        }
         DeleteCheckedFile(draft, place);
     } catch (...) {
     }

@@ -4,7 +4,9 @@
 #include <tuple>
 #include "app/InstallManager.h"
 #include "base/pure/AsciiCase.h"
+#include "engine/ClientLaunch.h"
 #include "engine/InstallEvents.h"
+#include "engine/SetupLog.h"
 #include "engine/InstallFolder.h"
 #include "engine/PayloadRoom.h"
 #include "engine/Processes.h"
@@ -185,6 +187,7 @@ void CFrameWindowWnd::Start() {
         manager->ShowResMessageBox(hWnd_, 135, 134, MB_ICONERROR);
         return;
     }
+    if (!TakeOverFolder(folder)) return;  // said why; nothing installed
     manager->SetInstallPath(folder);
     SetControlText(pm_, L"path", folder);
     SetControlText(pm_, L"defaultpath", folder);
@@ -216,7 +219,11 @@ void CFrameWindowWnd::Finish() {
     const std::wstring client = GetInstallManager()->GetInstallPath() + L"\\Start.exe";
     // Quoted: the folder may hold blanks. Starting the client at the end is a courtesy:
     // the install is complete whether or not it starts.
-    std::ignore = LaunchAtMediumIntegrity(QuoteCommandPath(client));
+    const ClientLaunch launch = LaunchAsSignedInUser(QuoteCommandPath(client));
+    if (launch.started)
+        LogStep(L"Started " + client);
+    else
+        LogStep(L"Not started: " + client + L": " + launch.whyNot);
     Close(1);
 }
 

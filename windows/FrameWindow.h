@@ -42,6 +42,9 @@ private:
     // false when the start is to stop, with the page as it was.
     bool HasRoomFor(const CUIString& folder);
     bool ConfirmEarlierVersion();
+    // Once the folder is made: makes it the administrators' (message 150 or 195 and false
+    // when it cannot be).
+    bool TakeOverFolder(const CUIString& folder);
     void ShowRoom();  // the custom page's "space needed / available" for the folder in "path"
     void OnTaskbarButtonCreated();
 

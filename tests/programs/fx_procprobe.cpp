@@ -4,7 +4,7 @@
 //   find NAME...                 ids of the processes found, blank-separated
 //   terminate ID...
 //   uninstall FOLDER             "elapsed=<ms> recorded=<0|1>" (FOLDER\uninstall-cmdline.txt)
-//   launch PATH [ARGS]           LaunchAtMediumIntegrity("PATH" ARGS): "ok=<0|1> error=<n>"
+//   launch PATH [ARGS]           LaunchAsSignedInUser("PATH" ARGS): "ok=<0|1> why=<text>"
 //   hidden COMMANDLINE           RunHiddenCommand
 #include <windows.h>
 #include <cstdio>
@@ -13,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "engine/ClientLaunch.h"
 #include "engine/Processes.h"
 
 namespace {
@@ -54,8 +55,8 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("elapsed=%llu recorded=%d\n", elapsed, recorded ? 1 : 0);
     } else if (command == L"launch" && !args.empty()) {
         const std::wstring extra = args.size() > 1 ? L" " + args[1] : L"";
-        const bool ok = LaunchAtMediumIntegrity(QuoteCommandPath(args[0]) + extra);
-        std::printf("ok=%d error=%lu\n", ok ? 1 : 0, ok ? 0ul : static_cast<unsigned long>(::GetLastError()));
+        const ClientLaunch launch = LaunchAsSignedInUser(QuoteCommandPath(args[0]) + extra);
+        std::printf("ok=%d why=%ls\n", launch.started ? 1 : 0, launch.whyNot.c_str());
     } else if (command == L"hidden" && args.size() == 1) {
         RunHiddenCommand(args[0]);
     } else {

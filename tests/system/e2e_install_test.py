@@ -41,6 +41,7 @@ class QuickInstallTest(unittest.TestCase, InstallationChecks):
         self.assert_payload_installed(m, DEFAULT_FOLDER)
         self.assert_registered(m, DEFAULT_FOLDER)
 
+        m.start_shell()  # the client starts with the signed-in person's shell's token
         setup.click("finishinstallbtn")
         self.assertEqual(0, setup.wait_exit())
         # "Start.exe" ran and started the client, whose window carries the product name.

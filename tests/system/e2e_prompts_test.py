@@ -130,6 +130,7 @@ class MainWindowPromptsTest(unittest.TestCase):
         winetest.wait_until(lambda: winetest.window_geometry(third)[0] >= x0 + 340, timeout=30, what="the drag")
         s.click("start", page="custom")  # into the proposed folder
         s.wait_page("finish")
+        self.m.start_shell()  # the client starts with the signed-in person's shell's token
         s.click("finishinstallbtn")
         self.assertEqual(0, s.wait_exit())
         winetest.wait_window(f"^{PRODUCT}$", timeout=60)  # "Start.exe" started the client

@@ -14,10 +14,13 @@ holds an earlier shell extension with an older "_bak" copy.
   another folder with D:\\Work current, does run the planted ones under this Wine.)
 - The earlier uninstaller is not started elevated; a warning names its folder and the
   install goes on into it.
-- The "_bak" files the renames made are in the journal.
+- The earlier extension's DLLs were renamed aside as the run's backups, and the commit
+  deleted them: no "_bak" copy stays or is journalled, and the payload's own extension
+  stands in their place.
 - The folders the setup made carry the protected DACL: this Wine stores no descriptor, but
   it turns the DACL handed to CreateDirectoryW into permission bits, and one without an
-  entry for Everyone leaves the "other" bits empty. The folder that was there keeps its own.
+  entry for Everyone leaves the "other" bits empty. The folder that was there, writable by
+  everyone, is taken over: it is no longer.
 """
 import os
 import shutil
@@ -77,12 +80,16 @@ class PlantedProgramsTest(unittest.TestCase):
         for folder in (DOWNLOADS, WORK):
             self.assertFalse(ran(m, folder, "cmd"), f"the cmd.exe planted in {folder} ran")
         self.assertFalse(ran(m, EARLIER, "uninstall"), "the earlier uninstaller ran")
-        # The earlier shell extension was set aside for the run, then deleted by its commit.
-        for bak in ("QuillwireShell_bak.dll", "QuillwireShell64_bak.dll"):
-            self.assertFalse(m.exists(f"{EARLIER}\\{bak}"), bak)
-        self.assertEqual([r for r in m.journal(EARLIER) if "_bak" in r], [])
+        for bak, name in (("QuillwireShell_bak.dll", "QuillwireShell.dll"),
+                          ("QuillwireShell64_bak.dll", "QuillwireShell64.dll")):
+            self.assertFalse(m.exists(f"{EARLIER}\\{bak}"), f"{bak} outlived the commit")
+            with open(m.unix(f"{EARLIER}\\{name}"), "rb") as f:
+                self.assertEqual(payload_tree()[name], f.read(), name)
+        records = m.journal(EARLIER)
+        self.assertEqual([], [r for r in records if "_bak" in r or "uninstall.backup" in r])
 
-        self.assertEqual(0o777, stat.S_IMODE(os.stat(m.unix(EARLIER)).st_mode), "the existing folder keeps its own")
+        # The folder others could write to was taken over before anything was written.
+        self.assertEqual(0, stat.S_IMODE(os.stat(m.unix(EARLIER)).st_mode) & 0o002, "the folder was not taken over")
         made = [rel for rel, data in payload_tree().items() if data is None]
         self.assertTrue(made)
         for rel in made:

@@ -2,8 +2,8 @@
 the client and its crash reporter (one small waiting program copied under those names,
 letter case varied, and a host that has loaded a module of a listed name beyond its
 first ten modules) are found and terminated; the earlier uninstaller is waited for and
-gets " true"; the medium-integrity launch and the hidden command run the programs they
-name, with blanks and Chinese in their paths."""
+gets " true"; the launch as the signed-in user (with a stand-in shell) and the hidden
+command run the programs they name, with blanks and Chinese in their paths."""
 import os
 import shutil
 import subprocess
@@ -110,14 +110,23 @@ class ProcessesTest(unittest.TestCase):
         self.assertEqual("0", fields["recorded"])
         self.assertLess(int(fields["elapsed"]), 1000)
 
-    def test_medium_integrity_launch_runs_the_quoted_program_not_a_planted_one(self):
+    def test_launch_as_the_signed_in_user_runs_the_quoted_program_not_a_planted_one(self):
         self.place(RECORDER, "C:\\fx dir\\Start.exe")
         self.place(RECORDER, "C:\\fx.exe")  # what an unquoted "C:\fx dir\Start.exe" would run
-        self.assertIn("ok=1", self.probe("launch", "C:\\fx dir\\Start.exe"))
         recorded = self.p.unix_path("C:\\fx dir\\Start-cmdline.txt")
+        # No shell on the desktop (a run as SYSTEM): nothing starts, and the reason is given.
+        self.assertIn("ok=0 why=no shell runs", self.probe("launch", "C:\\fx dir\\Start.exe"))
+        # With the person's shell (a stand-in: this Wine's desktop registers none).
+        self.place(os.path.join(PROGRAMS, "fx_shell.exe"), "C:\\fx\\fx_shell.exe")
+        shell = self.p.start(["C:\\fx\\fx_shell.exe"], stdout=subprocess.PIPE)
+        self.started.append(shell)
+        self.assertTrue(shell.stdout.readline().startswith(b"shell "))
+        self.assertIn("ok=1", self.probe("launch", "C:\\fx dir\\Start.exe"))
         winetest.wait_until(lambda: os.path.exists(recorded), timeout=60, what="Start.exe to run")
         self.assertEqual('"C:\\fx dir\\Start.exe"', read_text(recorded))
         self.assertFalse(os.path.exists(self.p.unix_path("C:\\fx-cmdline.txt")))
+        shell.kill()
+        shell.wait(timeout=30)
 
     def test_hidden_command_passes_chinese_unchanged(self):
         self.place(RECORDER, "C:\\fx\\邮箱 文件夹\\rec.exe")

@@ -172,6 +172,7 @@ class SilentInstallTest(unittest.TestCase, InstallationChecks):
         # what of it the new run does not take over goes at the commit; /LOG alone names
         # the log by the time; /LAUNCH starts the client anew.
         running, _ = m.start_client()
+        m.start_shell()  # /LAUNCH starts the client with the signed-in person's shell's token
         code, mapped = run_setup(m, "/s", "/log", "/NoAutoStart", "/NODESKTOPICON", "/FORCECLOSE", "/LAUNCH")
         self.assertEqual(code, SUCCESS)
         running.wait(timeout=60)  # ended by the setup

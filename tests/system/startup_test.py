@@ -64,6 +64,9 @@ STRINGS = {
     166: "旧版本的安装记录无法读取，已改为运行其卸载程序：若本次安装失败，旧版本将无法恢复。",
     167: "部分注册表项或快捷方式未能写入，本次安装所做的更改已撤销。",
     168: "旧版本已恢复原状。",
+    195: "无法将安装目录 {folder} 设为仅管理员可以修改，为安全起见不会安装到此目录，请选择其他目录。",
+    196: "无法测得 {folder} 所在磁盘的可用空间，安装需要 {need} MB。是否仍然安装？",
+    197: "无法确认 {path} 的实际位置，为安全起见不会向其中写入文件。",
 }
 
 
@@ -100,8 +103,9 @@ class ResourcesTest(unittest.TestCase):
 
     def test_string_table_is_chinese_with_the_exact_texts(self):
         table = string_table(self.pe)
-        # 170-194: what a screen reader says (their texts are checked by accessibility_test.py).
-        self.assertEqual(set(range(128, 144)) | set(range(150, 158)) | set(range(160, 169)) | set(range(170, 195)),
+        # 170-194: what a screen reader says (their texts are checked by accessibility_test.py);
+        # 195-197: what the setup says when a check cannot answer.
+        self.assertEqual(set(range(128, 144)) | set(range(150, 158)) | set(range(160, 169)) | set(range(170, 198)),
                          set(table))
         for sid, (lang, text) in table.items():
             self.assertEqual(2052, lang, sid)

@@ -5,7 +5,9 @@ stand-in uninstaller that notes each run, and the uninstall entry's "DisplayVers
   leaves every file and registry value as it was, nothing run, the setup on its page;
 - the same version is a repair, and the progress page says so where an upgrade says
   "正在安装". Each run is held on its progress page by a payload file that another program
-  holds (the Retry/Ignore/Abort prompt), and aborted there.
+  holds (the Retry/Ignore/Abort prompt), and aborted there. The earlier installation keeps
+  no journal, so each run first starts its uninstaller and says that a failed run cannot
+  bring it back.
 """
 import os
 import shutil
@@ -69,12 +71,13 @@ class VersionsTest(unittest.TestCase, snap.SnapshotChecks):
             """Starts the install, waits for the prompt about the held file, and returns the
             progress page's label; then aborts, back to the page of choices."""
             setup.click("start")
-            # The earlier installation has no journal: its uninstaller runs first, and the
-            # user is told that a failed run cannot bring it back.
-            warning = wait_message_box(SETUP_CAPTION)
-            winetest.click(warning, 5, 5)
-            winetest.key(warning, "Return")
-            winetest.wait_gone(warning)
+            # The earlier installation keeps no journal: its own uninstaller runs instead,
+            # and the user is told that a run that fails cannot bring it back.
+            warned = wait_message_box(SETUP_CAPTION)
+            self.assertIn("旧版本将无法恢复", "".join(m.message_box_text()[1:]))
+            winetest.click(warned, 5, 5)
+            winetest.key(warned, "Return")
+            winetest.wait_gone(warned)
             box = wait_message_box(FAILURE_CAPTION)
             label = setup.picture().crop(ACTION_LABEL)
             # A click on the box (beside its text) makes it the active window first: the

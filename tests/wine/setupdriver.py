@@ -255,6 +255,14 @@ class Machine:
             shutil.copy(source or os.path.join(PROGRAMS, name + ".exe"), self.unix(path))
         return path
 
+    def start_shell(self):
+        """The stand-in for the signed-in person's shell (tests/programs/fx_shell; this Wine's
+        desktop registers none), whose token the setup starts the client with; running."""
+        proc = self.start([self.tool("fx_shell")], stdout=subprocess.PIPE)
+        line = proc.stdout.readline().decode().strip()
+        assert line.startswith("shell "), line
+        return proc
+
     def close_from_task_bar(self):
         """Posts WM_SYSCOMMAND SC_CLOSE to the main window, as the task bar does."""
         r = self.p.run([self.tool("winfx_close")])

@@ -75,19 +75,20 @@ TEST(InstallRoom, MeasuredOnTheDeepestLevelThatExists) {
     ASSERT_TRUE(room.measured);
     EXPECT_GT(room.available, 0u);
     EXPECT_GE(room.needed, 3 * kMB);
-    EXPECT_TRUE(room.enough());
+    EXPECT_EQ(RoomVerdict::Enough, room.verdict());
     ULARGE_INTEGER free{};
     ASSERT_TRUE(::GetDiskFreeSpaceExW(scratch.path().c_str(), &free, nullptr, nullptr));
     // Other programs write meanwhile: the same volume, within a few megabytes.
     EXPECT_LT(room.available > free.QuadPart ? room.available - free.QuadPart : free.QuadPart - room.available,
               64 * kMB);
 
-    // Nothing of the path exists (a drive that is not there): not measured, nothing refused.
+    // Nothing of the path exists (a drive that is not there): not measured; making the
+    // folder is what refuses it.
     for (const std::wstring& nowhere : {std::wstring(L"Q:\\Vexmora\\邮箱"), std::wstring(L"relative\\path"),
                                         std::wstring()}) {
         const InstallRoom none = MeasureInstallRoom(nowhere, payload);
         EXPECT_FALSE(none.measured) << nowhere.size();
-        EXPECT_TRUE(none.enough());
+        EXPECT_EQ(RoomVerdict::NoDrive, none.verdict());
         EXPECT_GE(none.needed, 3 * kMB);
     }
     EXPECT_EQ(DeepestExistingFolder(L"Q:\\Vexmora"), L"");

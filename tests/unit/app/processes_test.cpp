@@ -4,8 +4,12 @@
 
 #include <psapi.h>
 #include <algorithm>
+#include <cstdint>
 #include <cwctype>
+#include <vector>
 
+#include "engine/ClientLaunch.h"
+#include "engine/LaunchToken.h"
 #include "engine/Processes.h"
 #include "base/Handles.h"
 #include "base/Process.h"
@@ -87,13 +91,106 @@ TEST(RunPreviousUninstaller, ReturnsAtOnceWhenThereIsNoUninstaller) {
     EXPECT_LT(::GetTickCount64() - start, 1000u);
 }
 
-TEST(LaunchAtMediumIntegrity, ReportsTheFailingStepsError) {
-    ::SetLastError(0);
-    EXPECT_FALSE(LaunchAtMediumIntegrity(QuoteCommandPath(L"C:\\fx missing\\Start.exe")));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), ::GetLastError());
+// Whose token the client gets, as a table: the shell's, or nothing at all.
+TEST(ChooseLaunchToken, TheShellsTokenOrNone) {
+    const std::wstring person = L"S-1-5-21-1-2-3-1001";
+    struct Row {
+        const char* why;
+        ShellFacts facts;
+        LaunchToken choice;
+    };
+    const Row rows[] = {
+        {"the signed-in person's shell", {4242, 77, true, person}, LaunchToken::Shell},
+        {"no shell window (a silent run as SYSTEM)", {0, 77, false, L""}, LaunchToken::NoShell},
+        {"the setup owns the shell window", {77, 77, true, person}, LaunchToken::ShellIsSetup},
+        {"the shell's token cannot be opened", {4242, 77, false, L""}, LaunchToken::TokenUnread},
+        {"the shell's user cannot be read", {4242, 77, true, L""}, LaunchToken::TokenUnread},
+        {"a shell running as SYSTEM", {4242, 77, true, L"S-1-5-18"}, LaunchToken::ServiceShell},
+        {"a shell running as NETWORK SERVICE", {4242, 77, true, L"S-1-5-20"}, LaunchToken::ServiceShell},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(static_cast<int>(row.choice), static_cast<int>(ChooseLaunchToken(row.facts))) << row.why;
+        EXPECT_EQ(row.choice == LaunchToken::Shell, std::wstring(LaunchTokenWhyNot(row.choice)).empty()) << row.why;
+    }
+}
+
+namespace {
+
+bool HoldsPrivilege(HANDLE token, const wchar_t* name) {
+    LUID luid{};
+    ::LookupPrivilegeValueW(nullptr, name, &luid);
+    std::vector<std::uint64_t> buffer(512);
+    DWORD size = 0;
+    if (!::GetTokenInformation(token, TokenPrivileges, buffer.data(), static_cast<DWORD>(buffer.size() * 8), &size))
+        return false;
+    const auto* privileges = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
+    for (DWORD i = 0; i < privileges->PrivilegeCount; ++i)
+        if (privileges->Privileges[i].Luid.LowPart == luid.LowPart &&
+            privileges->Privileges[i].Luid.HighPart == luid.HighPart)
+            return true;
+    return false;
+}
+
+// Stands in for CreateProcessWithTokenW: notes whether the token it is handed is the
+// stand-in shell's (without SeChangeNotifyPrivilege), then starts the process for real.
+int g_launches = 0;
+bool g_shellsToken = false;
+BOOL WINAPI RecordingStart(HANDLE token, DWORD logon, LPCWSTR program, LPWSTR line, DWORD flags, LPVOID environment,
+                           LPCWSTR folder, LPSTARTUPINFOW startup, LPPROCESS_INFORMATION info) {
+    ++g_launches;
+    g_shellsToken = !HoldsPrivilege(token, SE_CHANGE_NOTIFY_NAME);
+    return ::CreateProcessWithTokenW(token, logon, program, line, flags, environment, folder, startup, info);
+}
+
+}  // namespace
+
+// Every process here runs as the same administrator, and this Wine starts the process as
+// the caller whatever token it is handed: what the launch hands over is looked at where it
+// is handed (SetProcessWithTokenCall). Without a shell nothing starts; with the stand-in
+// shell (tests/programs/fx_shell.exe, which gives up a privilege the setup holds), the
+// client gets a copy of the shell's token and runs.
+TEST(LaunchAsSignedInUser, StartsWithTheShellsTokenOrNothing) {
+    ScratchFolder scratch(L"fxlaunch");
+    const std::wstring client = scratch / L"Start.exe";
+    ASSERT_TRUE(::CopyFileW(TestProgram(L"fx_recorder.exe").c_str(), client.c_str(), FALSE));
+    const ProcessWithTokenCall before = SetProcessWithTokenCall(RecordingStart);
+    g_launches = 0;
+
+    ASSERT_EQ(nullptr, ::GetShellWindow()) << "a shell runs before the test";
+    const ClientLaunch none = LaunchAsSignedInUser(QuoteCommandPath(client));
+    EXPECT_FALSE(none.started);
+    EXPECT_EQ(LaunchTokenWhyNot(LaunchToken::NoShell), none.whyNot);
     // A bare name would be looked for in the setup's own folder first: never started.
-    EXPECT_FALSE(LaunchAtMediumIntegrity(L"cmd /c exit"));
+    EXPECT_FALSE(LaunchAsSignedInUser(L"cmd /c exit").started);
     EXPECT_EQ(static_cast<DWORD>(ERROR_BAD_PATHNAME), ::GetLastError());
+    EXPECT_EQ(0, g_launches);
+
+    ProcessStart shellStart;
+    shellStart.program = TestProgram(L"fx_shell.exe");
+    shellStart.commandLine = QuoteCommandPath(shellStart.program);
+    const ProcessHandles shell = StartProcess(shellStart);
+    ASSERT_TRUE(shell);
+    for (const ULONGLONG deadline = ::GetTickCount64() + 30000; !::GetShellWindow() && ::GetTickCount64() < deadline;)
+        ::Sleep(50);
+    DWORD shellId = 0;
+    ::GetWindowThreadProcessId(::GetShellWindow(), &shellId);
+    EXPECT_EQ(shell.id, shellId);
+
+    const ClientLaunch launched = LaunchAsSignedInUser(QuoteCommandPath(client));
+    EXPECT_TRUE(launched.started) << U8(launched.whyNot);
+    EXPECT_EQ(1, g_launches);
+    EXPECT_TRUE(g_shellsToken) << "started with another token than the shell's";
+    UniqueHandle own;
+    ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, own.put()));
+    EXPECT_TRUE(HoldsPrivilege(own.get(), SE_CHANGE_NOTIFY_NAME)) << "the setup's own token cannot be told apart";
+    const std::wstring ran = scratch / L"Start-cmdline.txt";
+    for (const ULONGLONG deadline = ::GetTickCount64() + 30000; !Exists(ran) && ::GetTickCount64() < deadline;)
+        ::Sleep(50);
+    EXPECT_TRUE(Exists(ran));
+
+    ::TerminateProcess(shell.process.get(), 0);
+    ::WaitForSingleObject(shell.process.get(), 30000);
+    SetProcessWithTokenCall(before);
 }
 
 // What the system would look for: only a full path on a drive is started as it stands.

@@ -58,3 +58,13 @@ inline bool IsFolder(const std::wstring& path) {
 inline std::string U8(const std::wstring& text) {
     return Utf16ToUtf8(text);
 }
+
+// A program of build/tests/programs (tests/programs), found from the test program itself
+// (build/tests). Started from outside every drive, this Wine names the test program
+// "unix\..."; the file system takes that place as "\\?\unix\...".
+inline std::wstring TestProgram(const std::wstring& name) {
+    wchar_t self[MAX_PATH] = {};
+    std::wstring path(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH));
+    if (path.rfind(L"unix\\", 0) == 0) path.insert(0, L"\\\\?\\");
+    return path.substr(0, path.rfind(L'\\')) + L"\\programs\\" + name;
+}

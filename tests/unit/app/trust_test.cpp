@@ -16,6 +16,8 @@
 #include "engine/FolderSecurity.h"
 #include "engine/InstallJournal.h"
 #include "engine/RunCommit.h"
+#include "engine/RunRollback.h"
+#include "base/RegistryView.h"
 #include "engine/Processes.h"
 #include "engine/RegistryNames.h"
 #include "journal/JournalFiles.h"
@@ -25,7 +27,7 @@
 
 namespace {
 
-constexpr wchar_t kAdmin[] = L"S-1-5-21-1-2-3-1001";  // the account the setup runs as
+constexpr wchar_t kAdmin[] = L"S-1-5-21-1-2-3-1001";  // the account an elevated setup runs as
 constexpr wchar_t kTrustedInstaller[] = L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
 
 // "NO_ACCESS_CONTROL" (no DACL at all) is built by hand: this Wine's parser makes an
@@ -104,15 +106,25 @@ TEST(OthersCanChange, DecidesFromOwnerAndDacl) {
         {"OWNER RIGHTS keep the owner to reading", L"O:" + user + L"D:(A;;0x1200a9;;;S-1-3-4)(A;;FA;;;BA)", false},
         {"OWNER RIGHTS give the owner everything", L"O:" + user + L"D:(A;;FA;;;S-1-3-4)(A;;FA;;;BA)", true},
         {"another account may write", L"O:BAD:(A;;FA;;;BA)(A;;FA;;;" + user + L")", true},
-        {"the running administrator owns it and may write", L"O:" + admin + L"D:(A;OICI;FA;;;SY)(A;OICI;FA;;;" +
-                                                                 admin + L")(A;OICI;0x1200a9;;;WD)", false},
-        {"this Wine's reading of a world-writable folder", L"O:" + admin + L"D:(A;OICI;FA;;;SY)(A;OICI;FA;;;" + admin +
-                                                               L")(A;OICI;0x1301ff;;;WD)", true},
+        // A split-token administrator's everyday processes hold the account's own SID
+        // without the Administrators group: the account that runs the setup is no one to
+        // trust either.
+        {"the running administrator's account owns it and may write",
+         L"O:" + admin + L"D:(A;OICI;FA;;;SY)(A;OICI;FA;;;" + admin + L")(A;OICI;0x1200a9;;;WD)", true},
+        {"the running administrator's account may only write",
+         L"O:BAD:(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;" + admin + L")", true},
+        {"TrustedInstaller owns it", L"O:" + ti + L"D:(A;;FA;;;" + ti + L")(A;;0x1200a9;;;BU)", false},
+        {"SYSTEM owns it", L"O:SYD:(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1200a9;;;WD)", false},
+        // This Wine's reading, its Unix owner taken for the Administrators (ReadFileSecurity).
+        {"this Wine's reading of a world-writable folder", L"O:BAD:(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)"
+                                                           L"(A;OICI;0x1301ff;;;WD)", true},
+        {"this Wine's reading of a folder others may read", L"O:BAD:(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)"
+                                                            L"(A;OICI;0x1200a9;;;WD)", false},
         {"no DACL at all", L"O:BAD:NO_ACCESS_CONTROL", true},
         {"an empty DACL", L"O:BAD:", false},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(row.writable, trust::OthersCanChange(FromSddl(row.sddl), admin)) << row.why;
+        EXPECT_EQ(row.writable, trust::OthersCanChange(FromSddl(row.sddl))) << row.why;
 }
 
 // The descriptor the folder chain hands to the system, entry by entry.
@@ -148,7 +160,7 @@ TEST(ProtectedFolder, DaclIsSystemAndAdministratorsFullUsersReadAndNothingInheri
         ASSERT_TRUE(::ConvertSidToStringSidW(const_cast<DWORD*>(&ace->SidStart), reinterpret_cast<LPWSTR*>(sid.put())));
         EXPECT_STREQ(expected[i].sid, static_cast<const wchar_t*>(sid.get())) << i;
     }
-    EXPECT_FALSE(trust::OthersCanChange(FromSddl(std::wstring(L"O:BA") + kProtectedFolderSddl), kAdmin));
+    EXPECT_FALSE(trust::OthersCanChange(FromSddl(std::wstring(L"O:BA") + kProtectedFolderSddl)));
 }
 
 namespace {
@@ -293,14 +305,15 @@ public:
     std::vector<std::wstring> warnings;
 };
 
-// build/tests/programs/fx_recorder.exe, found from this program (build/tests). Started
-// from outside every drive, this Wine names the program "unix\..."; the file system
-// takes that place as "\\?\unix\...".
-std::wstring Recorder() {
-    wchar_t self[MAX_PATH] = {};
-    std::wstring path(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH));
-    if (path.rfind(L"unix\\", 0) == 0) path.insert(0, L"\\\\?\\");
-    return path.substr(0, path.rfind(L'\\')) + L"\\programs\\fx_recorder.exe";
+std::wstring Recorder() { return TestProgram(L"fx_recorder.exe"); }
+
+// A value "Planted" in the client's App Paths key, as the setup's own registry view has it.
+constexpr wchar_t kPlanted[] = L"Planted";
+bool PlantedValueWritten() {
+    UniqueHKey key;
+    return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, KEY_READ | kRegistryView, key.put()) ==
+               ERROR_SUCCESS &&
+           ::RegQueryValueExW(key.get(), kPlanted, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -357,6 +370,8 @@ TEST(CommitRun, RemovesTheJournalOfAnEarlierInstallationWhoseUninstallerItWillNo
         journal.recordFolder(earlier + L"\\res");
         journal.recordFile(earlier + L"\\res\\skin.dll");
         journal.recordFile(victim);  // planted
+        // Planted too: an old value, which only taking back a run of the setup's writes.
+        journal.recordOldValue(HKEY_LOCAL_MACHINE, kAppPathsKey, kPlanted, REG_SZ, std::string("x\0\0\0", 4));
     }
     RecordedInstallation recorded(earlier);
     WarningUi ui;
@@ -374,6 +389,37 @@ TEST(CommitRun, RemovesTheJournalOfAnEarlierInstallationWhoseUninstallerItWillNo
     EXPECT_FALSE(Exists(earlier + L"\\res"));
     EXPECT_TRUE(Exists(victim));
     EXPECT_TRUE(Exists(earlier + L"\\uninstall.exe"));
+    EXPECT_FALSE(PlantedValueWritten());
     const StoredJournal left = ReadStoredJournal(earlier + L"\\uninstall");
     EXPECT_EQ(left.text, journal::FolderRecord(earlier) + journal::FileRecord(victim));
+}
+
+// Taking a run back moves files and writes values as its records say: a run is taken back
+// only from a journal that no one but administrators could have written. In a folder
+// anyone may write to, a "run" is left as it is and its old value never written; once
+// only administrators can change the folder, the same run is taken back.
+TEST(RollBackUnfinishedRun, FollowsOnlyAJournalNoOneButAdministratorsCouldWrite) {
+    ScratchFolder scratch(L"fxplanted");
+    const std::wstring folder = scratch / L"Mail";
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    {
+        InstallJournal journal;
+        ASSERT_EQ(InstallJournal::Opened::Yes, journal.open(folder + L"\\uninstall"));
+        ASSERT_TRUE(journal.begin(folder));
+        ASSERT_TRUE(journal.recordOldValue(HKEY_LOCAL_MACHINE, kAppPathsKey, kPlanted, REG_SZ,
+                                           std::string("x\0\0\0", 4)));
+    }  // a run that did not finish: its records stay in the plain journal
+    ASSERT_FALSE(PlantedValueWritten()) << "the unit test machine has the value already";
+
+    SetDacl(folder, kEveryoneWrites);
+    EXPECT_FALSE(RollBackUnfinishedRun(folder).rolledBack);
+    EXPECT_FALSE(PlantedValueWritten());
+    EXPECT_TRUE(Exists(folder + L"\\uninstall"));
+
+    SetDacl(folder, kEveryoneReads);
+    const RollbackOutcome taken = RollBackUnfinishedRun(folder);
+    EXPECT_TRUE(taken.rolledBack);
+    EXPECT_TRUE(taken.complete);
+    EXPECT_TRUE(PlantedValueWritten()) << "the control: the administrators' run is taken back";
+    ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kAppPathsKey, kRegistryView, 0);
 }
