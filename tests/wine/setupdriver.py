@@ -235,8 +235,12 @@ class Machine:
         return proc
 
     def start_setup(self, setup_win=SETUP_WIN, cwd=None, dpi=96, **kw):
-        """The setup started (`kw` as for subprocess.Popen: a traced environment, say)."""
-        return Setup(self, self.start([setup_win], cwd=cwd, **kw), dpi)
+        """The setup started (`kw` as for subprocess.Popen: a traced environment, say), with
+        its log in C:\\tools (outside every snapshot), which a failed wait shows."""
+        self.setups_started = getattr(self, "setups_started", 0) + 1
+        log = f"C:\\tools\\setup-{self.setups_started}.log"
+        os.makedirs(self.unix("C:\\tools"), exist_ok=True)
+        return Setup(self, self.start([setup_win, "/LOG=" + log], cwd=cwd, **kw), dpi, log)
 
     def end_started(self):
         """Ends the setups (and other programs) the test started that still run."""
@@ -388,11 +392,20 @@ class Machine:
 class Setup:
     """One running VexmoraSetup.exe and its windows, at the machine's display scale."""
 
-    def __init__(self, machine, proc, dpi=96):
+    def __init__(self, machine, proc, dpi=96, log=None):
         self.m = machine
         self.proc = proc
         self.dpi = dpi
         self.wid = None
+        self.log = log
+
+    def log_text(self):
+        """What the setup's log holds so far (when it was started with one)."""
+        try:
+            with open(self.m.unix(self.log), "rb") as f:
+                return f.read().decode("utf-8-sig", "replace")
+        except (OSError, TypeError):
+            return ""
 
     def at(self, name, layout=MAIN, page=None, index=0):
         """The centre of a control in window coordinates (see layoutrects.rect for `page`)."""
@@ -404,7 +417,8 @@ class Setup:
     def wait_main(self, exclude=()):
         def shown():
             if self.proc.poll() is not None:
-                raise AssertionError(f"setup ended with exit code {self.proc.returncode} before its window")
+                raise AssertionError(f"setup ended with exit code {self.proc.returncode} before its window; "
+                                     f"its log:\n{self.log_text()}")
             found = [w for w in winetest.find_windows(TITLE)
                      if w not in exclude and winetest.window_geometry(w)[2:] == self.size()]
             return found[0] if found else None
