@@ -168,13 +168,22 @@ bool InstallJournal::begin(const std::wstring& installFolder) noexcept {
 bool InstallJournal::commit(const std::string& records) noexcept {
     if (!open_) return false;
     writeBacklog();
-    if (!WriteEncryptedJournal(CipherJournalPath(path_), records)) return false;
-    backlog_.clear();
-    // Through a handle checked to lead where the journal's name says; the journal's own
-    // handle shares deletion, so the file goes when it is closed below.
+    const std::wstring cipher = CipherJournalPath(path_);
+    if (!WriteEncryptedDraft(cipher, records)) return false;
+    // The commit's point: the plain journal, which holds the run, goes. Ended before, the
+    // run is taken back from it; ended after, the draft is the journal (JournalFiles.h).
+    // Deleted through a handle checked to lead where the journal's name says; the
+    // journal's own handle shares deletion, so the file goes when it is closed here.
     DeleteCheckedFile(path_, ExpectedFinalPath(path_));
     file_.reset();
+    if (::GetFileAttributesW(path_.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        DiscardEncryptedDraft(cipher);
+        return false;
+    }
+    backlog_.clear();
     inRun_ = false;
+    // Not placed now (another program reads the old one): readers take the draft.
+    (void)PlaceEncryptedDraft(cipher);
     return true;
 }
 

@@ -62,7 +62,8 @@ public:
     // True from begin() until commit().
     bool inRun() const noexcept { return inRun_; }
     // Ends the run: `records` become the journal, encrypted, and the plain file goes.
-    // False, with both files as they were, when the encrypted journal cannot be written.
+    // False, with the encrypted journal as it was, when it cannot be written or the plain
+    // file cannot go; the plain file is then closed (reopened by the next record).
     [[nodiscard]] bool commit(const std::string& records) noexcept;
 
     // Flushes, encrypts the records of both files (the encrypted journal's first, each

@@ -117,6 +117,14 @@ std::string KeptNotEmpty(std::string_view unclaimed, const undo::UndoOutcome& un
     return journal::SelectRecords(unclaimed, lines);
 }
 
+// The run's backups, as file records.
+std::string BackupFiles(std::string_view run) {
+    std::string files;
+    for (const journal::Record& record : journal::Parse(run))
+        if (record.ok() && record.kind == journal::RecordKind::Backup) files += journal::FileRecord(record.backup);
+    return files;
+}
+
 // Deletes the run's backups; one that cannot go now goes at the next restart and stays
 // recorded, so that an uninstall before then removes it too. Its records, as files.
 std::string DeleteBackups(const InstallState& state, std::string_view run, std::vector<std::wstring>& left) {
@@ -206,8 +214,9 @@ CommitOutcome Commit(InstallState& state, InstallJournal& journal) {
     const std::string carried = CarriedLevels(earlier, installFolder);
     const std::string kept = sameFolder ? earlier : journal::MergeJournals(carried, before);
 
-    // 1. The new installation's journal, with everything that may still be left.
-    if (!journal.commit(journal::MergeJournals(kept, finished))) {
+    // 1. The new installation's journal, with everything that may still be left: its
+    // backups too, which an uninstall removes should this process end before they go.
+    if (!journal.commit(journal::MergeJournals(kept, finished + BackupFiles(run)))) {
         LogStep(L"Journal not written: the run is not finished");
         return outcome;
     }

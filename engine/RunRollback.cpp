@@ -15,7 +15,7 @@ namespace {
 bool JournalOfAdministrators(const std::wstring& installFolder) {
     if (!AdministratorsOnly(installFolder, true)) return false;
     const std::wstring plain = installFolder + L"\\" + kPlainJournalName;
-    for (const std::wstring& file : {plain, CipherJournalPath(plain)})
+    for (const std::wstring& file : {plain, CipherJournalPath(plain), CipherJournalPath(plain) + kCipherDraftSuffix})
         if (::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES && !AdministratorsOnly(file, false))
             return false;
     return true;

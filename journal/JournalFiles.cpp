@@ -45,12 +45,24 @@ StoredJournal ReadStoredJournal(const std::wstring& plainPath) noexcept {
     StoredJournal stored;
     try {
         std::string cipher, decrypted, plain;
-        switch (ReadWholeFile(CipherJournalPath(plainPath), cipher)) {
-            case FileRead::Read: stored.cipherRead = DecryptJournalBytes(cipher, decrypted); break;
-            case FileRead::Held: stored.cipherHeld = true; break;
-            case FileRead::Missing: break;
+        const FileRead plainRead = ReadWholeFile(plainPath, plain);
+        const std::wstring cipherPath = CipherJournalPath(plainPath);
+        // A whole draft and no plain journal: a commit ended before its draft was placed.
+        std::string draft;
+        const bool committedDraft = plainRead == FileRead::Missing &&
+                                    ReadWholeFile(cipherPath + kCipherDraftSuffix, draft) == FileRead::Read &&
+                                    DecryptJournalBytes(draft, decrypted);
+        if (committedDraft) {
+            stored.cipherRead = true;
+        } else {
+            decrypted.clear();
+            switch (ReadWholeFile(cipherPath, cipher)) {
+                case FileRead::Read: stored.cipherRead = DecryptJournalBytes(cipher, decrypted); break;
+                case FileRead::Held: stored.cipherHeld = true; break;
+                case FileRead::Missing: break;
+            }
         }
-        stored.plainRead = ReadWholeFile(plainPath, plain) == FileRead::Read;
+        stored.plainRead = plainRead == FileRead::Read;
         stored.text = journal::MergeJournals(decrypted, plain);
         stored.cipherText = std::move(decrypted);
         stored.plainText = std::move(plain);
@@ -60,7 +72,7 @@ StoredJournal ReadStoredJournal(const std::wstring& plainPath) noexcept {
     return stored;
 }
 
-bool WriteEncryptedJournal(const std::wstring& cipherPath, std::string_view text) noexcept {
+bool WriteEncryptedDraft(const std::wstring& cipherPath, std::string_view text) noexcept {
     try {
         std::string cipher;
         if (!EncryptJournalBytes(text, cipher)) return false;
@@ -69,17 +81,38 @@ bool WriteEncryptedJournal(const std::wstring& cipherPath, std::string_view text
         // the draft cannot be made.
         const std::wstring draft = cipherPath + kCipherDraftSuffix, place = ExpectedFinalPath(draft);
         DeleteCheckedFile(draft, place);
-        // The whole draft then takes the journal's name, renamed through a handle checked
-        // again: what stands at the name is replaced, never followed.
-        if (WriteNewCheckedFile(draft, place, cipher.data(), cipher.size())) {
-            const CheckedFile written = OpenCheckedFile(draft, place, DELETE | FILE_READ_ATTRIBUTES,
-                                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                                        CheckedOpen::Existing);
-            if (written.status == CheckedFile::Status::Opened && RenameOpenedFile(written.file.get(), cipherPath, true))
-                return true;
-        }
+        if (WriteNewCheckedFile(draft, place, cipher.data(), cipher.size())) return true;
         DeleteCheckedFile(draft, place);
     } catch (...) {
     }
+    return false;
+}
+
+bool PlaceEncryptedDraft(const std::wstring& cipherPath) noexcept {
+    try {
+        // The whole draft takes the journal's name, renamed through a handle checked
+        // again: what stands at the name is replaced, never followed.
+        const std::wstring draft = cipherPath + kCipherDraftSuffix;
+        const CheckedFile written = OpenCheckedFile(draft, ExpectedFinalPath(draft), DELETE | FILE_READ_ATTRIBUTES,
+                                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                    CheckedOpen::Existing);
+        return written.status == CheckedFile::Status::Opened && RenameOpenedFile(written.file.get(), cipherPath, true);
+    } catch (...) {
+        return false;
+    }
+}
+
+void DiscardEncryptedDraft(const std::wstring& cipherPath) noexcept {
+    try {
+        const std::wstring draft = cipherPath + kCipherDraftSuffix;
+        DeleteCheckedFile(draft, ExpectedFinalPath(draft));
+    } catch (...) {
+    }
+}
+
+bool WriteEncryptedJournal(const std::wstring& cipherPath, std::string_view text) noexcept {
+    if (!WriteEncryptedDraft(cipherPath, text)) return false;
+    if (PlaceEncryptedDraft(cipherPath)) return true;
+    DiscardEncryptedDraft(cipherPath);
     return false;
 }

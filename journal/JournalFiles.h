@@ -31,6 +31,8 @@ struct StoredJournal {
 
 // Reads the journal at `plainPath` and its encrypted companion. An encrypted file that
 // cannot be decrypted holds no record this program could use and counts as absent.
+// Without a plain journal, a draft that decrypts is the encrypted journal: a commit
+// (below) that was ended after the plain journal went and before its draft took the name.
 StoredJournal ReadStoredJournal(const std::wstring& plainPath) noexcept;
 
 // Encrypts `text` into `cipherPath`, through a draft beside it that replaces the file
@@ -38,3 +40,12 @@ StoredJournal ReadStoredJournal(const std::wstring& plainPath) noexcept;
 // name. False (and the old file untouched, the draft removed) when
 // it could not be written.
 [[nodiscard]] bool WriteEncryptedJournal(const std::wstring& cipherPath, std::string_view text) noexcept;
+
+// The same in two steps, for a commit whose point is the plain journal's deletion in
+// between: the draft of `text` written whole (false, and no draft, when it cannot be),
+// then put in the encrypted journal's place. While the plain journal stands, readers
+// ignore the draft; once it is gone, the draft is the journal until it takes the name.
+[[nodiscard]] bool WriteEncryptedDraft(const std::wstring& cipherPath, std::string_view text) noexcept;
+[[nodiscard]] bool PlaceEncryptedDraft(const std::wstring& cipherPath) noexcept;
+// Removes a draft that will not be placed.
+void DiscardEncryptedDraft(const std::wstring& cipherPath) noexcept;

@@ -40,6 +40,7 @@ class KeyboardInstallTest(unittest.TestCase, InstallationChecks):
         s.keys("Return")  # the focus is on the quick-install button again
         s.wait_page("finish", timeout=180)
         self.assert_payload_installed(m, DEFAULT_FOLDER)
+        m.start_shell()  # the client starts with the signed-in person's shell's token
         s.tab_round(TAB_ORDER["finish"], page="finish")
         s.keys("Return")
         self.assertEqual(0, s.wait_exit())

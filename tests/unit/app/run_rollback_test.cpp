@@ -178,3 +178,33 @@ TEST(RollBackRun, WhatCannotBeTakenBackStaysForTheNextAttempt) {
     EXPECT_EQ(ReadStoredJournal(folder + L"\\uninstall").text, journal::FileRecord(earlierFile));
     EXPECT_EQ(RollBackUnfinishedRun(folder).rolledBack, false) << "nothing unfinished is left";
 }
+
+// The commit's point is the plain journal's deletion: a process ended before it leaves a
+// run that is taken back from the plain journal, the encrypted one as it was (a draft of
+// the new one beside it is not read); ended after it, before the draft took the encrypted
+// journal's name, the draft is the journal and no run is left to take back.
+TEST(CommitRun, EndedOnEitherSideOfItsPointLeavesOneJournal) {
+    ScratchFolder scratch(L"fxrollback");
+    const std::wstring folder = scratch / L"Vex", plain = folder + L"\\uninstall", file = folder + L"\\Start.exe";
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    {
+        InstallJournal earlier;
+        earlier.open(plain);
+        earlier.recordFile(file);
+    }
+    {
+        InstallJournal run;  // a run ended after its draft was written
+        run.open(plain);
+        ASSERT_TRUE(run.begin(folder));
+        run.recordFile(file);
+        ASSERT_TRUE(WriteEncryptedDraft(CipherJournalPath(plain), journal::FileRecord(file) + "F D:\\new\r\n"));
+    }
+    StoredJournal stored = ReadStoredJournal(plain);
+    EXPECT_EQ(stored.cipherText, journal::FileRecord(file));
+    EXPECT_TRUE(journal::SplitAtRun(stored.text).pending);
+
+    ASSERT_TRUE(::DeleteFileW(plain.c_str()));
+    stored = ReadStoredJournal(plain);
+    EXPECT_EQ(stored.text, journal::FileRecord(file) + "F D:\\new\r\n");
+    EXPECT_FALSE(RollBackUnfinishedRun(folder).rolledBack);
+}
