@@ -45,16 +45,24 @@ RunTakenBack TakeBackRun(const std::wstring& installFolder, std::string_view bef
     undone.results = RunUndoPlan(plan);
     // A key or folder the run recorded (registration records its keys again) that the
     // installation before it holds as well stays because that installation's things are
-    // back in it: that is as it was, not something left of the run.
+    // back in it: that is as it was, not something left of the run. So does the uninstall
+    // key, which the plan adds for the run's values in it, when the installation before
+    // had values there too.
     const journal::JournalLines runLines = journal::SplitJournal(run);
     const journal::JournalLines beforeLines = journal::SplitJournal(before);
-    auto earlierHolds = [&](std::size_t line) {
-        return line > 0 && line <= runLines.records.size() &&
-               std::find(beforeLines.records.begin(), beforeLines.records.end(), runLines.records[line - 1]) !=
+    const std::vector<journal::Record> beforeRecords = journal::Parse(before);
+    auto earlierHolds = [&](const Step& step) {
+        if (step.line == 0)
+            return std::any_of(beforeRecords.begin(), beforeRecords.end(), [&](const journal::Record& record) {
+                return record.ok() && record.kind == journal::RecordKind::Value && record.root == step.root &&
+                       SameText(record.path, step.path);
+            });
+        return step.line <= runLines.records.size() &&
+               std::find(beforeLines.records.begin(), beforeLines.records.end(), runLines.records[step.line - 1]) !=
                    beforeLines.records.end();
     };
     for (const StepResult& result : undone.results)
-        if (Kept(result.outcome) && !(result.outcome == Outcome::KeptNotEmpty && earlierHolds(result.step.line)))
+        if (Kept(result.outcome) && !(result.outcome == Outcome::KeptNotEmpty && earlierHolds(result.step)))
             out.left.push_back(result.step.path);
     for (const Refusal& refusal : plan.refused) out.left.push_back(journal::Utf8ToUtf16(refusal.text));
     std::string runLeft = LeftoverRecords(run, plan, undone);

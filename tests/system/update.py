@@ -275,7 +275,9 @@ def writing_the_large_file(text):
 
 
 def registering(text):
-    return "R 2147483650 Software\\WOW6432Node" in text or "V 2147483650" in text
+    """The uninstall entry's first value, recorded (V, then R) as registration writes it;
+    the run's first record of the machine's keys, "SoftwarePath" at its start, is not."""
+    return " 2147483650 Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" in text
 
 
 Row = namedtuple("Row", "group situation run")

@@ -14,6 +14,8 @@
 #include "engine/RegistryWrite.h"
 #include "engine/RunBackup.h"
 #include "engine/RunRollback.h"
+#include "engine/SystemInfo.h"
+#include "base/RegistryView.h"
 #include "journal/JournalFiles.h"
 #include "journal/JournalRecord.h"
 #include "journal/RunTransaction.h"
@@ -104,10 +106,12 @@ TEST(RollBackRun, AnUpdateTakenBackLeavesTheEarlierInstallationAsItWas) {
         const std::wstring replaced = folder + L"\\Start.exe", kept = sub + L"\\kept.dat", added = sub + L"\\new.dat";
         Write(replaced, "version 1");
         Write(kept, "version 1, not in version 2's payload");
+        const std::wstring entry = UninstallKeyPath();
         {
             InstallJournal earlier;  // version 1's journal, finished
             earlier.open(folder + L"\\uninstall");
             for (const std::wstring& file : {replaced, kept}) earlier.recordFile(file);
+            ASSERT_TRUE(SetRegString(HKEY_LOCAL_MACHINE, entry, L"DisplayVersion", L"1", &earlier));
         }
         const std::string earlierJournal = ReadBytes(folder + L"\\uninstallE");
         RunValue run(L"version 1's start");
@@ -121,6 +125,9 @@ TEST(RollBackRun, AnUpdateTakenBackLeavesTheEarlierInstallationAsItWas) {
         Write(replaced, "version 2");
         ASSERT_TRUE(SetRegString(HKEY_CURRENT_USER, kRunKey, kRunValue, L"version 2's start",
                                  update.state.journal.get()));
+        // The uninstall entry's key, which holds version 1's values again once they are
+        // written back, is as it was: nothing of the run is left there.
+        ASSERT_TRUE(SetRegString(HKEY_LOCAL_MACHINE, entry, L"DisplayVersion", L"2", update.state.journal.get()));
 
         RollbackOutcome outcome;
         if (killed) {
@@ -135,6 +142,10 @@ TEST(RollBackRun, AnUpdateTakenBackLeavesTheEarlierInstallationAsItWas) {
         EXPECT_EQ(ReadBytes(kept), "version 1, not in version 2's payload");
         EXPECT_FALSE(Exists(added));
         EXPECT_EQ(run.value(), L"version 1's start");
+        CUIString version;
+        EXPECT_TRUE(ReadRegistryString(HKEY_LOCAL_MACHINE, entry.c_str(), L"DisplayVersion", version));
+        EXPECT_EQ(std::wstring(version), L"1");
+        ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, entry.c_str(), kRegistryView, 0);
         EXPECT_EQ(ReadBytes(folder + L"\\uninstallE"), earlierJournal);
         EXPECT_FALSE(Exists(folder + L"\\uninstall"));
         EXPECT_FALSE(Exists(folder + L"\\uninstall.backup"));
