@@ -10,7 +10,7 @@
 #include "engine/InstallFolder.h"
 #include "journal/JournalFiles.h"
 #include "journal/JournalText.h"
-#include "engine/UninstallerFiles.h"
+#include "base/pure/ProductNames.h"
 #include "base/Handles.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "engine/InstallRun.h"
 #include "engine/FolderTakeover.h"
 #include "engine/InstallState.h"
-#include "engine/RegistryNames.h"
+#include "base/pure/ProductNames.h"
 #include "engine/RunRollback.h"
 #include "ui/UIString.h"
 

@@ -1,5 +1,8 @@
 #include "app/SetupArguments.h"
 
+#include "app/ExitCodes.h"
+#include "base/pure/DecimalText.h"
+
 namespace {
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
@@ -99,18 +102,20 @@ ParsedArguments ParseSetupArguments(std::wstring_view line) {
 }
 
 std::wstring SetupUsageText() {
-    return L"VexmoraSetup [/S] [/LOG[=file]] [/NOAUTOSTART] [/NODESKTOPICON] [/LAUNCH] [/FORCECLOSE] [/D=folder]\n"
-           L"\n"
-           L"/S\tinstall without any window or message\n"
-           L"/D=folder\tthe install folder: the rest of the line, without quotes; last\n"
-           L"/LOG[=file]\twrite a log (default: %TEMP%\\VexmoraSetup-<date>-<time>.log)\n"
-           L"/NOAUTOSTART\tdo not start the client at log-on\n"
-           L"/NODESKTOPICON\tno desktop shortcut\n"
-           L"/LAUNCH\tstart the client when the install is done\n"
-           L"/FORCECLOSE\tend a running client instead of stopping\n"
-           L"/?\tthis list\n"
-           L"\n"
-           L"Exit codes: 0 installed; 1 wrong arguments; 2 another setup is running; 3 the client is running; "
-           L"4 the folder cannot be used; 5 not enough disk space; 6 unpacking failed, changes taken back; "
-           L"7 a newer version is installed.";
+    std::wstring text =
+        L"VexmoraSetup [/S] [/LOG[=file]] [/NOAUTOSTART] [/NODESKTOPICON] [/LAUNCH] [/FORCECLOSE] [/D=folder]\n"
+        L"\n"
+        L"/S\tinstall without any window or message\n"
+        L"/D=folder\tthe install folder: the rest of the line, without quotes; last\n"
+        L"/LOG[=file]\twrite a log (default: %TEMP%\\VexmoraSetup-<date>-<time>.log)\n"
+        L"/NOAUTOSTART\tdo not start the client at log-on\n"
+        L"/NODESKTOPICON\tno desktop shortcut\n"
+        L"/LAUNCH\tstart the client when the install is done\n"
+        L"/FORCECLOSE\tend a running client instead of stopping\n"
+        L"/?\tthis list\n"
+        L"\n"
+        L"Exit codes:";
+    for (const SetupExitMeaning& row : kSetupExits)
+        text += (row.exit == SetupExit::Success ? L" " : L"; ") + DecimalText(ExitCodeOf(row.exit)) + L" " + row.summary;
+    return text + L".";
 }

@@ -15,6 +15,7 @@
 #include "engine/Processes.h"
 #include "engine/SetupLog.h"
 #include "base/pure/DecimalText.h"
+#include "base/pure/ProductNames.h"
 
 namespace {
 
@@ -114,7 +115,7 @@ SetupExit EndFailedRun(Install_CIM& manager, SetupExit failure) {
 }
 
 void Launch(const std::wstring& folder) {
-    const std::wstring client = folder + L"\\Start.exe";
+    const std::wstring client = folder + L"\\" + kStartProgramName;
     const ClientLaunch launch = LaunchAsSignedInUser(QuoteCommandPath(client));
     if (launch.started)
         LogStep(L"Started " + client);

@@ -6,7 +6,7 @@
 #include "engine/ExtractionPrompt.h"
 #include "engine/InstallEvents.h"
 #include "engine/InstallFolder.h"
-#include "engine/RegistryNames.h"
+#include "base/pure/ProductNames.h"
 #include "engine/RegistryRead.h"
 #include "engine/RegistryWrite.h"
 #include "engine/ResStrings.h"

@@ -3,7 +3,7 @@
 #include <psapi.h>
 #include "engine/FileTrust.h"
 #include "engine/SetupLog.h"
-#include "engine/UninstallerFiles.h"
+#include "base/pure/ProductNames.h"
 #include "base/Handles.h"
 #include "base/Process.h"
 #include "base/pure/AsciiCase.h"

@@ -14,17 +14,10 @@
 #include "engine/SetupLog.h"
 #include "engine/ShellFolders.h"
 #include "engine/SystemInfo.h"
-#include "engine/RegistryNames.h"
-#include "engine/UninstallerSwitches.h"
+#include "base/pure/ProductNames.h"
 #include "base/pure/DecimalText.h"
 
 namespace {
-
-// Fixed, not string 129: the installed-programs list keeps this name even when the
-// start-menu names fall back to their default.
-constexpr wchar_t kProductName[] = L"VexmoraZevlo邮箱";
-constexpr wchar_t kPublisher[] = L"Vexmora";
-constexpr wchar_t kWebAddress[] = L"https://www.vexmora.com/zevlo";
 
 constexpr UINT kMenuNameId = 129;
 constexpr UINT kUninstallPrefixId = 141;
@@ -77,7 +70,7 @@ void CreateShortcuts(InstallState& state, const std::wstring& menuName, const st
                      const std::wstring& uninstaller) {
     InstallJournal* journal = state.openJournal();
     if (!CreateStartMenuFolder(menuName, true, journal)) Failed(state, L"start menu folder " + menuName);
-    const std::wstring shortcutName = LoadResString(state.instance, kMenuNameId, L"VexmoraFM");
+    const std::wstring shortcutName = LoadResString(state.instance, kMenuNameId, kMenuFallbackName);
     if (FileExists(startProgram)) {
         MakeShortcut(state, L"start menu", StartMenuShortcutPath(menuName, true, shortcutName), shortcutName,
                      [&] { return CreateStartMenuShortcut(menuName, true, shortcutName, startProgram, journal); });
@@ -149,9 +142,9 @@ bool AfterInstall(InstallState& state) {
     }
 
     const std::wstring folder = state.installPath;
-    const std::wstring startProgram = folder + L"\\Start.exe";
-    const std::wstring uninstaller = folder + L"\\uninstall.exe";
-    const std::wstring menuName = LoadResString(state.instance, kMenuNameId, L"VexmoraFM");
+    const std::wstring startProgram = folder + L"\\" + kStartProgramName;
+    const std::wstring uninstaller = folder + L"\\" + kUninstallerName;
+    const std::wstring menuName = LoadResString(state.instance, kMenuNameId, kMenuFallbackName);
     CreateShortcuts(state, menuName, startProgram, uninstaller);
 
     RecordRegKey(HKEY_LOCAL_MACHINE, kAppPathsKey, state.openJournal());

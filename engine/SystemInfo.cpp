@@ -2,7 +2,7 @@
 
 #include <windows.h>
 #include <vector>
-#include "engine/RegistryNames.h"
+#include "base/pure/ProductNames.h"
 #include "base/pure/DecimalText.h"
 
 bool GetSetupVersion(std::wstring& version) {

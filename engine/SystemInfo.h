@@ -11,6 +11,6 @@ bool GetSetupVersion(std::wstring& version);
 std::string GetSystemBitness();
 
 // The uninstall entry's key under HKEY_LOCAL_MACHINE on this system: under WOW6432Node on
-// a 64-bit Windows (engine/RegistryNames.h). Registration writes it; the next setup reads
+// a 64-bit Windows (base/pure/ProductNames.h). Registration writes it; the next setup reads
 // the earlier installation's version from it.
 const wchar_t* UninstallKeyPath();

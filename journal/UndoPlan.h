@@ -32,8 +32,7 @@
 #include <string_view>
 #include <vector>
 #include "journal/JournalRecord.h"
-#include "engine/RegistryNames.h"
-#include "engine/UninstallerFiles.h"
+#include "base/pure/ProductNames.h"
 
 namespace undo {
 
@@ -106,7 +105,7 @@ using ::kUninstallKey64;
 
 // The names the setup gives its start-menu folder and its shortcuts: its string 129,
 // or the fallback used when that string cannot be loaded.
-inline constexpr const wchar_t* kMenuNames[] = {L"VexmoraZevlo邮箱", L"VexmoraFM"};
+inline constexpr const wchar_t* kMenuNames[] = {L"VexmoraZevlo邮箱", kMenuFallbackName};
 
 // The files of the uninstaller itself, inside the install folder.
 inline constexpr const wchar_t* kSelfName = kUninstallerName;

@@ -18,7 +18,7 @@ sudo_() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 # machines runs no 32-bit code at all (tools/wine64 names the 64-bit loader in any case).
 packages=(g++-mingw-w64-x86-64 mingw-w64-x86-64-dev cmake make wine wine64 xvfb xauth
           xdotool imagemagick 7zip fonts-wqy-microhei liblnk-utils python3-pil python3-pefile
-          openssl osslsigncode clang libclang-rt-14-dev dpkg-dev zopfli pngquant optipng)
+          python3-yaml openssl osslsigncode clang libclang-rt-14-dev dpkg-dev zopfli pngquant optipng)
 
 missing=()
 for p in "${packages[@]}"; do

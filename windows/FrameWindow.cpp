@@ -4,6 +4,7 @@
 #include <tuple>
 #include "app/InstallManager.h"
 #include "base/pure/AsciiCase.h"
+#include "base/pure/ProductNames.h"
 #include "engine/ClientLaunch.h"
 #include "engine/InstallEvents.h"
 #include "engine/SetupLog.h"
@@ -216,7 +217,7 @@ void CFrameWindowWnd::Start() {
 }
 
 void CFrameWindowWnd::Finish() {
-    const std::wstring client = GetInstallManager()->GetInstallPath() + L"\\Start.exe";
+    const std::wstring client = GetInstallManager()->GetInstallPath() + L"\\" + kStartProgramName;
     // Quoted: the folder may hold blanks. Starting the client at the end is a courtesy:
     // the install is complete whether or not it starts.
     const ClientLaunch launch = LaunchAsSignedInUser(QuoteCommandPath(client));

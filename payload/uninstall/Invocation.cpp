@@ -1,6 +1,6 @@
 #include "Invocation.h"
 
-#include "engine/UninstallerSwitches.h"
+#include "base/pure/ProductNames.h"
 #include "journal/UndoPlan.h"
 #include "base/pure/DecimalText.h"
 

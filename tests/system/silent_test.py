@@ -3,9 +3,9 @@ Wine machines, on an X display of this test's own that is watched for every wind
 mapped while the setup runs (xev on the root window, asking for the root's substructure
 events: each top-level window Wine shows is a MapNotify there).
 
-- A silent install into a folder with blanks and Chinese, given NSIS-style (/D= last,
-  unquoted): exit code 0, no window ever mapped, files, registry and journal as the
-  windowed quick install leaves them (the checks of tests/wine/setupdriver.py), and a log that
+- A silent install into a folder with blanks and Chinese, given as deployment tools write
+  it (/D= last, unquoted): exit code 0, no window ever mapped, files, registry and journal
+  as the windowed quick install leaves them (the checks of tests/wine/setupdriver.py), and a log that
   names each step. A second silent run over it, with the default log name, without
   log-on start and desktop shortcut, and /LAUNCH, which starts the client.
 - Each way a silent run is refused, on a machine built for it (a running client, a

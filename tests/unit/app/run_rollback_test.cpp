@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/InstallState.h"
-#include "engine/RegistryNames.h"
+#include "base/pure/ProductNames.h"
 #include "engine/RegistryRead.h"
 #include "engine/RegistryWrite.h"
 #include "engine/RunBackup.h"

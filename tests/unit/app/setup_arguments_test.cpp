@@ -5,7 +5,9 @@
 
 #include <string>
 
+#include "app/ExitCodes.h"
 #include "app/SetupArguments.h"
+#include "base/pure/DecimalText.h"
 
 namespace {
 
@@ -86,8 +88,12 @@ TEST(SetupArguments, EachLineOfTheTable) {
 TEST(SetupArguments, UsageNamesEveryArgumentAndExitCode) {
     const std::wstring usage = SetupUsageText();
     const wchar_t* const names[] = {L"/S",      L"/D=",         L"/LOG", L"/NOAUTOSTART", L"/NODESKTOPICON",
-                                    L"/LAUNCH", L"/FORCECLOSE", L"/?",   L"0 installed",  L"7 a newer"};
+                                    L"/LAUNCH", L"/FORCECLOSE", L"/?",   L"Exit codes: 0 installed; 1 wrong"};
     for (const wchar_t* name : names) EXPECT_NE(std::wstring::npos, usage.find(name)) << "entry " << (&name - names);
+    for (const SetupExitMeaning& row : kSetupExits) {
+        const std::wstring listed = L" " + DecimalText(ExitCodeOf(row.exit)) + L" " + row.summary;
+        EXPECT_NE(std::wstring::npos, usage.find(listed)) << "exit code " << ExitCodeOf(row.exit);
+    }
 }
 
 }  // namespace

@@ -19,7 +19,7 @@
 #include "engine/RunRollback.h"
 #include "base/RegistryView.h"
 #include "engine/Processes.h"
-#include "engine/RegistryNames.h"
+#include "base/pure/ProductNames.h"
 #include "journal/JournalFiles.h"
 #include "journal/JournalRecord.h"
 #include "scratch.h"

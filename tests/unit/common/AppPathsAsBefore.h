@@ -9,7 +9,7 @@
 #include <string>
 #include "base/Handles.h"
 #include "base/RegistryView.h"
-#include "engine/RegistryNames.h"
+#include "base/pure/ProductNames.h"
 
 class AppPathsAsBefore {
 public:
