@@ -53,7 +53,7 @@ def folder_of(m):
 
 
 # The exit codes of app/ExitCodes.h that the rows meet.
-SUCCESS, EXTRACTION_FAILED = 0, 6
+SUCCESS, EXTRACTION_FAILED, REGISTRATION_FAILED = 0, 6, 10
 
 
 def version2_tree():
@@ -216,7 +216,10 @@ def on_a_disk_that_fills(windowed):
                 setup.wait_page("default")
                 setup.close()
             else:
-                t.assertEqual(proc.wait(timeout=600), EXTRACTION_FAILED)
+                # Where the full disk stops the run depends on how far it got: usually a
+                # file of version 2; on a slow machine, the journal's records at registration.
+                # Either way the run is taken back whole.
+                t.assertIn(proc.wait(timeout=600), (EXTRACTION_FAILED, REGISTRATION_FAILED))
         finally:
             os.remove(filler)
     return row
